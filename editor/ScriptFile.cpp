@@ -1,0 +1,103 @@
+#include "editor/ScriptFile.h"
+
+#include "desktop/StringRoutines.h"
+#include "platform/ByteText.h"
+#include "platform/Errors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Each printable ASCII character occurs once over the three segments.
+const std::string_view kSegments[3] = {
+    "pjKbcV?12&G%tz^/D+!doJyl(nMY=s.",
+    "L~a]rT8_3\"i4`\\@CUHh';m){->x6g[w$",
+    "PR:I |*NfX#BAq}veu7ZSQW<FE,5O09k",
+};
+
+char mirror(char c)
+{
+    for (const auto& seg : kSegments) {
+        const auto p = seg.find(c);
+        if (p != std::string_view::npos) return seg[seg.size() - 1 - p];
+    }
+    return c;
+}
+
+std::string mirrored(std::string_view text)
+{
+    std::string r(text);
+    for (char& c : r) c = mirror(c);
+    return r;
+}
+
+std::string storedValue(const std::string& s)
+{
+    const auto eq = s.find('=');
+    return ScramblePassword(StripQuotes(s.substr(eq + 1)));
+}
+
+}  // namespace
+
+std::string ScramblePassword(std::string_view text) { return mirrored(text); }
+std::string UnscramblePassword(std::string_view text) { return mirrored(text); }
+
+void ScramblePasswordLines(std::vector<std::string>& lines)
+{
+    const std::string marker(1, kPasswordMarker);
+    for (auto& line : lines) {
+        const std::string s = bytetext::trim(line);
+        if (s.find('=') == std::string::npos) continue;
+        if (bytetext::startsWithNoCase(s, "PASSWORD"))
+            line = "Password=\"" + marker + storedValue(s) + marker + "\"";
+        else if (bytetext::startsWithNoCase(s, "DIALLOGINPASSWORD"))
+            line = "DialLoginPassword=\"" + marker + storedValue(s) + marker + "\"";
+    }
+}
+
+void UnscramblePasswordLines(std::vector<std::string>& lines)
+{
+    for (auto& line : lines) {
+        const auto p1 = line.find(kPasswordMarker);
+        if (p1 == std::string::npos) continue;
+        const auto p2 = line.find(kPasswordMarker, p1 + 1);
+        if (p2 == std::string::npos) continue;
+        line = line.substr(0, p1) + UnscramblePassword(std::string_view(line).substr(p1 + 1, p2 - p1 - 1)) +
+               line.substr(p2 + 1);
+    }
+}
+
+void SaveScriptLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::vector<std::string> copy = lines;
+    ScramblePasswordLines(copy);
+    const std::string data = bytetext::joinLinesCrLf(copy);
+    const std::string tmp = path + ".saving";
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    auto fail = [&](int err) {
+        ::unlink(tmp.c_str());
+        throw Exception("Cannot write file \"" + path + "\". " + std::strerror(err));
+    };
+    if (fd < 0) fail(errno);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int err = errno;
+            ::close(fd);
+            fail(err);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) fail(errno);
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
+}

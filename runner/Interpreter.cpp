@@ -1,0 +1,200 @@
+// The line loop, the dispatch of commands and the commands that only change settings.
+
+#include "platform/AppPaths.h"
+#include "platform/ByteText.h"
+#include "platform/DateTime.h"
+#include "platform/Prompt.h"
+#include "platform/Wait.h"
+#include "runner/Arguments.h"
+#include "runner/DateRoutines.h"
+#include "runner/ScriptVantrel.h"
+
+#include <climits>
+
+namespace {
+
+// Seconds from a script setting to milliseconds: the fallback for a non-number, 0 (no time-out)
+// for 0 or less, and clamped so that large values do not wrap.
+int secondsToMs(std::string_view argument, int fallbackMs)
+{
+    std::int64_t secs = 0;
+    if (!bytetext::parseInt64(UnquoteArgument(argument), secs)) return fallbackMs;
+    if (secs <= 0) return 0;
+    if (secs > INT_MAX / 1000) return INT_MAX;
+    return static_cast<int>(secs * 1000);
+}
+
+int portOr21(std::string_view argument)
+{
+    int port = 0;
+    return bytetext::parseInt(UnquoteArgument(argument), port) ? port : 21;
+}
+
+int serverTypeCode(const std::string& name)
+{
+    static const struct {
+        const char* name;
+        int code;
+    } kTypes[] = {{"UNIX", 2},    {"NT/Dos", 16}, {"VMSMultinet", 6}, {"VMSUCX", 7},
+                  {"MVS", 8},     {"Mac", 9},     {"QVT", 11},        {"NCSA", 12},
+                  {"VM", 14},     {"VMVPS", 15},  {"HP3000", 17}};
+    for (const auto& t : kTypes)
+        if (name == t.name) return t.code;
+    return 1;
+}
+
+}  // namespace
+
+SubstitutionContext TScriptVantrel::Substitution() const
+{
+    SubstitutionContext ctx;
+    ctx.variables = &VariableList;
+    ctx.parameters = parameters_;
+    ctx.log = [self = const_cast<TScriptVantrel*>(this)](const std::string& l) { self->LogLine(l); };
+    return ctx;
+}
+
+void TScriptVantrel::ResetRunState()
+{
+    FTP.Timeout = 60000;
+    TransferTimeoutMs = 120000;
+    TransferMode = 2;
+    FTP.ServerStyle = 1;
+    WildcardChar = '*';
+    ForceLower = ForceUpper = false;
+    RecipientText.clear();
+    SetPredefinedVariables();
+}
+
+void TScriptVantrel::SetPredefinedVariables()
+{
+    const std::string prog = apppaths::programFolder();
+    const CivilTime today = datetime::now();
+    SetVariable("NewLine", "\r");
+    SetVariable("ScriptDir", apppaths::includeTrailingSlash(prog) + "Scripts");
+    SetVariable("PellisarDir", apppaths::excludeTrailingSlash(prog));
+    SetVariable("ParamCount", std::to_string(parameters_.empty() ? 0 : parameters_.size() - 1));
+    SetVariable("Today", datetime::shortDate(today));
+    SetVariable("CurrentLocalDir", apppaths::currentDirectory());
+    for (std::size_t i = 0; i < parameters_.size(); ++i)
+        SetVariable("Param" + std::to_string(i), ParameterValue(parameters_[i]));
+    SetVariable("WeekNumber", std::to_string(WeekNumberOf(today.year, today.month, today.day)));
+}
+
+void TScriptVantrel::ExecuteScript(std::vector<std::string> lines)
+{
+    ResetRunState();
+    std::size_t next = 0;
+    for (;;) {
+        waiting::pumpMessages();
+        if (CancelFlag || next >= lines.size()) return;
+        const std::size_t current = next++;
+        for (const std::string& raw : ExpandAllParams(lines[current], parameters_))
+            Perform(RewriteLine(raw, Substitution()), next, lines);
+    }
+}
+
+void TScriptVantrel::Perform(const std::string& line, std::size_t& next, std::vector<std::string>& lines)
+{
+    if (line.empty() || line[0] == ';' || line[0] == ':') return;
+    const CommandEntry* entry = FindCommand(line);
+    if (!entry) return;
+    if (entry->echoed) LogLine(entry->hiddenEcho.empty() ? " " + line : std::string(entry->hiddenEcho));
+    PerformSetting(*entry, line, CommandArgument(line, *entry));
+}
+
+void TScriptVantrel::NotBuilt(const CommandEntry& entry)
+{
+    throw Exception("The command " + bytetext::trim(entry.prefix) + " is not supported by this build of the runner");
+}
+
+void TScriptVantrel::PerformSetting(const CommandEntry& entry, const std::string& line, std::string_view arg)
+{
+    switch (entry.cmd) {
+    case Cmd::Host: FTP.Host = UnquoteArgument(arg); break;
+    case Cmd::User: FTP.UserID = UnquoteArgument(arg); break;
+    case Cmd::Password: FTP.Password = UnquoteArgument(arg); break;
+    case Cmd::Timeout: FTP.Timeout = secondsToMs(arg, 60000); break;
+    case Cmd::TransTimeout: TransferTimeoutMs = secondsToMs(arg, 60000); break;
+    case Cmd::NoDialogs:
+        waiting::pumpMessages();
+        DialogsFlag = false;
+        LogLine("   ---> No error dialogs will be shown");
+        break;
+    case Cmd::ShowDialogs:
+        waiting::pumpMessages();
+        DialogsFlag = true;
+        LogLine("   ---> Error dialogs will be shown");
+        break;
+    case Cmd::Proxy: FTP.Proxy = UnquoteArgument(arg); break;
+    case Cmd::ProxyPassword:
+    case Cmd::ProxyUser:
+    case Cmd::CharVariable:
+    case Cmd::RealVariable: break;
+    case Cmd::ProxyPort: FTP.ProxyPort = portOr21(arg); break;
+    case Cmd::Port: FTP.Port = portOr21(arg); break;
+    case Cmd::ServerType: {
+        const int code = serverTypeCode(SplitArguments(arg).first);
+        FTP.ServerStyle = code;
+        WildcardChar = code == 17 ? '@' : '*';
+        break;
+    }
+    case Cmd::Silent:
+        emit minimizeRequested();
+        waiting::pumpMessages();
+        LogLine("   ---> SILENT: Minimized application to taskbar");
+        break;
+    case Cmd::HideApp:
+        emit minimizeRequested();
+        HideApp.SetHideForm(true);
+        waiting::pumpMessages();
+        LogLine("   ---> HIDEAPP: Hiding application from taskbar");
+        break;
+    case Cmd::Restore:
+        emit restoreRequested();
+        waiting::pumpMessages();
+        LogLine("   ---> RESTORE: Restored application From taskbar");
+        break;
+    case Cmd::ShowApp:
+        HideApp.SetHideForm(false);
+        emit restoreRequested();
+        waiting::pumpMessages();
+        waiting::pumpMessages();
+        LogLine("   ---> SHOWAPP: Re-Showing application on taskbar");
+        break;
+    case Cmd::Chmod: {
+        const auto [first, second] = SplitArguments(arg);
+        try {
+            FTP.DoCommand("SITE CHMOD " + first + " " + second);
+            SuccessFlag = true;
+        } catch (const std::exception&) {
+            SuccessFlag = false;
+        }
+        break;
+    }
+    case Cmd::Ascii:
+    case Cmd::Binary: {
+        const bool ascii = entry.cmd == Cmd::Ascii;
+        TransferMode = ascii ? 1 : 2;
+        LogLine(ascii ? "   ---> ASCII transfer on!" : "   ---> BINARY transfer on!");
+        FTP.SetMode(TransferMode);
+        waiting::pumpMessages();
+        break;
+    }
+    case Cmd::DoCommand: FTP.DoCommand(SplitArguments(arg).first); break;
+    case Cmd::Message: prompt::current().message(UnquoteArgument(arg), "Information", MessageKind::Information); break;
+    case Cmd::Input: {
+        const auto [name, label] = SplitArguments(arg);
+        std::string value;
+        if (!prompt::current().input("Please provide...", label, value)) value.clear();
+        SetVariable(name, value);
+        break;
+    }
+    case Cmd::ForceLowerOn: ForceLower = true; ForceUpper = false; break;
+    case Cmd::ForceLowerOff: ForceLower = false; break;
+    case Cmd::ForceUpperOn: ForceUpper = true; ForceLower = false; break;
+    case Cmd::ForceUpperOff: ForceUpper = false; break;
+    default: NotBuilt(entry);
+    }
+    (void)line;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The rewriting every script line goes through before it is dispatched: parameter repetition,
+// NewLine, variables, in-line functions and date/time macros.
+
+#include "platform/Errors.h"
+#include "runner/VariableStore.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A text that should be a date or a number is not one (the framework's conversion error).
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+struct SubstitutionContext {
+    const VariableStore* variables = nullptr;
+    // True, with the value, when the name is a numeric variable.
+    std::function<bool(std::string_view name, double& value)> numericValue;
+    // The command-line parameters: [0] is the script path, then the script parameters.
+    std::vector<std::string> parameters;
+    // Receives the engine remarks of the steps (the date functions' " (...)" line, guards).
+    std::function<void(const std::string&)> log;
+};
+
+// Most replacements one line may take before substitution stops (a value that refers to itself).
+constexpr int kMaxReplacementsPerLine = 1000;
+
+// Steps 1-2: the trimmed line, once; or for an "ALLPARAMS " line its rest once per script
+// parameter with %%ALLPAR%% and %%NAMEPAR%% filled in (none without parameters).
+std::vector<std::string> ExpandAllParams(std::string_view line, const std::vector<std::string>& parameters);
+// Steps 3-5: NewLine, then (unless a comment or label) the substitutions in their order; an empty
+// result reads ";".
+std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx);
+
+std::string SubstituteVariables(std::string_view line, const SubstitutionContext& ctx);
+std::string ExpandCaseFunctions(std::string_view line);
+std::string ExpandDateFunctions(std::string_view line, const SubstitutionContext& ctx);
+std::string ExpandDateTimeMacros(std::string_view line);
+std::string ExpandSubstrFunction(std::string_view line);
+std::string ExpandPositionFunction(std::string_view line);
+std::string ExpandLengthFunction(std::string_view line);
+
+// The value of Param<i>: the parameter itself (file names need no long-name lookup here).
+std::string ParameterValue(const std::string& parameter);

@@ -1,0 +1,221 @@
+#include "runner/ScriptVantrel.h"
+
+#include "editor/ScriptFile.h"
+#include "platform/AppPaths.h"
+#include "platform/ByteText.h"
+#include "platform/DateTime.h"
+#include "platform/Guard.h"
+#include "platform/Prompt.h"
+#include "runner/ScriptLoader.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+void TAppException::Handle(const std::exception_ptr& e) const
+{
+    const std::string message = exceptionMessage(e);
+    if (!bytetext::trim(ErrorLog).empty()) {
+        std::ofstream out(ErrorLog, std::ios::binary | std::ios::app);
+        if (!UserName.empty()) out << "User: " << UserName << "\r\n";
+        out << datetime::dateTimeText(datetime::now()) << "\r\n" << message << "\r\n\r\n";
+    }
+    if (ShowExcep) prompt::current().message(message, "Error", MessageKind::Error);
+}
+
+void TNoTask::SetHideForm(bool hide)
+{
+    hideForm_ = hide;
+    if (Apply) Apply(hide);
+}
+
+TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* parent)
+    : QObject(parent), parameters_(std::move(parameters))
+{
+    SleepWithoutPumping = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    TerminateProgram = [](int code) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    };
+    AppException1.ShowExcep = false;
+
+    const struct {
+        QTimer* timer;
+        int interval;
+        void (TScriptVantrel::*handler)();
+    } timers[] = {
+        {&Starta, 100, &TScriptVantrel::StartaTimer},
+        {&Halta, 1000, &TScriptVantrel::HaltaTimer},
+        {&Holdup, 30000, &TScriptVantrel::HoldupTimer},
+        {&TTimeOut, 120000, &TScriptVantrel::TTimeOutTimer},
+    };
+    for (const auto& t : timers) {
+        t.timer->setInterval(t.interval);
+        const auto handler = t.handler;
+        // A timer passes what its handler raises to the application's exception handler.
+        connect(t.timer, &QTimer::timeout, this, [this, handler] { guard::toApplication([&] { (this->*handler)(); }); });
+    }
+    FormCreate();
+}
+
+TScriptVantrel::~TScriptVantrel()
+{
+    guard::setApplicationHandler({});
+}
+
+void TScriptVantrel::FormCreate()
+{
+    StartDir = apppaths::currentDirectory();
+    MailBusy = false;
+    DialogsFlag = true;
+    guard::setApplicationHandler([this](const std::exception_ptr& e) { AppException1.Handle(e); });
+    CancelFlag = ForceLower = ForceUpper = false;
+    SuccessFlag = true;
+    Disconnecting = false;
+    Starta.start();
+}
+
+void TScriptVantrel::LogLine(const std::string& text)
+{
+    std::vector<std::string> lines = bytetext::splitLines(text);
+    if (lines.empty()) lines.emplace_back();
+    for (auto& l : lines) {
+        if (EchoToStdout) {
+            std::fwrite(l.data(), 1, l.size(), stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+        }
+        log_.push_back(l);
+        emit logLineAdded(QByteArray(l.data(), static_cast<qsizetype>(l.size())));
+    }
+}
+
+void TScriptVantrel::SetStatusText(const std::string& text)
+{
+    status_ = text;
+    emit statusTextChanged(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+bool TScriptVantrel::IsNumericVariable(const std::string& name) const
+{
+    const std::string n = bytetext::trim(name);
+    for (const auto& v : NumericNameList)
+        if (bytetext::equalsNoCase(v, n)) return true;
+    return false;
+}
+
+std::string TScriptVantrel::HistoryPath() const
+{
+    return ScriptPath().empty() ? std::string() : apppaths::historyPathFor(ScriptPath());
+}
+
+void TScriptVantrel::StartaTimer()
+{
+    Starta.stop();
+    CancelFlag = false;
+    Disconnecting = false;
+    running_ = true;
+    endWritten_ = false;
+    log_.clear();
+    emit logCleared();
+    const std::string name = apppaths::extractFileName(ScriptPath());
+    LogLine("**** " + datetime::dateTimeText(datetime::now()) + ": Start script " + name + " ****");
+    LogLine("");
+    try {
+        // Without a script there is nothing to run and no history file to write.
+        if (ScriptPath().empty()) throw Exception("No script file given. Usage: Trevask <script> [parameters...]");
+        std::vector<std::string> lines = LoadScriptLines(ScriptPath());
+        ExpandIncludes(lines, apppaths::programFolder());
+        UnscramblePasswordLines(lines);
+        ExecuteScript(std::move(lines));
+    } catch (...) {
+        ErrorPath(std::current_exception());
+    }
+    WriteEndAndHistory();
+    if (HideApp.HideForm()) {
+        guard::absorb([&] {
+            HideApp.SetHideForm(false);
+            emit restoreRequested();
+        });
+    }
+    running_ = false;
+    finished_ = true;
+    Halta.start();
+}
+
+void TScriptVantrel::ErrorPath(const std::exception_ptr& error)
+{
+    exitCode_ = 1;
+    Holdup.start();
+    LogLine("Error: " + exceptionMessage(error));
+    Disconnecting = true;
+    if (FTP.GetConnected()) {
+        // The FTP client's QUIT is wired in with the FTP commands.
+    }
+    Disconnecting = false;
+}
+
+void TScriptVantrel::WriteEndAndHistory()
+{
+    if (endWritten_) return;
+    endWritten_ = true;
+    guard::absorb([&] {
+        LogLine("");
+        LogLine("**** " + datetime::dateTimeText(datetime::now()) + ": End script " +
+                apppaths::extractFileName(ScriptPath()) + " ****");
+        LogLine("");
+        if (HistoryPath().empty()) return;
+        const std::string tmp = HistoryPath() + ".writing";
+        {
+            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+            const std::string data = bytetext::joinLinesCrLf(log_);
+            out.write(data.data(), static_cast<std::streamsize>(data.size()));
+            if (!out.flush()) {
+                out.close();
+                std::remove(tmp.c_str());
+                return;
+            }
+        }
+        if (std::rename(tmp.c_str(), HistoryPath().c_str()) != 0) std::remove(tmp.c_str());
+    });
+}
+
+void TScriptVantrel::HaltaTimer()
+{
+    Halta.stop();
+    // Cancel arms this timer while a run may still be pumping; the run re-arms it when it ends.
+    if (running_) return;
+    SleepWithoutPumping(1000);
+    emit closeRequested(exitCode_);
+}
+
+void TScriptVantrel::HoldupTimer()
+{
+    Holdup.stop();
+    // The log of a run that hung is the one most worth keeping: write it before ending.
+    exitCode_ = 1;
+    WriteEndAndHistory();
+    TerminateProgram(1);
+}
+
+void TScriptVantrel::TTimeOutTimer()
+{
+    TTimeOut.stop();
+    SuccessFlag = false;
+    throw Exception("Transfer timed out! (" + std::to_string(TTimeOut.interval() / 1000) + " seconds)");
+}
+
+void TScriptVantrel::Button1Click()
+{
+    CancelFlag = true;
+    guard::absorb([&] {
+        if (FTP.GetConnected()) {
+            // Aborting the FTP transfer is wired in with the FTP client.
+        } else {
+            Halta.start();
+        }
+    });
+    SleepWithoutPumping(1000);
+}

@@ -1,0 +1,94 @@
+#include "runner/ScriptVantrelWindow.h"
+
+#include "platform/Guard.h"
+#include "platform/QtText.h"
+#include "runner/ScriptVantrel.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* parent)
+    : QWidget(parent, Qt::Tool), engine_(engine)
+{
+    setWindowTitle(QStringLiteral("Script Vantrel"));
+    resize(407, 318);
+
+    auto* panel1 = new QFrame(this);
+    panel1->setFixedHeight(33);
+    panel1->setFrameShape(QFrame::StyledPanel);
+    auto* executing = new QLabel(QStringLiteral("Executing"), panel1);
+    QFont f(QStringLiteral("Times New Roman"));
+    f.setPixelSize(16);
+    f.setBold(true);
+    executing->setFont(f);
+    auto* p1 = new QHBoxLayout(panel1);
+    p1->setContentsMargins(8, 2, 8, 2);
+    p1->addWidget(executing);
+
+    memo_ = new QPlainTextEdit(this);
+    memo_->setReadOnly(true);
+    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    auto* panel2 = new QFrame(this);
+    panel2->setFixedHeight(28);
+    status_ = new QLabel(panel2);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), panel2);
+    auto* p2 = new QHBoxLayout(panel2);
+    p2->setContentsMargins(4, 1, 4, 1);
+    p2->addWidget(status_, 1);
+    p2->addWidget(cancel_);
+
+    auto* v = new QVBoxLayout(this);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    v->addWidget(panel1);
+    v->addWidget(memo_, 1);
+    v->addWidget(panel2);
+
+    if (QScreen* s = QGuiApplication::primaryScreen()) move(s->geometry().center() - rect().center());
+
+    connect(&engine_, &TScriptVantrel::logLineAdded, this,
+            [this](const QByteArray& l) { memo_->appendPlainText(qttext::toQString(l.toStdString())); });
+    connect(&engine_, &TScriptVantrel::logCleared, memo_, &QPlainTextEdit::clear);
+    connect(&engine_, &TScriptVantrel::statusTextChanged, this,
+            [this](const QByteArray& t) { status_->setText(qttext::toQString(t.toStdString())); });
+    connect(&engine_, &TScriptVantrel::minimizeRequested, this, [this] { showMinimized(); });
+    connect(&engine_, &TScriptVantrel::restoreRequested, this, [this] {
+        if (!engine_.HideApp.HideForm()) showNormal();
+    });
+    connect(&engine_, &TScriptVantrel::closeRequested, this, [this](int code) {
+        closing_ = true;
+        close();
+        QCoreApplication::exit(code);
+    });
+    connect(cancel_, &QPushButton::clicked, this, [this] { guard::absorb([&] { engine_.Button1Click(); }); });
+    engine_.HideApp.Apply = [this](bool hidden) { setVisible(!hidden); };
+}
+
+void TScriptVantrelWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Showing the window again while it is meant to be hidden re-applies the hiding.
+    if (engine_.HideApp.HideForm()) QTimer::singleShot(0, this, [this] { hide(); });
+}
+
+void TScriptVantrelWindow::closeEvent(QCloseEvent* event)
+{
+    if (closing_ || !engine_.Running()) {
+        event->accept();
+        if (!closing_) QCoreApplication::exit(engine_.ExitCode());
+        return;
+    }
+    // The run still uses the engine: cancel it; the window closes when the run has returned.
+    engine_.CancelFlag = true;
+    event->ignore();
+}

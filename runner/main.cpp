@@ -1,0 +1,42 @@
+// Trevask: performs one script file and closes.
+
+#include "platform/Guard.h"
+#include "platform/Headless.h"
+#include "platform/WidgetPrompt.h"
+#include "runner/ScriptVantrel.h"
+#include "runner/ScriptVantrelWindow.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+
+namespace {
+// Without a display the platform plugin's notices only clutter cron mail: keep real failures.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    headless::useOffscreenWhenNoDisplay();
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("FTP Scripts vantrel..."));
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (headless::hasDisplay()) prompt::install(std::make_shared<WidgetPrompt>());
+
+    std::vector<std::string> parameters(argv + 1, argv + argc);
+    TScriptVantrel engine(std::move(parameters));
+    engine.EchoToStdout = true;
+    TScriptVantrelWindow window(engine);
+    window.show();
+
+    // SIGINT and SIGTERM press Cancel.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &engine,
+                     [&engine](int) { guard::absorb([&] { engine.Button1Click(); }); });
+    return QApplication::exec();
+}
