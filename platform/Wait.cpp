@@ -20,17 +20,15 @@ WaitResult waitUntil(const std::function<bool()>& condition, int timeoutMs,
     // A timer wakes the loop when the deadline passes, so WaitForMoreEvents cannot sleep past it.
     QTimer wake;
     wake.setSingleShot(true);
-    bool armed = false;
+    wake.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&wake, &QTimer::timeout, [] {});
     for (;;) {
         if (condition && condition()) return WaitResult::Condition;
         if (gQuit.load()) return WaitResult::Quit;
         if (cancelled && cancelled()) return WaitResult::Cancelled;
         if (deadline.hasExpired()) return WaitResult::TimedOut;
-        if (!armed && timeoutMs >= 0) {
-            QObject::connect(&wake, &QTimer::timeout, [] {});
-            wake.start(static_cast<int>(deadline.remainingTime()) + 1);
-            armed = true;
-        }
+        // Re-armed whenever idle: a timer may fire a little before the deadline.
+        if (timeoutMs >= 0 && !wake.isActive()) wake.start(static_cast<int>(deadline.remainingTime()) + 1);
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }

@@ -1,0 +1,342 @@
+// One run of the engine at a time, as the runner does it: the start timer, the interpreter, the
+// error path, the end line and the history file.
+
+#include "editor/ScriptFile.h"
+#include "platform/AppPaths.h"
+#include "platform/ByteText.h"
+#include "platform/Headless.h"
+#include "platform/DateTime.h"
+#include "platform/Prompt.h"
+#include "platform/Wait.h"
+#include "runner/ScriptLoader.h"
+#include "runner/ScriptVantrel.h"
+#include "runner/ScriptVantrelWindow.h"
+#include "tests/support/TempDir.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <climits>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <memory>
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class RecordingPrompt : public Prompt {
+public:
+    Lines messages;
+    std::function<void()> onMessage;
+    bool answer = true;
+    std::string entry = "typed";
+    void message(const std::string& text, const std::string&, MessageKind) override
+    {
+        messages.push_back(text);
+        if (onMessage) onMessage();
+    }
+    bool input(const std::string& caption, const std::string& label, std::string& value) override
+    {
+        messages.push_back(caption + "|" + label);
+        value = entry;
+        return answer;
+    }
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        datetime::setClockForTesting([] { return CivilTime{2026, 3, 7, 14, 5, 9, 0}; });
+        apppaths::setProgramFolderForTesting(program.path());
+        prompt_ = std::make_shared<RecordingPrompt>();
+        old_ = prompt::install(prompt_);
+    }
+    void TearDown() override
+    {
+        prompt::install(old_);
+        apppaths::setProgramFolderForTesting({});
+        datetime::setClockForTesting({});
+    }
+    // Runs a script to its end, as the start timer would, without the close delays.
+    std::unique_ptr<TScriptVantrel> run(Lines parameters)
+    {
+        auto e = std::make_unique<TScriptVantrel>(std::move(parameters));
+        e->SleepWithoutPumping = [](int) {};
+        e->TerminateProgram = [this](int code) { terminated = code; };
+        e->Starta.stop();
+        e->StartaTimer();
+        e->Halta.stop();
+        e->Holdup.stop();
+        return e;
+    }
+    std::string script(const std::string& name, const Lines& lines) { return dir.write(name, bytetext::joinLinesCrLf(lines)); }
+
+    TempDir dir, program;
+    std::shared_ptr<RecordingPrompt> prompt_;
+    std::shared_ptr<Prompt> old_;
+    int terminated = -1;
+};
+
+const std::string kStart = "**** 2026-03-07 14:05:09: Start script ";
+const std::string kEnd = "**** 2026-03-07 14:05:09: End script ";
+
+}  // namespace
+
+TEST_F(EngineTest, AllCommentScriptGivesExactFramesAndHistoryBytes)
+{
+    const std::string path = script("job.ftp", {"; one", "  ", ":label"});
+    auto e = run({path});
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(TempDir::read(dir.file("job.History.txt")),
+              kStart + "job.ftp ****\r\n\r\n\r\n" + kEnd + "job.ftp ****\r\n\r\n");
+}
+
+TEST_F(EngineTest, MissingScriptTakesTheErrorPathAndStillWritesHistory)
+{
+    auto e = run({dir.file("none.ftp")});
+    EXPECT_EQ(e->ExitCode(), 1);
+    const Lines& log = e->Log();
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[2].rfind("Error: Cannot open file \"" + dir.file("none.ftp") + "\"", 0), 0u);
+    EXPECT_EQ(log[4], kEnd + "none.ftp ****");
+    EXPECT_TRUE(apppaths::fileExists(dir.file("none.History.txt")));
+}
+
+TEST_F(EngineTest, NoScriptArgumentWritesNoHistory)
+{
+    TempDir cwd;
+    auto e = run({});
+    EXPECT_EQ(e->ExitCode(), 1);
+    EXPECT_EQ(e->Log()[2].rfind("Error: No script file given", 0), 0u);
+    EXPECT_FALSE(apppaths::fileExists(".History.txt"));
+}
+
+TEST_F(EngineTest, ErrorTextsWithLineEndsBecomeSeparateLines)
+{
+    auto e = run({script("j.ftp", {"DOCOMMAND NOOP"})});
+    for (const auto& l : e->Log()) EXPECT_EQ(l.find('\r'), std::string::npos);
+    EXPECT_EQ(TempDir::read(dir.file("j.History.txt")).find("\r\r"), std::string::npos);
+}
+
+TEST_F(EngineTest, DispatchEchoAndSettings)
+{
+    const struct {
+        Lines lines;
+        Lines echoed;  // the log between the frames, without the blank lines
+        std::function<void(const TScriptVantrel&)> check;
+    } cases[] = {
+        {{"host=server1"}, {" host=server1"}, [](auto& e) { EXPECT_EQ(e.FTP.Host, "server1"); }},
+        {{"HOSTX=server1"}, {}, [](auto& e) { EXPECT_EQ(e.FTP.Host, ""); }},
+        {{"USER=\"me\"", "PASSWORD=\"s3cret\""}, {" USER=\"me\"", " Password <hidden>"},
+         [](auto& e) {
+             EXPECT_EQ(e.FTP.UserID, "me");
+             EXPECT_EQ(e.FTP.Password, "s3cret");
+         }},
+        {{"PROXYPASSWORD=visible", "PROXYUSER=u"}, {" ProxyPassword <hidden>", " PROXYUSER=u"}, nullptr},
+        {{"TIMEOUT=abc", "TRANSTIMEOUT=abc"}, {" TIMEOUT=abc", " TRANSTIMEOUT=abc"},
+         [](auto& e) {
+             EXPECT_EQ(e.FTP.Timeout, 60000);
+             EXPECT_EQ(e.TransferTimeoutMs, 60000);
+         }},
+        {{"TIMEOUT=\"30\"", "TRANSTIMEOUT=0"}, {" TIMEOUT=\"30\"", " TRANSTIMEOUT=0"},
+         [](auto& e) {
+             EXPECT_EQ(e.FTP.Timeout, 30000);
+             EXPECT_EQ(e.TransferTimeoutMs, 0);  // no time-out
+         }},
+        {{"TRANSTIMEOUT=99999999999"}, {" TRANSTIMEOUT=99999999999"},
+         [](auto& e) { EXPECT_EQ(e.TransferTimeoutMs, INT_MAX); }},
+        {{"TRANSTIMEOUT=2000000"}, {" TRANSTIMEOUT=2000000"}, [](auto& e) { EXPECT_EQ(e.TransferTimeoutMs, 2000000000); }},
+        {{"PORT=\"2121\"", "PROXYPORT=x"}, {" PORT=\"2121\"", " PROXYPORT=x"},
+         [](auto& e) {
+             EXPECT_EQ(e.FTP.Port, 2121);
+             EXPECT_EQ(e.FTP.ProxyPort, 21);
+         }},
+        {{"SERVERTYPE=unix"}, {" SERVERTYPE=unix"}, [](auto& e) { EXPECT_EQ(e.FTP.ServerStyle, 1); }},
+        {{"SERVERTYPE=UNIX"}, {" SERVERTYPE=UNIX"}, [](auto& e) { EXPECT_EQ(e.FTP.ServerStyle, 2); }},
+        {{"SERVERTYPE=HP3000"}, {" SERVERTYPE=HP3000"},
+         [](auto& e) {
+             EXPECT_EQ(e.FTP.ServerStyle, 17);
+             EXPECT_EQ(e.WildcardChar, '@');
+         }},
+        {{"NODIALOGS"}, {" NODIALOGS", "   ---> No error dialogs will be shown"}, [](auto& e) { EXPECT_FALSE(e.DialogsFlag); }},
+        {{"ASCII"}, {" ASCII", "   ---> ASCII transfer on!"},
+         [](auto& e) {
+             EXPECT_EQ(e.TransferMode, 1);
+             EXPECT_EQ(e.FTP.Mode, 1);
+         }},
+        {{"FORCELOWERON", "FORCEUPPERON"}, {" FORCELOWERON", " FORCEUPPERON"},
+         [](auto& e) {
+             EXPECT_FALSE(e.ForceLower);
+             EXPECT_TRUE(e.ForceUpper);
+         }},
+        {{"HIDEAPP", "SHOWAPP"},
+         {" HIDEAPP", "   ---> HIDEAPP: Hiding application from taskbar", " SHOWAPP",
+          "   ---> SHOWAPP: Re-Showing application on taskbar"},
+         [](auto& e) { EXPECT_FALSE(e.HideApp.HideForm()); }},
+        {{"CHMOD 644 a.txt"}, {" CHMOD 644 a.txt"}, [](auto& e) { EXPECT_FALSE(e.SuccessFlag); }},
+        {{"CHARVARIABLE x", "REALVARIABLE y", "unknown words"}, {" CHARVARIABLE x", " REALVARIABLE y"}, nullptr},
+        {{"INPUT Who \"Your name\"", "MESSAGE \"Hello %%who%%\""}, {" INPUT Who \"Your name\"", " MESSAGE \"Hello typed\""},
+         [](auto& e) { EXPECT_EQ(e.GetVariable("WHO"), "typed"); }},
+    };
+    for (const auto& c : cases) {
+        auto e = run({script("d.ftp", c.lines)});
+        Lines body;
+        for (std::size_t i = 2; i + 3 < e->Log().size(); ++i)
+            if (!e->Log()[i].empty()) body.push_back(e->Log()[i]);
+        EXPECT_EQ(body, c.echoed) << c.lines[0];
+        if (c.check) c.check(*e);
+    }
+}
+
+TEST_F(EngineTest, CommandsNotBuiltYetEndTheRunNamingTheCommand)
+{
+    for (const char* line : {"GETIFNEWER a b", "GETIFNEW a b", "DIALENTRY=Office", "DIALUP", "CONNECT"}) {
+        auto e = run({script("n.ftp", {line, "HOST=after"})});
+        EXPECT_EQ(e->ExitCode(), 1) << line;
+        EXPECT_EQ(e->FTP.Host, "") << line;
+        const std::string& error = e->Log()[3];
+        EXPECT_EQ(error.rfind("Error: ", 0), 0u) << line;
+    }
+    auto e = run({script("n.ftp", {"GETIFNEWER a b"})});
+    EXPECT_NE(e->Log()[3].find("GETIFNEWER"), std::string::npos);
+    e = run({script("n.ftp", {"DIALENTRY=Office"})});
+    EXPECT_NE(e->Log()[3].find("DIALENTRY="), std::string::npos);
+    e = run({script("n.ftp", {"DIALUP"})});
+    EXPECT_NE(e->Log()[3].find("DIAL "), std::string::npos);
+}
+
+TEST_F(EngineTest, RunStartResetsSettingsAndPredefinesVariables)
+{
+    const std::string path = script("r.ftp", {"MESSAGE \"%%ParamCount%%|%%Param1%%|%%Param2%%|%%ScriptDir%%|%%Today%%|%%WeekNumber%%\""});
+    auto e = std::make_unique<TScriptVantrel>(Lines{path, "a", "b"});
+    e->Starta.stop();
+    e->SleepWithoutPumping = [](int) {};
+    e->TransferTimeoutMs = 5;
+    e->WildcardChar = '@';
+    e->FTP.ServerStyle = 17;
+    e->StartaTimer();
+    EXPECT_EQ(e->TransferTimeoutMs, 120000);
+    EXPECT_EQ(e->WildcardChar, '*');
+    EXPECT_EQ(e->FTP.ServerStyle, 1);
+    ASSERT_EQ(prompt_->messages.size(), 1u);
+    EXPECT_EQ(prompt_->messages[0], "2|a|b|" + program.path() + "/Scripts|2026-03-07|10");
+    EXPECT_EQ(e->GetVariable("NewLine"), "");  // a lone CR reads back trimmed
+}
+
+TEST_F(EngineTest, IncludesInOrderMissingAndScrambledPasswords)
+{
+    script("inner.ftp", {"MESSAGE inner", "Password=\"" + std::string(1, kPasswordMarker) + ScramblePassword("pw") +
+                                              std::string(1, kPasswordMarker) + "\""});
+    program.write("Scripts/lib.ftp", bytetext::joinLinesCrLf({"MESSAGE lib", "#INCLUDE " + dir.file("inner.ftp")}));
+    const std::string path = script("main.ftp", {"MESSAGE before", "#include \"lib.ftp\"", "#INCLUDE nowhere.ftp", "MESSAGE after"});
+    auto e = run({path});
+    EXPECT_EQ(prompt_->messages, (Lines{"before", "lib", "inner", "File nowhere.ftp not found!!", "after"}));
+    EXPECT_EQ(e->FTP.Password, "pw");
+    EXPECT_EQ(e->ExitCode(), 0);
+}
+
+TEST_F(EngineTest, SelfIncludeEndsOnTheGuard)
+{
+    const std::string path = script("self.ftp", {"MESSAGE x", "#INCLUDE " + dir.file("self.ftp")});
+    auto e = run({path});
+    EXPECT_EQ(e->ExitCode(), 1);
+    EXPECT_TRUE(prompt_->messages.empty());
+    EXPECT_NE(e->Log()[2].find("nested more than"), std::string::npos);
+}
+
+TEST_F(EngineTest, IncludeLookupOrder)
+{
+    program.write("x.ftp", "MESSAGE program\r\n");
+    program.write("Scripts/x.ftp", "MESSAGE scripts\r\n");
+    program.write("Scripts/y.ftp", "MESSAGE scripts-y\r\n");
+    Lines lines{"#INCLUDE x.ftp", "#INCLUDE y.ftp"};
+    ExpandIncludes(lines, program.path());
+    EXPECT_EQ(lines, (Lines{"; Included file x.ftp...", "MESSAGE program", "; Included file y.ftp...", "MESSAGE scripts-y"}));
+    Lines withFolder{"#INCLUDE sub/y.ftp"};
+    ExpandIncludes(withFolder, program.path());
+    EXPECT_EQ(withFolder, Lines{"Message \"File sub/y.ftp not found!!\""});
+}
+
+TEST_F(EngineTest, CancelStopsBeforeTheNextLineAndStillWritesHistory)
+{
+    const std::string path = script("c.ftp", {"MESSAGE one", "MESSAGE two"});
+    auto e = std::make_unique<TScriptVantrel>(Lines{path});
+    e->Starta.stop();
+    e->SleepWithoutPumping = [](int) {};
+    prompt_->onMessage = [&] { e->Button1Click(); };
+    e->StartaTimer();
+    EXPECT_EQ(prompt_->messages, Lines{"one"});
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_NE(TempDir::read(dir.file("c.History.txt")).find(kEnd), std::string::npos);
+}
+
+TEST_F(EngineTest, SigtermActsAsCancel)
+{
+    const std::string path = script("s.ftp", {"MESSAGE one", "MESSAGE two"});
+    auto e = std::make_unique<TScriptVantrel>(Lines{path});
+    e->Starta.stop();
+    e->SleepWithoutPumping = [](int) {};
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, e.get(), [&](int) { e->Button1Click(); });
+    prompt_->onMessage = [&] { ::raise(SIGTERM); };
+    e->StartaTimer();
+    EXPECT_EQ(prompt_->messages, Lines{"one"});
+    EXPECT_NE(TempDir::read(dir.file("s.History.txt")).find(kEnd), std::string::npos);
+}
+
+TEST_F(EngineTest, WatchdogWritesHistoryBeforeEnding)
+{
+    const std::string path = script("w.ftp", {"MESSAGE hang"});
+    auto e = std::make_unique<TScriptVantrel>(Lines{path});
+    e->Starta.stop();
+    e->SleepWithoutPumping = [](int) {};
+    e->TerminateProgram = [&](int code) { terminated = code; };
+    prompt_->onMessage = [&] { e->HoldupTimer(); };  // fires while the run is stuck
+    e->StartaTimer();
+    EXPECT_EQ(terminated, 1);
+    const std::string history = TempDir::read(dir.file("w.History.txt"));
+    EXPECT_NE(history.find(" MESSAGE hang"), std::string::npos);
+    EXPECT_NE(history.find(kEnd), std::string::npos);
+    // The end frame is written once, even though the run went on after the watchdog in this test.
+    EXPECT_EQ(history.find(kEnd), history.rfind(kEnd));
+}
+
+TEST_F(EngineTest, TransferTimeoutGoesToTheApplicationHandlerOnly)
+{
+    auto e = std::make_unique<TScriptVantrel>(Lines{});
+    e->Starta.stop();
+    e->TTimeOut.setInterval(120000);
+    e->TTimeOut.start();
+    e->TTimeOut.setInterval(1);
+    e->TTimeOut.start();
+    EXPECT_EQ(waiting::waitUntil([&] { return !e->SuccessFlag; }, 5000), waiting::WaitResult::Condition);
+    EXPECT_FALSE(e->TTimeOut.isActive());
+    EXPECT_TRUE(prompt_->messages.empty());  // neither shown nor logged
+    EXPECT_TRUE(e->Log().empty());
+}
+
+TEST_F(EngineTest, WindowShowsTheLog)
+{
+    const std::string path = script("v.ftp", {"HOST=shown.example", "BINARY"});
+    auto e = std::make_unique<TScriptVantrel>(Lines{path});
+    e->Starta.stop();
+    e->SleepWithoutPumping = [](int) {};
+    TScriptVantrelWindow window(*e);
+    window.show();
+    e->StartaTimer();
+    const QString text = window.Memo2()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral(" HOST=shown.example")));
+    EXPECT_TRUE(text.contains(QStringLiteral("   ---> BINARY transfer on!")));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Script Vantrel"));
+    EXPECT_EQ(window.Button1()->text(), QStringLiteral("Cancel"));
+    const QImage image = window.grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 407);
+    // The log area is not blank: some pixel differs from the background.
+    const QColor bg = image.pixelColor(200, 200);
+    bool inked = false;
+    for (int y = 40; y < 120 && !inked; ++y)
+        for (int x = 2; x < 300 && !inked; ++x) inked = image.pixelColor(x, y) != bg;
+    EXPECT_TRUE(inked);
+}
