@@ -51,6 +51,11 @@ SubstitutionContext TScriptVantrel::Substitution() const
     ctx.variables = &VariableList;
     ctx.parameters = parameters_;
     ctx.log = [self = const_cast<TScriptVantrel*>(this)](const std::string& l) { self->LogLine(l); };
+    ctx.numericValue = [this](std::string_view name, double& value) {
+        if (!IsNumericVariable(std::string(name))) return false;
+        value = Numbers.GetVariable(bytetext::toUpper(bytetext::trim(name)));
+        return true;
+    };
     return ctx;
 }
 
@@ -87,10 +92,12 @@ void TScriptVantrel::ExecuteScript(std::vector<std::string> lines)
     std::size_t next = 0;
     for (;;) {
         waiting::pumpMessages();
-        if (CancelFlag || next >= lines.size()) return;
+        if (CancelFlag || next == std::string::npos || next >= lines.size()) return;
         const std::size_t current = next++;
-        for (const std::string& raw : ExpandAllParams(lines[current], parameters_))
+        for (const std::string& raw : ExpandAllParams(lines[current], parameters_)) {
             Perform(RewriteLine(raw, Substitution()), next, lines);
+            if (next == std::string::npos) break;
+        }
     }
 }
 
@@ -100,7 +107,8 @@ void TScriptVantrel::Perform(const std::string& line, std::size_t& next, std::ve
     const CommandEntry* entry = FindCommand(line);
     if (!entry) return;
     if (entry->echoed) LogLine(entry->hiddenEcho.empty() ? " " + line : std::string(entry->hiddenEcho));
-    PerformSetting(*entry, line, CommandArgument(line, *entry));
+    const std::string_view argument = CommandArgument(line, *entry);
+    if (!PerformFlow(*entry, argument, next, lines)) PerformSetting(*entry, line, argument);
 }
 
 void TScriptVantrel::NotBuilt(const CommandEntry& entry)

@@ -40,6 +40,9 @@ TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* par
         std::_Exit(code);
     };
     AppException1.ShowExcep = false;
+    Numbers.OnParserError = [this](TCustomParser&, const Exception& e) {
+        LogLine("   ---> Math parsing error: \"" + e.message() + "\"");
+    };
 
     const struct {
         QTimer* timer;

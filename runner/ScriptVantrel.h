@@ -5,6 +5,7 @@
 #include "net/ftp/FtpSession.h"
 #include "runner/CommandTable.h"
 #include "runner/LineSubstitution.h"
+#include "runner/mathparser/MathParser.h"
 #include "runner/VariableStore.h"
 
 #include <QByteArray>
@@ -63,6 +64,24 @@ public:
 
     void ExecuteScript(std::vector<std::string> lines);
 
+    // Values and conditions of IF and LET.
+    enum class ValueType { Boolean, String, Number };
+    struct Value {
+        ValueType type = ValueType::String;
+        std::string text;
+    };
+    Value EvaluateValue(const std::string& text);
+    bool EvaluateCondition(const std::string& text);
+    // Index of the first line that begins with the label (prefix match, without case); npos if none.
+    std::size_t FindLabel(const std::string& label, const std::vector<std::string>& lines) const;
+    // Index after the ENDIF that closes the block whose body starts at `index`; npos if none.
+    std::size_t SkipToEndIf(std::size_t index, const std::vector<std::string>& lines) const;
+    // A local name without a folder is taken in StartDir.
+    std::string ResolveLocalPath(const std::string& name) const;
+    bool LocalExists(const std::string& name);
+    bool RemoteExists(const std::string& name);
+    std::int64_t RemoteFileSize(const std::string& name);
+
     // 0: the run ended normally or by Cancel; 1: through the error path.
     int ExitCode() const { return exitCode_; }
     bool Running() const { return running_; }
@@ -95,6 +114,7 @@ public:
     TFtpSession FTP;
     TAppException AppException1;
     TNoTask HideApp;
+    TParser Numbers;
     QTimer Starta, Halta, Holdup, TTimeOut;
 
     const std::vector<std::string>& Parameters() const { return parameters_; }
@@ -121,6 +141,10 @@ private:
     // One rewritten line: echo and perform. False ends the script.
     void Perform(const std::string& line, std::size_t& index, std::vector<std::string>& lines);
     void PerformSetting(const CommandEntry& entry, const std::string& line, std::string_view argument);
+    // IF, GOTO, LET, NUMVARIABLE and the existence statements; false for other commands. Setting
+    // `next` to npos ends the script.
+    bool PerformFlow(const CommandEntry& entry, std::string_view argument, std::size_t& next,
+                     const std::vector<std::string>& lines);
     [[noreturn]] void NotBuilt(const CommandEntry& entry);
 
     std::vector<std::string> parameters_;

@@ -1,0 +1,65 @@
+#include "platform/LocalFiles.h"
+
+#include "platform/AppPaths.h"
+#include "platform/ByteText.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace localfiles {
+
+bool hasMask(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
+
+bool matchesMask(std::string_view mask, std::string_view name)
+{
+    if (mask == "*.*" || mask == "*") return true;
+    // Iterative wildcard match with one backtrack point.
+    std::size_t m = 0, n = 0, star = std::string_view::npos, mark = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || bytetext::upper(mask[m]) == bytetext::upper(name[n]))) {
+            ++m;
+            ++n;
+        } else if (m < mask.size() && mask[m] == '*') {
+            star = m++;
+            mark = n;
+        } else if (star != std::string_view::npos) {
+            m = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') ++m;
+    return m == mask.size();
+}
+
+std::vector<std::string> findMatches(const std::string& pathWithMask)
+{
+    std::vector<std::string> out;
+    const std::string name = apppaths::extractFileName(pathWithMask);
+    if (!hasMask(name)) {
+        struct stat st {};
+        if (name != "." && name != ".." && !name.empty() && ::lstat(pathWithMask.c_str(), &st) == 0) out.push_back(name);
+        return out;
+    }
+    std::string folder = apppaths::extractFilePath(pathWithMask);
+    if (folder.empty()) folder = ".";
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return out;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        if (entry == "." || entry == "..") continue;
+        if (matchesMask(name, entry)) out.push_back(entry);
+    }
+    ::closedir(d);
+    return out;
+}
+
+std::int64_t fileSize(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+}  // namespace localfiles

@@ -1,0 +1,20 @@
+#pragma once
+// Local file names with masks as the original platform matched them: "*" any run, "?" one
+// character, ASCII case-insensitive, and "*.*" matching every name, with or without a dot.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace localfiles {
+
+bool hasMask(std::string_view name);
+bool matchesMask(std::string_view mask, std::string_view name);
+// Names (without folder) of the entries of the path's folder that match its last part; "." and
+// ".." never match. A path without a mask gives its own name when the entry exists.
+std::vector<std::string> findMatches(const std::string& pathWithMask);
+// The size in bytes of a file, -1 when there is none (64-bit).
+std::int64_t fileSize(const std::string& path);
+
+}  // namespace localfiles
