@@ -1,0 +1,80 @@
+#include "net/ftp/socket/FileStreams.h"
+
+#include "platform/Errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ftpsock {
+
+FileSink::FileSink(const std::string& fileName, bool append) : name_(fileName)
+{
+    const int flags = append ? O_WRONLY | O_APPEND | O_CLOEXEC
+                             : O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+    fd_.reset(::open(fileName.c_str(), flags, 0644));
+    if (!fd_) throw Exception((append ? "Cannot open file " : "Cannot create file ") + fileName);
+    block_ = std::make_unique<char[]>(kFileBlock);
+}
+
+char* FileSink::space(std::size_t n)
+{
+    if (fill_ + n > kFileBlock) flush();
+    return block_.get() + fill_;
+}
+
+void FileSink::write(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const std::size_t n = std::min(bytes.size(), kFileBlock);
+        char* dst = space(n);
+        std::copy(bytes.begin(), bytes.begin() + n, dst);
+        commit(n);
+        bytes.remove_prefix(n);
+    }
+}
+
+bool FileSink::flush()
+{
+    std::size_t done = 0;
+    while (done < fill_ && error_ == 0) {
+        const ssize_t n = ::write(fd_.get(), block_.get() + done, fill_ - done);
+        if (n > 0) done += static_cast<std::size_t>(n);
+        else if (n < 0 && errno == EINTR) continue;
+        else error_ = n < 0 ? errno : ENOSPC;
+    }
+    fill_ = 0;
+    return error_ == 0;
+}
+
+FileSource::FileSource(const std::string& fileName) : name_(fileName)
+{
+    fd_.reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd_ || ::fstat(fd_.get(), &st) != 0) throw Exception("Cannot open file " + fileName);
+    size_ = st.st_size;
+    block_ = std::make_unique<char[]>(kFileBlock);
+}
+
+std::string_view FileSource::at(std::int64_t offset, std::size_t max)
+{
+    if (offset < 0 || offset >= size_ || error_ != 0) return {};
+    if (offset < blockOffset_ || offset >= blockOffset_ + static_cast<std::int64_t>(blockLength_)) {
+        blockOffset_ = offset;
+        blockLength_ = 0;
+        for (;;) {
+            const ssize_t n = ::pread(fd_.get(), block_.get(), kFileBlock, offset);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) error_ = errno;
+            else if (n == 0) error_ = EIO;  // shrank while being sent
+            else blockLength_ = static_cast<std::size_t>(n);
+            break;
+        }
+        if (blockLength_ == 0) return {};
+    }
+    const std::size_t skip = static_cast<std::size_t>(offset - blockOffset_);
+    return std::string_view(block_.get() + skip, std::min(max, blockLength_ - skip));
+}
+
+}  // namespace ftpsock

@@ -1,0 +1,62 @@
+#pragma once
+// File ends of a transfer: captured bytes go straight to the file and sent bytes come straight
+// from it, through one large block each, so the disk sees few big reads and writes while the
+// socket still moves pieces of its own size.
+
+#include "net/ftp/socket/SocketHandle.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ftpsock {
+
+inline constexpr std::size_t kFileBlock = 1024 * 1024;
+
+// Capture file. Opening raises "Cannot create file <name>" / "Cannot open file <name>".
+class FileSink {
+public:
+    // append: the file must exist and is written at its end; else it is created or replaced.
+    FileSink(const std::string& fileName, bool append);
+
+    // Room for `n` bytes (n <= kFileBlock), flushing the block first when it is full.
+    char* space(std::size_t n);
+    void commit(std::size_t n) { fill_ += n; }
+    void write(std::string_view bytes);
+    // Writes the block out; false (and error() set) when the disk refused it.
+    bool flush();
+    int error() const { return error_; }
+    const std::string& fileName() const { return name_; }
+
+private:
+    std::string name_;
+    FileHandle fd_;
+    std::unique_ptr<char[]> block_;
+    std::size_t fill_ = 0;
+    int error_ = 0;
+};
+
+// File being sent. Opening raises "Cannot open file <name>".
+class FileSource {
+public:
+    explicit FileSource(const std::string& fileName);
+
+    std::int64_t size() const { return size_; }
+    // Up to `max` bytes at `offset`, read ahead a block at a time. Empty at the end of the file
+    // or on a read error (error() set).
+    std::string_view at(std::int64_t offset, std::size_t max);
+    int error() const { return error_; }
+    const std::string& fileName() const { return name_; }
+
+private:
+    std::string name_;
+    FileHandle fd_;
+    std::int64_t size_ = 0;
+    std::unique_ptr<char[]> block_;
+    std::int64_t blockOffset_ = 0;
+    std::size_t blockLength_ = 0;
+    int error_ = 0;
+};
+
+}  // namespace ftpsock

@@ -1,0 +1,211 @@
+#pragma once
+// TSockBase: one IPv4 TCP socket with its receive and send buffers, driven by the event loop.
+// Operations that have to wait (lookup, connect, send, line read, accept) run the event loop
+// until their condition holds, so the caller's code reads as if it blocked while events,
+// timers and the caller's own handlers keep running inside the wait.
+//
+// Notifications keep the shape of the asynchronous socket messages the FTP client was designed
+// around: socket events (read, write, accept, connect, close) on SocketMessage, lookup
+// completion and the accept of a data listener on ListenMessage, and the posted requests to send
+// or read the next piece. Handlers raised inside a notification are absorbed there; handlers
+// raised inside an operation's own steps leave that operation.
+
+#include "net/ftp/socket/FileStreams.h"
+#include "net/ftp/socket/HostLookup.h"
+#include "net/ftp/socket/RecvBuffer.h"
+#include "net/ftp/socket/SockErrors.h"
+#include "net/ftp/socket/SocketHandle.h"
+#include "net/ftp/socket/ThreadTimer.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TSockBase : public QObject {
+    Q_OBJECT
+public:
+    using TNotifyEvent = std::function<void(QObject* sender)>;
+    using TOnStatus = std::function<void(QObject* sender, const std::string& status)>;
+    using TOnErrorEvent =
+        std::function<void(QObject* sender, std::uint16_t errorNo, const std::string& message)>;
+    using TOnHostResolved = TNotifyEvent;
+    using THandlerEvent = std::function<void(bool& handled)>;
+
+    enum Message : int {
+        SocketMessage = 0x465,  // events of the socket itself
+        ListenMessage = 0x466,  // lookup done; accept on a data listener
+        SendNextMessage = 0x467,
+        ReadMoreMessage = 0x468,
+    };
+    enum Event : int { EvRead = 1, EvWrite = 2, EvOob = 4, EvAccept = 8, EvConnect = 16, EvClose = 32 };
+
+    static constexpr std::size_t PieceSize = 16383;     // per recv and per send
+    static constexpr std::size_t LineBufferSize = 16384;  // longest text Write takes
+    static constexpr std::size_t MaxLineLength = 1024 * 1024;  // ReadLn returns no longer line
+
+    // Restarted and appended transfers (set by the FTP client around SendFile/CaptureFile):
+    // SendFile starts at RestartOffset, CaptureFile appends to the existing file.
+    static inline bool AppendRestart = false;
+    static inline std::int64_t RestartOffset = 0;
+
+    explicit TSockBase(QObject* owner = nullptr);
+    ~TSockBase() override;
+
+    // Settings.
+    std::string Host;
+    int Port = 0;
+    int Timeout = 0;      // milliseconds for lookup, connect and accept; 0 = no limit
+    int ReportLevel = 0;  // statuses of this level or lower reach OnStatus
+    std::string Proxy;    // dialled instead of Host when set
+    int ProxyPort = 0;
+    std::int64_t BytesTotal = 0;  // size of the file being sent, or announced by a server
+
+    // Events.
+    TNotifyEvent OnConnect;           // connect completed
+    TNotifyEvent OnDisconnect;        // socket closed; also a data listener's accept
+    TOnErrorEvent OnError;            // a socket error
+    THandlerEvent OnInvalidHost;      // lookup found no address (may change Host, set Handled)
+    TOnHostResolved OnHostResolved;   // lookup found an address
+    THandlerEvent OnConnectionRequired;
+    TOnStatus OnStatus;
+    TNotifyEvent OnConnectionFailed;  // connect ended by time-out, cancel or error
+    TNotifyEvent OnPacketRecvd;       // each piece captured by CaptureFile
+    TNotifyEvent OnPacketSent;        // each piece sent by SendFile
+    TNotifyEvent OnDataAvailable;     // bytes were added to the receive buffer
+    TNotifyEvent OnAccept;            // accept on a socket that listens on SocketMessage
+    TNotifyEvent OnAbortRead;         // a line read or read notification found Cancel set
+
+    virtual ftpsock::SocketHandle Accept();
+    virtual void Connect();
+    virtual void Disconnect();
+    virtual std::string Transaction(const std::string& command);
+    virtual void Abort();
+
+    void RequireConnection();
+    void Cancel();
+    // Write refuses a text longer than LineBufferSize, or holding NUL, or CR/LF anywhere but
+    // at its end; Writeln refuses CR and LF and adds CR LF.
+    void Write(const std::string& text);
+    void Writeln(const std::string& text);
+    void SendBuffer(std::string_view bytes);
+    std::string Read(std::int64_t count);  // count 0: all buffered bytes
+    std::string ReadLn();                   // the line with its LF (and CR)
+    void SendFile(const std::string& fileName);
+    void CaptureFile(const std::string& fileName);
+    void Listen(bool dataMessage);
+    void ResolveHost();
+    void CloseSocket();
+    std::string CheckError(int ignored);
+    std::string ErrorText(int error);
+    void ReportStatus(int level, const std::string& text);
+    void TimerOn();
+    void TimerOff();
+    std::string LocalAddressText() const;  // "127,0,0,1"
+    std::string PortText() const;          // ",18,52" for port 4660
+    static std::string NthField(std::string_view text, char separator, int n);
+
+    // Data connections: the accepted socket replaces the listener as this component's socket.
+    void AdoptSocket(ftpsock::SocketHandle accepted);
+    // On: a close resets the connection (the default of a new component); off: a close sends
+    // what is still queued.
+    void SetLinger(bool resetOnClose);
+    // The control connection of a data listener: Listen binds to its local address, only its
+    // peer's address is accepted, and Accept gives up once it holds a complete reply line.
+    void SetControlConnection(TSockBase* control) { control_ = control; }
+    int LocalPort() const;
+    std::size_t BufferedBytes() const { return rxBuf_.size(); }
+    bool HoldsCompleteLine() const { return rxBuf_.holdsLine(); }
+
+    bool Connected() const { return connected_; }
+    bool Canceled() const { return canceled_; }
+    bool TimedOut() const { return timedOut_; }
+    const std::string& Status() const { return status_; }
+    const std::string& LastReply() const { return lastReply_; }
+    int ReplyNumber() const { return replyNumber_; }
+    std::int64_t BytesSent() const { return bytesSent_; }
+    std::int64_t BytesRecvd() const { return bytesRecvd_; }
+    int LastErrorNo() const { return lastErrorNo_; }
+    std::uint32_t RemoteAddress() const { return remoteAddress_; }  // network order
+    const std::vector<std::string>& Information() const { return information_; }
+
+protected:
+    bool connected_ = false;
+    bool canceled_ = false;
+    bool timedOut_ = false;
+    bool destroying_ = false;
+    bool counting_ = false;   // inside SendFile/CaptureFile: byte counters and packet events
+    bool busy_ = false;       // ReadToStream/WriteFromStream running
+    bool fileMode_ = false;
+    bool sent_ = true;
+    bool noError_ = true;     // the last notification carried no error
+    bool eventArrived_ = false;
+    std::int64_t bytesSent_ = 0;
+    std::int64_t bytesRecvd_ = 0;
+    int lastErrorNo_ = 0;
+    std::string status_;
+    std::string lastReply_;
+    int replyNumber_ = 0;
+    std::uint32_t remoteAddress_ = 0;
+    std::vector<std::string> information_;
+
+private:
+    void InitWinsock();
+    bool NewSocket(bool resetOnClose) noexcept;
+    void DropSocket() noexcept;
+    void ReplaceSocketQuietly() noexcept;
+    [[noreturn]] void RaiseSocketError(int error);
+    void TimerFired();
+    void StartConnect(int port);
+
+    void HandleMessage(int message, int event, int error);
+    void PostMessage(int message);
+    void SocketReadable();
+    void SocketWritable();
+    void ReadToStream();
+    void WriteFromStream();
+    std::string_view NextPiece();
+    void FailSend(int error);
+    void ArmRead();
+    void ReleaseBusy();
+    void TryAccept();
+    bool AcceptsPeer(std::uint32_t address) const;
+
+    // Runs the event loop until `condition`, Cancel or `timeoutMs`; quitting counts as Cancel.
+    void WaitFor(const std::function<bool()>& condition, int timeoutMs = -1);
+
+    ftpsock::SocketHandle sock_;
+    ftpsock::SocketHandle pending_;  // accepted by a listener, waiting for Accept
+    QSocketNotifier readNotifier_{QSocketNotifier::Read};
+    QSocketNotifier writeNotifier_{QSocketNotifier::Write};
+    bool established_ = false;  // the socket is a connected stream
+    bool connecting_ = false;
+    bool listening_ = false;
+    bool resetOnClose_ = false;
+    int listenMessage_ = SocketMessage;
+    unsigned socketSerial_ = 0;  // changes whenever the socket is dropped
+    bool sendNextPosted_ = false;
+    bool readMorePosted_ = false;
+    bool readDeferred_ = false;   // a read came while busy
+    bool writeDeferred_ = false;  // a send request came while busy
+    int sockError_ = 0;   // the last failing call's error, as WSAGetLastError gives it
+    int sendError_ = 0;   // a send failed: the connection is gone
+    int closeError_ = 0;  // the connection ended with this error (a reset)
+
+    TThreadTimer timer_;
+    std::unique_ptr<ftpsock::HostLookup> lookup_;
+    std::uint32_t lookupAddress_ = 0;
+
+    ftpsock::RecvBuffer rxBuf_;
+    std::string txBuf_;
+    std::size_t txPos_ = 0;
+    std::unique_ptr<ftpsock::FileSink> sink_;      // CaptureFile's file
+    std::unique_ptr<ftpsock::FileSource> source_;  // SendFile's file
+    QPointer<TSockBase> control_;
+};

@@ -1,0 +1,324 @@
+// TSockBase: the send and receive buffers, line reads, and files sent and captured.
+
+#include "net/ftp/socket/SockBase.h"
+
+#include "platform/Guard.h"
+#include "platform/WinsockErrors.h"
+
+#include <cerrno>
+#include <utility>
+#include <sys/socket.h>
+
+namespace {
+
+// Pieces moved per readiness before the rest is re-posted, so other events interleave with a
+// large transfer.
+constexpr int kPiecesPerTurn = 64;
+
+bool refusedInCommand(char c) { return c == '\0' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+// --- sending ---
+
+void TSockBase::Write(const std::string& text)
+{
+    ReportStatus(8, "Write");
+    // A cut text would lose its line end, and a CR or LF inside would start a second command.
+    if (text.size() > LineBufferSize) throw ESockError("Command line too long");
+    std::size_t body = text.size();
+    if (body > 0 && text[body - 1] == '\n') --body;
+    if (body > 0 && text[body - 1] == '\r') --body;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\0' || (i < body && refusedInCommand(text[i])))
+            throw ESockError("Command line holds CR, LF or NUL");
+    SendBuffer(text);
+}
+
+void TSockBase::Writeln(const std::string& text)
+{
+    ReportStatus(8, "Writeln");
+    for (char c : text)
+        if (refusedInCommand(c)) throw ESockError("Command line holds CR, LF or NUL");
+    Write(text + "\r\n");
+}
+
+void TSockBase::SendBuffer(std::string_view bytes)
+{
+    ReportStatus(4, "Sending Buffer");
+    if (!canceled_ && !bytes.empty()) {
+        if (!established_) throw Exception("Not Connected");
+        txBuf_.append(bytes);
+        sent_ = false;
+        sendError_ = 0;
+        PostMessage(SendNextMessage);
+        WaitFor([this] { return sent_ || sendError_ != 0 || !established_; });
+    }
+    if (canceled_) {
+        canceled_ = false;
+        txBuf_.clear();  // never sent in front of the next command
+        txPos_ = 0;
+        throw EAbortError("Socket send aborted");
+    }
+    if (sendError_ != 0) throw ESockError(ErrorText(sendError_));
+    if (!sent_ && !bytes.empty()) {
+        if (closeError_ != 0) throw ESockError(ErrorText(closeError_));
+        throw Exception("Not Connected");
+    }
+}
+
+std::string_view TSockBase::NextPiece()
+{
+    if (fileMode_ && source_) return source_->at(bytesSent_, PieceSize);
+    return std::string_view(txBuf_).substr(std::min(txPos_, txBuf_.size()), PieceSize);
+}
+
+void TSockBase::FailSend(int error)
+{
+    lastErrorNo_ = sendError_ = error;
+    txBuf_.clear();
+    txPos_ = 0;
+    guard::absorb([&] {
+        const std::string text = ErrorText(error);
+        if (OnError) OnError(this, static_cast<std::uint16_t>(error), text);
+    });
+}
+
+void TSockBase::ReleaseBusy()
+{
+    busy_ = false;
+    // What a handler's nested pumping brought in meanwhile runs now.
+    if (std::exchange(writeDeferred_, false)) PostMessage(SendNextMessage);
+    if (std::exchange(readDeferred_, false)) ArmRead();
+}
+
+void TSockBase::WriteFromStream()
+{
+    if (busy_) {
+        writeDeferred_ = true;
+        return;
+    }
+    busy_ = true;
+    struct Release {
+        TSockBase* self;
+        ~Release() { self->ReleaseBusy(); }
+    } release{this};
+    guard::absorb([this] { ReportStatus(8, "WriteFromStream"); });
+    if (!established_) return;
+    for (int piece = 0; piece < kPiecesPerTurn; ++piece) {
+        if (canceled_) return;
+        const std::string_view chunk = NextPiece();
+        if (chunk.empty()) return;  // nothing to send, or the file failed (SendFile sees it)
+        const ssize_t n = ::send(sock_.get(), chunk.data(), chunk.size(), MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int error = winsock::fromErrno(errno);
+            lastErrorNo_ = error;
+            if (error == 10035) {
+                writeNotifier_.setEnabled(true);  // the write notification resumes
+                return;
+            }
+            FailSend(error);
+            return;
+        }
+        bytesSent_ += n;
+        bool done;
+        if (fileMode_ && source_) {
+            done = bytesSent_ >= source_->size();
+        } else {
+            txPos_ += static_cast<std::size_t>(n);
+            done = txPos_ >= txBuf_.size();
+            if (done) {
+                txBuf_.clear();
+                txPos_ = 0;
+            }
+        }
+        if (done) sent_ = true;
+        if (counting_ && OnPacketSent) guard::absorb([this] { OnPacketSent(this); });
+        if (done) return;
+    }
+    PostMessage(SendNextMessage);
+}
+
+// --- receiving ---
+
+void TSockBase::ArmRead()
+{
+    if (established_ && sock_) readNotifier_.setEnabled(true);
+}
+
+void TSockBase::ReadToStream()
+{
+    if (canceled_) {
+        // Quiet until an operation waits for data again.
+        readNotifier_.setEnabled(false);
+        if (OnAbortRead) OnAbortRead(this);
+        return;
+    }
+    if (busy_) {
+        readDeferred_ = true;
+        return;
+    }
+    if (!established_) return;
+    if (sink_ && sink_->error() != 0) return;  // the capture has failed; CaptureFile reports it
+
+    bool gotData = false;
+    bool closed = false;
+    bool more = false;
+    int closeError = 0;
+    busy_ = true;
+    guard::absorb([this] { ReportStatus(8, "ReadToStream"); });
+    for (int piece = 0;; ++piece) {
+        if (piece == kPiecesPerTurn) {
+            more = true;
+            break;
+        }
+        char* target = sink_ ? sink_->space(PieceSize) : rxBuf_.space(PieceSize);
+        const ssize_t n = ::recv(sock_.get(), target, PieceSize, 0);
+        const int recvErrno = errno;
+        if (sink_) sink_->commit(n > 0 ? static_cast<std::size_t>(n) : 0);
+        else rxBuf_.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
+        if (n > 0) {
+            gotData = true;
+            if (counting_) {
+                bytesRecvd_ += n;
+                if (OnPacketRecvd) guard::absorb([this] { OnPacketRecvd(this); });
+            }
+            continue;
+        }
+        if (n == 0) {
+            closed = true;
+            break;
+        }
+        if (recvErrno == EINTR) continue;
+        if (recvErrno == EAGAIN || recvErrno == EWOULDBLOCK) break;
+        closeError = lastErrorNo_ = winsock::fromErrno(recvErrno);
+        closed = true;
+        guard::absorb([&] {
+            const std::string text = ErrorText(closeError);
+            if (OnError) OnError(this, static_cast<std::uint16_t>(closeError), text);
+        });
+        break;
+    }
+    // The file block is written when it is full and when the capture ends, so a trickle of
+    // small pieces does not turn into as many small writes.
+    ReleaseBusy();
+
+    if (!closed && established_) {
+        if (more) PostMessage(ReadMoreMessage);
+        else ArmRead();
+    }
+    if (gotData && OnDataAvailable) guard::absorb([this] { OnDataAvailable(this); });
+    if (closed) HandleMessage(SocketMessage, EvClose, closeError);
+}
+
+std::string TSockBase::Read(std::int64_t count)
+{
+    ReportStatus(8, "Read( " + std::to_string(count) + " )");
+    if (count > 0) {
+        ArmRead();
+        WaitFor([&] { return rxBuf_.size() >= static_cast<std::uint64_t>(count) || !established_; });
+    }
+    if (canceled_) {
+        canceled_ = false;
+        throw EAbortError("Socket send aborted");
+    }
+    return count > 0 ? rxBuf_.take(static_cast<std::size_t>(count)) : rxBuf_.takeAll();
+}
+
+std::string TSockBase::ReadLn()
+{
+    ReportStatus(8, "ReadLn");
+    ArmRead();
+    std::size_t lf = std::string::npos;
+    WaitFor([&] {
+        lf = rxBuf_.findLf();
+        return lf != std::string::npos || rxBuf_.size() >= MaxLineLength || !established_;
+    });
+    if (canceled_) {
+        canceled_ = false;
+        if (OnAbortRead) OnAbortRead(this);
+        return {};
+    }
+    if (lf != std::string::npos) return rxBuf_.take(std::min(lf + 1, MaxLineLength));
+    if (rxBuf_.size() >= MaxLineLength) return rxBuf_.take(MaxLineLength);
+    // Closed: the rest of a last line without LF is still a reply.
+    if (rxBuf_.empty()) throw Exception("Not Connected");
+    return rxBuf_.takeAll();
+}
+
+// --- files ---
+
+void TSockBase::SendFile(const std::string& fileName)
+{
+    ReportStatus(8, "SendFile");
+    counting_ = fileMode_ = true;
+    struct Restore {
+        TSockBase* self;
+        ~Restore()
+        {
+            self->source_.reset();
+            self->counting_ = self->fileMode_ = false;
+        }
+    } restore{this};
+
+    source_ = std::make_unique<ftpsock::FileSource>(fileName);
+    bytesSent_ = AppendRestart && RestartOffset > 0 ? RestartOffset : 0;
+    sent_ = false;
+    sendError_ = 0;
+    BytesTotal = source_->size();
+    PostMessage(SendNextMessage);
+    WaitFor([this] {
+        return sent_ || BytesTotal <= 0 || bytesSent_ >= source_->size() || sendError_ != 0 ||
+               source_->error() != 0 || !established_;
+    });
+    const bool complete = sent_ || BytesTotal <= 0 || bytesSent_ >= source_->size();
+    const int fileError = source_->error();
+    source_.reset();
+    counting_ = fileMode_ = false;
+
+    if (canceled_) {
+        canceled_ = false;
+        throw EAbortError("Socket send aborted");
+    }
+    if (sendError_ != 0) throw ESockError(ErrorText(sendError_));
+    if (fileError != 0) throw Exception("Cannot read file " + fileName);
+    if (!complete && closeError_ != 0) throw ESockError(ErrorText(closeError_));
+    if (!complete) throw Exception("Not Connected");
+}
+
+void TSockBase::CaptureFile(const std::string& fileName)
+{
+    counting_ = fileMode_ = true;
+    struct Restore {
+        TSockBase* self;
+        ~Restore()
+        {
+            self->sink_.reset();
+            self->counting_ = self->fileMode_ = false;
+        }
+    } restore{this};
+
+    ReportStatus(8, "CaptureFile");
+    sink_ = std::make_unique<ftpsock::FileSink>(fileName, AppendRestart);
+    bytesRecvd_ = 0;
+    if (!rxBuf_.empty()) {
+        bytesRecvd_ += static_cast<std::int64_t>(rxBuf_.size());
+        sink_->write(rxBuf_.view());
+        rxBuf_.clear();
+    }
+    ArmRead();
+    WaitFor([this] { return !connected_ || !established_ || sink_->error() != 0; });
+    sink_->flush();
+    const int diskError = sink_->error();
+    sink_.reset();
+    counting_ = fileMode_ = false;
+
+    if (canceled_) {
+        canceled_ = false;
+        throw EAbortError("Socket send aborted");
+    }
+    if (diskError != 0) throw Exception("Cannot write file " + fileName);
+    // Ended by a reset: the file is short, so this is no success.
+    if (closeError_ != 0) throw ESockError(ErrorText(closeError_));
+}
