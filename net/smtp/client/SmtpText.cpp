@@ -1,0 +1,118 @@
+#include "net/smtp/client/SmtpText.h"
+
+#include "platform/ByteText.h"
+
+namespace smtptext {
+
+int replyNumber(std::string_view line, bool& continued)
+{
+    continued = false;
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == '\n')) ++i;
+    if (i < line.size() && line[i] == '+') ++i;
+    const std::size_t start = i;
+    int n = 0;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9' && i - start < 4) n = n * 10 + (line[i++] - '0');
+    if (i - start != 3 || n < 100) return -1;
+    if (i < line.size() && line[i] != ' ' && line[i] != '-' && line[i] != '\t') return -1;
+    continued = i < line.size() && line[i] == '-';
+    return n;
+}
+
+bool breaksLine(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+std::string headerValue(std::string_view text)
+{
+    std::string s(text);
+    for (char& c : s)
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+    return s;
+}
+
+std::string envelopeAddress(std::string_view text)
+{
+    const std::string t = bytetext::trim(text);
+    const std::size_t open = t.rfind('<');
+    if (open == std::string::npos) return t;
+    const std::size_t close = t.find('>', open);
+    if (close == std::string::npos) return t;
+    return bytetext::trim(std::string_view(t).substr(open + 1, close - open - 1));
+}
+
+std::string quotedParameter(std::string_view value)
+{
+    std::string s = "\"";
+    for (char c : value) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            s += '\\';
+            s += c;
+        } else if (u < 0x20 || u == 0x7F) {
+            s += '_';
+        } else {
+            s += c;
+        }
+    }
+    return s + "\"";
+}
+
+namespace {
+
+void appendWrapped(std::string& out, std::string_view line, bool fold)
+{
+    bool first = true;
+    do {
+        const char* lead = (!first && fold) ? " " : "";
+        std::size_t room = kMaxLineLength - (*lead ? 1 : 0);
+        const bool stuffed = !*lead && !line.empty() && line[0] == '.';
+        if (stuffed) --room;
+        const std::string_view piece = line.substr(0, room);
+        out += lead;
+        if (stuffed) out += '.';
+        out.append(piece);
+        out += "\r\n";
+        line.remove_prefix(piece.size());
+        first = false;
+    } while (!line.empty());
+}
+
+}  // namespace
+
+void appendWireLines(std::string& out, std::string_view text, bool fold)
+{
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            // A text ending in a line break has no empty line after it, unless it is empty.
+            if (start < text.size() || start == 0) appendWrapped(out, text.substr(start), fold);
+            return;
+        }
+        appendWrapped(out, text.substr(start, end - start), fold);
+        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        if (start >= text.size()) return;
+    }
+}
+
+std::string base64(std::string_view bytes)
+{
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string s;
+    s.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = bytes.size() - i < 3 ? bytes.size() - i : 3;
+        std::uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (n > 1) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (n > 2) v |= static_cast<unsigned char>(bytes[i + 2]);
+        s += kAlphabet[(v >> 18) & 63];
+        s += kAlphabet[(v >> 12) & 63];
+        s += n > 1 ? kAlphabet[(v >> 6) & 63] : '=';
+        s += n > 2 ? kAlphabet[v & 63] : '=';
+    }
+    return s;
+}
+
+}  // namespace smtptext

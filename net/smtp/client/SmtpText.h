@@ -1,0 +1,41 @@
+#pragma once
+// Text rules of the mail client: reply numbers, the lines between DATA and ".", envelope
+// addresses, header values and base64. Plain C++, no Qt.
+
+#include <string>
+#include <string_view>
+
+namespace smtptext {
+
+// SMTP forbids longer lines (RFC 5321 4.5.3.1.6); the line end comes on top.
+inline constexpr std::size_t kMaxLineLength = 998;
+// Bytes of a file in one base64 line (60 characters).
+inline constexpr std::size_t kBase64LineBytes = 45;
+
+// The number at the start of a reply line (after blanks, an optional sign), or -1 when the line
+// carries no reply number (not three digits, 100 to 999). `continued` tells a '-' right after it.
+int replyNumber(std::string_view line, bool& continued);
+
+// True when the text holds CR, LF or NUL, which would end or break a protocol line.
+bool breaksLine(std::string_view text);
+
+// A header value from a property: CR, LF and NUL become blanks, so it stays one field.
+std::string headerValue(std::string_view text);
+
+// The envelope address of a sender or recipient: the trimmed text, or only the address when the
+// text holds "Name <address>".
+std::string envelopeAddress(std::string_view text);
+
+// A MIME parameter value in double quotes: quotes and backslashes escaped, control bytes made
+// '_', so a file name cannot break the part header.
+std::string quotedParameter(std::string_view value);
+
+// Appends a text to the wire as lines ended by CR LF: split at CR, LF and CR LF, wrapped at
+// kMaxLineLength and dot-stuffed. In the header (`fold`) a wrapped piece goes on as a folded line
+// starting with a blank. An empty text gives one empty line.
+void appendWireLines(std::string& out, std::string_view text, bool fold);
+
+// Standard base64 with '=' padding.
+std::string base64(std::string_view bytes);
+
+}  // namespace smtptext

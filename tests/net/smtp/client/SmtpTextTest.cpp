@@ -1,0 +1,102 @@
+// The mail client's text rules: reply numbers, wire lines, addresses, parameters and base64.
+#include "net/smtp/client/SmtpText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SmtpText, ReplyNumbers)
+{
+    struct Case {
+        const char* line;
+        int number;
+        bool continued;
+    } cases[] = {
+        {"250 OK", 250, false},
+        {"250-first of more", 250, true},
+        {"250", 250, false},
+        {"  \t354 go ahead", 354, false},
+        {"+221 bye", 221, false},
+        {"OK fine", -1, false},      // no number is no acceptance
+        {"", -1, false},
+        {"25 short", -1, false},
+        {"2500 long", -1, false},
+        {"099 low", -1, false},
+        {"-250 negative", -1, false},
+        {"250OK", -1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        bool continued = !c.continued;
+        EXPECT_EQ(smtptext::replyNumber(c.line, continued), c.number);
+        if (c.number >= 0) EXPECT_EQ(continued, c.continued);
+    }
+}
+
+TEST(SmtpText, WireLinesSplitWrapAndStuff)
+{
+    const std::string a998(998, 'a'), a1200(1200, 'a');
+    const std::string dot1200 = "." + std::string(1199, 'b');
+    struct Case {
+        std::string text;
+        bool fold;
+        std::string wire;
+    } cases[] = {
+        {"", false, "\r\n"},
+        {"plain", false, "plain\r\n"},
+        {".x", false, "..x\r\n"},
+        {".", false, "..\r\n"},
+        {"one\rtwo\nthree\r\nfour", false, "one\r\ntwo\r\nthree\r\nfour\r\n"},
+        {"a\r\r.b\r", false, "a\r\n\r\n..b\r\n"},
+        {"\r\n", false, "\r\n"},
+        {a998, false, a998 + "\r\n"},
+        {a1200, false, a998 + "\r\n" + std::string(202, 'a') + "\r\n"},
+        // The stuffed dot counts towards the limit; a wrapped piece starting with "." is stuffed too.
+        {dot1200, false, "." + dot1200.substr(0, 997) + "\r\n" + dot1200.substr(997) + "\r\n"},
+        {std::string(998, 'c') + ".d", false, std::string(998, 'c') + "\r\n..d\r\n"},
+        // Header lines fold: the rest goes on after a blank.
+        {"Subject: " + a1200, true,
+         "Subject: " + std::string(989, 'a') + "\r\n " + std::string(211, 'a') + "\r\n"},
+        {"From: x\r\nXMailer: y", true, "From: x\r\nXMailer: y\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        std::string out;
+        smtptext::appendWireLines(out, c.text, c.fold);
+        EXPECT_EQ(out, c.wire);
+        for (std::size_t pos = 0, end; (end = out.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+            EXPECT_LE(end - pos, smtptext::kMaxLineLength);
+    }
+}
+
+TEST(SmtpText, AddressesHeadersAndParameters)
+{
+    EXPECT_EQ(smtptext::envelopeAddress("  a@x.test "), "a@x.test");
+    EXPECT_EQ(smtptext::envelopeAddress("FTP Script EXE - trevask <me@x.test>"), "me@x.test");
+    EXPECT_EQ(smtptext::envelopeAddress("Odd <name> <me@x.test>"), "me@x.test");
+    EXPECT_EQ(smtptext::envelopeAddress("broken <me@x.test"), "broken <me@x.test");
+    EXPECT_EQ(smtptext::envelopeAddress(""), "");
+
+    EXPECT_EQ(smtptext::headerValue("Hi\r\nBcc: evil@x"), "Hi  Bcc: evil@x");
+    EXPECT_TRUE(smtptext::breaksLine("a\rb"));
+    EXPECT_TRUE(smtptext::breaksLine("a\nb"));
+    EXPECT_TRUE(smtptext::breaksLine(std::string("a\0b", 3)));
+    EXPECT_FALSE(smtptext::breaksLine("a b\t"));
+
+    EXPECT_EQ(smtptext::quotedParameter("report.txt"), "\"report.txt\"");
+    EXPECT_EQ(smtptext::quotedParameter("we\"ird\\name"), "\"we\\\"ird\\\\name\"");
+    EXPECT_EQ(smtptext::quotedParameter("tab\there\x7f"), "\"tab_here_\"");
+}
+
+TEST(SmtpText, Base64)
+{
+    struct Case {
+        std::string bytes, text;
+    } cases[] = {
+        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"},
+        {std::string("\0\xff\xfe", 3), "AP/+"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(smtptext::base64(c.bytes), c.text);
+}
+
+}  // namespace

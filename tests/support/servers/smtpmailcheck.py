@@ -1,0 +1,37 @@
+#!/usr/bin/python3
+"""Parses one saved message with Python's email package and prints it as JSON: the header
+fields in order, the parser's defects, and every leaf part with its type, file name and payload
+(decoded, as hex)."""
+import email
+import email.policy
+import json
+import sys
+
+
+def main():
+    with open(sys.argv[1], "rb") as f:
+        msg = email.message_from_binary_file(f, policy=email.policy.compat32)
+    out = {
+        "headers": [[k, str(v)] for k, v in msg.items()],
+        "multipart": msg.is_multipart(),
+        "boundary": msg.get_boundary(),
+        "defects": [type(d).__name__ for d in msg.defects],
+        "parts": [],
+    }
+    for part in msg.walk():
+        if part.is_multipart():
+            out["defects"] += [type(d).__name__ for d in part.defects]
+            continue
+        payload = part.get_payload(decode=True) or b""
+        out["parts"].append({
+            "type": part.get_content_type(),
+            "filename": part.get_filename(),
+            "encoding": part.get("Content-Transfer-Encoding"),
+            "hex": payload.hex(),
+            "defects": [type(d).__name__ for d in part.defects],
+        })
+    print(json.dumps(out))
+
+
+if __name__ == "__main__":
+    main()
