@@ -185,7 +185,9 @@ void TScriptVantrel::PerformSetting(const CommandEntry& entry, const std::string
         const bool ascii = entry.cmd == Cmd::Ascii;
         TransferMode = ascii ? 1 : 2;
         LogLine(ascii ? "   ---> ASCII transfer on!" : "   ---> BINARY transfer on!");
-        FTP.SetMode(TransferMode);
+        // Before CONNECT there is no server to tell: the mode is sent with the next transfer.
+        if (FTP.GetConnected()) FTP.SetMode(TransferMode);
+        else FTP.Mode = TransferMode;
         waiting::pumpMessages();
         break;
     }

@@ -193,6 +193,23 @@ void TSockBase::WaitFor(const std::function<bool()>& condition, int timeoutMs)
     if (result == waiting::WaitResult::Quit) canceled_ = true;
 }
 
+bool TSockBase::WaitWhileMoving(const std::function<bool()>& condition,
+                                const std::function<std::int64_t()>& progress)
+{
+    if (IdleTimeout <= 0) {
+        WaitFor(condition);
+        return false;
+    }
+    for (;;) {
+        const std::int64_t mark = progress();
+        const auto result = waiting::waitUntil([&] { return condition() || progress() != mark; },
+                                               IdleTimeout, [this] { return canceled_; });
+        if (result == waiting::WaitResult::Quit) canceled_ = true;
+        if (result == waiting::WaitResult::TimedOut) return true;
+        if (result != waiting::WaitResult::Condition || condition()) return false;
+    }
+}
+
 // --- lookup and connect ---
 
 void TSockBase::ResolveHost()

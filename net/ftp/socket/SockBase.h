@@ -50,11 +50,6 @@ public:
     static constexpr std::size_t LineBufferSize = 16384;  // longest text Write takes
     static constexpr std::size_t MaxLineLength = 1024 * 1024;  // ReadLn returns no longer line
 
-    // Restarted and appended transfers (set by the FTP client around SendFile/CaptureFile):
-    // SendFile starts at RestartOffset, CaptureFile appends to the existing file.
-    static inline bool AppendRestart = false;
-    static inline std::int64_t RestartOffset = 0;
-
     explicit TSockBase(QObject* owner = nullptr);
     ~TSockBase() override;
 
@@ -66,6 +61,9 @@ public:
     std::string Proxy;    // dialled instead of Host when set
     int ProxyPort = 0;
     std::int64_t BytesTotal = 0;  // size of the file being sent, or announced by a server
+    // Milliseconds a line read, send or capture may go without any byte moving before it gives
+    // up; 0 = no limit.
+    int IdleTimeout = 0;
 
     // Events.
     TNotifyEvent OnConnect;           // connect completed
@@ -96,9 +94,12 @@ public:
     void Writeln(const std::string& text);
     void SendBuffer(std::string_view bytes);
     std::string Read(std::int64_t count);  // count 0: all buffered bytes
-    std::string ReadLn();                   // the line with its LF (and CR)
-    void SendFile(const std::string& fileName);
-    void CaptureFile(const std::string& fileName);
+    // The line with its LF (and CR). Past IdleTimeout without a byte: ESockError "Reply Timed Out".
+    std::string ReadLn();
+    // Restarted and appended transfers are asked for per call, so no earlier transfer's mode
+    // can leak into the next one. Past IdleTimeout without progress: "Transfer timed out...".
+    void SendFile(const std::string& fileName, std::int64_t startOffset = 0);
+    void CaptureFile(const std::string& fileName, bool append = false);
     void Listen(bool dataMessage);
     void ResolveHost();
     void CloseSocket();
@@ -132,6 +133,7 @@ public:
     std::int64_t BytesSent() const { return bytesSent_; }
     std::int64_t BytesRecvd() const { return bytesRecvd_; }
     int LastErrorNo() const { return lastErrorNo_; }
+    int CloseError() const { return closeError_; }  // the connection ended with this error
     std::uint32_t RemoteAddress() const { return remoteAddress_; }  // network order
     const std::vector<std::string>& Information() const { return information_; }
 
@@ -179,6 +181,9 @@ private:
 
     // Runs the event loop until `condition`, Cancel or `timeoutMs`; quitting counts as Cancel.
     void WaitFor(const std::function<bool()>& condition, int timeoutMs = -1);
+    // WaitFor that gives up once `progress` has not changed for IdleTimeout; true when it did.
+    bool WaitWhileMoving(const std::function<bool()>& condition,
+                         const std::function<std::int64_t()>& progress);
 
     ftpsock::SocketHandle sock_;
     ftpsock::SocketHandle pending_;  // accepted by a listener, waiting for Accept

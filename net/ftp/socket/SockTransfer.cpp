@@ -231,10 +231,13 @@ std::string TSockBase::ReadLn()
     ReportStatus(8, "ReadLn");
     ArmRead();
     std::size_t lf = std::string::npos;
-    WaitFor([&] {
-        lf = rxBuf_.findLf();
-        return lf != std::string::npos || rxBuf_.size() >= MaxLineLength || !established_;
-    });
+    const bool stalled = WaitWhileMoving(
+        [&] {
+            lf = rxBuf_.findLf();
+            return lf != std::string::npos || rxBuf_.size() >= MaxLineLength || !established_;
+        },
+        [this] { return static_cast<std::int64_t>(rxBuf_.size()); });
+    if (stalled) throw ESockError("Reply Timed Out");
     if (canceled_) {
         canceled_ = false;
         if (OnAbortRead) OnAbortRead(this);
@@ -249,7 +252,7 @@ std::string TSockBase::ReadLn()
 
 // --- files ---
 
-void TSockBase::SendFile(const std::string& fileName)
+void TSockBase::SendFile(const std::string& fileName, std::int64_t startOffset)
 {
     ReportStatus(8, "SendFile");
     counting_ = fileMode_ = true;
@@ -263,15 +266,17 @@ void TSockBase::SendFile(const std::string& fileName)
     } restore{this};
 
     source_ = std::make_unique<ftpsock::FileSource>(fileName);
-    bytesSent_ = AppendRestart && RestartOffset > 0 ? RestartOffset : 0;
+    bytesSent_ = startOffset > 0 ? startOffset : 0;
     sent_ = false;
     sendError_ = 0;
     BytesTotal = source_->size();
     PostMessage(SendNextMessage);
-    WaitFor([this] {
-        return sent_ || BytesTotal <= 0 || bytesSent_ >= source_->size() || sendError_ != 0 ||
-               source_->error() != 0 || !established_;
-    });
+    const bool stalled = WaitWhileMoving(
+        [this] {
+            return sent_ || BytesTotal <= 0 || bytesSent_ >= source_->size() || sendError_ != 0 ||
+                   source_->error() != 0 || !established_;
+        },
+        [this] { return bytesSent_; });
     const bool complete = sent_ || BytesTotal <= 0 || bytesSent_ >= source_->size();
     const int fileError = source_->error();
     source_.reset();
@@ -281,13 +286,14 @@ void TSockBase::SendFile(const std::string& fileName)
         canceled_ = false;
         throw EAbortError("Socket send aborted");
     }
+    if (stalled && !complete) throw ESockError("Transfer timed out...");
     if (sendError_ != 0) throw ESockError(ErrorText(sendError_));
     if (fileError != 0) throw Exception("Cannot read file " + fileName);
     if (!complete && closeError_ != 0) throw ESockError(ErrorText(closeError_));
     if (!complete) throw Exception("Not Connected");
 }
 
-void TSockBase::CaptureFile(const std::string& fileName)
+void TSockBase::CaptureFile(const std::string& fileName, bool append)
 {
     counting_ = fileMode_ = true;
     struct Restore {
@@ -300,7 +306,7 @@ void TSockBase::CaptureFile(const std::string& fileName)
     } restore{this};
 
     ReportStatus(8, "CaptureFile");
-    sink_ = std::make_unique<ftpsock::FileSink>(fileName, AppendRestart);
+    sink_ = std::make_unique<ftpsock::FileSink>(fileName, append);
     bytesRecvd_ = 0;
     if (!rxBuf_.empty()) {
         bytesRecvd_ += static_cast<std::int64_t>(rxBuf_.size());
@@ -308,7 +314,9 @@ void TSockBase::CaptureFile(const std::string& fileName)
         rxBuf_.clear();
     }
     ArmRead();
-    WaitFor([this] { return !connected_ || !established_ || sink_->error() != 0; });
+    const bool stalled = WaitWhileMoving(
+        [this] { return !connected_ || !established_ || sink_->error() != 0; },
+        [this] { return bytesRecvd_; });
     sink_->flush();
     const int diskError = sink_->error();
     sink_.reset();
@@ -319,6 +327,7 @@ void TSockBase::CaptureFile(const std::string& fileName)
         throw EAbortError("Socket send aborted");
     }
     if (diskError != 0) throw Exception("Cannot write file " + fileName);
+    if (stalled) throw ESockError("Transfer timed out...");
     // Ended by a reset: the file is short, so this is no success.
     if (closeError_ != 0) throw ESockError(ErrorText(closeError_));
 }

@@ -26,12 +26,6 @@ protected:
         // A regression that hangs a wait fails the test instead of stalling the run.
         later(20000, sock.get(), [this] { sock->Cancel(); });
     }
-    void TearDown() override
-    {
-        TSockBase::AppendRestart = false;
-        TSockBase::RestartOffset = 0;
-    }
-
     Listener listener;
     std::unique_ptr<TSockBase> sock;
     FdHandle peer;
@@ -154,14 +148,12 @@ TEST_P(FtpSockFiles, SendFileSendsTheBytesFromTheOffset)
     const FileCase c = GetParam();
     const std::string data = makeBytes(c.size, 7);
     writeFile(dir.file("out.bin"), data);
-    TSockBase::AppendRestart = c.offset > 0;
-    TSockBase::RestartOffset = static_cast<std::int64_t>(c.offset);
 
     std::string received;
     PeerThread reader([&] { received = recvAll(peer.get()); });
     std::vector<std::int64_t> counts;
     sock->OnPacketSent = [&](QObject*) { counts.push_back(sock->BytesSent()); };
-    sock->SendFile(dir.file("out.bin"));
+    sock->SendFile(dir.file("out.bin"), static_cast<std::int64_t>(c.offset));
     EXPECT_EQ(sock->BytesTotal, static_cast<std::int64_t>(c.size));
     EXPECT_EQ(sock->BytesSent(), static_cast<std::int64_t>(c.size));
     sock->SetLinger(false);  // the close delivers what is queued
@@ -184,7 +176,6 @@ TEST_P(FtpSockFiles, CaptureFileWritesEveryByteAndAppendsWhenAsked)
     const std::string data = makeBytes(c.size, 9);
     const std::string head = makeBytes(c.offset, 11);  // a partial earlier download
     writeFile(dir.file("in.bin"), head);
-    TSockBase::AppendRestart = c.offset > 0;
 
     PeerThread writer([&] {
         sendAll(peer.get(), data);
@@ -192,7 +183,7 @@ TEST_P(FtpSockFiles, CaptureFileWritesEveryByteAndAppendsWhenAsked)
     });
     std::vector<std::int64_t> counts;
     sock->OnPacketRecvd = [&](QObject*) { counts.push_back(sock->BytesRecvd()); };
-    sock->CaptureFile(dir.file("in.bin"));
+    sock->CaptureFile(dir.file("in.bin"), c.offset > 0);
     writer.join();
     EXPECT_EQ(sock->BytesRecvd(), static_cast<std::int64_t>(c.size));
     const std::string file = readFile(dir.file("in.bin"));
@@ -224,8 +215,7 @@ TEST_F(FtpSockConnected, MissingFilesAreReported)
 {
     EXPECT_EQ(failureOf([&] { sock->SendFile(dir.file("none.bin")); }),
               "Cannot open file " + dir.file("none.bin"));
-    TSockBase::AppendRestart = true;
-    EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("none.bin")); }),
+    EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("none.bin"), true); }),
               "Cannot open file " + dir.file("none.bin"));
 }
 
@@ -267,4 +257,17 @@ TEST_F(FtpSockConnected, PeerResetDuringCaptureIsAnError)
     });
     EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("cap.bin")); }), "Unknown Error No. 10054");
     EXPECT_FALSE(sock->Connected());
+}
+
+TEST_F(FtpSockConnected, IdleLimitEndsStalledReadsSendsAndCaptures)
+{
+    sock->IdleTimeout = 150;
+    // Bytes that keep coming hold the limit off; a line that then stalls does not.
+    later(100, [&] { sendAll(peer.get(), "220 par"); });
+    later(200, [&] { sendAll(peer.get(), "tial"); });
+    EXPECT_EQ(failureOf([&] { sock->ReadLn(); }), "Reply Timed Out");
+
+    writeFile(dir.file("big.bin"), makeBytes(32 * 1024 * 1024, 5));
+    EXPECT_EQ(failureOf([&] { sock->SendFile(dir.file("big.bin")); }), "Transfer timed out...");
+    EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("cap.bin")); }), "Transfer timed out...");
 }

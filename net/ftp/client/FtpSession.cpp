@@ -1,0 +1,259 @@
+// TFtpSession: login, replies, single commands and the session's life cycle. Listings and
+// transfers: FtpTransfers.cpp.
+
+#include "net/ftp/client/FtpSession.h"
+
+#include "net/ftp/socket/ScopeExit.h"
+#include "platform/AppPaths.h"
+#include "platform/Guard.h"
+#include "platform/Wait.h"
+
+namespace {
+
+// DrainAfterCancel's window for the reply to a cancelled transfer.
+constexpr int kDrainMs = 950;
+// An owed reply is awaited this long when no Timeout is set.
+constexpr int kOwedReplyMs = 5000;
+
+}  // namespace
+
+TFtpSession::TFtpSession(QObject* owner) : TSockBase(owner)
+{
+    Port = 21;
+    // As the runner's window sets them.
+    ReportLevel = 2;
+    Timeout = 60000;
+    remoteDirPath_ = ListingFolder() + "/Remote.dir";
+}
+
+TFtpSession::~TFtpSession()
+{
+    guard::absorb([this] { Cancel(); });
+    guard::absorb([this] {
+        if (Connected()) Disconnect();
+    });
+    data_.reset();
+}
+
+std::string TFtpSession::ListingFolder()
+{
+    const std::string program = apppaths::programFolder();
+    return apppaths::isWritableDirectory(program) ? program : apppaths::stateFolder("trevask");
+}
+
+// --- replies ---
+
+std::vector<std::string> TFtpSession::ReadReply(bool report)
+{
+    IdleTimeout = Timeout;
+    std::vector<std::string> lines;
+    const auto next = [&] {
+        std::string line = ReadLn();
+        if (line.empty()) {  // the wait was cancelled: the reply is still to come
+            ++owedReplies_;
+            throw EAbortError("Socket send aborted");
+        }
+        if (report) ReportStatus(1, line);
+        lines.push_back(line);
+        return line;
+    };
+    // Free text in front of a reply is no reply of its own.
+    std::string first = next();
+    while (!ftptext::OpensReply(first)) first = next();
+    const std::size_t firstIndex = lines.size() - 1;
+    if (ftptext::OpensMultiLine(first))
+        while (!ftptext::ClosesMultiLine(first, next())) {
+        }
+    lastReply_ = first;
+    replyNumber_ = ftptext::ReplyNumber(first);
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(firstIndex));
+    return lines;
+}
+
+std::vector<std::string> TFtpSession::TransactionLines(const std::string& command, bool report)
+{
+    ReportStatus(8, "Transaction");
+    replyNumber_ = 0;
+    Writeln(command);
+    return ReadReply(report);
+}
+
+std::string TFtpSession::Transaction(const std::string& command)
+{
+    TransactionLines(command);
+    return lastReply_;
+}
+
+void TFtpSession::BeginCommand()
+{
+    while (owedReplies_ > 0 && Connected()) {
+        --owedReplies_;
+        const int saved = Timeout;
+        ftpsock::ScopeExit restore([&] { Timeout = saved; });
+        if (Timeout <= 0) Timeout = kOwedReplyMs;
+        try {
+            ReadReply();
+        } catch (const EAbortError&) {
+            throw;
+        } catch (...) {
+            owedReplies_ = 0;  // it will not come; what comes later is dropped below
+        }
+    }
+    owedReplies_ = 0;
+    if (BufferedBytes() > 0) Read(0);
+}
+
+void TFtpSession::DrainAfterCancel()
+{
+    canceled_ = false;
+    if (owedReplies_ > 0) {
+        if (waiting::waitUntil([this] { return HoldsCompleteLine() || !Connected(); }, kDrainMs) ==
+                waiting::WaitResult::Condition &&
+            HoldsCompleteLine()) {
+            --owedReplies_;
+            ReadReply();
+        }
+        return;
+    }
+    if (BufferedBytes() > 0) ReportStatus(1, Read(0));
+}
+
+void TFtpSession::CheckReply(int low, int high, TCmdType code, bool unsupported)
+{
+    const int n = ReplyNumber();
+    if (n < low || n > high) return;
+    if (unsupported && n >= 500 && n <= 502 && OnUnSupportedFunction) OnUnSupportedFunction(code);
+    bool handled = false;
+    if (OnFailure) OnFailure(handled, code);
+    if (!handled) throw FTPException(LastReply());
+}
+
+// --- login and logout ---
+
+void TFtpSession::Connect()
+{
+    if (Connected()) return;
+    canceled_ = false;
+    owedReplies_ = 0;
+    if (BufferedBytes() > 0) Read(0);
+    TSockBase::Connect();
+    try {
+        Login();
+    } catch (...) {
+        // The login's failure is the one to report, not whatever the clean-up meets.
+        const std::exception_ptr failure = std::current_exception();
+        guard::absorb([this] { Disconnect(); });
+        guard::absorb([this] { ReportStatus(1, "Disconnected"); });
+        if (Connected()) guard::absorb([this] { CloseSocket(); });
+        std::rethrow_exception(failure);
+    }
+}
+
+void TFtpSession::Login()
+{
+    ReadReply();
+    // A server that turns us away at once has said so in its greeting.
+    if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+
+    if ((UserID.empty() || Password.empty()) && OnAuthenticationNeeded) {
+        bool handled = false;
+        OnAuthenticationNeeded(handled);
+    }
+    const ftptext::LoginLines lines =
+        ftptext::LoginCommands(!Proxy.empty(), ProxyType, UserID, Password, Host, ProxyUser, ProxyPassword);
+    ReportStatus(1, "USER " + UserID);
+    Transaction(lines.user);
+    if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+    if (ReplyNumber() == 331) {
+        ReportStatus(1, "PASS ");  // never the password
+        Transaction(lines.pass);
+        if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+    }
+    if (OnConnect) guard::absorb([this] { OnConnect(this); });
+}
+
+void TFtpSession::Disconnect()
+{
+    canceled_ = false;
+    if (!Connected()) return;
+    bool refused = false;
+    std::string reply;
+    {
+        // Closed whatever QUIT meets on the way.
+        ftpsock::ScopeExit close([this] { guard::absorb([this] { TSockBase::Disconnect(); }); });
+        ReportStatus(1, "QUIT");
+        owedReplies_ = 0;
+        if (BufferedBytes() > 0) Read(0);
+        Transaction("QUIT");
+        refused = ReplyNumber() >= 301 && ReplyNumber() <= 599;
+        reply = LastReply();
+    }
+    if (refused) throw FTPException(reply);
+}
+
+// --- single commands ---
+
+void TFtpSession::DoCommand(const std::string& command)
+{
+    const TCmdType code = ftptext::CommandType(command);
+    canceled_ = false;
+    RequireConnection();
+    ReportStatus(1, command);
+    BeginCommand();
+    Transaction(command);
+    CheckReply(400, 599, code, true);
+    if (OnSuccess) OnSuccess(code);
+}
+
+void TFtpSession::Rename(const std::string& oldName, const std::string& newName)
+{
+    canceled_ = false;
+    RequireConnection();
+    BeginCommand();
+    ReportStatus(1, "RNFR " + oldName);
+    Transaction("RNFR " + oldName);
+    CheckReply(352, 599, cmdRename, false);
+    ReportStatus(1, "RNTO " + newName);
+    Transaction("RNTO " + newName);
+    CheckReply(301, 599, cmdRename, true);
+    if (OnSuccess) OnSuccess(cmdRename);
+}
+
+std::int64_t TFtpSession::GetRemoteSize(const std::string& name)
+{
+    DoCommand("SIZE " + name);
+    return ftptext::SizeFromReply(LastReply());
+}
+
+std::string TFtpSession::GetCurrentDir()
+{
+    try {
+        DoCommand("PWD");
+        return ftptext::DirFromPwdReply(LastReply());
+    } catch (...) {
+        return "/";
+    }
+}
+
+void TFtpSession::SetMode(int mode)
+{
+    Mode = mode;
+    switch (mode) {
+    case 1: DoCommand("TYPE A"); break;
+    case 2: DoCommand("TYPE I"); break;
+    case 3: DoCommand("TYPE L 8"); break;
+    default: break;
+    }
+}
+
+std::int64_t TFtpSession::GetDataText() const { return data_ ? data_->BytesRecvd() : 0; }
+
+std::int64_t TFtpSession::GetDataCount() const { return data_ ? data_->BytesSent() : 0; }
+
+void TFtpSession::Abort()
+{
+    if (!data_) return;
+    guard::absorb([this] { data_->Cancel(); });
+    if (OnTransactionStop) OnTransactionStop(this);
+    if (data_) guard::absorb([this] { data_->CloseSocket(); });
+}

@@ -1,0 +1,127 @@
+#pragma once
+// TFtpSession: the FTP client. The inherited socket is the control connection; every listing
+// and transfer opens one data connection of its own in active mode (PORT, then accept), which
+// exists only while that operation runs. Operations wait with the event loop running, so the
+// caller's handlers (status, packets, failures) run inside them.
+
+#include "net/ftp/client/FtpText.h"
+#include "net/ftp/listing/ListingParser.h"
+#include "net/ftp/socket/SockBase.h"
+#include "platform/Errors.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A refusal by the server; the message is the reply line as read (with its line end).
+class FTPException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class TFtpSession : public TSockBase {
+    Q_OBJECT
+public:
+    using TSuccessEvent = std::function<void(TCmdType)>;
+    using TFailureEvent = std::function<void(bool& handled, TCmdType)>;
+    using TUnsupportedEvent = std::function<void(TCmdType)>;
+    using TListItemEvent = std::function<void(const std::string& listing)>;
+
+    explicit TFtpSession(QObject* owner = nullptr);
+    ~TFtpSession() override;
+
+    // Settings (Host, Port, Proxy, ProxyPort, Timeout and ReportLevel are the base's).
+    std::string UserID;
+    std::string Password;
+    std::string ProxyUser;
+    std::string ProxyPassword;
+    TFtpProxyType ProxyType = proxyUserAfterLogin;
+    bool Passive = false;  // kept for scripts that set it; transfers are always active
+    int ServerStyle = ftplisting::kStyleDetect;  // listing style; 1 = detect on the next listing
+    int Mode = 2;  // the last mode set: 1 ASCII, 2 binary, 3 local 8
+
+    // Events.
+    TNotifyEvent OnConnect;  // after a completed login (the base's fires at the socket connect)
+    TNotifyEvent OnTransactionStart;
+    TNotifyEvent OnTransactionStop;
+    TSuccessEvent OnSuccess;
+    TFailureEvent OnFailure;  // may set handled: the operation goes on as if the reply were good
+    THandlerEvent OnAuthenticationNeeded;
+    THandlerEvent OnAuthenticationFailed;  // never fired
+    TListItemEvent OnListItem;
+    TUnsupportedEvent OnUnSupportedFunction;  // replies 500-502 where the operation says so
+
+    // Results of the last verbose listing. Entry i of each list describes one entry.
+    std::vector<std::string> RawListing;  // non-blank lines, without line ends
+    ftplisting::EntryLists Directories;   // folders and links
+    ftplisting::EntryLists Files;
+    std::string ListResult;  // the last line of a listing that was not verbose
+
+    bool GetConnected() const { return Connected(); }
+
+    void Connect() override;     // connect and log in
+    void Disconnect() override;  // QUIT and close
+    // Sends one command and reads its whole reply; returns the reply's first line.
+    std::string Transaction(const std::string& command) override;
+    void Abort() override;  // ends the data connection of the running transfer
+
+    void DoCommand(const std::string& command);
+    void ChangeDir(const std::string& dir) { DoCommand("CWD " + dir); }
+    void Delete(const std::string& name) { DoCommand("DELE " + name); }
+    void MakeDirectory(const std::string& dir) { DoCommand("MKD " + dir); }
+    void Rename(const std::string& oldName, const std::string& newName);
+    std::int64_t GetRemoteSize(const std::string& name);  // -1 when the reply holds no size
+    std::string GetCurrentDir();                           // "/" when PWD fails
+    void SetMode(int mode);
+    std::int64_t GetDataText() const;   // bytes received on the current data connection
+    std::int64_t GetDataCount() const;  // bytes sent on the current data connection
+
+    void List(const std::string& path, bool verbose = true, const std::string& cacheName = {});
+    // An empty local name means the remote one; an empty remote name the local file's name.
+    void Download(const std::string& remote, const std::string& local);
+    void DownloadRestore(const std::string& remote, const std::string& local);
+    void DownloadAppend(const std::string& remote, const std::string& local);
+    void Upload(const std::string& local, const std::string& remote);
+    void UploadAppend(const std::string& local, const std::string& remote);
+    void UploadRestore(const std::string& local, const std::string& remote, std::int64_t offset);
+
+    // Where each verbose listing's raw text is kept: "Remote.dir" in the program folder when it
+    // is writable, else in $XDG_STATE_HOME/trevask/.
+    const std::string& RemoteDirPath() const { return remoteDirPath_; }
+    static std::string ListingFolder();
+
+private:
+    enum class GetMode { Plain, Restart, Append };
+    enum class PutMode { Store, Append, Restart };
+    struct DataScope;
+
+    void Login();
+    // The whole reply to the last command: every line reported; LastReply and ReplyNumber are
+    // its first line's. A cancelled wait raises EAbortError.
+    std::vector<std::string> ReadReply(bool report = true);
+    // Sends one command and reads its whole reply (every line, the first one first).
+    std::vector<std::string> TransactionLines(const std::string& command, bool report = true);
+    // Replies still owed by the server (a transfer's closing reply after a failure, a reply
+    // whose wait was cancelled) are read first, then whatever else is buffered is dropped.
+    void BeginCommand();
+    void DrainAfterCancel();
+    // Fails when ReplyNumber lies in [low, high], through OnUnSupportedFunction (500-502, when
+    // `unsupported`) and OnFailure.
+    void CheckReply(int low, int high, TCmdType code, bool unsupported);
+
+    void OpenDataConnection(TCmdType code, bool reportPort);
+    void AcceptDataConnection();
+    // The reply that closes a transfer, unless it was cancelled; a negative one fails it.
+    void ReadClosingReply(DataScope& scope, TCmdType code, bool report);
+    void Retrieve(const std::string& remote, const std::string& local, GetMode mode);
+    void Store(const std::string& local, const std::string& remote, PutMode mode, std::int64_t offset);
+    std::string ReadListing();
+    void KeepListing(const std::string& listing, const std::string& path, const std::string& cacheName);
+
+    std::unique_ptr<TSockBase> data_;
+    bool listing_ = false;
+    int owedReplies_ = 0;
+    std::string remoteDirPath_;
+};

@@ -1,0 +1,114 @@
+#include "net/ftp/client/FtpText.h"
+
+#include "net/ftp/socket/SockBase.h"
+
+namespace ftptext {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view withoutLineEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    return line;
+}
+
+}  // namespace
+
+TCmdType CommandType(std::string_view command)
+{
+    const std::string_view word = command.substr(0, command.find(' '));
+    if (word == "CWD") return cmdChangeDir;
+    if (word == "MKD") return cmdMakeDir;
+    if (word == "DELE") return cmdDelete;
+    if (word == "RMD") return cmdRemoveDir;
+    if (command == "PWD") return cmdPwd;
+    return cmdOther;
+}
+
+int ReplyNumber(std::string_view line)
+{
+    long long value = 0;
+    for (std::size_t i = 0; i < line.size() && i < 10 && isDigit(line[i]); ++i) value = value * 10 + (line[i] - '0');
+    return value > 0x7fffffff ? 0x7fffffff : static_cast<int>(value);
+}
+
+bool OpensReply(std::string_view line)
+{
+    return line.size() >= 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2]);
+}
+
+bool OpensMultiLine(std::string_view line) { return OpensReply(line) && line.size() > 3 && line[3] == '-'; }
+
+bool ClosesMultiLine(std::string_view first, std::string_view line)
+{
+    if (!OpensReply(line) || line.substr(0, 3) != first.substr(0, 3)) return false;
+    const std::string_view rest = withoutLineEnd(line).substr(3);
+    return rest.empty() || rest[0] == ' ';
+}
+
+std::int64_t BytesFromReply(std::string_view reply)
+{
+    std::size_t at = std::string_view::npos;
+    for (std::size_t i = 0; i + 4 <= reply.size(); ++i) {
+        const std::string_view w = reply.substr(i, 4);
+        if ((w[0] | 0x20) == 'b' && (w[1] | 0x20) == 'y' && (w[2] | 0x20) == 't' && (w[3] | 0x20) == 'e') {
+            at = i;
+            break;
+        }
+    }
+    if (at == std::string_view::npos) return 0;
+    std::size_t end = at;
+    while (end > 0 && !isDigit(reply[end - 1])) --end;
+    std::size_t begin = end;
+    while (begin > 0 && isDigit(reply[begin - 1])) --begin;
+    std::int64_t value = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (value > (INT64_MAX - 9) / 10) return 0;
+        value = value * 10 + (reply[i] - '0');
+    }
+    return value;
+}
+
+std::int64_t SizeFromReply(std::string_view reply)
+{
+    const std::string field = TSockBase::NthField(reply, ' ', 2);
+    std::int64_t value = 0;
+    bool any = false;
+    for (char c : field) {
+        if (!isDigit(c)) continue;
+        if (value > (INT64_MAX - 9) / 10) return -1;
+        value = value * 10 + (c - '0');
+        any = true;
+    }
+    return any ? value : -1;
+}
+
+std::string DirFromPwdReply(std::string_view reply) { return TSockBase::NthField(reply, '"', 2); }
+
+LoginLines LoginCommands(bool viaProxy, TFtpProxyType type, const std::string& user, const std::string& password,
+                         const std::string& host, const std::string& proxyUser, const std::string& proxyPassword)
+{
+    if (!viaProxy) return {"USER " + user, "PASS " + password};
+    if (type == proxyUserAfterLogin) return {"USER " + user + "@" + host, "PASS " + password};
+    return {"USER " + user + "@" + proxyUser + "@" + host, "PASS " + password + "@" + proxyPassword};
+}
+
+std::string CacheFileName(const std::string& host, const std::string& user, const std::string& cacheName,
+                          const std::string& path)
+{
+    std::string text = host + "/" + user + "/" + cacheName + "/" + path;
+    for (char& c : text) {
+        switch (c) {
+        case ' ': case '&': case '.': case '/': case '<': case '>': case '\\': case '^': case '|': c = '_'; break;
+        case '*': case ':': case '?': c = '!'; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) c = '_';
+            break;
+        }
+    }
+    return text;
+}
+
+}  // namespace ftptext

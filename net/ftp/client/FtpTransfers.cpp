@@ -1,0 +1,306 @@
+// TFtpSession: the data connection, listings, downloads and uploads.
+//
+// A transfer succeeds only when the data connection ended cleanly and the server's closing
+// reply is positive. A closing reply that could not be read is owed: the next command reads
+// it first, so it is never taken for that command's reply.
+
+#include "net/ftp/client/FtpSession.h"
+
+#include "platform/AppPaths.h"
+#include "platform/ByteText.h"
+#include "platform/DateTime.h"
+#include "platform/Guard.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::int64_t localFileSize(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw Exception("Cannot open file " + path);
+    return st.st_size;
+}
+
+// Written beside the target and renamed over it, so a reader never sees half a listing.
+void writeWhole(const std::string& path, const std::string& bytes)
+{
+    apppaths::makeDirectories(apppaths::extractFilePath(path));
+    const std::string tmp = path + "." + std::to_string(::getpid()) + ".writing";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            out.close();
+            std::remove(tmp.c_str());
+            return;
+        }
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) std::remove(tmp.c_str());
+}
+
+}  // namespace
+
+// Frees the data connection however the operation ends; a closing reply not yet read is owed.
+struct TFtpSession::DataScope {
+    TFtpSession& session;
+    bool closingOwed = false;
+    ~DataScope()
+    {
+        session.data_.reset();
+        if (closingOwed) ++session.owedReplies_;
+    }
+};
+
+void TFtpSession::OpenDataConnection(TCmdType code, bool reportPort)
+{
+    BeginCommand();
+    data_ = std::make_unique<TSockBase>();
+    data_->Timeout = Timeout;
+    data_->IdleTimeout = Timeout;
+    data_->Port = 0;
+    data_->SetControlConnection(this);
+    data_->Listen(true);
+    const std::string port = "PORT " + LocalAddressText() + data_->PortText();
+    if (reportPort) ReportStatus(1, port);
+    Transaction(port);
+    CheckReply(301, 599, code, false);
+}
+
+void TFtpSession::AcceptDataConnection() { data_->AdoptSocket(data_->Accept()); }
+
+void TFtpSession::ReadClosingReply(DataScope& scope, TCmdType code, bool report)
+{
+    if (canceled_ || timedOut_ || !scope.closingOwed) return;
+    scope.closingOwed = false;
+    ReadReply(report);
+    // A 426, 451 or 452 here means the data stopped short.
+    CheckReply(400, 599, code, false);
+}
+
+// --- listings ---
+
+std::string TFtpSession::ReadListing()
+{
+    std::string listing;
+    for (;;) {
+        if (!data_->Connected() && data_->BufferedBytes() == 0) break;
+        std::string line;
+        try {
+            line = data_->ReadLn();
+        } catch (const Exception&) {
+            // Closed while waiting: the end of the listing, unless the close was a reset.
+            if (data_->Connected() || data_->BufferedBytes() > 0) throw;
+            break;
+        }
+        if (line.empty()) throw EAbortError("Socket send aborted");
+        listing += line;
+        if (OnListItem) {
+            std::string item = line;
+            if (item.size() > 2) item.resize(item.size() - (item[item.size() - 2] == '\r' ? 2 : 1));
+            OnListItem(item);
+        }
+    }
+    if (data_->CloseError() != 0) throw ESockError(data_->ErrorText(data_->CloseError()));
+    return listing;
+}
+
+void TFtpSession::List(const std::string& path, bool verbose, const std::string& cacheName)
+{
+    if (verbose) {
+        RawListing.clear();
+        Directories = {};
+        Files = {};
+    }
+    canceled_ = false;
+    RequireConnection();
+    listing_ = true;
+    struct ListingFlag {
+        bool& flag;
+        ~ListingFlag() { flag = false; }
+    } flag{listing_};
+
+    std::string listing;
+    {
+        DataScope scope{*this};
+        OpenDataConnection(cmdList, verbose);
+        if (verbose) ReportStatus(1, "LIST " + path);
+        const auto reply = TransactionLines(bytetext::trim("LIST " + bytetext::trim(path)), verbose);
+        CheckReply(301, 599, cmdList, true);
+        scope.closingOwed = ReplyNumber() < 200;
+        BytesTotal = 0;
+        for (const std::string& line : reply)
+            if (BytesTotal == 0) BytesTotal = ftptext::BytesFromReply(line);
+        if (OnTransactionStart) OnTransactionStart(this);
+        AcceptDataConnection();
+        if (!canceled_ && !timedOut_) listing = ReadListing();
+        if (OnTransactionStop) OnTransactionStop(this);
+        data_->CloseSocket();
+        BytesTotal = static_cast<std::int64_t>(listing.size());
+        if (verbose) ReportStatus(1, "Received " + std::to_string(BytesTotal) + " Bytes");
+        ReadClosingReply(scope, cmdList, verbose);
+    }
+
+    if (!verbose) {
+        for (const std::string& line : ftplisting::ListingLines(listing))
+            if (!bytetext::trim(line).empty()) ListResult = line;
+        return;
+    }
+    KeepListing(listing, path, cacheName);
+    if (ServerStyle == ftplisting::kStyleDetect) ServerStyle = ftplisting::DetectStyle(listing);
+    // Parsed from the bytes received, never from the shared file another run may rewrite.
+    ftplisting::Listing parsed = ftplisting::ParseListing(ServerStyle, listing, datetime::now());
+    Directories = std::move(parsed.directories);
+    Files = std::move(parsed.files);
+    if (OnSuccess) OnSuccess(cmdList);
+}
+
+void TFtpSession::KeepListing(const std::string& listing, const std::string& path, const std::string& cacheName)
+{
+    for (std::string& line : ftplisting::ListingLines(listing))
+        if (!bytetext::trim(line).empty()) RawListing.push_back(std::move(line));
+    const std::string text = bytetext::joinLinesCrLf(RawListing);
+    // Copies for people and tools to read; the listing itself is already in memory.
+    guard::absorb([&] { writeWhole(remoteDirPath_, text); });
+    if (!cacheName.empty())
+        guard::absorb([&] {
+            writeWhole(ListingFolder() + "/dircache/" + ftptext::CacheFileName(Host, UserID, cacheName, path), text);
+        });
+}
+
+// --- downloads ---
+
+void TFtpSession::Download(const std::string& remote, const std::string& local)
+{
+    Retrieve(remote, local, GetMode::Plain);
+}
+
+void TFtpSession::DownloadRestore(const std::string& remote, const std::string& local)
+{
+    Retrieve(remote, local, GetMode::Restart);
+}
+
+void TFtpSession::DownloadAppend(const std::string& remote, const std::string& local)
+{
+    Retrieve(remote, local, GetMode::Append);
+}
+
+void TFtpSession::Retrieve(const std::string& remote, const std::string& localName, GetMode mode)
+{
+    const std::string local = localName.empty() ? remote : localName;
+    canceled_ = false;
+    RequireConnection();
+    // The local file of a resumed or appended download must exist; checked before the server
+    // is asked for anything.
+    const std::int64_t restartAt = mode == GetMode::Plain ? 0 : localFileSize(local);
+    bool aborted = false;
+    try {
+        DataScope scope{*this};
+        OpenDataConnection(cmdDownload, true);
+        if (OnPacketRecvd) data_->OnPacketRecvd = OnPacketRecvd;
+        if (mode == GetMode::Restart) {
+            ReportStatus(1, "REST RETR " + remote);
+            Transaction("REST " + std::to_string(restartAt));
+            CheckReply(400, 599, cmdDownload, false);
+        }
+        ReportStatus(1, "RETR " + remote);
+        BytesTotal = 0;
+        const auto reply = TransactionLines("RETR " + remote, true);
+        CheckReply(301, 599, cmdDownload, false);
+        scope.closingOwed = ReplyNumber() < 200;
+        for (const std::string& line : reply)
+            if (BytesTotal == 0) BytesTotal = ftptext::BytesFromReply(line);
+
+        AcceptDataConnection();
+        if (OnTransactionStart) OnTransactionStart(this);
+        try {
+            if (!canceled_ && !timedOut_) data_->CaptureFile(local, mode != GetMode::Plain);
+        } catch (const EAbortError&) {
+            aborted = true;
+            throw;
+        }
+        if (OnTransactionStop) OnTransactionStop(this);
+        data_->CloseSocket();
+        BytesTotal = data_->BytesRecvd();
+        ReportStatus(1, "Received " + std::to_string(BytesTotal) + " Bytes");
+        ReadClosingReply(scope, cmdDownload, true);
+    } catch (...) {
+        if (aborted || canceled_) guard::absorb([this] { DrainAfterCancel(); });
+        throw;
+    }
+    if (OnSuccess) OnSuccess(cmdDownload);
+    if (canceled_) DrainAfterCancel();
+}
+
+// --- uploads ---
+
+void TFtpSession::Upload(const std::string& local, const std::string& remote)
+{
+    Store(local, remote, PutMode::Store, 0);
+}
+
+void TFtpSession::UploadAppend(const std::string& local, const std::string& remote)
+{
+    Store(local, remote, PutMode::Append, 0);
+}
+
+void TFtpSession::UploadRestore(const std::string& local, const std::string& remote, std::int64_t offset)
+{
+    Store(local, remote, PutMode::Restart, offset);
+}
+
+void TFtpSession::Store(const std::string& local, const std::string& remote, PutMode mode, std::int64_t offset)
+{
+    const TCmdType code = mode == PutMode::Restart ? cmdUploadRestore : cmdUpload;
+    const std::string verb = mode == PutMode::Append ? "APPE " : "STOR ";
+    const std::string target = remote.empty() ? apppaths::extractFileName(local) : remote;
+    canceled_ = false;
+    RequireConnection();
+    const std::int64_t size = localFileSize(local);
+    if (mode == PutMode::Restart && offset > size)
+        throw Exception("Cannot resume " + local + " at byte " + std::to_string(offset) + ": it holds " +
+                        std::to_string(size));
+    bool aborted = false;
+    try {
+        DataScope scope{*this};
+        OpenDataConnection(code, true);
+        BytesTotal = size;
+        if (OnPacketSent) data_->OnPacketSent = OnPacketSent;
+        if (mode == PutMode::Restart) {
+            BytesTotal = 0;
+            Transaction("REST " + std::to_string(offset));
+            CheckReply(400, 599, code, false);
+            ReportStatus(1, "REST " + std::to_string(offset) + " STOR " + target);
+        } else {
+            ReportStatus(1, verb + (remote.empty() ? local : remote));
+        }
+        Transaction(verb + target);
+        CheckReply(301, 599, code, mode != PutMode::Restart);
+        scope.closingOwed = ReplyNumber() < 200;
+
+        AcceptDataConnection();
+        if (OnTransactionStart) OnTransactionStart(this);
+        if (!canceled_ && !timedOut_) {
+            try {
+                data_->SendFile(local, mode == PutMode::Restart ? offset : 0);
+            } catch (const std::exception& e) {
+                aborted = dynamic_cast<const EAbortError*>(&e) != nullptr;
+                if (std::string(e.what()) == "Transfer timed out...") throw Exception(e.what());
+                throw Exception("Transfer failed...");
+            }
+        }
+        if (timedOut_) throw Exception("Transfer timed out...");
+        if (OnTransactionStop) OnTransactionStop(this);
+        // A reset would cut off what is still queued: the last bytes are delivered first.
+        data_->SetLinger(false);
+        data_->CloseSocket();
+        ReadClosingReply(scope, code, true);
+    } catch (...) {
+        if (aborted || canceled_) guard::absorb([this] { DrainAfterCancel(); });
+        throw;
+    }
+    if (OnSuccess) OnSuccess(code);
+}

@@ -1,0 +1,86 @@
+// The client's text rules: command codes, reply lines, sizes, login lines and cache names.
+
+#include "net/ftp/client/FtpText.h"
+
+#include <gtest/gtest.h>
+
+using namespace ftptext;
+
+TEST(FtpText, CommandTypeComparesTheFirstWordExactly)
+{
+    const struct {
+        const char* command;
+        TCmdType code;
+    } cases[] = {
+        {"CWD /pub", cmdChangeDir}, {"MKD new", cmdMakeDir}, {"DELE a.txt", cmdDelete}, {"RMD old", cmdRemoveDir},
+        {"PWD", cmdPwd},            {"PWD x", cmdOther},      {"cwd /pub", cmdOther},   {"CWDX a", cmdOther},
+        {"SITE CHMOD 644 a", cmdOther}, {"CWD", cmdChangeDir}, {"", cmdOther},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CommandType(c.command), c.code) << c.command;
+}
+
+TEST(FtpText, ReplyLines)
+{
+    EXPECT_EQ(ReplyNumber("226 Done\r\n"), 226);
+    EXPECT_EQ(ReplyNumber("Welcome\r\n"), 0);
+    EXPECT_EQ(ReplyNumber("12345678901 x"), 1234567890);
+    EXPECT_TRUE(OpensMultiLine("220-Hello\r\n"));
+    EXPECT_FALSE(OpensMultiLine("220 Hello\r\n"));
+    EXPECT_FALSE(OpensMultiLine(" 220-Hello"));
+    EXPECT_TRUE(ClosesMultiLine("220-a", "220 ready\r\n"));
+    EXPECT_TRUE(ClosesMultiLine("220-a", "220\r\n"));
+    EXPECT_FALSE(ClosesMultiLine("220-a", "220-more\r\n"));
+    EXPECT_FALSE(ClosesMultiLine("220-a", "230 other code\r\n"));
+    EXPECT_FALSE(ClosesMultiLine("220-a", " 220 indented\r\n"));
+}
+
+TEST(FtpText, SizesFromReplies)
+{
+    const struct {
+        const char* reply;
+        std::int64_t announced;  // BytesFromReply
+        std::int64_t size;       // SizeFromReply
+    } cases[] = {
+        {"150 Opening data connection for x (2048 bytes)\r\n", 2048, -1},
+        {"150 Opening BINARY mode data connection for big.iso (5368709120 bytes).\r\n", 5368709120LL, -1},
+        {"150 File status okay. About to open data connection.\r\n", 0, -1},
+        {"150 (no count) BYTES\r\n", 150, -1},
+        {"213 1234\r\n", 0, 1234},
+        {"213 5368709120\r\n", 0, 5368709120LL},
+        {"550 a.txt: No such file\r\n", 0, -1},
+        {"213 99999999999999999999999\r\n", 0, -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BytesFromReply(c.reply), c.announced) << c.reply;
+        EXPECT_EQ(SizeFromReply(c.reply), c.size) << c.reply;
+    }
+    EXPECT_EQ(DirFromPwdReply("257 \"/pub/my dir\" is the current directory\r\n"), "/pub/my dir");
+    EXPECT_EQ(DirFromPwdReply("257 no quotes\r\n"), "");
+}
+
+TEST(FtpText, LoginLinesOfEachForm)
+{
+    const struct {
+        bool proxy;
+        TFtpProxyType type;
+        const char* user;
+        const char* pass;
+    } cases[] = {
+        {false, proxyUserAfterLogin, "USER me", "PASS pw"},
+        {false, proxyProxyUserLoginUser, "USER me", "PASS pw"},
+        {true, proxyUserAfterLogin, "USER me@ftp.example", "PASS pw"},
+        {true, proxyProxyUserLoginUser, "USER me@pu@ftp.example", "PASS pw@ppw"},
+    };
+    for (const auto& c : cases) {
+        const LoginLines l = LoginCommands(c.proxy, c.type, "me", "pw", "ftp.example", "pu", "ppw");
+        EXPECT_EQ(l.user, c.user);
+        EXPECT_EQ(l.pass, c.pass);
+    }
+}
+
+TEST(FtpText, CacheNamesStayInTheirFolder)
+{
+    EXPECT_EQ(CacheFileName("ftp.example", "me", "daily", "/pub/*.txt"), "ftp_example_me_daily__pub_!_txt");
+    EXPECT_EQ(CacheFileName("h", "u", "c", "../../etc/passwd"), "h_u_c_______etc_passwd");
+    EXPECT_EQ(CacheFileName("h", "u", "c", "a:b?c|d\\e<f>g^h&i\nj"), "h_u_c_a!b!c_d_e_f_g_h_i_j");
+}
