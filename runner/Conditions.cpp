@@ -1,6 +1,5 @@
 // Flow control and values: IF ... ENDIF, GOTO, LET, NUMVARIABLE and the existence statements.
 
-#include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/LocalFiles.h"
 #include "runner/Arguments.h"
@@ -32,30 +31,11 @@ bool compareBy(const std::string& op, const T& a, const T& b)
 
 }  // namespace
 
-std::string TScriptVantrel::ResolveLocalPath(const std::string& name) const
-{
-    const std::string t = trim(name);
-    if (t.find('/') != std::string::npos) return t;
-    return apppaths::includeTrailingSlash(StartDir) + t;
-}
-
 bool TScriptVantrel::LocalExists(const std::string& name)
 {
     const bool found = !localfiles::findMatches(name).empty();
     LogLine(found ? "   ---> Local file \"" + name + "\" exists!" : "   ---> No Local file \"" + name + "\"!");
     return found;
-}
-
-bool TScriptVantrel::RemoteExists(const std::string& name)
-{
-    (void)name;
-    throw Exception("The statement REMOTE-EXISTS( is not supported by this build of the runner");
-}
-
-std::int64_t TScriptVantrel::RemoteFileSize(const std::string& name)
-{
-    (void)name;
-    throw Exception("The function remote-filesize( is not supported by this build of the runner");
 }
 
 TScriptVantrel::Value TScriptVantrel::EvaluateValue(const std::string& text)
@@ -81,7 +61,7 @@ TScriptVantrel::Value TScriptVantrel::EvaluateValue(const std::string& text)
         boolean(RemoteExists(operandName(t, 14)));
     } else if (startsWithNoCase(t, "local-filesize(")) {
         v.type = ValueType::Number;
-        v.text = std::to_string(localfiles::fileSize(ResolveLocalPath(operandName(t, 15))));
+        v.text = std::to_string(LocalFileSize(ResolveLocalPath(operandName(t, 15))));
     } else if (startsWithNoCase(t, "remote-filesize(")) {
         v.type = ValueType::Number;
         v.text = std::to_string(RemoteFileSize(operandName(t, 16)));

@@ -66,8 +66,9 @@ void TScriptVantrel::ResetRunState()
     TransferMode = 2;
     FTP.ServerStyle = 1;
     WildcardChar = '*';
+    HostTzDiffHours = 0;
     ForceLower = ForceUpper = false;
-    RecipientText.clear();
+    ClearMailCollection();
     SetPredefinedVariables();
 }
 
@@ -108,7 +109,10 @@ void TScriptVantrel::Perform(const std::string& line, std::size_t& next, std::ve
     if (!entry) return;
     if (entry->echoed) LogLine(entry->hiddenEcho.empty() ? " " + line : std::string(entry->hiddenEcho));
     const std::string_view argument = CommandArgument(line, *entry);
-    if (!PerformFlow(*entry, argument, next, lines)) PerformSetting(*entry, line, argument);
+    if (!PerformFlow(*entry, argument, next, lines) && !PerformLocal(*entry, argument) &&
+        !PerformFtp(*entry, argument) && !PerformTree(*entry, argument) && !PerformMail(*entry, argument) &&
+        !PerformDial(*entry, argument))
+        PerformSetting(*entry, line, argument);
 }
 
 void TScriptVantrel::NotBuilt(const CommandEntry& entry)

@@ -44,6 +44,8 @@ bool substituteMarkers(std::string& line, const char* open, const char* close,
         double number = 0;
         if (ctx.numericValue && ctx.numericValue(name, number)) value = numbertext::floatToStr(number);
         else if (ctx.variables) value = ctx.variables->GetVariable(name);
+        const std::size_t grown = line.size() - (b + closeLen - a) + value.size();
+        if (grown > kMaxSubstitutedLineLength && grown > line.size()) return false;
         line.replace(a, b + closeLen - a, value);
     }
 }
@@ -134,9 +136,10 @@ std::string SubstituteVariables(std::string_view line, const SubstitutionContext
     std::string l(line);
     int budget = kMaxReplacementsPerLine;
     if (!substituteMarkers(l, "[%%", "%%]", ctx, budget) || !substituteMarkers(l, "%%", "%%", ctx, budget)) {
-        if (ctx.log)
-            ctx.log("   ---> Variable substitution stopped after " + std::to_string(kMaxReplacementsPerLine) +
-                    " replacements (a variable refers to itself)");
+        // The count ran out (budget below 0), or the line reached its longest.
+        const std::string where = budget < 0 ? "after " + std::to_string(kMaxReplacementsPerLine) + " replacements"
+                                             : "at " + std::to_string(kMaxSubstitutedLineLength) + " bytes";
+        if (ctx.log) ctx.log("   ---> Variable substitution stopped " + where + " (a variable refers to itself)");
     }
     return l;
 }

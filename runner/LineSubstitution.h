@@ -28,6 +28,9 @@ struct SubstitutionContext {
 
 // Most replacements one line may take before substitution stops (a value that refers to itself).
 constexpr int kMaxReplacementsPerLine = 1000;
+// Longest a replacement may make a line: a long value that refers to itself (a listed name, a
+// server's reply) would otherwise build a line of gigabytes before the count stops it.
+constexpr std::size_t kMaxSubstitutedLineLength = std::size_t{1} << 20;
 
 // Steps 1-2: the trimmed line, once; or for an "ALLPARAMS " line its rest once per script
 // parameter with %%ALLPAR%% and %%NAMEPAR%% filled in (none without parameters).

@@ -32,7 +32,7 @@ void TNoTask::SetHideForm(bool hide)
 }
 
 TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* parent)
-    : QObject(parent), parameters_(std::move(parameters))
+    : QObject(parent), parameters_(std::move(parameters)), launchFolder_(apppaths::currentDirectory())
 {
     SleepWithoutPumping = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     TerminateProgram = [](int code) {
@@ -40,6 +40,7 @@ TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* par
         std::_Exit(code);
     };
     AppException1.ShowExcep = false;
+    Process1.OnFinished = [this](TProcess& sender, int exitCode) { Process1Finished(sender, exitCode); };
     Numbers.OnParserError = [this](TCustomParser&, const Exception& e) {
         LogLine("   ---> Math parsing error: \"" + e.message() + "\"");
     };
@@ -60,11 +61,16 @@ TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* par
         // A timer passes what its handler raises to the application's exception handler.
         connect(t.timer, &QTimer::timeout, this, [this, handler] { guard::toApplication([&] { (this->*handler)(); }); });
     }
+    BindFtpEvents();
+    BindMailEvents();
+    BindDialEvents();
     FormCreate();
 }
 
 TScriptVantrel::~TScriptVantrel()
 {
+    // The client outlives the log and the timers it would report to.
+    UnbindFtpEvents();
     guard::setApplicationHandler({});
 }
 
@@ -111,7 +117,9 @@ bool TScriptVantrel::IsNumericVariable(const std::string& name) const
 
 std::string TScriptVantrel::HistoryPath() const
 {
-    return ScriptPath().empty() ? std::string() : apppaths::historyPathFor(ScriptPath());
+    if (ScriptPath().empty()) return {};
+    const std::string path = ScriptPath()[0] == '/' ? ScriptPath() : apppaths::includeTrailingSlash(launchFolder_) + ScriptPath();
+    return apppaths::historyPathFor(path);
 }
 
 void TScriptVantrel::StartaTimer()
@@ -155,9 +163,14 @@ void TScriptVantrel::ErrorPath(const std::exception_ptr& error)
     LogLine("Error: " + exceptionMessage(error));
     Disconnecting = true;
     if (FTP.GetConnected()) {
-        // The FTP client's QUIT is wired in with the FTP commands.
+        try {
+            FTP.Disconnect();
+        } catch (...) {
+            Holdup.stop();
+        }
     }
     Disconnecting = false;
+    HangUpOwnDial();
 }
 
 void TScriptVantrel::WriteEndAndHistory()
@@ -197,6 +210,7 @@ void TScriptVantrel::HaltaTimer()
 void TScriptVantrel::HoldupTimer()
 {
     Holdup.stop();
+    HangUpOwnDial();
     // The log of a run that hung is the one most worth keeping: write it before ending.
     exitCode_ = 1;
     WriteEndAndHistory();
@@ -205,9 +219,14 @@ void TScriptVantrel::HoldupTimer()
 
 void TScriptVantrel::TTimeOutTimer()
 {
+    int spanMs = TTimeOut.interval();
+    if (RearmTransferTimeout(spanMs)) return;
     TTimeOut.stop();
     SuccessFlag = false;
-    throw Exception("Transfer timed out! (" + std::to_string(TTimeOut.interval() / 1000) + " seconds)");
+    transferTimedOut_ = true;
+    LogLine("   ---> Transfer timed out! (" + std::to_string(spanMs / 1000) + " seconds)");
+    // Left alone, a stalled transfer waits for ever: ending it makes the command fail.
+    FTP.Abort();
 }
 
 void TScriptVantrel::Button1Click()
@@ -215,10 +234,11 @@ void TScriptVantrel::Button1Click()
     CancelFlag = true;
     guard::absorb([&] {
         if (FTP.GetConnected()) {
-            // Aborting the FTP transfer is wired in with the FTP client.
+            FTP.Abort();
         } else {
             Halta.start();
         }
     });
+    if (MailBusy) AbortMail();
     SleepWithoutPumping(1000);
 }

@@ -2,13 +2,17 @@
 // The runner's engine: one run of one script. It owns the engine state, the timers and the
 // components of the runner's window; the window itself is a view over its log and status.
 
+#include "desktop/dialup/RasDialer.h"
 #include "net/ftp/FtpSession.h"
+#include "net/smtp/client/SmtpSender.h"
 #include "runner/CommandTable.h"
 #include "runner/LineSubstitution.h"
 #include "runner/mathparser/MathParser.h"
+#include "runner/Process.h"
 #include "runner/VariableStore.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -76,11 +80,63 @@ public:
     std::size_t FindLabel(const std::string& label, const std::vector<std::string>& lines) const;
     // Index after the ENDIF that closes the block whose body starts at `index`; npos if none.
     std::size_t SkipToEndIf(std::size_t index, const std::vector<std::string>& lines) const;
-    // A local name without a folder is taken in StartDir.
+    // A local name without a folder is taken in StartDir; an empty name stays empty.
     std::string ResolveLocalPath(const std::string& name) const;
     bool LocalExists(const std::string& name);
+    // Size in bytes, -1 when there is no such file; a file that cannot be opened raises.
+    std::int64_t LocalFileSize(const std::string& name);
+    // Pumps until an entry matching the name (a mask) exists, or Cancel or quit.
+    void WaitForFile(const std::string& name);
+    // Sleeps without pumping; 0 or less does not wait.
+    void WaitSeconds(std::int64_t seconds);
+    // Copy and masked rename with the shell's semantics; a failure is logged, false returned.
+    bool LocalCopy(const std::string& from, const std::string& to);
+    bool LocalRename(const std::string& from, const std::string& to);
+    void Process1Finished(TProcess& sender, int exitCode);
     bool RemoteExists(const std::string& name);
     std::int64_t RemoteFileSize(const std::string& name);
+
+    // The transfer frame of the FTP commands, tree transfers and FTP events. A time-out start
+    // sets SuccessFlag true; when the time-out fires, the running transfer is aborted.
+    void StartTransferTimeout(int ms);
+    void StopTransferTimeout();
+    void LogTransferMode();
+    // An upload's remote name under FORCELOWERON / FORCEUPPERON.
+    std::string CasedName(const std::string& name) const;
+    // One client operation between a time-out start and stop. An error, or the time-out firing,
+    // clears SuccessFlag and is not passed on; `failure` receives its message. True on success.
+    bool GuardedTransfer(const std::function<void()>& operation, std::string* failure = nullptr);
+    // The part after the last "/", "\" or ":" (for comparing names, never as a local path).
+    static std::string RemoteFileNamePart(const std::string& name);
+    // A listed time (seconds since 1970 as listed) moved by HOSTTZDIFF.
+    std::int64_t AddHostTimeZone(std::int64_t listedSeconds) const;
+    void SendWildcard(const std::string& localMask, const std::string& remoteDir, bool append);
+    void IncrementalSendWildcard(const std::string& localMask, const std::string& remoteDir);
+    // base + "." + the first number no entry uses; sets LastFileNumber. Raises when none is free.
+    std::string GenerateRemoteName(const std::string& base);
+    std::string GenerateLocalName(const std::string& base);
+
+    // SENDTREE and GETTREE: true when every folder could be entered. A folder that cannot is
+    // logged and skipped; links are not followed and the depth is bounded.
+    bool SendTree(const std::string& mask, const std::string& localDir, const std::string& remoteDir);
+    bool GetTree(const std::string& mask, const std::string& remoteDir, const std::string& localDir);
+
+    // Handlers of the FTP client's events, bound to FTP when the engine is made.
+    void FTPStatus(QObject* sender, const std::string& status);
+    void FTPConnect(QObject* sender);
+    void FTPDisconnect(QObject* sender);
+    void FTPHostResolved(QObject* sender);
+    void FTPInvalidHost(bool& handled);
+    void FTPConnectionFailed(QObject* sender);
+    void FTPConnectionRequired(bool& handled);
+    void FTPAuthenticationNeeded(bool& handled);
+    void FTPAuthenticationFailed(bool& handled);
+    void FTPTransactionStart(QObject* sender);
+    void FTPTransactionStop(QObject* sender);
+    void FTPPacketRecvd(QObject* sender);
+    void FTPPacketSent(QObject* sender);
+    void FTPError(QObject* sender, std::uint16_t errorNo, const std::string& message);
+    void FTPFailure(bool& handled, TCmdType transType);
 
     // 0: the run ended normally or by Cancel; 1: through the error path.
     int ExitCode() const { return exitCode_; }
@@ -115,7 +171,28 @@ public:
     TAppException AppException1;
     TNoTask HideApp;
     TParser Numbers;
+    TProcess Process1;
+    bool ProcessStartFailed = false;
+    bool ProcessFinished = false;
     QTimer Starta, Halta, Holdup, TTimeOut;
+
+    // The mail client and its events.
+    TSmtpSender msMessage1;
+    void msMessage1Display(TCustomSmtpSender* Sender, const std::string& Msg);
+    void msMessage1GetData(TCustomSmtpSender* Sender, int LineNum, std::string& MsgLine, int MaxLen, bool& More);
+    void msMessage1HeaderLine(TCustomSmtpSender* Sender, std::string& Msg, int Size);
+    void msMessage1RequestDone(TCustomSmtpSender* Sender, TSmtpRequest RqType, std::uint16_t Error);
+    // Aborts the outstanding mail request and waits (bounded) for its end.
+    void AbortMail();
+
+    // The dial-up component; dialling itself is the dial program's.
+    TRasDialer DialUp;
+    bool DialFinished = false;
+    void DialUpStatusChange(TRasDialer* Sender, const std::string& RASStatusStr);
+    // Starts the dial program for the entry and waits for it; raises when the link is not up then.
+    void DialWithHelper(const std::string& entry, const std::string& user, const std::string& password);
+    // Hangs up a connection this run dialled (HANGUP, the error path, the watchdog); never raises.
+    void HangUpOwnDial();
 
     const std::vector<std::string>& Parameters() const { return parameters_; }
     std::string ScriptPath() const { return parameters_.empty() ? std::string() : parameters_[0]; }
@@ -145,7 +222,34 @@ private:
     // `next` to npos ends the script.
     bool PerformFlow(const CommandEntry& entry, std::string_view argument, std::size_t& next,
                      const std::vector<std::string>& lines);
+    // The local file commands, waits and program runs; false for other commands.
+    bool PerformLocal(const CommandEntry& entry, std::string_view argument);
+    // The program of a command line taken from StartDir when it is there (else PATH finds it).
+    std::string ResolveProgram(const std::string& commandLine) const;
+    void ExecLocal(const std::string& first, bool andWait);
+    // The FTP commands; false for other commands.
+    bool PerformFtp(const CommandEntry& entry, std::string_view argument);
+    // SENDTREE and GETTREE; false for other commands.
+    bool PerformTree(const CommandEntry& entry, std::string_view argument);
+    void BindFtpEvents();
+    void UnbindFtpEvents();
+    // Packets only note their time: an expiry that comes before a whole span without packets
+    // re-arms for the rest and returns true. `spanMs` becomes the span the time-out stands for.
+    bool RearmTransferTimeout(int& spanMs);
+    void ShowTransferBytes(bool sent, bool force);
+    [[noreturn]] void RaiseConnectionTerminated();
     [[noreturn]] void NotBuilt(const CommandEntry& entry);
+    // ADDRECIPIENT, ADDCCRECIPIENT, ADDATTACHMENT and SENDEMAIL; false for other commands.
+    bool PerformMail(const CommandEntry& entry, std::string_view argument);
+    void SendEmail();
+    void BindMailEvents();
+    // Empties the recipients and attachments collected for the next mail.
+    void ClearMailCollection();
+    // Starts one mail request and waits for its end; raises the failure it ended with.
+    void MailRequest(TSmtpRequest request, const std::function<void()>& start);
+    // DIALENTRY=, DIALLOGINUSER=, DIALLOGINPASSWORD=, DIAL and HANGUP; false for other commands.
+    bool PerformDial(const CommandEntry& entry, std::string_view argument);
+    void BindDialEvents();
 
     std::vector<std::string> parameters_;
     std::vector<std::string> log_;
@@ -154,4 +258,17 @@ private:
     bool running_ = false;
     bool finished_ = false;
     bool endWritten_ = false;
+    bool ftpEventsBound_ = false;
+    QElapsedTimer lastPacket_;     // the last data packet of the running transfer
+    QElapsedTimer statusPainted_;  // the last status caption of a transfer
+    int unpaintedStatus_ = 0;      // 1 received / 2 sent: a count not yet shown
+    bool timeoutRearmed_ = false;
+    bool transferTimedOut_ = false;  // the time-out fired during the current guarded transfer
+    TSmtpRequest mailRequest_ = smtpConnect;  // the request whose end is awaited
+    std::string mailError_;                   // how the awaited request failed; empty: it did not
+    std::vector<std::string> ccAddresses_;    // the addresses of CcText, in order
+    std::vector<std::string> mailBody_;       // the lines of EmailText being sent
+    std::string dialledEntry_;                // the entry this run brought up, until hung up
+    // A relative script path names a file of the folder the runner started in, even after LOCAL-CD.
+    std::string launchFolder_;
 };

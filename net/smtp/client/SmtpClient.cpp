@@ -10,6 +10,8 @@
 #include <QEvent>
 #include <QPointer>
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <utility>
 
 namespace {
@@ -358,11 +360,36 @@ void TCustomSmtpSender::RcptToNext()
     TriggerRequestDone(errorStatus_);
 }
 
+namespace {
+
+// The local zone's offset at that time as "+hhmm": receivers read a Date without a zone as UTC.
+std::string zoneOffset(const CivilTime& t)
+{
+    std::tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    tm.tm_isdst = -1;
+    long offset = std::mktime(&tm) == static_cast<std::time_t>(-1) ? 0 : tm.tm_gmtoff;
+    const char sign = offset < 0 ? '-' : '+';
+    if (offset < 0) offset = -offset;
+    char text[8];
+    std::snprintf(text, sizeof text, "%c%02ld%02ld", sign, offset / 3600 % 100, offset / 60 % 60);
+    return text;
+}
+
+}  // namespace
+
 void TCustomSmtpSender::Data()
 {
     CheckReady();
     std::string date;
-    (void)datetime::formatDateTime("ddd, d mmm yyyy hh:mm:ss", datetime::now(), date);
+    const CivilTime now = datetime::now();
+    (void)datetime::formatDateTime("ddd, d mmm yyyy hh:mm:ss", now, date);
+    date += " " + zoneOffset(now);
     header_ = {
         "From: " + smtptext::headerValue(HdrFrom),
         "To: " + smtptext::headerValue(HdrTo),

@@ -3,6 +3,9 @@
 #include "SmtpHarness.h"
 
 #include "platform/DateTime.h"
+
+#include <cstdlib>
+#include <ctime>
 #include "tests/support/SmtpTestServer.h"
 #include "tests/support/TempDir.h"
 
@@ -63,6 +66,21 @@ protected:
 TEST_F(SmtpClientServer, PlainMailToTwoRecipients)
 {
     datetime::setClockForTesting([] { return CivilTime{2024, 3, 3, 9, 5, 7, 0}; });
+    // The Date header carries the local zone's offset.
+    const char* oldZone = std::getenv("TZ");
+    const std::string savedZone = oldZone ? oldZone : "";
+    ::setenv("TZ", "IST-5:30", 1);
+    ::tzset();
+    struct RestoreZone {
+        std::string zone;
+        bool had;
+        ~RestoreZone()
+        {
+            if (had) ::setenv("TZ", zone.c_str(), 1);
+            else ::unsetenv("TZ");
+            ::tzset();
+        }
+    } restoreZone{savedZone, oldZone != nullptr};
     d.client.FromName = "FTP Script EXE - trevask <sender@x.test>";
     d.client.SetRcptName({"a@y.test", " b@y.test "});
     d.client.HdrTo = "a@y.test;b@y.test";
@@ -81,7 +99,7 @@ TEST_F(SmtpClientServer, PlainMailToTwoRecipients)
     EXPECT_EQ(headerNames(mail), (std::vector<std::string>{"From", "XMailer", "To", "Subject", "Mime-Version",
                                                             "Content-Type", "Date"}));
     EXPECT_EQ(header(mail, "Subject"), "Report  Bcc: hidden@z.test");
-    EXPECT_EQ(header(mail, "Date"), "Sun, 3 Mar 2024 09:05:07");
+    EXPECT_EQ(header(mail, "Date"), "Sun, 3 Mar 2024 09:05:07 +0530");
     EXPECT_EQ(header(mail, "Content-Type"), "text/plain; charset=\"iso-8859-1\"");
     EXPECT_TRUE(mail["defects"].toArray().isEmpty());
     EXPECT_EQ(bodyOf(all[0].raw), "Line one\r\nLine two\r\n\r\nLine four\r\n");

@@ -1,0 +1,511 @@
+// The FTP script commands through whole runs of the engine: against pyftpdlib and vsftpd for the
+// transfers and remote commands, against a scripted server for the replies real ones won't give.
+
+#include "FakeFtpServer.h"
+#include "FtpTestServers.h"
+#include "platform/ByteText.h"
+#include "platform/DateTime.h"
+#include "runner/FtpCommands.h"
+#include "runner/RemoteNames.h"
+#include "runner/ScriptVantrel.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/LogLines.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+using Lines = std::vector<std::string>;
+using ftptest::FtpTestServer;
+using ftptest::ServerKind;
+namespace fs = std::filesystem;
+
+namespace {
+
+
+// Bytes an ASCII-mode transfer would change: bare LF, bare CR, CR LF, NUL and 8-bit bytes.
+std::string binaryBytes()
+{
+    std::string b;
+    for (int i = 0; i < 3000; ++i) b += std::string("a\nb\rc\r\n\0\xff", 10) + static_cast<char>(i & 0xff);
+    return b;
+}
+
+void setModified(const std::string& path, std::time_t when)
+{
+    const utimbuf times{when, when};
+    ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
+}
+
+class FtpRun : public ::testing::Test {
+protected:
+    // A run's relative paths are taken in its current folder, as when started from a shell.
+    void SetUp() override
+    {
+        cwd_ = fs::current_path();
+        fs::current_path(local.path());
+    }
+    void TearDown() override { fs::current_path(cwd_); }
+    std::unique_ptr<TScriptVantrel> run(const Lines& lines)
+    {
+        return runFile({scripts.write("f.ftp", bytetext::joinLinesCrLf(lines))});
+    }
+    // One run: the script path, then its parameters.
+    std::unique_ptr<TScriptVantrel> runFile(const Lines& parameters)
+    {
+        auto e = std::make_unique<TScriptVantrel>(parameters);
+        e->Starta.stop();
+        e->SleepWithoutPumping = [](int) {};
+        e->StartDir = local.path();
+        e->StartaTimer();
+        e->Halta.stop();
+        e->Holdup.stop();
+        return e;
+    }
+    static Lines login(int port, const std::string& user = "tester", const std::string& password = "s3cret")
+    {
+        return {"HOST=127.0.0.1", "PORT=" + std::to_string(port), "USER=" + user, "PASSWORD=" + password,
+                "TIMEOUT=10", "CONNECT"};
+    }
+    static Lines login(const FtpTestServer& s) { return login(s.port(), s.user(), s.password()); }
+    static Lines with(Lines head, const Lines& tail)
+    {
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    }
+    static void expectNoError(const TScriptVantrel& e)
+    {
+        EXPECT_EQ(e.ExitCode(), 0);
+        const bool failed = std::any_of(e.Log().begin(), e.Log().end(), [](const std::string& l) { return l.rfind("Error: ", 0) == 0; });
+        EXPECT_FALSE(failed) << bytetext::joinLinesCrLf(e.Log());
+    }
+
+    TempDir local, scripts;
+    fs::path cwd_;
+};
+
+// --- plain rules ---
+
+TEST(FtpCommandRules, ServerNamesBecomeLocalNamesOnlyThroughTheGuard)
+{
+    const struct {
+        const char* listed;
+        const char* local;
+    } cases[] = {
+        {"a.txt", "a.txt"}, {"../x", "x"},     {"a\\b", "b"},        {"/etc/passwd", "passwd"},
+        {"dir/", ""},       {".", ""},         {"..", ""},           {"sub/..", ""},
+        {"", ""},           {"a\rb", ""},      {"a\nb", ""},         {"..\\..\\y", "y"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(remotenames::SafeLocalName(c.listed), c.local) << c.listed;
+    EXPECT_EQ(remotenames::SafeLocalName(std::string("a\0b", 3)), "");
+}
+
+TEST(FtpCommandRules, ListedPathsMasksAndNumbers)
+{
+    using namespace ftpcommands;
+    EXPECT_EQ(ListedPath("/pub/*.txt", "a.txt"), "/pub/a.txt");
+    EXPECT_EQ(ListedPath("*.txt", "a.txt"), "a.txt");
+    EXPECT_EQ(ListedPath("pub/*.txt", "pub/a.txt"), "pub/a.txt");
+
+    EXPECT_TRUE(MatchesRemoteMask("/pub/*.txt", "a.txt", '*'));
+    EXPECT_TRUE(MatchesRemoteMask("*.txt", "pub/a.txt", '*'));
+    EXPECT_FALSE(MatchesRemoteMask("/pub/*.txt", "a.dat", '*'));
+    EXPECT_TRUE(MatchesRemoteMask("a?c@", "abc.x", '@'));
+    EXPECT_FALSE(MatchesRemoteMask("a?c@", "ac.x", '@'));
+
+    EXPECT_EQ(Extension("report.txt.01"), ".01");
+    EXPECT_EQ(Extension("noext"), "");
+    EXPECT_EQ(FirstFreeNumber({}), 1);
+    EXPECT_EQ(FirstFreeNumber({".txt", ".01", ".2"}), 1);  // ".01" is not number 1
+    EXPECT_EQ(FirstFreeNumber({".1", ".2", ".4"}), 3);
+
+    EXPECT_TRUE(MeansAbsent("550 No such file or directory.\r\n"));
+    EXPECT_TRUE(MeansAbsent("450 No files found"));
+    EXPECT_FALSE(MeansAbsent("500 Unknown command"));
+    EXPECT_FALSE(MeansAbsent("421 Closing"));
+}
+
+// --- the main paths, on both real servers ---
+
+class FtpMainPaths : public FtpRun, public ::testing::WithParamInterface<ServerKind> {};
+
+TEST_P(FtpMainPaths, RoundTripMasksAndRemoteCommands)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    const std::string bytes = binaryBytes();
+    local.write("bin.dat", bytes);
+    local.write("a.txt", "A");
+    local.write("b.txt", "B");
+    local.write("skip.log", "L");
+    fs::create_directory(local.file("down"));
+    remoteRoot.write("up/keep.dat", "K");
+
+    // The download runs in a new session, which starts in ASCII: the mode must be set for it.
+    auto e = run(with(login(server), {"SEND bin.dat bin.dat", "REMOTE-MD made", "SEND *.txt up/", "DISCONNECT",
+                                      "CONNECT", "GET bin.dat back.dat", "GET up/*.txt down",
+                                      "REMOTE-EXISTS(bin.dat)", "IF not remote-exists(nothere.txt)",
+                                      "LET gone=yes", "ENDIF", "LET size=remote-filesize(bin.dat)",
+                                      "REMOTE-RENAME bin.dat renamed.dat", "REMOTE-DELETE up/*.txt",
+                                      "LET after=success", "DISCONNECT"}));
+    expectNoError(*e);
+    EXPECT_TRUE(e->SuccessFlag);
+    EXPECT_EQ(TempDir::read(local.file("back.dat")), bytes);
+    EXPECT_EQ(TempDir::read(remoteRoot.file("renamed.dat")), bytes);
+    EXPECT_FALSE(fs::exists(remoteRoot.file("bin.dat")));
+    EXPECT_EQ(TempDir::read(local.file("down/a.txt")), "A");
+    EXPECT_EQ(TempDir::read(local.file("down/b.txt")), "B");
+    EXPECT_FALSE(fs::exists(local.file("down/skip.log")));
+    EXPECT_TRUE(contains(e->Log(), "   ---> Remote file \"bin.dat\" exists!"));
+    EXPECT_TRUE(contains(e->Log(), "   ---> No Remote file \"nothere.txt\"!"));
+    EXPECT_EQ(e->GetVariable("gone"), "yes");
+    EXPECT_EQ(e->GetVariable("size"), std::to_string(bytes.size()));
+    // The masked delete took the uploaded files and left the other one.
+    EXPECT_FALSE(fs::exists(remoteRoot.file("up/a.txt")));
+    EXPECT_FALSE(fs::exists(remoteRoot.file("up/b.txt")));
+    EXPECT_TRUE(fs::exists(remoteRoot.file("up/keep.dat")));
+    EXPECT_TRUE(contains(e->Log(), "   ---> Remote Make Directory: \"made\""));
+    EXPECT_TRUE(fs::is_directory(remoteRoot.file("made")));
+    EXPECT_TRUE(contains(e->Log(), "                       Processing:  a.txt to up/a.txt"));
+    EXPECT_TRUE(contains(e->Log(), "  ---> BINARY mode transfer: "));
+}
+
+TEST_P(FtpMainPaths, UnknownHostAndRefusedCommandsGoOn)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    auto e = run({"HOST=no-such-host.invalid", "CONNECT", "LET first=success", "HOST=127.0.0.1",
+                  "PORT=" + std::to_string(server.port()), "USER=" + server.user(),
+                  "PASSWORD=" + server.password(), "CONNECT", "LET second=success", "REMOTE-CD /no/such/dir",
+                  "LET cd=success", "REMOTE-MD no/such/parent", "GET missing.txt m.txt", "DISCONNECT"});
+    EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Unable to find host: no-such-host.invalid"));
+    EXPECT_EQ(e->GetVariable("first"), "False");
+    EXPECT_EQ(e->GetVariable("second"), "True");
+    EXPECT_EQ(e->GetVariable("cd"), "False");
+    EXPECT_TRUE(containsPart(e->Log(), "   ---> Error: Remote Make Directory: 550"));
+    EXPECT_FALSE(fs::exists(local.file("m.txt")));
+    EXPECT_EQ(e->ExitCode(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
+                         [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
+
+// --- the other families, on pyftpdlib ---
+
+class FtpFamilies : public FtpRun {
+protected:
+    void SetUp() override
+    {
+        FtpRun::SetUp();
+        ASSERT_TRUE(server.running()) << server.failure();
+    }
+    std::string remote(const std::string& name) const { return remoteRoot.file(name); }
+    TempDir remoteRoot;
+    FtpTestServer server{ServerKind::Pyftpdlib, remoteRoot.path()};
+};
+
+TEST_F(FtpFamilies, AppendResumeAndIncrementalForms)
+{
+    remoteRoot.write("app.txt", "abc");
+    local.write("app.txt", "def");
+    remoteRoot.write("half.bin", "12345");
+    local.write("half.bin", "1234567890");
+    remoteRoot.write("same.bin", "1234567890");
+    local.write("same.bin", "1234567890");
+    remoteRoot.write("big.bin", "0123456789ABCDEF");
+    local.write("big.bin", "small");
+    remoteRoot.write("get.bin", "1234567890");
+    local.write("part.bin", "12345");
+    remoteRoot.write("tail.txt", "yz");
+    local.write("head.txt", "x");
+    remoteRoot.write("out/report.txt.1", "old");
+    remoteRoot.write("out/report.txt.01", "not one");
+    local.write("Report.TXT", "new report");
+    local.write("lr.txt.1", "");
+
+    auto e = run(with(login(server),
+                      {"APPEND-SEND app.txt app.txt", "RESUME-SEND half.bin half.bin", "RESUME-SEND same.bin same.bin",
+                       "RESUME-SEND big.bin big.bin", "RESUME-GET get.bin part.bin", "RESUME-GET get.bin whole.bin",
+                       "APPEND-GET tail.txt head.txt", "APPEND-GET tail.txt fresh.txt", "FORCELOWERON",
+                       "INCREMENTAL-SEND Report.TXT out/Report.TXT", "FORCELOWEROFF", "INCREMENTAL-GET get.bin lr.txt",
+                       "DISCONNECT"}));
+    expectNoError(*e);
+    EXPECT_TRUE(e->SuccessFlag);
+    EXPECT_EQ(TempDir::read(remote("app.txt")), "abcdef");
+    EXPECT_EQ(TempDir::read(remote("half.bin")), "1234567890");
+    EXPECT_EQ(TempDir::read(remote("same.bin")), "1234567890");
+    EXPECT_TRUE(containsPart(e->Log(), "\"same.bin\" is complete already"));
+    EXPECT_EQ(TempDir::read(remote("big.bin")), "small");
+    EXPECT_TRUE(containsPart(e->Log(), "\"big.bin\" is larger than"));
+    EXPECT_EQ(TempDir::read(local.file("part.bin")), "1234567890");
+    EXPECT_EQ(TempDir::read(local.file("whole.bin")), "1234567890");
+    EXPECT_EQ(TempDir::read(local.file("head.txt")), "xyz");
+    EXPECT_EQ(TempDir::read(local.file("fresh.txt")), "yz");
+    // The case is applied before numbering, so the existing report.txt.1 is not overwritten.
+    EXPECT_EQ(TempDir::read(remote("out/report.txt.1")), "old");
+    EXPECT_EQ(TempDir::read(remote("out/report.txt.2")), "new report");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Generated Remote name \"out/report.txt.2\""));
+    EXPECT_EQ(TempDir::read(local.file("lr.txt.2")), "1234567890");
+    EXPECT_EQ(e->GetVariable("LastFileName"), local.file("lr.txt.2"));
+    EXPECT_EQ(e->GetVariable("LastFileNumber"), "2");
+}
+
+TEST_F(FtpFamilies, MaskedTransfersFailWhenAnyEntryFails)
+{
+    for (const char* n : {"a.txt", "b.txt", "c.txt"}) remoteRoot.write(n, n);
+    fs::create_directories(local.file("get/b.txt"));  // the local target of b.txt is a folder
+    fs::create_directories(local.file("app/b.txt"));
+    auto e = run(with(login(server), {"GET *.txt get", "LET get=success", "APPEND-GET *.txt app",
+                                      "LET app=success", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("get"), "False");
+    EXPECT_EQ(TempDir::read(local.file("get/a.txt")), "a.txt");
+    EXPECT_EQ(TempDir::read(local.file("get/c.txt")), "c.txt");
+    // The appending form stops at the failed entry.
+    EXPECT_EQ(e->GetVariable("app"), "False");
+    EXPECT_EQ(TempDir::read(local.file("app/a.txt")), "a.txt");
+    EXPECT_FALSE(fs::exists(local.file("app/c.txt")));
+    EXPECT_EQ(e->ExitCode(), 0);
+}
+
+TEST_F(FtpFamilies, NewerOlderAndNewOnly)
+{
+    remoteRoot.write("a.txt", "remote a");
+    remoteRoot.write("b.txt", "remote b");
+    // A remote file dated long ago: a missing local copy is still fetched by GETIFNEWER.
+    setModified(remote("b.txt"), std::time(nullptr) - 3 * 365 * 86400);
+    fs::create_directory(local.file("in"));
+    auto e = run(with(login(server), {"GETIFNEWER *.txt in", "GETIFNEWER *.txt in", "LET second=success",
+                                      "GETIFNEW *.txt in", "DISCONNECT"}));
+    expectNoError(*e);
+    EXPECT_EQ(TempDir::read(local.file("in/a.txt")), "remote a");
+    EXPECT_EQ(TempDir::read(local.file("in/b.txt")), "remote b");
+    EXPECT_EQ(std::count(e->Log().begin(), e->Log().end(), "   ---> Skipped: a.txt"), 2);
+    EXPECT_EQ(e->GetVariable("second"), "True");
+
+    // Uploads: a newer local file goes up, an older one is skipped; a missing target is absent.
+    local.write("up/new.txt", "local new");
+    local.write("up/old.txt", "local old");
+    remoteRoot.write("dst/new.txt", "remote new");
+    remoteRoot.write("dst/old.txt", "remote old");
+    setModified(remote("dst/new.txt"), std::time(nullptr) - 86400 * 30);
+    setModified(local.file("up/old.txt"), std::time(nullptr) - 86400 * 30);
+    local.write("one/missing.txt", "first copy");
+    e = run(with(login(server), {"SENDIFNEWER up/*.txt dst/", "SENDIFNEWER one/missing.txt dst", "LET sent=success",
+                                 "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(TempDir::read(remote("dst/new.txt")), "local new");
+    EXPECT_EQ(TempDir::read(remote("dst/old.txt")), "remote old");
+    EXPECT_EQ(TempDir::read(remote("dst/missing.txt")), "first copy");
+    EXPECT_TRUE(contains(e->Log(), "                       Skipped:  old.txt"));
+    EXPECT_TRUE(contains(e->Log(), "                       Processing NEWER:  new.txt to dst/new.txt"));
+    EXPECT_EQ(e->GetVariable("sent"), "True");
+}
+
+TEST_F(FtpFamilies, MissingNamesReadAsAbsentAndNumbersStartAtOne)
+{
+    local.write("x.txt", "x");
+    // pyftpdlib answers 550 to LIST of a missing folder: none of these may end the script.
+    auto e = run(with(login(server), {"GET nodir/*.txt .", "LET getflag=success",
+                                      "IF not remote-exists(nodir/x.txt)", "LET gone=yes", "ENDIF",
+                                      "REMOTE-MD nums", "GENERATEREMOTENAME name nums/x.txt",
+                                      "INCREMENTAL-SEND x.txt nums/x.txt", "REMOTE-DELETE nodir/*.txt",
+                                      "LET end=reached", "DISCONNECT"}));
+    expectNoError(*e);
+    EXPECT_EQ(e->GetVariable("getflag"), "True");
+    EXPECT_EQ(e->GetVariable("gone"), "yes");
+    EXPECT_EQ(e->GetVariable("name"), "nums/x.txt.1");
+    EXPECT_EQ(TempDir::read(remote("nums/x.txt.1")), "x");
+    EXPECT_EQ(e->GetVariable("end"), "reached");
+}
+
+TEST_F(FtpFamilies, LocalNamesWithLineEndsAreNotSent)
+{
+    local.write("out/bad\nname.txt", "bad");
+    local.write("out/good.txt", "good");
+    remoteRoot.write("in/.keep", "");
+    auto e = run(with(login(server), {"SEND out/*.txt in", "INCREMENTAL-SEND out/*.txt in", "DISCONNECT"}));
+    expectNoError(*e);
+    EXPECT_TRUE(e->SuccessFlag);
+    EXPECT_EQ(TempDir::read(remote("in/good.txt")), "good");
+    EXPECT_EQ(TempDir::read(remote("in/good.txt.1")), "good");
+    Lines names;
+    for (const auto& entry : fs::directory_iterator(remote("in"))) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Lines{".keep", "good.txt", "good.txt.1"}));
+    EXPECT_EQ(std::count(e->Log().begin(), e->Log().end(), "                       Skipped:  bad?name.txt (a line end in its name)"), 2);
+}
+
+TEST_F(FtpFamilies, RawCommandsReachTheServer)
+{
+    remoteRoot.write("x.txt", "x");
+    remoteRoot.write("y.txt", "y");
+    auto e = run(with(login(server), {"CHMOD 600 x.txt", "LET chmod=success", "CHMOD x.txt 600", "LET swapped=success",
+                                      "DOCOMMAND \"SITE CHMOD 640 y.txt\"", "DOCOMMAND BOGUS", "LET after=reached"}));
+    EXPECT_EQ(e->GetVariable("chmod"), "True");
+    EXPECT_EQ(fs::status(remote("x.txt")).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(e->GetVariable("swapped"), "False");
+    EXPECT_EQ(fs::status(remote("y.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A refused raw command ends the script.
+    EXPECT_EQ(e->GetVariable("after"), "");
+    EXPECT_EQ(e->ExitCode(), 1);
+}
+
+TEST_F(FtpFamilies, ExampleScriptRuns)
+{
+    remoteRoot.write("readme.txt", "Read me first.\n");
+    remoteRoot.write("notes.txt", "Some notes.\n");
+    const std::string example = std::string(VANTREL_SOURCE_DIR) + "/examples/Scripts/FtpExample.ftp";
+    const std::string copy = scripts.write("FtpExample.ftp", TempDir::read(example));
+    auto e = runFile({copy, "127.0.0.1", std::to_string(server.port()), server.user(), server.password()});
+    expectNoError(*e);
+    EXPECT_EQ(TempDir::read(local.file("ftp-example/readme.txt")), "Read me first.\n");
+    EXPECT_EQ(TempDir::read(local.file("ftp-example/notes.txt")), "Some notes.\n");
+    EXPECT_EQ(TempDir::read(remote("uploads/readme.txt.1")), "Read me first.\n");
+    EXPECT_EQ(TempDir::read(remote("uploads/notes.txt")), "Some notes.\n");
+    EXPECT_FALSE(e->FTP.GetConnected());
+}
+
+// --- the scripted server: replies real servers won't give ---
+
+const char* kUnixLine = "-rw-r--r--   1 user     group    %s Jan 10  2020 %s\r\n";
+
+std::string listingLine(const std::string& size, const std::string& name)
+{
+    char buf[256];
+    std::snprintf(buf, sizeof buf, kUnixLine, size.c_str(), name.c_str());
+    return buf;
+}
+
+// The replies of a small server: PWD, CWD, NOOP, LIST (the given listing), RETR (any name: its
+// content), SIZE (the given reply), DELE (recorded by the server's line log).
+ftpfake::Handler scripted(std::string listing, std::string sizeReply = "500 Unknown command\r\n")
+{
+    return [listing = std::move(listing), sizeReply = std::move(sizeReply)](ftpfake::Session& s, const std::string& line) {
+        const std::string verb = line.substr(0, line.find(' '));
+        const std::string arg = line.size() > verb.size() ? line.substr(verb.size() + 1) : std::string();
+        if (verb == "PWD") s.send("257 \"/\" is the current directory\r\n");
+        else if (verb == "CWD" || verb == "DELE") s.send("250 OK\r\n");
+        else if (verb == "NOOP") s.send("200 NOOP ok\r\n");
+        else if (verb == "SIZE") s.send(sizeReply);
+        else if (verb == "LIST" || verb == "RETR") {
+            s.send("150 Opening data connection\r\n");
+            s.sendData(verb == "LIST" ? listing : "content of " + arg);
+            s.send("226 Transfer complete\r\n");
+        } else ftpfake::standardReply(s, line);
+    };
+}
+
+void greet(ftpfake::Session& s) { s.send("220 scripted ready\r\n"); }
+
+TEST_F(FtpRun, RemoteFileSizeFallbacks)
+{
+    const struct {
+        const char* sizeReply;
+        std::string listing;
+        const char* expected;
+        bool listed;
+    } cases[] = {
+        {"213 1234\r\n", "", "1234", false},
+        {"550 No such file\r\n", "", "-1", false},
+        {"500 SIZE not understood\r\n", listingLine("77", "f.txt"), "77", true},
+        {"502 Not implemented\r\n", listingLine("77", "other.txt"), "-1", true},
+        {"500 SIZE not understood\r\n", "", "-1", true},
+        {"421 Going away\r\n", listingLine("77", "f.txt"), "-1", false},
+    };
+    for (const auto& c : cases) {
+        ftpfake::FakeFtpServer fake(greet, scripted(c.listing, c.sizeReply));
+        auto e = run(with(login(fake.port()), {"LET size=remote-filesize(f.txt)", "DISCONNECT"}));
+        EXPECT_EQ(e->GetVariable("size"), c.expected) << c.sizeReply;
+        EXPECT_TRUE(contains(e->Log(), "   ---> Check \"f.txt\" existence and size...")) << c.sizeReply;
+        EXPECT_EQ(contains(e->Log(), "   ---> FTP Server responded with No-can-do so try another method..."), c.listed)
+            << c.sizeReply;
+        const Lines sent = fake.lines();
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), "LIST f.txt"), c.listed ? 1 : 0) << c.sizeReply;
+    }
+}
+
+TEST_F(FtpRun, ServerNamesWriteNothingOutsideTheTarget)
+{
+    const std::string listing = listingLine("5", "../x") + listingLine("5", "a\\b") + listingLine("5", "..") +
+                                listingLine("5", "ok.txt");
+    ftpfake::FakeFtpServer fake(greet, scripted(listing));
+    fs::create_directory(local.file("target"));
+    auto e = run(with(login(fake.port()), {"GET * target", "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(TempDir::read(local.file("target/x")), "content of ../x");
+    EXPECT_EQ(TempDir::read(local.file("target/b")), "content of a\\b");
+    EXPECT_EQ(TempDir::read(local.file("target/ok.txt")), "content of ok.txt");
+    Lines top;
+    for (const auto& entry : fs::directory_iterator(local.path())) top.push_back(entry.path().filename().string());
+    EXPECT_EQ(top, Lines{"target"});
+    Lines inside;
+    for (const auto& entry : fs::directory_iterator(local.file("target"))) inside.push_back(entry.path().filename().string());
+    std::sort(inside.begin(), inside.end());
+    EXPECT_EQ(inside, (Lines{"b", "ok.txt", "x"}));
+}
+
+TEST_F(FtpRun, MaskedDeleteFiltersWhatTheServerLists)
+{
+    // This server ignores the LIST argument and lists its whole folder.
+    const std::string listing = listingLine("1", "a.tmp") + listingLine("1", "keep.txt") + listingLine("1", "b.TMP");
+    ftpfake::FakeFtpServer fake(greet, scripted(listing));
+    auto e = run(with(login(fake.port()), {"REMOTE-DELETE /work/*.tmp", "DISCONNECT"}));
+    EXPECT_TRUE(e->SuccessFlag);
+    const Lines sent = fake.lines();
+    Lines deletes;
+    for (const auto& l : sent)
+        if (l.rfind("DELE ", 0) == 0) deletes.push_back(l);
+    EXPECT_EQ(deletes, (Lines{"DELE /work/a.tmp", "DELE /work/b.TMP"}));
+}
+
+TEST_F(FtpRun, HostTimeZoneMovesListedDates)
+{
+    // Listed: 2020-01-10 00:00. The local copy: 01:00 that day.
+    ftpfake::FakeFtpServer fake(greet, scripted(listingLine("5", "f.txt")));
+    local.write("in/f.txt", "local");
+    std::tm tm{};
+    tm.tm_year = 120, tm.tm_mon = 0, tm.tm_mday = 10, tm.tm_hour = 1, tm.tm_isdst = -1;
+    setModified(local.file("in/f.txt"), std::mktime(&tm));
+    auto e = run(with(login(fake.port()), {"GETIFNEWER f.txt in", "HOSTTZDIFF x", "GETIFNEWER f.txt in",
+                                           "HOSTTZDIFF 2", "GETIFNEWER f.txt in", "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(std::count(e->Log().begin(), e->Log().end(), "   ---> Skipped: f.txt"), 2);
+    EXPECT_TRUE(contains(e->Log(), "   ---> ERROR: Host timezone difference froced to: 0 hrs"));
+    EXPECT_TRUE(contains(e->Log(), "   ---> Host timezone difference: 2 hrs"));
+    EXPECT_EQ(TempDir::read(local.file("in/f.txt")), "content of f.txt");
+}
+
+TEST_F(FtpRun, StalledTransferTimesOutAndTheRunGoesOn)
+{
+    ftpfake::FakeFtpServer fake(greet, [](ftpfake::Session& s, const std::string& line) {
+        if (line.rfind("RETR ", 0) == 0) {
+            s.send("150 Opening data connection\r\n");
+            (void)s.receiveData();  // connects, sends nothing, waits for the client to close
+            s.send("426 Transfer aborted\r\n");
+        } else {
+            scripted("")(s, line);
+        }
+    });
+    const auto started = std::chrono::steady_clock::now();
+    auto e = run(with(login(fake.port()), {"TRANSTIMEOUT=1", "GET stall.bin stall.bin", "LET got=success",
+                                           "DOCOMMAND NOOP", "LET after=reached", "DISCONNECT"}));
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(contains(e->Log(), "   ---> Transfer timed out! (1 seconds)"));
+    EXPECT_EQ(e->GetVariable("got"), "False");
+    EXPECT_EQ(e->GetVariable("after"), "reached");
+    EXPECT_EQ(e->ExitCode(), 0);
+    // The time-out, not the socket's own 10 s limit, ended it.
+    EXPECT_LT(took, std::chrono::seconds(6));
+    const Lines sent = fake.lines();
+    EXPECT_TRUE(contains(sent, "NOOP"));
+}
+
+}  // namespace

@@ -1,0 +1,275 @@
+// The mail commands through whole runs of the engine, against aiosmtpd on loopback; delivered
+// messages are read back with Python's email parser.
+
+#include "platform/ByteText.h"
+#include "runner/ScriptVantrel.h"
+#include "tests/support/SmtpTestServer.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/LogLines.h"
+
+#include <QJsonArray>
+#include <QTimer>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+std::string fromHex(const QString& hex)
+{
+    return QByteArray::fromHex(hex.toLatin1()).toStdString();
+}
+
+// A listener on loopback that takes connections (the kernel completes them) but never speaks.
+class SilentServer {
+public:
+    SilentServer()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(fd_, 4) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            return;
+        port_ = ntohs(a.sin_port);
+    }
+    ~SilentServer() { ::close(fd_); }
+    int port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+class MailCommands : public ::testing::Test {
+protected:
+    // One run of the script; `before` may arm timers that fire while the run pumps.
+    std::unique_ptr<TScriptVantrel> run(const Lines& lines, const std::function<void(TScriptVantrel&)>& before = {})
+    {
+        return runWith({dir.write("mail.ftp", bytetext::joinLinesCrLf(lines))}, before);
+    }
+    std::unique_ptr<TScriptVantrel> runWith(Lines parameters, const std::function<void(TScriptVantrel&)>& before = {})
+    {
+        auto e = std::make_unique<TScriptVantrel>(std::move(parameters));
+        e->Starta.stop();
+        e->SleepWithoutPumping = [](int) {};
+        e->StartDir = dir.path();
+        // A test that goes wrong ends in seconds, not after the client's two minutes.
+        e->msMessage1.SetReplyTimeout(10000);
+        if (before) before(*e);
+        e->StartaTimer();
+        e->Halta.stop();
+        e->Holdup.stop();
+        return e;
+    }
+    Lines server(int port) const
+    {
+        return {"LET EmailServer = 127.0.0.1", "LET EmailPort = " + std::to_string(port),
+                "LET EmailSender = robot@example.org", "LET EmailAddress = team", "LET EmailSubject = Weekly report"};
+    }
+    Lines concat(Lines a, const Lines& b) const
+    {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    }
+
+    TempDir dir;
+    SmtpTestServer smtp;
+};
+
+}  // namespace
+
+TEST_F(MailCommands, MessageWithRecipientsCcBodyAndAttachmentArrivesWhole)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    std::string bytes;
+    for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7 % 256);
+    dir.write("data.bin", bytes);
+    const std::string longLine(1500, 'x');
+    auto e = run(concat(server(smtp.port()), {
+        "LET EmailUser = tester",
+        "LET EmailText = 'Line one%%NewLine%%.dot line%%NewLine%%" + longLine + "%%NewLine%%last'",
+        "ADDRECIPIENT ann@example.org",
+        "ADDRECIPIENT bob@example.org",
+        "ADDCCRECIPIENT cid@example.org \"Cid Copy\"",
+        "ADDATTACHMENT data.bin",
+        "SENDEMAIL",
+    }));
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_TRUE(e->SuccessFlag);
+    const Lines& log = e->Log();
+    EXPECT_TRUE(contains(log, "   ---> Added \"ann@example.org\" as Recipient of an email message... !"));
+    EXPECT_TRUE(contains(log, "   ---> Added \"cid@example.org\" as a CC Recipient of an email message... !"));
+    EXPECT_TRUE(contains(log, "   ---> Added \"data.bin\" as attachment to an email message... !"));
+    EXPECT_TRUE(contains(log, "   ---> Email with subject \"Weekly report sent... !"));
+    EXPECT_TRUE(e->RecipientText.empty());
+    EXPECT_TRUE(e->CcText.empty());
+    EXPECT_TRUE(e->msMessage1.EmailFiles().empty());
+    EXPECT_EQ(e->StatusText(), "");
+
+    ASSERT_TRUE(smtp.waitForMessages(1));
+    const SmtpTestServer::Message m = smtp.messages()[0];
+    EXPECT_EQ(m.sender, "robot@example.org");
+    EXPECT_EQ(m.recipients, (Lines{"ann@example.org", "bob@example.org", "cid@example.org"}));
+
+    const QJsonObject mail = SmtpTestServer::parseMail(m.path);
+    ASSERT_FALSE(mail.isEmpty());
+    EXPECT_TRUE(mail["defects"].toArray().isEmpty());
+    Lines names;
+    std::map<std::string, std::string> value;
+    for (const auto h : mail["headers"].toArray()) {
+        const std::string name = h.toArray()[0].toString().toStdString();
+        names.push_back(name);
+        value[name] = h.toArray()[1].toString().toStdString();
+    }
+    EXPECT_EQ(names, (Lines{"From", "XMailer", "To", "Cc", "Subject", "Mime-Version", "Content-Type", "Date"}));
+    EXPECT_EQ(value["From"], "FTP Script EXE - test_mail_commands <robot@example.org>");
+    EXPECT_EQ(value["XMailer"], "Quorvel's FTP Vantrel");
+    EXPECT_EQ(value["To"], "ann@example.org;bob@example.org");
+    EXPECT_EQ(value["Cc"], "Cid Copy <cid@example.org>");
+    EXPECT_EQ(value["Subject"], "Weekly report");
+
+    const QJsonArray parts = mail["parts"].toArray();
+    ASSERT_EQ(parts.size(), 2);
+    // The body's lines, none cut: the long one only wrapped at the protocol's line limit.
+    std::string text = fromHex(parts[0].toObject()["hex"].toString());
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    EXPECT_EQ(text.rfind("Line one\n.dot line\n", 0), 0u) << text.substr(0, 40);
+    std::string joined = text.substr(19);
+    joined.erase(std::remove(joined.begin(), joined.end(), '\n'), joined.end());
+    EXPECT_EQ(joined, longLine + "last");
+    EXPECT_EQ(parts[1].toObject()["filename"].toString(), "data.bin");
+    EXPECT_EQ(fromHex(parts[1].toObject()["hex"].toString()), bytes);
+}
+
+TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    auto e = run(concat(server(smtp.port()), {
+        "LET EmailText = 'hello'",
+        "ADDRECIPIENT nobody@example.org",
+        "SENDEMAIL",
+        "IF success",
+        "MESSAGE wrongly sent",
+        "ENDIF",
+        // What was collected stays for the next try, on a clean session.
+        "ADDRECIPIENT ann@example.org",
+        "SENDEMAIL",
+    }));
+    EXPECT_EQ(e->ExitCode(), 0);
+    const Lines& log = e->Log();
+    EXPECT_TRUE(contains(log, "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
+    EXPECT_TRUE(contains(log, "           Error message: Error 550 occurred while sending mail..."));
+    EXPECT_FALSE(contains(log, " MESSAGE wrongly sent"));
+    EXPECT_TRUE(contains(log, "   ---> Email with subject \"Weekly report sent... !"));
+    EXPECT_TRUE(e->SuccessFlag);
+    ASSERT_TRUE(smtp.waitForMessages(1));
+    EXPECT_EQ(smtp.messages().size(), 1u);
+    EXPECT_EQ(smtp.messages()[0].recipients, (Lines{"ann@example.org"}));
+}
+
+TEST_F(MailCommands, EmptyRecipientsAreDroppedAndNoneLeftFails)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    auto e = run(concat(server(smtp.port()), {
+        "ADDRECIPIENT ann@example.org;",
+        "SENDEMAIL",
+        "SENDEMAIL",
+        "MESSAGE after",
+    }));
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_TRUE(contains(e->Log(), "           Error message: No recipient for the email message"));
+    EXPECT_TRUE(contains(e->Log(), " MESSAGE after"));
+    EXPECT_FALSE(e->SuccessFlag);
+    ASSERT_TRUE(smtp.waitForMessages(1));
+    EXPECT_EQ(smtp.messages().size(), 1u);
+    EXPECT_EQ(smtp.messages()[0].recipients, (Lines{"ann@example.org"}));
+}
+
+TEST_F(MailCommands, CollectingCommandsRefuseBadInput)
+{
+    const struct {
+        std::string line, failure, message;
+    } cases[] = {
+        {"ADDATTACHMENT missing.txt", "   ---> *** Unable to attach \"missing.txt\" to an email message... !",
+         "File not found '" + dir.file("missing.txt") + "'"},
+        {"ADDRECIPIENT", "   ---> *** Unable to add \"\" as Recipient of the email message... !", "No address given"},
+        {"ADDCCRECIPIENT \"\" Name", "   ---> *** Unable to add \"\" as a CC Recipient of the email message... !",
+         "No address given"},
+    };
+    for (const auto& c : cases) {
+        auto e = run({c.line});
+        const Lines& log = e->Log();
+        EXPECT_TRUE(contains(log, c.failure)) << c.line;
+        EXPECT_TRUE(contains(log, "           Error message: " + c.message)) << c.line;
+        EXPECT_FALSE(e->SuccessFlag) << c.line;
+        EXPECT_TRUE(e->RecipientText.empty() && e->CcText.empty() && e->msMessage1.EmailFiles().empty()) << c.line;
+    }
+}
+
+TEST_F(MailCommands, UnreachableServerFailsTheCommandOnly)
+{
+    int closedPort = 0;
+    {
+        SilentServer gone;
+        closedPort = gone.port();
+    }
+    auto e = run(concat(server(closedPort), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_FALSE(e->SuccessFlag);
+    EXPECT_TRUE(contains(e->Log(), "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
+    EXPECT_TRUE(contains(e->Log(), " MESSAGE after"));
+    EXPECT_EQ(e->RecipientText, "ann@example.org");
+}
+
+TEST_F(MailCommands, CancelDuringSendEmailEndsTheRunWithHistory)
+{
+    SilentServer silent;
+    ASSERT_GT(silent.port(), 0);
+    auto e = run(concat(server(silent.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}),
+                 [](TScriptVantrel& engine) {
+                     QTimer::singleShot(300, &engine, [&engine] { engine.Button1Click(); });
+                 });
+    EXPECT_FALSE(e->MailBusy);
+    EXPECT_FALSE(e->SuccessFlag);
+    const Lines& log = e->Log();
+    EXPECT_FALSE(contains(log, " MESSAGE after"));
+    EXPECT_TRUE(contains(log, "Error: Error 10004 occurred while sending mail..."));
+    const std::string history = TempDir::read(dir.file("mail.History.txt"));
+    EXPECT_NE(history.find("Error: Error 10004 occurred while sending mail..."), std::string::npos);
+    EXPECT_NE(history.find(": End script mail.ftp ****"), std::string::npos);
+}
+
+TEST_F(MailCommands, ExampleScriptMailsTheLogOfItsPreviousRun)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    const std::string path = dir.write(
+        "MailExample.ftp", TempDir::read(std::string(VANTREL_SOURCE_DIR) + "/examples/Scripts/MailExample.ftp"));
+    const Lines parameters{path, "127.0.0.1", smtp.portText()};
+    // The first run has no earlier log to mail.
+    EXPECT_EQ(runWith(parameters)->ExitCode(), 0);
+    EXPECT_TRUE(smtp.messages().empty());
+    const std::string firstLog = TempDir::read(dir.file("MailExample.History.txt"));
+    ASSERT_FALSE(firstLog.empty());
+
+    auto e = runWith(parameters);
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_TRUE(e->SuccessFlag);
+    ASSERT_TRUE(smtp.waitForMessages(1));
+    const SmtpTestServer::Message m = smtp.messages()[0];
+    EXPECT_EQ(m.recipients, (Lines{"operator@localhost"}));
+    const QJsonObject mail = SmtpTestServer::parseMail(m.path);
+    const QJsonArray parts = mail["parts"].toArray();
+    ASSERT_EQ(parts.size(), 2);
+    EXPECT_NE(fromHex(parts[0].toObject()["hex"].toString()).find("The log of the previous run of " + path),
+              std::string::npos);
+    EXPECT_EQ(parts[1].toObject()["filename"].toString(), "MailExample.History.txt");
+    EXPECT_EQ(fromHex(parts[1].toObject()["hex"].toString()), firstLog);
+}
