@@ -179,8 +179,11 @@ void TFtpSession::Disconnect()
     bool refused = false;
     std::string reply;
     {
-        // Closed whatever QUIT meets on the way.
-        ftpsock::ScopeExit close([this] { guard::absorb([this] { TSockBase::Disconnect(); }); });
+        // Closed whatever QUIT meets on the way; a server that closed after its reply has
+        // already been through the close (a second one would report a second disconnect).
+        ftpsock::ScopeExit close([this] {
+            if (Connected()) guard::absorb([this] { TSockBase::Disconnect(); });
+        });
         ReportStatus(1, "QUIT");
         owedReplies_ = 0;
         if (BufferedBytes() > 0) Read(0);

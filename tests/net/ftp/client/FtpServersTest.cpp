@@ -5,6 +5,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
+#include "platform/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -242,7 +243,12 @@ TEST_P(FtpServers, CommandsAndTheirEvents)
 
 TEST_P(FtpServers, DisconnectSendsQuitAndCloses)
 {
+    int closes = 0;
+    ftp->OnDisconnect = [&](QObject*) { ++closes; };
     ftp->Disconnect();
+    (void)waiting::pauseFor(50);  // a late close notification must not report a second close
+    EXPECT_EQ(closes, 1);
+    ftp->OnDisconnect = nullptr;
     EXPECT_FALSE(ftp->GetConnected());
     EXPECT_EQ(ftp->ReplyNumber(), 221);
     EXPECT_EQ(failureOf([&] { ftp->DoCommand("NOOP"); }), "Not Connected");

@@ -1,0 +1,235 @@
+"""Runs the transfer workloads with Trevask, curl and lftp against one vsftpd on 127.0.0.1.
+
+Every program uses active mode. Runs alternate between the programs (A B A B) after a warm-up;
+per workload it prints the median wall time of each program, the Trevask/peer ratio taken pair
+by pair (median, min, max) and Trevask's peak resident memory.
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+# The runner's own fixed pauses: the 100 ms start timer, the one-second close timer and the
+# one-second sleep before the history file is written.
+TREVASK_FIXED_S = 2.1
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def write_random(path, size):
+    chunk = os.urandom(1 << 20)
+    with open(path, "wb") as f:
+        left = size
+        while left > 0:
+            n = min(left, len(chunk))
+            f.write(chunk[:n])
+            left -= n
+
+
+class Vsftpd:
+    def __init__(self, work):
+        self.root = os.path.join(work, "root")  # anonymous root: must not be writable
+        self.data = os.path.join(self.root, "data")
+        os.makedirs(self.data)
+        os.chmod(self.root, 0o755)
+        os.makedirs("/var/run/vsftpd/empty", exist_ok=True)
+        self.port = free_port()
+        conf = os.path.join(work, "vsftpd.conf")
+        with open(conf, "w") as f:
+            f.write("\n".join([
+                "listen=YES", "listen_ipv6=NO", "listen_address=127.0.0.1",
+                f"listen_port={self.port}", "background=NO", "anonymous_enable=YES",
+                "no_anon_password=YES", f"anon_root={self.root}", "local_enable=NO",
+                "write_enable=YES", "anon_upload_enable=YES", "anon_mkdir_write_enable=YES",
+                "anon_other_write_enable=YES", "anon_umask=022", "port_enable=YES",
+                "connect_from_port_20=NO", "pasv_enable=YES", "seccomp_sandbox=NO",
+                "xferlog_enable=NO", "use_sendfile=YES", "max_clients=0", "max_per_ip=0",
+                "secure_chroot_dir=/var/run/vsftpd/empty", "ftp_username=ftp", ""]))
+        self.proc = subprocess.Popen(["/usr/sbin/vsftpd", conf], stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            try:
+                with socket.create_connection(("127.0.0.1", self.port), timeout=1):
+                    return
+            except OSError:
+                if self.proc.poll() is not None:
+                    raise SystemExit("vsftpd did not start: " + self.proc.stderr.read().decode())
+                time.sleep(0.05)
+        raise SystemExit("vsftpd did not answer")
+
+    def writable(self, path):
+        os.makedirs(path, exist_ok=True)
+        shutil.chown(path, "ftp", "ftp")
+        os.chmod(path, 0o777)
+
+    def stop(self):
+        self.proc.send_signal(signal.SIGTERM)
+        try:
+            self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+
+
+def run(cmd, cwd=None):
+    """Wall time and peak resident memory (KiB) of one run; fails loudly on a failed run."""
+    start = time.monotonic()
+    proc = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(proc.pid, 0)
+    elapsed = time.monotonic() - start
+    err = proc.stderr.read().decode(errors="replace")
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    if proc.returncode != 0:
+        raise SystemExit(f"{cmd[0]} failed ({proc.returncode}): {err[-2000:]}")
+    return elapsed, usage.ru_maxrss
+
+
+def tree_files(top):
+    out = {}
+    for dirpath, _, files in os.walk(top):
+        for name in files:
+            p = os.path.join(dirpath, name)
+            out[os.path.relpath(p, top)] = os.path.getsize(p)
+    return out
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--trevask", required=True)
+    ap.add_argument("--runs", type=int, default=5)
+    ap.add_argument("--size-mib", type=int, default=1024)
+    ap.add_argument("--files", type=int, default=2000)
+    ap.add_argument("--only", default="", help="comma-separated workload numbers")
+    args = ap.parse_args()
+    trevask = os.path.abspath(args.trevask)
+
+    work = tempfile.mkdtemp(prefix="vantrel-bench-", dir="/dev/shm")
+    os.chmod(work, 0o755)
+    server = None
+    try:
+        server = Vsftpd(work)
+        port = server.port
+        url = f"ftp://127.0.0.1:{port}"
+        big_size = args.size_mib << 20
+        write_random(os.path.join(server.data, "big.bin"), big_size)
+        src = os.path.join(work, "src")  # local side of the uploads
+        os.makedirs(src)
+        shutil.copy(os.path.join(server.data, "big.bin"), os.path.join(src, "big.bin"))
+        per_folder = 100
+        for i in range(args.files):
+            sub = os.path.join(server.data, "tree", f"d{i // per_folder:02d}")
+            os.makedirs(sub, exist_ok=True)
+            write_random(os.path.join(sub, f"f{i:04d}.dat"), 4096)
+        shutil.copytree(os.path.join(server.data, "tree"), os.path.join(src, "tree"))
+        os.makedirs(os.path.join(server.data, "flat"))
+        for i in range(args.files):
+            write_random(os.path.join(server.data, "flat", f"f{i:04d}.dat"), 4096)
+        up = os.path.join(server.data, "up")
+        local = os.path.join(work, "local")
+        scripts = os.path.join(work, "scripts")
+        os.makedirs(scripts)
+
+        def script(name, lines):
+            path = os.path.join(scripts, name + ".ftp")
+            head = ["HOST=127.0.0.1", f"PORT={port}", "USER=anonymous", "PASSWORD=bench@",
+                    "TIMEOUT=60", "TRANSTIMEOUT=600", "CONNECT", "BINARY"]
+            with open(path, "w") as f:
+                f.write("\r\n".join(head + lines + ["DISCONNECT", ""]))
+            return [trevask, path]
+
+        def lftp(commands):
+            return ["lftp", "-u", "anonymous,bench@", "-p", str(port), "-e",
+                    "set ftp:passive-mode off; set net:max-retries 1; "
+                    "set mirror:parallel-transfer-count 1; " + commands + "; bye", "127.0.0.1"]
+
+        def fresh_local():
+            shutil.rmtree(local, ignore_errors=True)
+            os.makedirs(local)
+
+        def fresh_up():
+            shutil.rmtree(up, ignore_errors=True)
+            server.writable(up)
+
+        def check_file(path, size):
+            if os.path.getsize(path) != size:
+                raise SystemExit(f"{path}: {os.path.getsize(path)} bytes, expected {size}")
+
+        def check_tree(got, want):
+            if tree_files(got) != tree_files(want):
+                raise SystemExit(f"{got} differs from {want}")
+
+        workloads = [
+            ("1 download 1 file (GET)", fresh_local,
+             lambda: check_file(os.path.join(local, "big.bin"), big_size), {
+                 "Trevask": script("w1", ["REMOTE-CD /data", f"GET big.bin {local}/big.bin"]),
+                 "curl": ["curl", "-s", "-S", "-P", "-", "-o", f"{local}/big.bin",
+                          f"{url}/data/big.bin"],
+                 "lftp": lftp(f"get /data/big.bin -o {local}/big.bin")}),
+            ("2 upload 1 file (SEND)", fresh_up,
+             lambda: check_file(os.path.join(up, "big.bin"), big_size), {
+                 "Trevask": script("w2", [f"SEND {src}/big.bin /data/up/big.bin"]),
+                 "curl": ["curl", "-s", "-S", "-P", "-", "-T", f"{src}/big.bin",
+                          f"{url}/data/up/big.bin"],
+                 "lftp": lftp(f"put {src}/big.bin -o /data/up/big.bin")}),
+            (f"3 download tree of {args.files} files (GETTREE)", fresh_local,
+             lambda: check_tree(os.path.join(local, "tree"), os.path.join(server.data, "tree")), {
+                 "Trevask": script("w3", [f"GETTREE /data/tree/*.* {local}/tree"]),
+                 "lftp": lftp(f"mirror /data/tree {local}/tree")}),
+            (f"4 upload tree of {args.files} files (SENDTREE)", fresh_up,
+             lambda: check_tree(os.path.join(up, "tree"), os.path.join(src, "tree")), {
+                 "Trevask": script("w4", ["REMOTE-CD /data/up", f"SENDTREE {src}/tree/*.* tree"]),
+                 "lftp": lftp(f"mirror -R {src}/tree /data/up/tree")}),
+            (f"5 download {args.files} files by mask (GET *.dat)", fresh_local,
+             lambda: check_tree(local, os.path.join(server.data, "flat")), {
+                 "Trevask": script("w5", ["REMOTE-CD /data/flat", f"GET *.dat {local}"]),
+                 "lftp": lftp(f"mget -O {local} /data/flat/*.dat")}),
+        ]
+        only = {int(x) for x in args.only.split(",") if x}
+        for index, (title, prepare, check, programs) in enumerate(workloads, 1):
+            if only and index not in only:
+                continue
+            names = list(programs)
+            times = {n: [] for n in names}
+            peak = 0
+            for round_no in range(args.runs + 1):  # round 0 is the warm-up
+                order = names if round_no % 2 == 0 else names[::-1]
+                for name in order:
+                    prepare()
+                    elapsed, rss = run(programs[name])
+                    check()
+                    if round_no > 0:
+                        times[name].append(elapsed)
+                        if name == "Trevask":
+                            peak = max(peak, rss)
+            print(f"\nWorkload {title}")
+            tv = times["Trevask"]
+            tv_net = [t - TREVASK_FIXED_S for t in tv]
+            print(f"  Trevask  median {statistics.median(tv):8.3f} s measured, "
+                  f"{statistics.median(tv_net):8.3f} s without its fixed pauses; "
+                  f"peak RSS {peak / 1024:.1f} MiB")
+            for name in names[1:]:
+                peer = times[name]
+                ratios = [a / b for a, b in zip(tv_net, peer)]
+                print(f"  {name:8} median {statistics.median(peer):8.3f} s; Trevask/{name} "
+                      f"median {statistics.median(ratios):.3f} min {min(ratios):.3f} "
+                      f"max {max(ratios):.3f}")
+            sys.stdout.flush()
+    finally:
+        if server:
+            server.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
