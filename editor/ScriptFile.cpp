@@ -29,12 +29,10 @@ char mirror(char c)
     return c;
 }
 
-std::string mirrored(std::string_view text)
-{
-    std::string r(text);
-    for (char& c : r) c = mirror(c);
-    return r;
-}
+// The marker cannot stand inside the field it ends, so it is written as two bytes, led by an
+// escape byte that is written doubled itself.
+constexpr char kEscape = '\xFE';
+constexpr char kEscapedMarker = '\xFD';
 
 std::string storedValue(const std::string& s)
 {
@@ -44,8 +42,33 @@ std::string storedValue(const std::string& s)
 
 }  // namespace
 
-std::string ScramblePassword(std::string_view text) { return mirrored(text); }
-std::string UnscramblePassword(std::string_view text) { return mirrored(text); }
+std::string ScramblePassword(std::string_view text)
+{
+    std::string r;
+    r.reserve(text.size());
+    for (char c : text) {
+        if (c == kPasswordMarker) r.append({kEscape, kEscapedMarker});
+        else if (c == kEscape) r.append({kEscape, kEscape});
+        else r += mirror(c);
+    }
+    return r;
+}
+
+std::string UnscramblePassword(std::string_view text)
+{
+    std::string r;
+    r.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : 0;
+        if (text[i] == kEscape && (next == kEscape || next == kEscapedMarker)) {
+            r += next == kEscape ? kEscape : kPasswordMarker;
+            ++i;
+        } else {
+            r += mirror(text[i]);  // a lone escape byte (a hand-edited file) stays as it is
+        }
+    }
+    return r;
+}
 
 void ScramblePasswordLines(std::vector<std::string>& lines)
 {

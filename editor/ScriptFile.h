@@ -9,7 +9,9 @@
 
 constexpr char kPasswordMarker = '\xFF';
 
-// Characters of no segment stay as they are, so every text survives a save and a load.
+// Characters of no segment stay as they are, except the marker byte and 0xFE, which become two
+// bytes (0xFE 0xFD and 0xFE 0xFE) so that no marker stands inside the field: every text survives
+// a save and a load.
 std::string ScramblePassword(std::string_view text);
 std::string UnscramblePassword(std::string_view text);
 

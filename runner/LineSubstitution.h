@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "runner/VariableStore.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>

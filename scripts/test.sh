@@ -6,3 +6,6 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 300
+# The suite again under ASan and UBSan, then every fuzz target for 30 s (all at once).
+bash scripts/sanitize.sh
+bash scripts/fuzz.sh 30

@@ -46,27 +46,17 @@ std::string TFtpSession::ListingFolder()
 std::vector<std::string> TFtpSession::ReadReply(bool report)
 {
     IdleTimeout = Timeout;
-    std::vector<std::string> lines;
-    const auto next = [&] {
+    std::vector<std::string> lines = ftptext::ReadReplyLines([&] {
         std::string line = ReadLn();
         if (line.empty()) {  // the wait was cancelled: the reply is still to come
             ++owedReplies_;
             throw EAbortError("Socket send aborted");
         }
         if (report) ReportStatus(1, line);
-        lines.push_back(line);
         return line;
-    };
-    // Free text in front of a reply is no reply of its own.
-    std::string first = next();
-    while (!ftptext::OpensReply(first)) first = next();
-    const std::size_t firstIndex = lines.size() - 1;
-    if (ftptext::OpensMultiLine(first))
-        while (!ftptext::ClosesMultiLine(first, next())) {
-        }
-    lastReply_ = first;
-    replyNumber_ = ftptext::ReplyNumber(first);
-    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(firstIndex));
+    });
+    lastReply_ = lines.front();
+    replyNumber_ = ftptext::ReplyNumber(lines.front());
     return lines;
 }
 

@@ -27,16 +27,15 @@ TCmdType CommandType(std::string_view command)
     return cmdOther;
 }
 
-int ReplyNumber(std::string_view line)
-{
-    long long value = 0;
-    for (std::size_t i = 0; i < line.size() && i < 10 && isDigit(line[i]); ++i) value = value * 10 + (line[i] - '0');
-    return value > 0x7fffffff ? 0x7fffffff : static_cast<int>(value);
-}
-
 bool OpensReply(std::string_view line)
 {
     return line.size() >= 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2]);
+}
+
+int ReplyNumber(std::string_view line)
+{
+    if (!OpensReply(line)) return 0;
+    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
 }
 
 bool OpensMultiLine(std::string_view line) { return OpensReply(line) && line.size() > 3 && line[3] == '-'; }
@@ -46,6 +45,16 @@ bool ClosesMultiLine(std::string_view first, std::string_view line)
     if (!OpensReply(line) || line.substr(0, 3) != first.substr(0, 3)) return false;
     const std::string_view rest = withoutLineEnd(line).substr(3);
     return rest.empty() || rest[0] == ' ';
+}
+
+std::vector<std::string> ReadReplyLines(const std::function<std::string()>& nextLine)
+{
+    std::vector<std::string> lines{nextLine()};
+    while (!OpensReply(lines.front())) lines.front() = nextLine();
+    if (OpensMultiLine(lines.front()))
+        do lines.push_back(nextLine());
+        while (!ClosesMultiLine(lines.front(), lines.back()));
+    return lines;
 }
 
 std::int64_t BytesFromReply(std::string_view reply)

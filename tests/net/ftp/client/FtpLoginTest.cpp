@@ -77,8 +77,8 @@ TEST(FtpLogin, GreetingsAndUserReplies)
 TEST(FtpLogin, StatusShowsTheUserButNeverThePassword)
 {
     FakeFtpServer server([](Session& s) { s.send("220 ready\r\n"); }, ftpfake::standardReply);
+    Lines log;  // before the session: its destructor still reports status
     auto ftp = client(server.port(), "me", "hidden-pw");
-    Lines log;
     recordStatus(*ftp, log);
     ftp->Connect();
     ftp->Disconnect();
@@ -94,6 +94,7 @@ TEST(FtpLogin, BothProxyForms)
                                  {{"me@ftp.example", "pw"}, {"me@pu@ftp.example", "pw@ppw"}});
     ASSERT_TRUE(proxy.running()) << proxy.failure();
     for (TFtpProxyType type : {proxyUserAfterLogin, proxyProxyUserLoginUser}) {
+        Lines log;  // before the session: its destructor still reports status
         auto ftp = client(21, "me", "pw");
         ftp->Host = "ftp.example";
         ftp->Proxy = "127.0.0.1";
@@ -101,7 +102,6 @@ TEST(FtpLogin, BothProxyForms)
         ftp->ProxyType = type;
         ftp->ProxyUser = "pu";
         ftp->ProxyPassword = "ppw";
-        Lines log;
         recordStatus(*ftp, log);
         EXPECT_EQ(failureOf([&] { ftp->Connect(); }), "(no failure)") << type;
         EXPECT_TRUE(ftp->GetConnected());

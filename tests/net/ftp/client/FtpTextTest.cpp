@@ -23,7 +23,8 @@ TEST(FtpText, ReplyLines)
 {
     EXPECT_EQ(ReplyNumber("226 Done\r\n"), 226);
     EXPECT_EQ(ReplyNumber("Welcome\r\n"), 0);
-    EXPECT_EQ(ReplyNumber("12345678901 x"), 1234567890);
+    EXPECT_EQ(ReplyNumber("5501 refused"), 550);  // extra digits cannot turn a refusal into success
+    EXPECT_EQ(ReplyNumber("22 short"), 0);
     EXPECT_TRUE(OpensMultiLine("220-Hello\r\n"));
     EXPECT_FALSE(OpensMultiLine("220 Hello\r\n"));
     EXPECT_FALSE(OpensMultiLine(" 220-Hello"));

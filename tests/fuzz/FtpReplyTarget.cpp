@@ -1,0 +1,105 @@
+// FTP reply reading: the bytes a server sends, arriving in pieces, read line by line through the
+// receive buffer, then reply by reply, with the numbers, sizes and folders taken from them.
+
+#include "FuzzCheck.h"
+#include "FuzzTargets.h"
+#include "net/ftp/client/FtpText.h"
+#include "net/ftp/socket/RecvBuffer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct EndOfInput {};
+
+bool hasByteWord(std::string_view line)
+{
+    std::string upper(line);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.find("BYTE") != std::string::npos;
+}
+
+void checkReplyTexts(std::string_view line)
+{
+    const int number = ftptext::ReplyNumber(line);
+    FUZZ_CHECK(number == std::stoi(std::string(line.substr(0, 3))), "reply number " + std::to_string(number));
+    const std::int64_t announced = ftptext::BytesFromReply(line);
+    FUZZ_CHECK(announced >= 0, "announced size " + std::to_string(announced));
+    if (!hasByteWord(line)) FUZZ_CHECK(announced == 0, "a size without \"bytes\"");
+    if (announced > 0) FUZZ_CHECK(line.find(std::to_string(announced)) != std::string::npos, "size not in the line");
+    const std::int64_t size = ftptext::SizeFromReply(line);
+    FUZZ_CHECK(size >= -1, "SIZE " + std::to_string(size));
+    const std::string dir = ftptext::DirFromPwdReply(line);
+    FUZZ_CHECK(dir.find('"') == std::string::npos && line.find(dir) != std::string::npos, "PWD folder " + fuzz::shown(dir));
+    const int code = ftptext::CommandType(line);
+    FUZZ_CHECK(code == cmdChangeDir || code == cmdMakeDir || code == cmdDelete || code == cmdRemoveDir ||
+                   code == cmdOther || code == cmdPwd,
+               "command type " + std::to_string(code));
+}
+
+}  // namespace
+
+namespace fuzz {
+
+void FtpReply(std::string_view data)
+{
+    if (data.empty()) return;
+    const std::size_t piece = 1 + static_cast<unsigned char>(data[0]) % 97;
+    const std::string_view stream = data.substr(1);
+
+    // Lines as ReadLn gives them: up to and with each LF; once the peer is gone, the rest.
+    ftpsock::RecvBuffer buffer;
+    std::size_t fed = 0;
+    std::string lines;  // every line handed out, joined
+    const auto readLn = [&]() -> std::string {
+        for (;;) {
+            const std::size_t lf = buffer.findLf();
+            if (lf != std::string::npos) {
+                std::string line = buffer.take(lf + 1);
+                FUZZ_CHECK(line.find('\n') == line.size() - 1, "a line with an inner LF");
+                lines += line;
+                return line;
+            }
+            if (fed == stream.size()) {
+                if (buffer.empty()) throw EndOfInput{};
+                std::string rest = buffer.takeAll();
+                lines += rest;
+                return rest;
+            }
+            const std::size_t n = std::min(piece, stream.size() - fed);
+            if (fed % 2) buffer.append(stream.substr(fed, n));
+            else {
+                char* at = buffer.space(n);
+                std::copy_n(stream.data() + fed, n, at);
+                buffer.commit(n);
+            }
+            fed += n;
+        }
+    };
+
+    try {
+        for (;;) {
+            const std::size_t before = lines.size();
+            const std::vector<std::string> reply = ftptext::ReadReplyLines(readLn);
+            FUZZ_CHECK(!reply.empty() && ftptext::OpensReply(reply.front()), "a reply without a number");
+            if (ftptext::OpensMultiLine(reply.front()))
+                FUZZ_CHECK(reply.size() >= 2 && ftptext::ClosesMultiLine(reply.front(), reply.back()),
+                           "a multi-line reply that did not close");
+            else
+                FUZZ_CHECK(reply.size() == 1, "a one-line reply of several lines");
+            std::string joined;
+            for (const std::string& l : reply) joined += l;
+            FUZZ_CHECK(lines.size() >= before + joined.size() &&
+                           lines.compare(lines.size() - joined.size(), joined.size(), joined) == 0,
+                       "reply lines are not the last lines read");
+            checkReplyTexts(reply.front());
+        }
+    } catch (const EndOfInput&) {
+    }
+    FUZZ_CHECK(lines == stream, "the lines do not give back the bytes");
+}
+
+}  // namespace fuzz
