@@ -6,6 +6,7 @@
 #include "tests/support/SmtpTestServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/LogLines.h"
+#include "tests/support/ClosedPort.h"
 
 #include <QJsonArray>
 #include <QTimer>
@@ -216,12 +217,8 @@ TEST_F(MailCommands, CollectingCommandsRefuseBadInput)
 
 TEST_F(MailCommands, UnreachableServerFailsTheCommandOnly)
 {
-    int closedPort = 0;
-    {
-        SilentServer gone;
-        closedPort = gone.port();
-    }
-    auto e = run(concat(server(closedPort), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
+    ClosedPort closed;
+    auto e = run(concat(server(closed.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
     EXPECT_EQ(e->ExitCode(), 0);
     EXPECT_FALSE(e->SuccessFlag);
     EXPECT_TRUE(contains(e->Log(), "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));

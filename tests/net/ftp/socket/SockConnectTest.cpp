@@ -3,6 +3,7 @@
 #include "SockTestSupport.h"
 
 #include "net/ftp/socket/SockBase.h"
+#include "tests/support/ClosedPort.h"
 
 #include <gtest/gtest.h>
 
@@ -168,7 +169,8 @@ TEST(FtpSockConnect, ClosedPortWithoutTimeOutFailsAndTheNextConnectWorks)
     int failed = 0;
     sock.OnConnectionFailed = [&](QObject*) { ++failed; };
     sock.Host = "127.0.0.1";
-    sock.Port = closedPort();
+    ClosedPort closed;
+    sock.Port = closed.port();
     sock.Timeout = 0;
     EXPECT_EQ(failureOf([&] { sock.Connect(); }), "Connection Failed");
     EXPECT_EQ(failed, 1);

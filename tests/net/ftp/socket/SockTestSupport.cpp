@@ -84,12 +84,6 @@ FdHandle connectLoopback(int port)
     return fd;
 }
 
-int closedPort()
-{
-    Listener gone;  // the port is free again once it closes
-    return gone.port();
-}
-
 void sendAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {

@@ -30,8 +30,6 @@ private:
 
 // A blocking connection to 127.0.0.1:port with 10 s send and receive limits.
 FdHandle connectLoopback(int port);
-// A port on 127.0.0.1 where nothing listens.
-int closedPort();
 
 void sendAll(int fd, std::string_view bytes);
 std::string recvAll(int fd);                 // until the peer closes or an error

@@ -3,6 +3,7 @@
 #include "SmtpHarness.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/support/ClosedPort.h"
 
 #include <filesystem>
 
@@ -57,8 +58,9 @@ TEST(SmtpClientScripted, Greetings)
 
 TEST(SmtpClientScripted, ClosedPortAndNoHost)
 {
+    ClosedPort closed;
     Driver d;
-    d.client.Port = std::to_string(loopback::closedPort());
+    d.client.Port = std::to_string(closed.port());
     EXPECT_EQ(d.request([&] { d.client.Connect(); }), 10061);
     EXPECT_EQ(d.last.rq, smtpConnect);
     EXPECT_EQ(d.client.LastResponse().rfind("500 ", 0), 0u);
@@ -66,7 +68,7 @@ TEST(SmtpClientScripted, ClosedPortAndNoHost)
 
     // Inside Open the failed connect ends the chain with 500 instead of greeting nobody.
     Driver o;
-    o.client.Port = std::to_string(loopback::closedPort());
+    o.client.Port = std::to_string(closed.port());
     EXPECT_EQ(o.request([&] { o.client.Open(); }), 500);
     EXPECT_EQ(o.last.rq, smtpOpen);
     EXPECT_EQ(o.client.State(), smtpReady);

@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 #include "platform/Guard.h"
 #include "platform/Wait.h"
+#include "tests/support/ClosedPort.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -126,7 +127,8 @@ TEST_F(AsyncSocketConnection, ClosedPortIsRefusedThroughTheEvents)
 {
     std::vector<std::pair<TSocketState, TSocketState>> changes;
     client.OnChangeState = [&](TCustomAsyncSocket*, TSocketState o, TSocketState n) { changes.push_back({o, n}); };
-    connectTo(loopback::closedPort());
+    ClosedPort closedPort;
+    connectTo(closedPort.port());
     EXPECT_EQ(connected, std::vector<int>{10061});
     ASSERT_TRUE(waitFor([&] { return client.State() == wsClosed; }));
     EXPECT_EQ(closed, std::vector<int>{0});

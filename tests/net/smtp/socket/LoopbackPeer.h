@@ -56,15 +56,6 @@ private:
     int port_ = 0;
 };
 
-// A port on 127.0.0.1 that nobody listens on.
-inline int closedPort()
-{
-    SocketHandle s(::socket(AF_INET, SOCK_STREAM, 0));
-    const sockaddr_in a = address(0);
-    ::bind(s.get(), reinterpret_cast<const sockaddr*>(&a), sizeof a);
-    return localPort(s.get());
-}
-
 inline bool sendAll(int fd, const std::string& data)
 {
     std::size_t off = 0;
