@@ -16,6 +16,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace {
+// How long a logged line may wait before the log shows it.
+constexpr int kLogFlushMs = 50;
+}  // namespace
+
 TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* parent)
     : QWidget(parent, Qt::Tool), engine_(engine)
 {
@@ -56,9 +61,17 @@ TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* pare
 
     if (QScreen* s = QGuiApplication::primaryScreen()) move(s->geometry().center() - rect().center());
 
-    connect(&engine_, &TScriptVantrel::logLineAdded, this,
-            [this](const QByteArray& l) { memo_->appendPlainText(qttext::toQString(l.toStdString())); });
-    connect(&engine_, &TScriptVantrel::logCleared, memo_, &QPlainTextEdit::clear);
+    logFlush_.setSingleShot(true);
+    logFlush_.setInterval(kLogFlushMs);
+    connect(&logFlush_, &QTimer::timeout, this, [this] { FlushLog(); });
+    connect(&engine_, &TScriptVantrel::logLineAdded, this, [this](const QByteArray& l) {
+        pendingLines_.append(qttext::toQString(l.toStdString()));
+        if (!logFlush_.isActive()) logFlush_.start();
+    });
+    connect(&engine_, &TScriptVantrel::logCleared, this, [this] {
+        pendingLines_.clear();
+        memo_->clear();
+    });
     connect(&engine_, &TScriptVantrel::statusTextChanged, this,
             [this](const QByteArray& t) { status_->setText(qttext::toQString(t.toStdString())); });
     connect(&engine_, &TScriptVantrel::minimizeRequested, this, [this] { showMinimized(); });
@@ -66,6 +79,7 @@ TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* pare
         if (!engine_.HideApp.HideForm()) showNormal();
     });
     connect(&engine_, &TScriptVantrel::closeRequested, this, [this](int code) {
+        FlushLog();
         closing_ = true;
         close();
         QCoreApplication::exit(code);
@@ -91,4 +105,18 @@ void TScriptVantrelWindow::closeEvent(QCloseEvent* event)
     // The run still uses the engine: cancel it; the window closes when the run has returned.
     engine_.CancelFlag = true;
     event->ignore();
+}
+
+QPlainTextEdit* TScriptVantrelWindow::Memo2()
+{
+    FlushLog();
+    return memo_;
+}
+
+void TScriptVantrelWindow::FlushLog()
+{
+    logFlush_.stop();
+    if (pendingLines_.isEmpty()) return;
+    memo_->appendPlainText(pendingLines_.join(QLatin1Char('\n')));
+    pendingLines_.clear();
 }

@@ -2,6 +2,8 @@
 // The runner's window: the "Executing" bar, the run log, the status line and Cancel. A view over
 // the engine's log and status; closing it while a run pumps only cancels the run.
 
+#include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -14,7 +16,8 @@ class TScriptVantrelWindow : public QWidget {
 public:
     explicit TScriptVantrelWindow(TScriptVantrel& engine, QWidget* parent = nullptr);
 
-    QPlainTextEdit* Memo2() const { return memo_; }
+    // The log with every line logged so far.
+    QPlainTextEdit* Memo2();
     QLabel* StatusLine() const { return status_; }
     QPushButton* Button1() const { return cancel_; }
 
@@ -28,4 +31,9 @@ private:
     QLabel* status_ = nullptr;
     QPushButton* cancel_ = nullptr;
     bool closing_ = false;
+    // Log lines waiting for the next repaint: appended together, so a run that logs hundreds of
+    // lines a second lays out and paints the log a few dozen times a second, not once per line.
+    QStringList pendingLines_;
+    QTimer logFlush_;
+    void FlushLog();
 };

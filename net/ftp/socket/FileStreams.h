@@ -54,6 +54,7 @@ private:
     FileHandle fd_;
     std::int64_t size_ = 0;
     std::unique_ptr<char[]> block_;
+    std::size_t capacity_ = 0;  // a small file needs no full block
     std::int64_t blockOffset_ = 0;
     std::size_t blockLength_ = 0;
     int error_ = 0;
