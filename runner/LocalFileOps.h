@@ -17,7 +17,7 @@ struct Outcome {
 // a name without a mask selects itself. Full paths.
 std::vector<std::string> MatchingFiles(const std::string& pathWithMask);
 
-// Deletes one file; a read-only file is refused, as the original platform refuses it.
+// Deletes one file; a read-only file is refused, so a script cannot remove what was protected.
 [[nodiscard]] bool DeleteLocalFile(const std::string& path);
 
 // Copies `from` (a file or a mask) to `to`: into `to` when it is a folder, ends in "/" or the

@@ -426,8 +426,8 @@ void TSockBase::PostMessage(int message)
         Qt::QueuedConnection);
 }
 
-// Readiness is one-shot, as the design's notifications were: each notifier is disabled when it
-// fires and armed again by the call that consumes it, so an idle socket costs nothing.
+// Readiness is one-shot: each notifier is disabled when it fires and armed again by the call
+// that consumes it, so an idle socket costs nothing.
 void TSockBase::SocketReadable()
 {
     readNotifier_.setEnabled(false);

@@ -4,11 +4,11 @@
 // until their condition holds, so the caller's code reads as if it blocked while events,
 // timers and the caller's own handlers keep running inside the wait.
 //
-// Notifications keep the shape of the asynchronous socket messages the FTP client was designed
-// around: socket events (read, write, accept, connect, close) on SocketMessage, lookup
-// completion and the accept of a data listener on ListenMessage, and the posted requests to send
-// or read the next piece. Handlers raised inside a notification are absorbed there; handlers
-// raised inside an operation's own steps leave that operation.
+// Notifications arrive as numbered messages on the component's own thread: socket events (read,
+// write, accept, connect, close) on SocketMessage, lookup completion and the accept of a data
+// listener on ListenMessage, and the posted requests to send or read the next piece. Handlers
+// raised inside a notification are absorbed there; handlers raised inside an operation's own
+// steps leave that operation.
 
 #include "net/ftp/socket/FileStreams.h"
 #include "net/ftp/socket/HostLookup.h"
