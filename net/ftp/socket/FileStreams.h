@@ -3,7 +3,7 @@
 // from it, through one large block each, so the disk sees few big reads and writes while the
 // socket still moves pieces of its own size.
 
-#include "net/ftp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 
 #include <cstdint>
 #include <memory>
@@ -31,7 +31,7 @@ public:
 
 private:
     std::string name_;
-    FileHandle fd_;
+    FdHandle fd_;
     std::unique_ptr<char[]> block_;
     std::size_t fill_ = 0;
     int error_ = 0;
@@ -51,7 +51,7 @@ public:
 
 private:
     std::string name_;
-    FileHandle fd_;
+    FdHandle fd_;
     std::int64_t size_ = 0;
     std::unique_ptr<char[]> block_;
     std::size_t capacity_ = 0;  // a small file needs no full block

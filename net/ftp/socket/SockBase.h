@@ -14,7 +14,7 @@
 #include "net/ftp/socket/HostLookup.h"
 #include "net/ftp/socket/RecvBuffer.h"
 #include "net/ftp/socket/SockErrors.h"
-#include "net/ftp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 #include "net/ftp/socket/ThreadTimer.h"
 
 #include <QObject>
@@ -80,7 +80,7 @@ public:
     TNotifyEvent OnAccept;            // accept on a socket that listens on SocketMessage
     TNotifyEvent OnAbortRead;         // a line read or read notification found Cancel set
 
-    virtual ftpsock::SocketHandle Accept();
+    virtual FdHandle Accept();
     virtual void Connect();
     virtual void Disconnect();
     virtual std::string Transaction(const std::string& command);
@@ -113,7 +113,7 @@ public:
     static std::string NthField(std::string_view text, char separator, int n);
 
     // Data connections: the accepted socket replaces the listener as this component's socket.
-    void AdoptSocket(ftpsock::SocketHandle accepted);
+    void AdoptSocket(FdHandle accepted);
     // On: a close resets the connection (the default of a new component); off: a close sends
     // what is still queued.
     void SetLinger(bool resetOnClose);
@@ -185,8 +185,8 @@ private:
     bool WaitWhileMoving(const std::function<bool()>& condition,
                          const std::function<std::int64_t()>& progress);
 
-    ftpsock::SocketHandle sock_;
-    ftpsock::SocketHandle pending_;  // accepted by a listener, waiting for Accept
+    FdHandle sock_;
+    FdHandle pending_;  // accepted by a listener, waiting for Accept
     QSocketNotifier readNotifier_{QSocketNotifier::Read};
     QSocketNotifier writeNotifier_{QSocketNotifier::Write};
     bool established_ = false;  // the socket is a connected stream

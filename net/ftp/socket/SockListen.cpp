@@ -62,7 +62,7 @@ void TSockBase::TryAccept()
     for (;;) {
         sockaddr_in peer{};
         socklen_t length = sizeof peer;
-        ftpsock::SocketHandle accepted(::accept4(sock_.get(), reinterpret_cast<sockaddr*>(&peer),
+        FdHandle accepted(::accept4(sock_.get(), reinterpret_cast<sockaddr*>(&peer),
                                                  &length, SOCK_NONBLOCK | SOCK_CLOEXEC));
         if (!accepted) {
             const int error = errno;
@@ -83,7 +83,7 @@ void TSockBase::TryAccept()
     }
 }
 
-ftpsock::SocketHandle TSockBase::Accept()
+FdHandle TSockBase::Accept()
 {
     // A server that cannot connect answers on the control connection (425) instead.
     const auto controlReplied = [this] { return control_ && control_->rxBuf_.holdsLine(); };
@@ -97,7 +97,7 @@ ftpsock::SocketHandle TSockBase::Accept()
     if (!pending_ && listening_ && noError_) TryAccept();
     if (!pending_) throw ESockError("Error creating Data Connection");
     ReportStatus(4, "Accepting");
-    ftpsock::SocketHandle accepted = std::move(pending_);
+    FdHandle accepted = std::move(pending_);
     if (canceled_) {
         canceled_ = false;
         throw EAbortError("Socket send aborted");
@@ -105,7 +105,7 @@ ftpsock::SocketHandle TSockBase::Accept()
     return accepted;
 }
 
-void TSockBase::AdoptSocket(ftpsock::SocketHandle accepted)
+void TSockBase::AdoptSocket(FdHandle accepted)
 {
     if (!accepted) throw ESockError("Error creating Data Connection");
     const bool reset = resetOnClose_;

@@ -49,7 +49,7 @@ void TSmtpSender::Data()
     // A file gone or unreadable refuses the message before DATA, so nothing half-sent goes out.
     for (const auto& path : emailFiles_) {
         if (!fileExists(path)) throw SmtpException(notFound(path));
-        SocketHandle probe(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        FdHandle probe(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!probe.valid()) throw SmtpException("Cannot open file '" + path + "'");
     }
     CloseFile();
@@ -130,7 +130,7 @@ void TSmtpSender::TriggerGetData(int lineNum, std::string& msgLine, int maxLen, 
 void TSmtpSender::OpenFile(const std::string& path)
 {
     CloseFile();
-    SocketHandle fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FdHandle fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) throw SmtpException("Cannot open file '" + path + "'");
     file_ = std::move(fd);
     filePath_ = path;

@@ -3,7 +3,7 @@
 // the caller's text as its first part and each file as a base64 part.
 
 #include "net/smtp/client/SmtpClient.h"
-#include "net/smtp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 
 #include <deque>
 #include <string>
@@ -35,7 +35,7 @@ private:
     std::vector<std::string> emailFiles_;
     std::size_t fileIndex_ = 0;
     std::string boundary_;
-    SocketHandle file_;
+    FdHandle file_;
     std::string filePath_;
     bool inAttachment_ = false;
     bool textPhase_ = false;

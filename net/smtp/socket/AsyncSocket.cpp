@@ -225,7 +225,7 @@ void TCustomAsyncSocket::Connect()
     queue_.Clear();
     allSent_ = true;
     const bool datagram = IsDatagram();
-    SocketHandle s(::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
+    FdHandle s(::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
                             protoNum_));
     if (!s.valid()) return SocketError(winsock::fromErrno(errno), "Connect (socket)");
     DropHandle();
@@ -311,7 +311,7 @@ void TCustomAsyncSocket::Listen()
     ResolveAddr();
 
     const bool datagram = IsDatagram();
-    SocketHandle s(::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
+    FdHandle s(::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
                             protoNum_));
     if (!s.valid()) return SocketError(winsock::fromErrno(errno), "socket");
     if (::bind(s.get(), reinterpret_cast<const sockaddr*>(&remote_), sizeof remote_) != 0)
@@ -329,7 +329,7 @@ void TCustomAsyncSocket::Listen()
     ChangeState(wsListening);
 }
 
-SocketHandle TCustomAsyncSocket::Accept()
+FdHandle TCustomAsyncSocket::Accept()
 {
     if (state_ != wsListening) {
         SocketError(10022, "not a listening socket");
@@ -337,14 +337,14 @@ SocketHandle TCustomAsyncSocket::Accept()
     }
     sockaddr_in peer{};
     socklen_t len = sizeof peer;
-    SocketHandle h(accept4(fd_.get(), reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    FdHandle h(accept4(fd_.get(), reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
     const int err = errno;
     if (watch_) watch_->ArmRead();  // accept re-enables the accept notification
     if (!h.valid()) SocketError(winsock::fromErrno(err), "Accept");
     return h;
 }
 
-void TCustomAsyncSocket::Dup(SocketHandle handle)
+void TCustomAsyncSocket::Dup(FdHandle handle)
 {
     if (handle.get() <= 0) return SocketError(10022, "Dup");
     if (fd_.valid()) {

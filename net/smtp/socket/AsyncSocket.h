@@ -6,7 +6,7 @@
 
 #include "net/smtp/socket/SendBuffer.h"
 #include "net/smtp/socket/SocketException.h"
-#include "net/smtp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 #include "net/smtp/socket/SocketWaitControl.h"
 
 #include <QObject>
@@ -102,7 +102,7 @@ public:
     virtual void WaitForClose();
     virtual void Listen();
     // The accepted connection, to be handed to another socket's Dup; invalid on failure.
-    virtual SocketHandle Accept();
+    virtual FdHandle Accept();
     virtual int Receive(void* buffer, int size);
     virtual std::string ReceiveStr();
     virtual int ReceiveFrom(void* buffer, int size, sockaddr_in& from);
@@ -117,7 +117,7 @@ public:
     virtual bool WaitForState(int seconds, TSocketState state);
     virtual std::string ReadLine(int seconds);
     virtual int GetSockName(sockaddr_in& name);
-    virtual void Dup(SocketHandle handle);
+    virtual void Dup(FdHandle handle);
     virtual void Shutdown(int how);
     virtual void Pause();
     virtual void Resume();
@@ -171,7 +171,7 @@ private:
     bool RunWait(int seconds, const std::function<bool()>& done, bool socketStyleError);
     void CheckWait();
 
-    SocketHandle fd_;
+    FdHandle fd_;
     std::unique_ptr<SocketWatch> watch_;
     int serial_ = 0;  // changes whenever the handle does; stale notifications carry an old one
     int eventMask_ = 0;

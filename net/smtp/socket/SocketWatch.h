@@ -6,7 +6,7 @@
 // is watched on its own, through a one-shot epoll registration, so it is noticed even while
 // unread data keeps the read side disarmed.
 
-#include "net/smtp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 
 #include <QObject>
 #include <functional>
@@ -40,7 +40,7 @@ private:
     void Update();
 
     int fd_;
-    SocketHandle epoll_;
+    FdHandle epoll_;
     bool closeRegistered_ = false;
     QSocketNotifier* read_ = nullptr;
     QSocketNotifier* write_ = nullptr;

@@ -48,7 +48,7 @@ TEST_F(FtpSockDataListener, AcceptsTheServerAndCapturesItsData)
 
     FdHandle serverData = connectLoopback(port);
     ASSERT_TRUE(serverData.valid());
-    ftpsock::SocketHandle accepted = data->Accept();
+    FdHandle accepted = data->Accept();
     ASSERT_TRUE(accepted.valid());
     EXPECT_TRUE(data->Connected());
     EXPECT_EQ(acceptNotices, 1);
@@ -96,7 +96,7 @@ TEST_F(FtpSockDataListener, AConnectionBeforeTheClosingReplyStillCounts)
     serverData.reset();
     sendAll(serverControl.get(), "226 Transfer complete.\r\n");
     ASSERT_TRUE(pumpUntil([&] { return control->HoldsCompleteLine(); }));
-    ftpsock::SocketHandle accepted = data->Accept();
+    FdHandle accepted = data->Accept();
     ASSERT_TRUE(accepted.valid());
     data->AdoptSocket(std::move(accepted));
     data->CaptureFile(dir.file("fast.bin"));

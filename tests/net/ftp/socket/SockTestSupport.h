@@ -2,7 +2,7 @@
 // Loopback peers for the socket tests: plain blocking POSIX sockets on 127.0.0.1, driven from a
 // thread of their own or from timers of the component's event loop.
 
-#include "net/ftp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 
 #include <functional>
 #include <string>
@@ -13,7 +13,6 @@ class QObject;
 
 namespace socktest {
 
-using ftpsock::FdHandle;
 
 // A listening socket on 127.0.0.1 and a free port.
 class Listener {

@@ -3,7 +3,7 @@
 // end, and a scripted fake server on its own thread for replies a real server will not give.
 
 #include "net/smtp/client/SmtpSender.h"
-#include "net/smtp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 #include "platform/Wait.h"
 #include "tests/net/smtp/socket/LoopbackPeer.h"
 
@@ -116,7 +116,7 @@ public:
 private:
     void Serve()
     {
-        SocketHandle conn;
+        FdHandle conn;
         while (!stop_ && !conn.valid()) conn = listener_.accept(50);
         if (!conn.valid()) return;
         loopback::sendAll(conn.get(), greeting_);

@@ -58,7 +58,7 @@ protected:
 
     loopback::Listener listener;
     TAsyncSocket client;
-    SocketHandle peer;
+    FdHandle peer;
     std::vector<int> connected, closed;
     std::vector<std::string> escaped;
     std::string received, dataAtClose;

@@ -2,7 +2,7 @@
 // The far end of a test connection: plain blocking POSIX sockets on 127.0.0.1, port 0, driven by
 // the test between its waits.
 
-#include "net/smtp/socket/SocketHandle.h"
+#include "platform/FdHandle.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -44,15 +44,15 @@ public:
     std::string portText() const { return std::to_string(port_); }
 
     // The connection a client has completed (the handshake is done by then, so this returns).
-    SocketHandle accept(int timeoutMs = 5000)
+    FdHandle accept(int timeoutMs = 5000)
     {
         pollfd p{fd_.get(), POLLIN, 0};
         if (::poll(&p, 1, timeoutMs) != 1) return {};
-        return SocketHandle(::accept4(fd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        return FdHandle(::accept4(fd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
     }
 
 private:
-    SocketHandle fd_;
+    FdHandle fd_;
     int port_ = 0;
 };
 
@@ -83,7 +83,7 @@ inline std::string readBytes(int fd, std::size_t count, int timeoutMs = 5000)
 }
 
 // Closing with SO_LINGER 0 sends a reset instead of a FIN.
-inline void resetConnection(SocketHandle& fd)
+inline void resetConnection(FdHandle& fd)
 {
     linger l{1, 0};
     setsockopt(fd.get(), SOL_SOCKET, SO_LINGER, &l, sizeof l);

@@ -190,7 +190,7 @@ TEST(SocketWaitControl, ReadLineStopsTheCountDown)
     s.Connect();
     ASSERT_TRUE(s.WaitForState(5, wsConnected));
     EXPECT_EQ(wait->ModalResult(), TCustomWait::mrOk);  // stopped by the state, not timed out
-    SocketHandle peer = listener.accept();
+    FdHandle peer = listener.accept();
     ASSERT_TRUE(peer.valid());
 
     QTimer::singleShot(20, [&] { loopback::sendAll(peer.get(), "250 ok\r\n"); });
