@@ -3,10 +3,10 @@
 
 #include "runner/FtpCommands.h"
 
-#include "net/smtp/socket/HostAddress.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
+#include "platform/HostAddress.h"
 #include "platform/LocalFiles.h"
 #include "platform/Wait.h"
 #include "runner/Arguments.h"

@@ -1,15 +1,12 @@
 #include "net/ftp/socket/HostLookup.h"
 
-#include "platform/WinsockErrors.h"
+#include "platform/HostAddress.h"
 
 #include <QCoreApplication>
 #include <QThreadPool>
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <mutex>
-#include <netdb.h>
-#include <sys/socket.h>
+#include <vector>
 
 namespace ftpsock {
 
@@ -17,15 +14,10 @@ namespace {
 
 int systemResolve(const std::string& name, std::uint32_t& address)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
-    const int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &result);
-    if (rc != 0) return winsock::fromGai(rc, errno);
-    address = reinterpret_cast<const sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(result);
-    return 0;
+    std::vector<std::uint32_t> all;
+    const int error = LookupHostAddresses(name, all);
+    if (error == 0) address = all.front();
+    return error;
 }
 
 std::mutex gResolverMutex;

@@ -6,6 +6,7 @@
 
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/Guard.h"
+#include "platform/HostAddress.h"
 #include "platform/Wait.h"
 #include "platform/WinsockErrors.h"
 
@@ -216,9 +217,9 @@ void TSockBase::ResolveHost()
 {
     ReportStatus(8, "Resolve Host");
     const std::string name = Proxy.empty() ? Host : Proxy;
-    in_addr dotted{};
-    if (::inet_aton(name.c_str(), &dotted) != 0) {
-        remoteAddress_ = dotted.s_addr;
+    std::uint32_t dotted = 0;
+    if (ParseDottedAddress(name, dotted)) {
+        remoteAddress_ = dotted;
         return;
     }
     remoteAddress_ = 0;
