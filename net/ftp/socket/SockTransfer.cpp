@@ -2,6 +2,7 @@
 
 #include "net/ftp/socket/SockBase.h"
 
+#include "net/ftp/socket/ScopeExit.h"
 #include "platform/Guard.h"
 #include "platform/WinsockErrors.h"
 
@@ -99,10 +100,7 @@ void TSockBase::WriteFromStream()
         return;
     }
     busy_ = true;
-    struct Release {
-        TSockBase* self;
-        ~Release() { self->ReleaseBusy(); }
-    } release{this};
+    ftpsock::ScopeExit release([this] { ReleaseBusy(); });
     guard::absorb([this] { ReportStatus(8, "WriteFromStream"); });
     if (!established_) return;
     for (int piece = 0; piece < kPiecesPerTurn; ++piece) {
@@ -256,14 +254,10 @@ void TSockBase::SendFile(const std::string& fileName, std::int64_t startOffset)
 {
     ReportStatus(8, "SendFile");
     counting_ = fileMode_ = true;
-    struct Restore {
-        TSockBase* self;
-        ~Restore()
-        {
-            self->source_.reset();
-            self->counting_ = self->fileMode_ = false;
-        }
-    } restore{this};
+    ftpsock::ScopeExit restore([this] {
+        source_.reset();
+        counting_ = fileMode_ = false;
+    });
 
     source_ = std::make_unique<ftpsock::FileSource>(fileName);
     bytesSent_ = startOffset > 0 ? startOffset : 0;
@@ -296,14 +290,10 @@ void TSockBase::SendFile(const std::string& fileName, std::int64_t startOffset)
 void TSockBase::CaptureFile(const std::string& fileName, bool append)
 {
     counting_ = fileMode_ = true;
-    struct Restore {
-        TSockBase* self;
-        ~Restore()
-        {
-            self->sink_.reset();
-            self->counting_ = self->fileMode_ = false;
-        }
-    } restore{this};
+    ftpsock::ScopeExit restore([this] {
+        sink_.reset();
+        counting_ = fileMode_ = false;
+    });
 
     ReportStatus(8, "CaptureFile");
     sink_ = std::make_unique<ftpsock::FileSink>(fileName, append);
