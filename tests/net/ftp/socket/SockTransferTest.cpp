@@ -143,6 +143,23 @@ INSTANTIATE_TEST_SUITE_P(
         return "size" + std::to_string(info.param.size) + "_offset" + std::to_string(info.param.offset);
     });
 
+namespace {
+
+// The byte counts of the packet events: each piece moves something and at most PieceSize
+// bytes, from `from` up to `to`.
+void expectPieces(const std::vector<std::int64_t>& counts, std::int64_t from, std::int64_t to)
+{
+    std::int64_t previous = from;
+    for (std::int64_t count : counts) {
+        EXPECT_GT(count, previous);
+        EXPECT_LE(count - previous, static_cast<std::int64_t>(TSockBase::PieceSize));
+        previous = count;
+    }
+    EXPECT_EQ(previous, to);
+}
+
+}  // namespace
+
 TEST_P(FtpSockFiles, SendFileSendsTheBytesFromTheOffset)
 {
     const FileCase c = GetParam();
@@ -161,13 +178,7 @@ TEST_P(FtpSockFiles, SendFileSendsTheBytesFromTheOffset)
     reader.join();
     EXPECT_TRUE(received == data.substr(c.offset)) << received.size() << " bytes received";
 
-    std::int64_t previous = static_cast<std::int64_t>(c.offset);
-    for (std::int64_t count : counts) {
-        EXPECT_GT(count, previous);
-        EXPECT_LE(count - previous, static_cast<std::int64_t>(TSockBase::PieceSize));
-        previous = count;
-    }
-    EXPECT_EQ(previous, static_cast<std::int64_t>(c.size));
+    expectPieces(counts, static_cast<std::int64_t>(c.offset), static_cast<std::int64_t>(c.size));
 }
 
 TEST_P(FtpSockFiles, CaptureFileWritesEveryByteAndAppendsWhenAsked)
@@ -189,13 +200,7 @@ TEST_P(FtpSockFiles, CaptureFileWritesEveryByteAndAppendsWhenAsked)
     const std::string file = readFile(dir.file("in.bin"));
     EXPECT_TRUE(file == (c.offset > 0 ? head : std::string()) + data) << file.size() << " bytes in the file";
 
-    std::int64_t previous = 0;
-    for (std::int64_t count : counts) {
-        EXPECT_GT(count, previous);
-        EXPECT_LE(count - previous, static_cast<std::int64_t>(TSockBase::PieceSize));
-        previous = count;
-    }
-    EXPECT_EQ(previous, static_cast<std::int64_t>(c.size));
+    expectPieces(counts, 0, static_cast<std::int64_t>(c.size));
 }
 
 TEST_F(FtpSockConnected, CaptureKeepsBytesThatCameBeforeIt)
