@@ -19,11 +19,13 @@ namespace socktest {
 
 namespace {
 
-// The event loop the component waits on; made once for the whole test program.
+// The event loop the component waits on; made once for the whole test program, unless the
+// program's own main has made one already.
 class AppEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
+        if (QCoreApplication::instance()) return;
         static int argc = 1;
         static char name[] = "test_ftp_socket";
         static char* argv[] = {name, nullptr};
