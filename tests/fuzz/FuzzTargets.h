@@ -25,5 +25,8 @@ void Arguments(std::string_view data);
 // Byte 0: the piece size the bytes arrive in; the rest: what a server sends on the control
 // connection, read line by line and reply by reply.
 void FtpReply(std::string_view data);
+// Byte 0: a word number and shortening width; byte 1: a start position; the rest up to the first
+// NUL: the text (also read as a command line and a file name); after it: the delimiters.
+void InputWords(std::string_view data);
 
 }  // namespace fuzz

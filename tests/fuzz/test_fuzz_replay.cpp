@@ -20,7 +20,7 @@ struct Target {
 const Target kTargets[] = {
     {"listing", fuzz::Listing},         {"listing_words", fuzz::ListingWords}, {"mathparser", fuzz::MathParser},
     {"substitution", fuzz::Substitution}, {"script_load", fuzz::ScriptLoad}, {"arguments", fuzz::Arguments},
-    {"ftp_reply", fuzz::FtpReply},
+    {"ftp_reply", fuzz::FtpReply},       {"input_words", fuzz::InputWords},
 };
 
 class FuzzReplay : public testing::TestWithParam<Target> {};
