@@ -43,8 +43,13 @@ QRect ToQRect(const TRect& rect) { return QRect(rect.Left, rect.Top, RectWidth(r
 
 std::string MinimizeText(std::string_view text, const QFontMetrics& metrics, int width)
 {
-    return MinimizeText(
-        text, [&](std::string_view t) { return metrics.horizontalAdvance(qttext::toQString(std::string(t))); }, width);
+    // One reading for every candidate, the one the whole text is shown in.
+    const bool utf8 = qttext::isValidUtf8(std::string(text));
+    const auto shown = [utf8](std::string_view t) {
+        const auto size = static_cast<qsizetype>(t.size());
+        return utf8 ? QString::fromUtf8(t.data(), size) : QString::fromLatin1(t.data(), size);
+    };
+    return MinimizeText(text, [&](std::string_view t) { return metrics.horizontalAdvance(shown(t)); }, width);
 }
 
 void CenterWindow(QWidget* window)

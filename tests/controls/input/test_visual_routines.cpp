@@ -183,4 +183,11 @@ TEST(WindowRoutines, MinimizeTextInAFont)
     EXPECT_EQ(shortened.substr(shortened.size() - 3), "...");
     EXPECT_EQ(text.compare(0, shortened.size() - 3, shortened, 0, shortened.size() - 3), 0);
     EXPECT_EQ(MinimizeText(text, metrics, 10000), text);
+
+    // Not UTF-8 as a whole: every candidate is measured as the Latin-1 it is shown in, even one
+    // whose bytes happen to be valid UTF-8.
+    const std::string latin1 = std::string("\xC3\xA4\xC3\xA4\xFF") + text;
+    const int narrow = metrics.horizontalAdvance(QString::fromUtf8("\xC3\xA4\xC3\xA4..."));
+    const std::string cut = MinimizeText(latin1, metrics, narrow);
+    EXPECT_LE(metrics.horizontalAdvance(QString::fromLatin1(cut.data(), static_cast<qsizetype>(cut.size()))), narrow);
 }
