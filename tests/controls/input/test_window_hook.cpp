@@ -163,6 +163,20 @@ TEST_F(WindowHookTest, HandlersThatDetachHooksSkipNothing)
     }
 }
 
+TEST_F(WindowHookTest, TheLastHookDeletingItselfLeavesTheControlWhole)
+{
+    RecordingForm form(&log);
+    TIcWindowHook* lone = nullptr;
+    lone = hook(&form, "lone", [&](bool&) { delete lone; });
+    probe(&form);
+    EXPECT_EQ(log, (Log{"lone.before", "own"}));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(hookchain::find(&form), nullptr);
+    log.clear();
+    probe(&form);
+    EXPECT_EQ(log, Log{"own"});
+}
+
 TEST_F(WindowHookTest, AHookThatDeletesTheControlEndsTheDispatch)
 {
     for (bool inAfterHook : {false, true}) {
