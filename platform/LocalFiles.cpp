@@ -3,7 +3,9 @@
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 
+#include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace localfiles {
@@ -60,6 +62,26 @@ std::int64_t fileSize(const std::string& path)
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return static_cast<std::int64_t>(st.st_size);
+}
+
+FdHandle openRegularFile(const std::string& path, int flags, bool& notRegular)
+{
+    notRegular = false;
+    struct stat st {};
+    const auto refuse = [&] {
+        notRegular = true;
+        errno = EINVAL;
+        return FdHandle();
+    };
+    // Looked at first, so nothing is truncated or opened that is not a file.
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return refuse();
+    // Non-blocking in case the name was replaced by a FIFO meanwhile; checked again once open.
+    FdHandle fd(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
+    if (!fd) return fd;
+    if (::fstat(fd.get(), &st) != 0) return FdHandle();
+    if (!S_ISREG(st.st_mode)) return refuse();
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 }  // namespace localfiles

@@ -2,6 +2,8 @@
 // Local file names with masks as the original platform matched them: "*" any run, "?" one
 // character, ASCII case-insensitive, and "*.*" matching every name, with or without a dot.
 
+#include "platform/FdHandle.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,5 +18,10 @@ bool matchesMask(std::string_view mask, std::string_view name);
 std::vector<std::string> findMatches(const std::string& pathWithMask);
 // The size in bytes of a file, -1 when there is none (64-bit).
 std::int64_t fileSize(const std::string& path);
+
+// Opens a file for a transfer with open(2)'s `flags` (O_CLOEXEC added) without ever blocking:
+// a FIFO, device or socket at the path is refused (`notRegular` set), since opening one can
+// wait for good where no time-out or Cancel reaches. Invalid on failure, errno set.
+FdHandle openRegularFile(const std::string& path, int flags, bool& notRegular);
 
 }  // namespace localfiles

@@ -8,12 +8,16 @@
 #include "platform/Guard.h"
 #include "platform/Wait.h"
 
+#include <utility>
+
 namespace {
 
 // DrainAfterCancel's window for the reply to a cancelled transfer.
 constexpr int kDrainMs = 950;
 // An owed reply is awaited this long when no Timeout is set.
 constexpr int kOwedReplyMs = 5000;
+// The longest a clean-up waits for the reply to its QUIT.
+constexpr int kCloseReplyMs = 3000;
 
 }  // namespace
 
@@ -30,7 +34,7 @@ TFtpSession::~TFtpSession()
 {
     guard::absorb([this] { Cancel(); });
     guard::absorb([this] {
-        if (Connected()) Disconnect();
+        if (Connected()) CloseSession();
     });
     data_.reset();
 }
@@ -43,18 +47,32 @@ std::string TFtpSession::ListingFolder()
 
 // --- replies ---
 
-std::vector<std::string> TFtpSession::ReadReply(bool report)
+std::vector<std::string> TFtpSession::ReadReply(bool report, int timeoutMs)
 {
-    IdleTimeout = Timeout;
-    std::vector<std::string> lines = ftptext::ReadReplyLines([&] {
-        std::string line = ReadLn();
-        if (line.empty()) {  // the wait was cancelled: the reply is still to come
-            ++owedReplies_;
-            throw EAbortError("Socket send aborted");
-        }
-        if (report) ReportStatus(1, line);
-        return line;
-    });
+    if (timeoutMs < 0) timeoutMs = Timeout;
+    // One limit for the whole reply: a server trickling lines must not hold the client for ever.
+    const QDeadlineTimer deadline = timeoutMs > 0 ? QDeadlineTimer(timeoutMs) : QDeadlineTimer(QDeadlineTimer::Forever);
+    std::vector<std::string> lines;
+    try {
+        lines = ftptext::ReadReplyLines([&] {
+            std::string line = ReadLnBefore(deadline);
+            if (line.empty()) {  // the wait was cancelled: the reply is still to come
+                ++owedReplies_;
+                throw EAbortError("Socket send aborted");
+            }
+            if (report) ReportStatus(1, line);
+            return line;
+        });
+    } catch (const ftptext::ReplyTooLong&) {
+        // Whatever follows cannot be told apart from replies: the session is over.
+        replyTimedOut_ = true;
+        guard::absorb([this] { CloseSocket(); });
+        throw ESockError("Reply too long");
+    } catch (const ESockError& e) {
+        if (e.message() == "Reply Timed Out") replyTimedOut_ = true;
+        throw;
+    }
+    replyTimedOut_ = false;
     lastReply_ = lines.front();
     replyNumber_ = ftptext::ReplyNumber(lines.front());
     return lines;
@@ -125,6 +143,7 @@ void TFtpSession::Connect()
     if (Connected()) return;
     canceled_ = false;
     owedReplies_ = 0;
+    replyTimedOut_ = false;
     if (BufferedBytes() > 0) Read(0);
     TSockBase::Connect();
     try {
@@ -132,7 +151,7 @@ void TFtpSession::Connect()
     } catch (...) {
         // The login's failure is the one to report, not whatever the clean-up meets.
         const std::exception_ptr failure = std::current_exception();
-        guard::absorb([this] { Disconnect(); });
+        guard::absorb([this] { CloseSession(); });
         guard::absorb([this] { ReportStatus(1, "Disconnected"); });
         if (Connected()) guard::absorb([this] { CloseSocket(); });
         std::rethrow_exception(failure);
@@ -164,6 +183,19 @@ void TFtpSession::Login()
 
 void TFtpSession::Disconnect()
 {
+    // A server that let the last reply run out would cost the whole Timeout once more.
+    QuitAndClose(Timeout, !replyTimedOut_);
+}
+
+void TFtpSession::CloseSession()
+{
+    // After a cancelled reply wait the server's next line may never come; Cancel means now.
+    const bool answering = !replyTimedOut_ && owedReplies_ == 0;
+    QuitAndClose(Timeout > 0 && Timeout < kCloseReplyMs ? Timeout : kCloseReplyMs, answering);
+}
+
+void TFtpSession::QuitAndClose(int replyMs, bool quitWanted)
+{
     canceled_ = false;
     if (!Connected()) return;
     bool refused = false;
@@ -174,10 +206,14 @@ void TFtpSession::Disconnect()
         ftpsock::ScopeExit close([this] {
             if (Connected()) guard::absorb([this] { TSockBase::Disconnect(); });
         });
+        if (!quitWanted) return;
         ReportStatus(1, "QUIT");
         owedReplies_ = 0;
         if (BufferedBytes() > 0) Read(0);
-        Transaction("QUIT");
+        ReportStatus(8, "Transaction");
+        replyNumber_ = 0;
+        Writeln("QUIT");
+        ReadReply(true, replyMs);
         refused = ReplyNumber() >= 301 && ReplyNumber() <= 599;
         reply = LastReply();
     }
@@ -245,8 +281,23 @@ std::int64_t TFtpSession::GetDataCount() const { return data_ ? data_->BytesSent
 
 void TFtpSession::Abort()
 {
+    // The control connection's wait ends too: a reply that never comes must not outlast Cancel.
+    Cancel();
     if (!data_) return;
     guard::absorb([this] { data_->Cancel(); });
-    if (OnTransactionStop) OnTransactionStop(this);
+    TransactionStopped();
     if (data_) guard::absorb([this] { data_->CloseSocket(); });
+}
+
+void TFtpSession::TransactionStarted()
+{
+    inTransaction_ = true;
+    if (OnTransactionStart) OnTransactionStart(this);
+}
+
+void TFtpSession::TransactionStopped()
+{
+    // Once per transaction, however many ways it ends.
+    if (!std::exchange(inTransaction_, false)) return;
+    if (OnTransactionStop) OnTransactionStop(this);
 }

@@ -41,6 +41,9 @@ public:
     bool Passive = false;  // kept for scripts that set it; transfers are always active
     int ServerStyle = ftplisting::kStyleDetect;  // listing style; 1 = detect on the next listing
     int Mode = 2;  // the last mode set: 1 ASCII, 2 binary, 3 local 8
+    // Milliseconds a download or upload may go without a byte moving before it fails; negative:
+    // Timeout; 0: no limit (a caller's own transfer watchdog governs). Listings keep Timeout.
+    int TransferTimeout = -1;
 
     // Events.
     TNotifyEvent OnConnect;  // after a completed login (the base's fires at the socket connect)
@@ -63,9 +66,13 @@ public:
 
     void Connect() override;     // connect and log in
     void Disconnect() override;  // QUIT and close
+    // Disconnect for a clean-up (a failed login, the end of a run): the QUIT reply is awaited a
+    // few seconds at most, and not at all when the server has stopped answering.
+    void CloseSession();
     // Sends one command and reads its whole reply; returns the reply's first line.
     std::string Transaction(const std::string& command) override;
-    void Abort() override;  // ends the data connection of the running transfer
+    // Ends the running transfer's data connection and whatever reply the client waits for.
+    void Abort() override;
 
     void DoCommand(const std::string& command);
     void ChangeDir(const std::string& dir) { DoCommand("CWD " + dir); }
@@ -99,14 +106,20 @@ private:
 
     void Login();
     // The whole reply to the last command: every line reported; LastReply and ReplyNumber are
-    // its first line's. A cancelled wait raises EAbortError.
-    std::vector<std::string> ReadReply(bool report = true);
+    // its first line's. A cancelled wait raises EAbortError. The reply as a whole must come
+    // within `timeoutMs` (negative: Timeout; 0: no limit), and a reply past the sane bounds is
+    // a protocol error that drops the connection.
+    std::vector<std::string> ReadReply(bool report = true, int timeoutMs = -1);
     // Sends one command and reads its whole reply (every line, the first one first).
     std::vector<std::string> TransactionLines(const std::string& command, bool report = true);
     // Replies still owed by the server (a transfer's closing reply after a failure, a reply
     // whose wait was cancelled) are read first, then whatever else is buffered is dropped.
     void BeginCommand();
     void DrainAfterCancel();
+    // QUIT (its reply awaited `replyMs`, 0 for ever) and close. `quitWanted` false closes at once.
+    void QuitAndClose(int replyMs, bool quitWanted);
+    void TransactionStarted();
+    void TransactionStopped();
     // Fails when ReplyNumber lies in [low, high], through OnUnSupportedFunction (500-502, when
     // `unsupported`) and OnFailure.
     void CheckReply(int low, int high, TCmdType code, bool unsupported);
@@ -123,5 +136,7 @@ private:
     std::unique_ptr<TSockBase> data_;
     bool listing_ = false;
     int owedReplies_ = 0;
+    bool replyTimedOut_ = false;  // the last reply wait ran out: the server may not answer QUIT
+    bool inTransaction_ = false;  // OnTransactionStart fired, OnTransactionStop not yet
     std::string remoteDirPath_;
 };

@@ -1,6 +1,7 @@
 #include "net/ftp/client/FtpText.h"
 
 #include "net/ftp/socket/SockBase.h"
+#include "platform/ReplyLimits.h"
 
 namespace ftptext {
 
@@ -49,10 +50,17 @@ bool ClosesMultiLine(std::string_view first, std::string_view line)
 
 std::vector<std::string> ReadReplyLines(const std::function<std::string()>& nextLine)
 {
-    std::vector<std::string> lines{nextLine()};
-    while (!OpensReply(lines.front())) lines.front() = nextLine();
+    std::size_t count = 0, bytes = 0;
+    const auto next = [&] {
+        std::string line = nextLine();
+        bytes += line.size();
+        if (++count > replylimits::kMaxReplyLines || bytes > replylimits::kMaxReplyBytes) throw ReplyTooLong{};
+        return line;
+    };
+    std::vector<std::string> lines{next()};
+    while (!OpensReply(lines.front())) lines.front() = next();
     if (OpensMultiLine(lines.front()))
-        do lines.push_back(nextLine());
+        do lines.push_back(next());
         while (!ClosesMultiLine(lines.front(), lines.back()));
     return lines;
 }

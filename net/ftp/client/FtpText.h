@@ -40,9 +40,13 @@ bool OpensMultiLine(std::string_view line);
 // The last line of a multi-line reply opened by `first`.
 bool ClosesMultiLine(std::string_view first, std::string_view line);
 
+// A reply that went past the bounds of platform/ReplyLimits.h.
+struct ReplyTooLong {};
+
 // One reply read from lines handed out by `nextLine` (each with its line end; it raises when
 // no line comes): free text in front of the reply is skipped, and a "ddd-" line is followed up
 // to the line that starts with the same digits and a blank. The reply's lines, its first first.
+// Free text and reply lines together past the bounds raise ReplyTooLong.
 std::vector<std::string> ReadReplyLines(const std::function<std::string()>& nextLine);
 
 // The announced size of "150 Opening ... (1234 bytes)": the digits that end nearest before

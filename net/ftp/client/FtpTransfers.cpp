@@ -51,6 +51,7 @@ struct TFtpSession::DataScope {
     ~DataScope()
     {
         session.data_.reset();
+        session.inTransaction_ = false;
         if (closingOwed) ++session.owedReplies_;
     }
 };
@@ -60,7 +61,7 @@ void TFtpSession::OpenDataConnection(TCmdType code, bool reportPort)
     BeginCommand();
     data_ = std::make_unique<TSockBase>();
     data_->Timeout = Timeout;
-    data_->IdleTimeout = Timeout;
+    data_->IdleTimeout = code == cmdList || TransferTimeout < 0 ? Timeout : TransferTimeout;
     data_->Port = 0;
     data_->SetControlConnection(this);
     data_->Listen(true);
@@ -134,10 +135,10 @@ void TFtpSession::List(const std::string& path, bool verbose, const std::string&
         BytesTotal = 0;
         for (const std::string& line : reply)
             if (BytesTotal == 0) BytesTotal = ftptext::BytesFromReply(line);
-        if (OnTransactionStart) OnTransactionStart(this);
+        TransactionStarted();
         AcceptDataConnection();
         if (!canceled_ && !timedOut_) listing = ReadListing();
-        if (OnTransactionStop) OnTransactionStop(this);
+        TransactionStopped();
         data_->CloseSocket();
         BytesTotal = static_cast<std::int64_t>(listing.size());
         if (verbose) ReportStatus(1, "Received " + std::to_string(BytesTotal) + " Bytes");
@@ -215,14 +216,14 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
             if (BytesTotal == 0) BytesTotal = ftptext::BytesFromReply(line);
 
         AcceptDataConnection();
-        if (OnTransactionStart) OnTransactionStart(this);
+        TransactionStarted();
         try {
             if (!canceled_ && !timedOut_) data_->CaptureFile(local, mode != GetMode::Plain);
         } catch (const EAbortError&) {
             aborted = true;
             throw;
         }
-        if (OnTransactionStop) OnTransactionStop(this);
+        TransactionStopped();
         data_->CloseSocket();
         BytesTotal = data_->BytesRecvd();
         ReportStatus(1, "Received " + std::to_string(BytesTotal) + " Bytes");
@@ -282,7 +283,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
         scope.closingOwed = ReplyNumber() < 200;
 
         AcceptDataConnection();
-        if (OnTransactionStart) OnTransactionStart(this);
+        TransactionStarted();
         if (!canceled_ && !timedOut_) {
             try {
                 data_->SendFile(local, mode == PutMode::Restart ? offset : 0);
@@ -293,7 +294,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
             }
         }
         if (timedOut_) throw Exception("Transfer timed out...");
-        if (OnTransactionStop) OnTransactionStop(this);
+        TransactionStopped();
         // A reset would cut off what is still queued: the last bytes are delivered first.
         data_->SetLinger(false);
         data_->CloseSocket();

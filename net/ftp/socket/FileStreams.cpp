@@ -1,6 +1,7 @@
 #include "net/ftp/socket/FileStreams.h"
 
 #include "platform/Errors.h"
+#include "platform/LocalFiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,9 +13,10 @@ namespace ftpsock {
 
 FileSink::FileSink(const std::string& fileName, bool append) : name_(fileName)
 {
-    const int flags = append ? O_WRONLY | O_APPEND | O_CLOEXEC
-                             : O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-    fd_.reset(::open(fileName.c_str(), flags, 0644));
+    const int flags = append ? O_WRONLY | O_APPEND : O_WRONLY | O_CREAT | O_TRUNC;
+    bool notRegular = false;
+    fd_ = localfiles::openRegularFile(fileName, flags, notRegular);
+    if (notRegular) throw Exception("Cannot write to " + fileName + ": not a regular file");
     if (!fd_) throw Exception((append ? "Cannot open file " : "Cannot create file ") + fileName);
     // Not zeroed: only committed bytes are ever written, and a tree of small files would
     // otherwise clear a megabyte per file.
@@ -53,7 +55,8 @@ bool FileSink::flush()
 
 FileSource::FileSource(const std::string& fileName) : name_(fileName)
 {
-    fd_.reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    bool notRegular = false;
+    fd_ = localfiles::openRegularFile(fileName, O_RDONLY, notRegular);
     struct stat st {};
     if (!fd_ || ::fstat(fd_.get(), &st) != 0) throw Exception("Cannot open file " + fileName);
     size_ = st.st_size;

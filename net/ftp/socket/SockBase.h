@@ -17,6 +17,7 @@
 #include "platform/FdHandle.h"
 #include "net/ftp/socket/ThreadTimer.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -96,6 +97,8 @@ public:
     std::string Read(std::int64_t count);  // count 0: all buffered bytes
     // The line with its LF (and CR). Past IdleTimeout without a byte: ESockError "Reply Timed Out".
     std::string ReadLn();
+    // ReadLn that waits until `deadline` at most, however the bytes trickle in.
+    std::string ReadLnBefore(const QDeadlineTimer& deadline);
     // Restarted and appended transfers are asked for per call, so no earlier transfer's mode
     // can leak into the next one. Past IdleTimeout without progress: "Transfer timed out...".
     void SendFile(const std::string& fileName, std::int64_t startOffset = 0);
@@ -184,6 +187,8 @@ private:
     // WaitFor that gives up once `progress` has not changed for IdleTimeout; true when it did.
     bool WaitWhileMoving(const std::function<bool()>& condition,
                          const std::function<std::int64_t()>& progress);
+    // The line ReadLn and ReadLnBefore give once their wait has ended (stalled: it timed out).
+    std::string TakeLine(bool stalled, std::size_t lf);
 
     FdHandle sock_;
     FdHandle pending_;  // accepted by a listener, waiting for Accept

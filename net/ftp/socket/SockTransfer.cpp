@@ -4,8 +4,10 @@
 
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/Guard.h"
+#include "platform/Wait.h"
 #include "platform/WinsockErrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 #include <sys/socket.h>
@@ -235,6 +237,26 @@ std::string TSockBase::ReadLn()
             return lf != std::string::npos || rxBuf_.size() >= MaxLineLength || !established_;
         },
         [this] { return static_cast<std::int64_t>(rxBuf_.size()); });
+    return TakeLine(stalled, lf);
+}
+
+std::string TSockBase::ReadLnBefore(const QDeadlineTimer& deadline)
+{
+    ReportStatus(8, "ReadLn");
+    ArmRead();
+    std::size_t lf = std::string::npos;
+    const auto lineOrEnd = [&] {
+        lf = rxBuf_.findLf();
+        return lf != std::string::npos || rxBuf_.size() >= MaxLineLength || !established_;
+    };
+    const int remaining = deadline.isForever() ? -1 : static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
+    const auto result = waiting::waitUntil(lineOrEnd, remaining, [this] { return canceled_; });
+    if (result == waiting::WaitResult::Quit) canceled_ = true;
+    return TakeLine(result == waiting::WaitResult::TimedOut, lf);
+}
+
+std::string TSockBase::TakeLine(bool stalled, std::size_t lf)
+{
     if (stalled) throw ESockError("Reply Timed Out");
     if (canceled_) {
         canceled_ = false;

@@ -5,6 +5,7 @@
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
+#include "platform/ReplyLimits.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -199,6 +200,7 @@ void TCustomSmtpSender::FailRequest(std::uint16_t error, const std::string& mess
     }
     if (drop) {
         lineBuffer_.clear();
+        replyLines_ = replyBytes_ = 0;
         socket_->OnDnsLookupDone = nullptr;
         guard::absorb([&] { socket_->CancelDnsLookup(); });
         guard::absorb([&] { socket_->Abort(); });
@@ -311,6 +313,7 @@ void TCustomSmtpSender::Connect()
         if (!highLevel_) rqType_ = smtpConnect;
         requestDone_ = false;
         lineBuffer_.clear();
+        replyLines_ = replyBytes_ = 0;
         errorStatus_ = 0;
         SetState(smtpDnsLookup);
         socket_->OnDataSent = nullptr;
@@ -550,7 +553,7 @@ void TCustomSmtpSender::DataAvailable()
     const int n = socket_->Receive(buf, static_cast<int>(kLineBufferSize - lineBuffer_.size()));
     if (n <= 0) return;
     lineBuffer_.append(buf, static_cast<std::size_t>(n));
-    if (replyTimer_.isActive()) ArmReplyTimer();
+    // The reply timer is not re-armed by data: it limits the whole reply, however it trickles.
     QPointer<TCustomSmtpSender> self(this);
     for (;;) {
         const std::size_t end = lineBuffer_.find("\r\n");
@@ -559,6 +562,11 @@ void TCustomSmtpSender::DataAvailable()
         lineBuffer_.erase(0, end + 2);
         if (lastResponse_.find('\0') != std::string::npos)
             return FailRequest(kLocalFailure, "500 Invalid reply line", true);
+        replyBytes_ += end + 2;
+        if (++replyLines_ > replylimits::kMaxReplyLines || replyBytes_ > replylimits::kMaxReplyBytes)
+            return FailRequest(kLocalFailure, "500 Reply too long", true);
+        bool continued = false;
+        if (!(smtptext::replyNumber(lastResponse_, continued) >= 0 && continued)) replyLines_ = replyBytes_ = 0;
         HandleReplyLine();
         if (!self || !connected_) return;
     }

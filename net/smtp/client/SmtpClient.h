@@ -152,6 +152,7 @@ private:
     std::uint16_t errorStatus_ = 0;
     int statusCode_ = 0;
     std::string lineBuffer_;
+    std::size_t replyLines_ = 0, replyBytes_ = 0;  // of the reply being read
     Handler next_ = nullptr;   // for each complete reply line while waiting
     Handler after_ = nullptr;  // after a reply was judged
     std::vector<int> accepted_;

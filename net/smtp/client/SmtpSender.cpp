@@ -3,6 +3,7 @@
 #include "net/smtp/client/SmtpText.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
+#include "platform/LocalFiles.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -24,6 +25,16 @@ bool fileExists(const std::string& path)
 }
 
 std::string notFound(const std::string& path) { return "File not found '" + path + "'"; }
+
+// A FIFO or device would block the open, or stream without end into the message.
+FdHandle openAttachment(const std::string& path)
+{
+    bool notRegular = false;
+    FdHandle fd = localfiles::openRegularFile(path, O_RDONLY, notRegular);
+    if (notRegular) throw SmtpException("Not a regular file '" + path + "'");
+    if (!fd.valid()) throw SmtpException("Cannot open file '" + path + "'");
+    return fd;
+}
 
 }  // namespace
 
@@ -49,8 +60,7 @@ void TSmtpSender::Data()
     // A file gone or unreadable refuses the message before DATA, so nothing half-sent goes out.
     for (const auto& path : emailFiles_) {
         if (!fileExists(path)) throw SmtpException(notFound(path));
-        FdHandle probe(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!probe.valid()) throw SmtpException("Cannot open file '" + path + "'");
+        (void)openAttachment(path);
     }
     CloseFile();
     lines_.clear();
@@ -130,9 +140,7 @@ void TSmtpSender::TriggerGetData(int lineNum, std::string& msgLine, int maxLen, 
 void TSmtpSender::OpenFile(const std::string& path)
 {
     CloseFile();
-    FdHandle fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid()) throw SmtpException("Cannot open file '" + path + "'");
-    file_ = std::move(fd);
+    file_ = openAttachment(path);
     filePath_ = path;
 }
 

@@ -1,7 +1,9 @@
 #include "FakeFtpServer.h"
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -22,14 +24,15 @@ void limitIo(int fd)
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
-void sendAll(int fd, const std::string& bytes)
+bool sendAll(int fd, const std::string& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 int connectToPort(const std::string& portLine)
@@ -51,16 +54,14 @@ int connectToPort(const std::string& portLine)
 
 }  // namespace
 
-void Session::send(const std::string& text)
-{
-    if (fd_ >= 0) sendAll(fd_, text);
-}
+bool Session::send(const std::string& text) { return fd_ >= 0 && sendAll(fd_, text); }
 
-void Session::sendData(const std::string& bytes)
+void Session::sendData(const std::string& bytes, int pauseMs)
 {
     const int fd = connectToPort(lastPort);
     if (fd < 0) return;
     sendAll(fd, bytes);
+    if (pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
     ::close(fd);
 }
 

@@ -15,9 +15,10 @@ namespace ftpfake {
 class Session {
 public:
     explicit Session(int fd) : fd_(fd) {}
-    void send(const std::string& text);
-    // Connects to the address of the last PORT command, sends `bytes` and closes.
-    void sendData(const std::string& bytes);
+    // False once the client has gone.
+    bool send(const std::string& text);
+    // Connects to the address of the last PORT command, sends `bytes`, waits `pauseMs` and closes.
+    void sendData(const std::string& bytes, int pauseMs = 0);
     // Connects to the last PORT address and reads until the client closes.
     std::string receiveData();
     void close();  // drops the control connection

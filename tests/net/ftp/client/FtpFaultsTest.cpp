@@ -5,9 +5,13 @@
 #include "FtpTestServers.h"
 
 #include "platform/AppPaths.h"
+#include "tests/support/Fifo.h"
+
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -208,4 +212,139 @@ TEST_F(FtpFaults, ListingCopiesGoToTheStateFolderWhenTheProgramFolderIsReadOnly)
     }
     if (oldState) ::setenv("XDG_STATE_HOME", savedState.c_str(), 1);
     else ::unsetenv("XDG_STATE_HOME");
+}
+
+// --- every wait ends ---
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Sends `line` until the client goes (or 10 s have passed, so the server thread always ends).
+std::function<void(Session&)> repeating(std::string line, int pauseMs)
+{
+    return [line, pauseMs](Session& s) {
+        const auto until = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < until && s.send(line))
+            if (pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    };
+}
+
+bool holds(const Lines& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace
+
+TEST_F(FtpFaults, GreetingsThatNeverEndFailWithinTheirBounds)
+{
+    const struct {
+        const char* name;
+        std::function<void(Session&)> start;
+        const char* failure;
+    } cases[] = {
+        {"endless multi-line reply", repeating("220-more to come\r\n", 0), "Reply too long"},
+        {"lines without a reply number", repeating("hello there\r\n", 0), "Reply too long"},
+        // Every line comes in time, but the reply as a whole does not.
+        {"trickling multi-line reply", repeating("220-wait\r\n", 50), "Reply Timed Out"},
+        {"silence", nullptr, "Reply Timed Out"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFtpServer server(c.start, ftpfake::standardReply);
+        auto ftp = client(server.port());
+        ftp->Timeout = 600;
+        const auto started = Clock::now();
+        EXPECT_EQ(failureOf([&] { ftp->Connect(); }), c.failure);
+        // One time-out at most: the clean-up does not wait for a QUIT the server won't answer.
+        EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
+        EXPECT_FALSE(ftp->GetConnected());
+        ftp.reset();
+        EXPECT_FALSE(holds(server.lines(), "QUIT"));
+    }
+}
+
+TEST_F(FtpFaults, AbortEndsAWaitForAControlReply)
+{
+    FakeFtpServer server(greet, [](Session& s, const std::string& line) {
+        if (!line.starts_with("SITE ")) ftpfake::standardReply(s, line);  // SITE gets no reply
+    });
+    auto ftp = client(server.port());
+    ftp->Connect();
+    ftp->Timeout = 8000;  // only ends the test when Abort does not
+    QTimer::singleShot(200, [&] { ftp->Abort(); });
+    const auto started = Clock::now();
+    EXPECT_EQ(failureOf([&] { ftp->DoCommand("SITE CHMOD 644 x"); }), "Socket send aborted");
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(3));
+    // The reply is still owed: the end does not wait for a QUIT reply behind it.
+    const auto closing = Clock::now();
+    ftp.reset();
+    EXPECT_LT(Clock::now() - closing, std::chrono::seconds(2));
+}
+
+TEST_F(FtpFaults, ClosingAtTheEndWaitsAFewSecondsAtMost)
+{
+    FakeFtpServer server(greet, [](Session& s, const std::string& line) {
+        if (line != "QUIT") ftpfake::standardReply(s, line);  // and never answers QUIT
+    });
+    auto ftp = client(server.port());
+    ftp->Timeout = 20000;
+    ftp->Connect();
+    const auto started = Clock::now();
+    ftp.reset();
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(6));
+    EXPECT_TRUE(holds(server.lines(), "QUIT"));
+}
+
+TEST_F(FtpFaults, TransferIdleLimit)
+{
+    // A pause in the data longer than Timeout: only a transfer limit of its own may end it.
+    const struct {
+        int transferTimeout;
+        const char* failure;
+    } cases[] = {{-1, "Transfer timed out..."}, {0, "(no failure)"}, {3000, "(no failure)"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.transferTimeout);
+        FakeFtpServer server(greet, [](Session& s, const std::string& line) {
+            if (line.starts_with("RETR ")) {
+                s.send("150 Opening data connection\r\n");
+                s.sendData("slow", 1200);
+                s.send("226 Transfer complete\r\n");
+            } else {
+                ftpfake::standardReply(s, line);
+            }
+        });
+        auto ftp = client(server.port());
+        ftp->Timeout = 400;
+        ftp->TransferTimeout = c.transferTimeout;
+        ftp->Connect();
+        EXPECT_EQ(failureOf([&] { ftp->Download("x.bin", file("x.bin")); }), c.failure);
+        ftp->Timeout = 10000;
+    }
+}
+
+TEST_F(FtpFaults, DownloadToANonRegularFileIsRefusedWithoutBlocking)
+{
+    Fifo fifo(file("pipe"));
+    ASSERT_TRUE(fifo.made());
+    for (const std::string& target : {fifo.path(), std::string("/dev/null")}) {
+        SCOPED_TRACE(target);
+        FakeFtpServer server(greet, [](Session& s, const std::string& line) {
+            if (line.starts_with("RETR ")) {
+                s.send("150 Opening data connection\r\n");
+                s.sendData("data");
+                s.send("226 Transfer complete\r\n");
+            } else {
+                ftpfake::standardReply(s, line);
+            }
+        });
+        auto ftp = client(server.port());
+        ftp->Connect();
+        EXPECT_EQ(failureOf([&] { ftp->Download("x.bin", target); }),
+                  "Cannot write to " + target + ": not a regular file");
+        ftp->DoCommand("TYPE I");  // the closing reply was read first: still in step
+        EXPECT_EQ(ftp->ReplyNumber(), 200);
+    }
+    EXPECT_FALSE(fifo.unblocked());
 }

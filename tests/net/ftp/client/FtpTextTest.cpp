@@ -2,6 +2,7 @@
 
 #include "net/ftp/client/FtpText.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ftptext;
@@ -84,4 +85,33 @@ TEST(FtpText, CacheNamesStayInTheirFolder)
     EXPECT_EQ(CacheFileName("ftp.example", "me", "daily", "/pub/*.txt"), "ftp_example_me_daily__pub_!_txt");
     EXPECT_EQ(CacheFileName("h", "u", "c", "../../etc/passwd"), "h_u_c_______etc_passwd");
     EXPECT_EQ(CacheFileName("h", "u", "c", "a:b?c|d\\e<f>g^h&i\nj"), "h_u_c_a!b!c_d_e_f_g_h_i_j");
+}
+
+TEST(FtpText, RepliesAreReadWithinTheirBounds)
+{
+    struct Case {
+        const char* name;
+        std::function<std::string(std::size_t)> line;  // the n-th line a server sends
+        bool tooLong;
+    };
+    const std::string longLine(1000, 'x');
+    const Case cases[] = {
+        {"closed at the last allowed line", [](std::size_t n) { return n < 9999 ? "220-more\r\n" : "220 ready\r\n"; }, false},
+        {"multi-line reply that never ends", [](std::size_t) { return "220-more\r\n"; }, true},
+        {"free text that never ends", [](std::size_t) { return "hello\r\n"; }, true},
+        {"long lines past a mebibyte", [&](std::size_t n) { return n < 2000 ? "220-" + longLine + "\r\n" : "220 ready\r\n"; }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::size_t sent = 0;
+        bool refused = false;
+        try {
+            const auto reply = ReadReplyLines([&] { return c.line(sent++); });
+            EXPECT_EQ(reply.back(), "220 ready\r\n");
+        } catch (const ReplyTooLong&) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, c.tooLong);
+        EXPECT_LE(sent, 10001u);  // never read on past the bounds
+    }
 }

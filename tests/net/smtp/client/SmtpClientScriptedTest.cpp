@@ -4,6 +4,11 @@
 
 #include "tests/support/TempDir.h"
 #include "tests/support/ClosedPort.h"
+#include "tests/support/Fifo.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <filesystem>
 
@@ -12,6 +17,13 @@ namespace {
 using smtptest::Driver;
 using smtptest::FakeServer;
 using smtptest::pumpUntil;
+
+std::string repeated(const std::string& line, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i) out += line;
+    return out;
+}
 
 // Connect and HELO through Open, against a server answering the usual way.
 void openSession(Driver& d, FakeServer& s)
@@ -36,6 +48,8 @@ TEST(SmtpClientScripted, Greetings)
         {"554 ends Connect by the close", "554 no service here\r\n", false, 10004, "554 no service here", false},
         {"greeting without a number", "hello there\r\n", true, 500, "hello there", false},
         {"5000 bytes without CR LF", std::string(5000, 'x'), false, 500, "500 Reply line too long", false},
+        {"multi-line greeting that never ends", repeated("220-more to come\r\n", 20000), false, 500,
+         "500 Reply too long", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,6 +185,43 @@ TEST(SmtpClientScripted, SilentServerTimesOut)
     EXPECT_NE(d.client.ErrorMessage().find("(Winsock error #10060)"), std::string::npos);
     EXPECT_FALSE(d.client.Connected());  // a late reply can never answer a later command
     EXPECT_EQ(d.client.State(), smtpReady);
+}
+
+TEST(SmtpClientScripted, TheReplyTimeoutLimitsAWholeReplyThatTrickles)
+{
+    // Each line comes well within the time-out; the reply as a whole never ends.
+    loopback::Listener listener;
+    std::atomic<bool> stop{false};
+    std::thread server([&] {
+        FdHandle conn = listener.accept();
+        for (int i = 0; conn.valid() && !stop && i < 200; ++i) {
+            if (!loopback::sendAll(conn.get(), "220-still greeting\r\n")) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    Driver d;
+    d.client.Port = listener.portText();
+    d.client.SetReplyTimeout(400);
+    EXPECT_EQ(d.request([&] { d.client.Connect(); }), 10060);
+    EXPECT_FALSE(d.client.Connected());
+    stop = true;
+    server.join();
+}
+
+TEST(SmtpClientScripted, AttachmentThatIsNoRegularFileIsRefusedBeforeData)
+{
+    TempDir dir;
+    Fifo fifo(dir.file("pipe"));
+    ASSERT_TRUE(fifo.made());
+    FakeServer server("220 ready\r\n", FakeServer::usual);
+    Driver d;
+    openSession(d, server);
+    d.client.SetEmailFiles({fifo.path()});
+    EXPECT_EQ(d.request([&] { d.client.Mail(); }), 500);
+    EXPECT_EQ(d.client.ErrorMessage(), "500 Not a regular file '" + fifo.path() + "'");
+    const auto cmds = server.commands();
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "DATA"), 0);
+    EXPECT_FALSE(fifo.unblocked());
 }
 
 TEST(SmtpClientScripted, Abort)
