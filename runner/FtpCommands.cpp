@@ -3,6 +3,7 @@
 
 #include "runner/FtpCommands.h"
 
+#include "net/ftp/socket/HostLookup.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
@@ -119,6 +120,25 @@ void listOrAbsent(TScriptVantrel& e, const std::string& mask)
     }
 }
 
+// ResolveHostAddress, but off the window's thread: a hung resolver must not keep Cancel,
+// SIGTERM or TIMEOUT from ending the wait.
+std::uint32_t lookUpHost(TScriptVantrel& e, const std::string& host)
+{
+    std::uint32_t address = kNoHostAddress;
+    if (host.empty() || ParseDottedAddress(host, address)) return address;
+    bool done = false;
+    ftpsock::HostLookup lookup(host, [&](int error, std::uint32_t found) {
+        done = true;
+        if (error == 0) address = found;
+    });
+    const int limit = e.FTP.Timeout > 0 ? e.FTP.Timeout : -1;
+    switch (waiting::waitUntil([&] { return done; }, limit, [&] { return e.CancelFlag; })) {
+    case waiting::WaitResult::Condition: return address;
+    case waiting::WaitResult::TimedOut: throw ESockError("Host Lookup Timed Out");
+    default: throw ESockError("Host Lookup Canceled");
+    }
+}
+
 // The local file for a listed entry inside `folder`, through the one guard for server names;
 // empty (and logged) when the name cannot be one.
 std::string localFileFor(TScriptVantrel& e, const std::string& folder, const std::string& listed)
@@ -171,6 +191,11 @@ bool TScriptVantrel::GuardedTransfer(const std::function<void()>& operation, std
     } catch (const std::exception& ex) {
         ok = false;
         if (failure) *failure = messageOf(ex);
+        // Whatever ends a transfer says why; refusals, time-outs, Cancel and a lost session
+        // have their own lines already.
+        const bool logged = failure || transferTimedOut_ || CancelFlag || dynamic_cast<const FTPException*>(&ex) ||
+                            dynamic_cast<const EConnectionTerminated*>(&ex);
+        if (!logged) LogLine("   ---> Transfer failed: " + messageOf(ex));
     } catch (...) {
         ok = false;
     }
@@ -475,7 +500,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
     switch (entry.cmd) {
     case Cmd::Connect:
         try {
-            if (ResolveHostAddress(FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
+            if (lookUpHost(*this, FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
             FTP.Connect();
             SetVariable("CurrentRemoteDir", FTP.GetCurrentDir());
             SuccessFlag = true;

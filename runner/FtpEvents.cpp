@@ -87,7 +87,7 @@ void TScriptVantrel::UnbindFtpEvents()
 void TScriptVantrel::RaiseConnectionTerminated()
 {
     LogLine(std::string("   ---> ") + kTerminated);
-    throw Exception(kTerminated);
+    throw EConnectionTerminated(kTerminated);
 }
 
 void TScriptVantrel::FTPStatus(QObject*, const std::string& status)

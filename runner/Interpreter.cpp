@@ -62,6 +62,8 @@ SubstitutionContext TScriptVantrel::Substitution() const
 void TScriptVantrel::ResetRunState()
 {
     FTP.Timeout = 60000;
+    // TRANSTIMEOUT governs transfers (and logs when it ends one): the client adds no limit.
+    FTP.TransferTimeout = 0;
     TransferTimeoutMs = 120000;
     TransferMode = 2;
     FTP.ServerStyle = 1;

@@ -158,13 +158,15 @@ void TScriptVantrel::StartaTimer()
 
 void TScriptVantrel::ErrorPath(const std::exception_ptr& error)
 {
-    exitCode_ = 1;
+    // Cancel now ends every wait, so the command it interrupts may fail: the run still ended
+    // by Cancel, which is no failure.
+    if (!CancelFlag) exitCode_ = 1;
     Holdup.start();
     LogLine("Error: " + exceptionMessage(error));
     Disconnecting = true;
     if (FTP.GetConnected()) {
         try {
-            FTP.Disconnect();
+            FTP.CloseSession();
         } catch (...) {
             Holdup.stop();
         }
@@ -213,6 +215,10 @@ void TScriptVantrel::HoldupTimer()
     HangUpOwnDial();
     // The log of a run that hung is the one most worth keeping: write it before ending.
     exitCode_ = 1;
+    guard::absorb([&] {
+        LogLine("Error: The connection did not close within " + std::to_string(Holdup.interval() / 1000) +
+                " seconds");
+    });
     WriteEndAndHistory();
     TerminateProgram(1);
 }
@@ -236,6 +242,7 @@ void TScriptVantrel::Button1Click()
         if (FTP.GetConnected()) {
             FTP.Abort();
         } else {
+            FTP.Cancel();  // a host lookup or connect in progress
             Halta.start();
         }
     });

@@ -20,6 +20,12 @@
 #include <string>
 #include <vector>
 
+// The server ended the FTP session (421, or a close nobody asked for); already logged.
+class EConnectionTerminated : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // The application's exception handler of the runner's window.
 class TAppException {
 public:

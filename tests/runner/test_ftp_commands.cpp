@@ -8,6 +8,8 @@
 #include "runner/FtpCommands.h"
 #include "runner/RemoteNames.h"
 #include "runner/ScriptVantrel.h"
+#include "net/ftp/socket/HostLookup.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/LogLines.h"
 
@@ -16,7 +18,10 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <QTimer>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -55,10 +60,14 @@ protected:
     {
         return runFile({scripts.write("f.ftp", bytetext::joinLinesCrLf(lines))});
     }
-    // One run: the script path, then its parameters.
-    std::unique_ptr<TScriptVantrel> runFile(const Lines& parameters)
+    // One run: the script path, then its parameters. `during` runs once the run has waited
+    // `afterMs` (a Cancel press, say).
+    std::unique_ptr<TScriptVantrel> runFile(const Lines& parameters,
+                                            const std::function<void(TScriptVantrel&)>& during = {},
+                                            int afterMs = 0)
     {
         auto e = std::make_unique<TScriptVantrel>(parameters);
+        if (during) QTimer::singleShot(afterMs, e.get(), [run = e.get(), during] { during(*run); });
         e->Starta.stop();
         e->SleepWithoutPumping = [](int) {};
         e->StartDir = local.path();
@@ -506,6 +515,137 @@ TEST_F(FtpRun, StalledTransferTimesOutAndTheRunGoesOn)
     EXPECT_LT(took, std::chrono::seconds(6));
     const Lines sent = fake.lines();
     EXPECT_TRUE(contains(sent, "NOOP"));
+}
+
+// --- every wait ends ---
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// RETR: the preliminary reply and the data, but no closing reply.
+ftpfake::Handler withoutClosingReply()
+{
+    return [](ftpfake::Session& s, const std::string& line) {
+        if (line.rfind("RETR ", 0) == 0) {
+            s.send("150 Opening data connection\r\n");
+            s.sendData("content");
+        } else {
+            scripted("")(s, line);
+        }
+    };
+}
+
+}  // namespace
+
+TEST_F(FtpRun, TransferTimeoutAloneEndsAStalledTransferAndLogsIt)
+{
+    ftpfake::FakeFtpServer fake(greet, [](ftpfake::Session& s, const std::string& line) {
+        if (line.rfind("RETR ", 0) == 0) {
+            s.send("150 Opening data connection\r\n");
+            (void)s.receiveData();
+            s.send("426 Transfer aborted\r\n");
+        } else {
+            scripted("")(s, line);
+        }
+    });
+    // The stall outlasts TIMEOUT: still the transfer time-out is what ends it.
+    auto e = run(with(login(fake.port()), {"TIMEOUT=1", "TRANSTIMEOUT=2", "GET stall.bin stall.bin",
+                                           "LET got=success"}));
+    EXPECT_TRUE(contains(e->Log(), "   ---> Transfer timed out! (2 seconds)"));
+    EXPECT_EQ(e->GetVariable("got"), "False");
+}
+
+TEST_F(FtpRun, TransferTimeoutEndsTheWaitForAClosingReply)
+{
+    ftpfake::FakeFtpServer fake(greet, withoutClosingReply());
+    const auto started = Clock::now();
+    // TIMEOUT only bounds the test should the time-out not reach the closing reply.
+    auto e = run(with(login(fake.port()), {"TIMEOUT=8", "TRANSTIMEOUT=1", "GET x.bin x.bin", "LET got=success",
+                                           "LET after=reached"}));
+    EXPECT_TRUE(contains(e->Log(), "   ---> Transfer timed out! (1 seconds)"));
+    EXPECT_EQ(e->GetVariable("got"), "False");
+    EXPECT_EQ(e->GetVariable("after"), "reached");
+    e.reset();  // the end does not wait for the reply either
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(6));
+}
+
+TEST_F(FtpRun, SilentGreetingCostsOneTimeoutAndNoQuit)
+{
+    ftpfake::FakeFtpServer fake(nullptr, scripted(""));
+    Lines lines = login(fake.port());
+    lines.insert(lines.end() - 1, "TIMEOUT=1");
+    const auto started = Clock::now();
+    auto e = run(lines);
+    EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Reply Timed Out"));
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
+    e.reset();
+    EXPECT_FALSE(contains(fake.lines(), "QUIT"));
+}
+
+TEST_F(FtpRun, CancelEndsTheWaitForAControlReply)
+{
+    ftpfake::FakeFtpServer fake(greet, [](ftpfake::Session& s, const std::string& line) {
+        if (line.rfind("SITE ", 0) != 0) scripted("")(s, line);  // SITE gets no reply
+    });
+    const auto started = Clock::now();
+    auto e = runFile({scripts.write("c.ftp", bytetext::joinLinesCrLf(with(
+                          login(fake.port()), {"TIMEOUT=8", "DOCOMMAND \"SITE CHMOD 644 x\"", "LET after=reached"})))},
+                     [](TScriptVantrel& run) { run.Button1Click(); }, 300);
+    EXPECT_EQ(e->GetVariable("after"), "");
+    EXPECT_EQ(e->ExitCode(), 0) << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_NE(TempDir::read(scripts.file("c.History.txt")).find(": End script c.ftp ****"), std::string::npos);
+    e.reset();
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
+}
+
+TEST_F(FtpRun, CancelEndsAHungHostLookup)
+{
+    std::atomic<bool> asked{false};
+    ftpsock::setResolverForTesting([&asked](const std::string&, std::uint32_t&) {
+        asked = true;
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        return 11001;
+    });
+    const auto started = Clock::now();
+    auto e = runFile({scripts.write("h.ftp", "HOST=hung.invalid\r\nTIMEOUT=0\r\nCONNECT\r\nLET after=reached\r\n")},
+                     [](TScriptVantrel& run) { run.Button1Click(); }, 300);
+    const auto took = Clock::now() - started;
+    ftpsock::setResolverForTesting({});
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Host Lookup Canceled"));
+    EXPECT_EQ(e->GetVariable("after"), "");
+    EXPECT_LT(took, std::chrono::seconds(3));
+}
+
+TEST_F(FtpRun, RunEndingWithTheConnectionOpenClosesWithinSeconds)
+{
+    ftpfake::FakeFtpServer fake(greet, [](ftpfake::Session& s, const std::string& line) {
+        if (line != "QUIT") scripted("")(s, line);  // and never answers QUIT
+    });
+    auto e = run(with(login(fake.port()), {"TIMEOUT=20"}));
+    const auto started = Clock::now();
+    e.reset();
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(6));
+    EXPECT_TRUE(contains(fake.lines(), "QUIT"));
+}
+
+TEST_F(FtpRun, NonRegularLocalTargetsAreRefusedWithoutBlocking)
+{
+    fs::create_directories(local.file("in"));
+    Fifo plain(local.file("plain.pipe")), listed(local.file("in/b.txt"));
+    ASSERT_TRUE(plain.made() && listed.made());
+    ftpfake::FakeFtpServer fake(greet, scripted(listingLine("5", "a.txt") + listingLine("5", "b.txt")));
+    auto e = run(with(login(fake.port()), {"GET a.txt plain.pipe", "LET plain=success", "GET *.txt in",
+                                           "LET after=reached", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("plain"), "False");
+    EXPECT_EQ(e->GetVariable("after"), "reached");
+    EXPECT_EQ(TempDir::read(local.file("in/a.txt")), "content of a.txt");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Transfer failed: Cannot write to " + local.file("plain.pipe") +
+                                       ": not a regular file"));
+    EXPECT_TRUE(contains(e->Log(), "   ---> Transfer failed: Cannot write to " + local.file("in/b.txt") +
+                                       ": not a regular file"));
+    EXPECT_FALSE(plain.unblocked() || listed.unblocked());
 }
 
 }  // namespace

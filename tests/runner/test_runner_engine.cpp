@@ -280,6 +280,8 @@ TEST_F(EngineTest, WatchdogWritesHistoryBeforeEnding)
     EXPECT_EQ(terminated, 1);
     const std::string history = TempDir::read(dir.file("w.History.txt"));
     EXPECT_NE(history.find(" MESSAGE hang"), std::string::npos);
+    // The reason the run was ended is in its log.
+    EXPECT_NE(history.find("\r\nError: The connection did not close within 30 seconds\r\n"), std::string::npos);
     EXPECT_NE(history.find(kEnd), std::string::npos);
     // The end frame is written once, even though the run went on after the watchdog in this test.
     EXPECT_EQ(history.find(kEnd), history.rfind(kEnd));

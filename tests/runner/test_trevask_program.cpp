@@ -4,7 +4,12 @@
 #include "platform/ByteText.h"
 #include "tests/support/TempDir.h"
 
+#include "FakeFtpServer.h"
+
+#include <chrono>
 #include <csignal>
+#include <poll.h>
+#include <thread>
 #include <functional>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -16,16 +21,21 @@ extern char** environ;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct Result {
     int status = -1;
     std::string out;
+    bool killed = false;      // still running at the bound: ended by SIGKILL
+    Clock::duration afterMarker{};  // from `whenOutput` to the end of the program
 };
 
 std::string trevask() { return std::string(VANTREL_BIN_DIR) + "/Trevask"; }
 
-// Starts the runner without a display; `whenOutput` runs once the output holds `marker`.
+// Starts the runner without a display; `whenOutput` runs once the output holds `marker`. A
+// runner still going after `boundSeconds` is killed, so no fault can hang the test.
 Result runTrevask(const std::vector<std::string>& args, const std::string& marker = {},
-                  const std::function<void(pid_t)>& whenOutput = {})
+                  const std::function<void(pid_t)>& whenOutput = {}, int boundSeconds = 60)
 {
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
@@ -48,17 +58,28 @@ Result runTrevask(const std::vector<std::string>& args, const std::string& marke
     Result r;
     char buf[65536];
     bool fired = false;
+    Clock::time_point firedAt{};
+    const auto bound = Clock::now() + std::chrono::seconds(boundSeconds);
     for (;;) {
+        pollfd p{fds[0], POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(bound - Clock::now()).count();
+        if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) == 0) {
+            r.killed = true;
+            ::kill(pid, SIGKILL);
+            break;
+        }
         const ssize_t n = ::read(fds[0], buf, sizeof buf);
         if (n <= 0) break;
         r.out.append(buf, static_cast<std::size_t>(n));
         if (!fired && whenOutput && r.out.find(marker) != std::string::npos) {
             fired = true;
+            firedAt = Clock::now();
             whenOutput(pid);
         }
     }
     ::close(fds[0]);
     ::waitpid(pid, &r.status, 0);
+    if (fired) r.afterMarker = Clock::now() - firedAt;
     return r;
 }
 
@@ -105,4 +126,82 @@ TEST(TrevaskProgram, SigtermCancelsAndTheHistoryIsStillWritten)
     EXPECT_EQ(r.out.find(" HOST=last"), std::string::npos);
     const std::string history = TempDir::read(dir.file("long.History.txt"));
     EXPECT_NE(history.find(": End script long.ftp ****"), std::string::npos);
+}
+
+// --- every run ends: by itself within its limits, or soon after SIGTERM ---
+
+namespace {
+
+// A server that greets as `start` says and answers USER, PASS, PWD and QUIT.
+ftpfake::Handler plainServer()
+{
+    return [](ftpfake::Session& s, const std::string& line) {
+        if (line == "PWD") s.send("257 \"/\" is the current directory\r\n");
+        else ftpfake::standardReply(s, line);
+    };
+}
+
+std::string connectScript(int port, const std::string& timeout, const std::string& rest = {})
+{
+    return "HOST=127.0.0.1\r\nPORT=" + std::to_string(port) + "\r\nUSER=u\r\nPASSWORD=p\r\nTIMEOUT=" + timeout +
+           "\r\nCONNECT\r\n" + rest + "LET after=reached\r\nMESSAGE \"after %%after%%\"\r\n";
+}
+
+void expectHistory(const TempDir& dir, const std::string& name)
+{
+    const std::string history = TempDir::read(dir.file(name + ".History.txt"));
+    EXPECT_NE(history.find(": End script " + name + ".ftp ****"), std::string::npos) << history;
+}
+
+}  // namespace
+
+TEST(TrevaskProgram, EndlessGreetingEndsTheConnectByItself)
+{
+    ftpfake::FakeFtpServer server(
+        [](ftpfake::Session& s) {
+            const auto until = Clock::now() + std::chrono::seconds(20);
+            while (Clock::now() < until && s.send("220-more to come\r\n")) {
+            }
+        },
+        plainServer());
+    TempDir dir;
+    const Result r = runTrevask({dir.write("flood.ftp", connectScript(server.port(), "60"))}, {}, {}, 30);
+    ASSERT_FALSE(r.killed) << r.out;
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_NE(r.out.find("   ---> Unable to Connect. Message: Reply too long\n"), std::string::npos);
+    EXPECT_NE(r.out.find(" MESSAGE \"after reached\""), std::string::npos);
+    expectHistory(dir, "flood");
+}
+
+TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
+{
+    ftpfake::FakeFtpServer server(nullptr, plainServer());  // never greets
+    TempDir dir;
+    const Result r = runTrevask({dir.write("silent.ftp", connectScript(server.port(), "0"))}, " CONNECT\n",
+                                [](pid_t pid) {
+                                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                                    ::kill(pid, SIGTERM);
+                                },
+                                30);
+    ASSERT_FALSE(r.killed) << r.out;
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(r.out.find("after reached"), std::string::npos);
+    // Cancel's second, the close timer's and the last pause: nothing waits on the server.
+    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
+    expectHistory(dir, "silent");
+}
+
+TEST(TrevaskProgram, SigtermDuringWaitSecondsEndsTheRunAfterTheSleep)
+{
+    TempDir dir;
+    const std::string path = dir.write("sleep.ftp", "WAITSECONDS 2\r\nMESSAGE \"after the sleep\"\r\n");
+    const Result r = runTrevask({path}, " WAITSECONDS 2\n", [](pid_t pid) { ::kill(pid, SIGTERM); }, 30);
+    ASSERT_FALSE(r.killed) << r.out;
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(r.out.find("after the sleep"), std::string::npos);
+    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
+    expectHistory(dir, "sleep");
 }
