@@ -102,8 +102,9 @@ void TScriptVantrelWindow::closeEvent(QCloseEvent* event)
         if (!closing_) QCoreApplication::exit(engine_.ExitCode());
         return;
     }
-    // The run still uses the engine: cancel it; the window closes when the run has returned.
-    engine_.CancelFlag = true;
+    // The run still uses the engine: cancel it (ending the wait it is in, as Cancel does); the
+    // window closes when the run has returned.
+    guard::absorb([&] { engine_.Button1Click(); });
     event->ignore();
 }
 

@@ -2,6 +2,7 @@
 // error path, the end line and the history file.
 
 #include "editor/ScriptFile.h"
+#include "platform/FdHandle.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/Headless.h"
@@ -15,10 +16,14 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 using Lines = std::vector<std::string>;
 
@@ -324,4 +329,32 @@ TEST_F(EngineTest, WindowShowsTheLog)
     for (int y = 40; y < 120 && !inked; ++y)
         for (int x = 2; x < 300 && !inked; ++x) inked = image.pixelColor(x, y) != bg;
     EXPECT_TRUE(inked);
+}
+
+TEST_F(EngineTest, ClosingTheWindowEndsTheWaitTheRunIsIn)
+{
+    // A server that takes the connection (the kernel does) and never greets.
+    FdHandle listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener.get(), 1), 0);
+    ASSERT_EQ(::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string path = script("c.ftp", {"HOST=127.0.0.1", "PORT=" + std::to_string(ntohs(address.sin_port)),
+                                              "TIMEOUT=0", "CONNECT", "LET after=reached"});
+    auto e = std::make_unique<TScriptVantrel>(Lines{path});
+    e->Starta.stop();
+    e->SleepWithoutPumping = [](int) {};
+    TScriptVantrelWindow window(*e);
+    window.show();
+    QTimer::singleShot(300, &window, [&] { window.close(); });
+    // Only a bound for the test, should closing not reach the wait for the greeting.
+    QTimer::singleShot(8000, e.get(), [&] { e->FTP.Abort(); });
+    const auto started = std::chrono::steady_clock::now();
+    e->StartaTimer();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+    EXPECT_EQ(e->GetVariable("after"), "");
+    EXPECT_NE(TempDir::read(dir.file("c.History.txt")).find(kEnd), std::string::npos);
 }
