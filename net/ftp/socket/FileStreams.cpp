@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,13 +60,14 @@ FileSource::FileSource(const std::string& fileName) : name_(fileName)
     if (!fd_ || ::fstat(fd_.get(), &st) != 0) throw Exception("Cannot open file " + fileName);
     size_ = st.st_size;
     capacity_ = static_cast<std::size_t>(std::clamp<std::int64_t>(size_, 1, kFileBlock));
-    block_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }
 
 std::string_view FileSource::at(std::int64_t offset, std::size_t max)
 {
     if (offset < 0 || offset >= size_ || error_ != 0) return {};
     if (offset < blockOffset_ || offset >= blockOffset_ + static_cast<std::int64_t>(blockLength_)) {
+        // The block is made only when sendfile cannot serve.
+        if (!block_) block_ = std::make_unique_for_overwrite<char[]>(capacity_);
         blockOffset_ = offset;
         blockLength_ = 0;
         for (;;) {
@@ -79,6 +82,39 @@ std::string_view FileSource::at(std::int64_t offset, std::size_t max)
     }
     const std::size_t skip = static_cast<std::size_t>(offset - blockOffset_);
     return std::string_view(block_.get() + skip, std::min(max, blockLength_ - skip));
+}
+
+long FileSource::sendTo(int sock, std::int64_t offset, std::size_t max)
+{
+    if (offset < 0 || offset >= size_ || error_ != 0) {
+        errno = 0;
+        return -1;
+    }
+    // Never past the size taken at the start: a file that grows meanwhile is sent as it was.
+    const std::size_t count = static_cast<std::size_t>(std::min<std::int64_t>(size_ - offset, max));
+    if (kernelCopy_) {
+        off_t at = offset;
+        const ssize_t n = ::sendfile(sock, fd_.get(), &at, count);
+        if (n > 0) return n;
+        if (n == 0) {  // shrank while being sent
+            error_ = EIO;
+            errno = 0;
+            return -1;
+        }
+        if (errno == EIO) {  // the file, not the socket
+            error_ = EIO;
+            errno = 0;
+            return -1;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
+        kernelCopy_ = false;
+    }
+    const std::string_view chunk = at(offset, count);
+    if (chunk.empty()) {
+        errno = 0;
+        return -1;
+    }
+    return ::send(sock, chunk.data(), chunk.size(), MSG_NOSIGNAL);
 }
 
 }  // namespace ftpsock
