@@ -142,7 +142,6 @@ protected:
     bool connected_ = false;
     bool canceled_ = false;
     bool timedOut_ = false;
-    bool destroying_ = false;
     bool counting_ = false;   // inside SendFile/CaptureFile: byte counters and packet events
     bool busy_ = false;       // ReadToStream/WriteFromStream running
     bool fileMode_ = false;
@@ -162,7 +161,7 @@ private:
     void InitWinsock();
     bool NewSocket(bool resetOnClose) noexcept;
     void DropSocket() noexcept;
-    void ReplaceSocketQuietly() noexcept;
+    void DropSocketQuietly() noexcept;
     [[noreturn]] void RaiseSocketError(int error);
     void TimerFired();
     void StartConnect(int port);
