@@ -2,6 +2,7 @@
 # Transfer benchmark: Trevask against curl and lftp on a loopback vsftpd (active mode), data on
 # tmpfs. Not a test; CI does not run it.
 # Usage: bash bench/transfer.sh [--runs N] [--size-mib N] [--files N] [--only 1,3]
+#                               [--load quiet|busy|both] [--load-cores N] [--time-wait wait|count]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

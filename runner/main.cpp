@@ -31,8 +31,16 @@ int main(int argc, char* argv[])
     std::vector<std::string> parameters(argv + 1, argv + argc);
     TScriptVantrel engine(std::move(parameters));
     engine.EchoToStdout = true;
-    TScriptVantrelWindow window(engine);
-    window.show();
+    // Without a display nobody could see the window, and building and repainting it (the
+    // status line changes many times a second during a transfer) costs the run real time.
+    std::unique_ptr<TScriptVantrelWindow> window;
+    if (headless::hasDisplay()) {
+        window = std::make_unique<TScriptVantrelWindow>(engine);
+        window->show();
+    } else {
+        QObject::connect(&engine, &TScriptVantrel::closeRequested, &app,
+                         [](int code) { QCoreApplication::exit(code); });
+    }
 
     // SIGINT and SIGTERM press Cancel.
     TerminationSignals termination;

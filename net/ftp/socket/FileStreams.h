@@ -13,6 +13,9 @@
 namespace ftpsock {
 
 inline constexpr std::size_t kFileBlock = 1024 * 1024;
+// Bytes one system call moves on a data connection: few calls per megabyte, yet small enough
+// that Cancel and other events are seen between calls.
+inline constexpr std::size_t kMoveSize = 256 * 1024;
 
 // Capture file. Opening raises "Cannot create file <name>" / "Cannot open file <name>".
 class FileSink {
@@ -46,6 +49,10 @@ public:
     // Up to `max` bytes at `offset`, read ahead a block at a time. Empty at the end of the file
     // or on a read error (error() set).
     std::string_view at(std::int64_t offset, std::size_t max);
+    // Sends up to `max` bytes from `offset` on the socket `sock` (the kernel copies straight
+    // from the file where it can). Returns the bytes sent, or -1 with errno set by the socket;
+    // a file that cannot be read returns -1 with errno 0 and error() set.
+    long sendTo(int sock, std::int64_t offset, std::size_t max);
     int error() const { return error_; }
     const std::string& fileName() const { return name_; }
 
@@ -58,6 +65,7 @@ private:
     std::int64_t blockOffset_ = 0;
     std::size_t blockLength_ = 0;
     int error_ = 0;
+    bool kernelCopy_ = true;  // off once the file's system refuses sendfile
 };
 
 }  // namespace ftpsock

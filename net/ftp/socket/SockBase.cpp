@@ -63,7 +63,6 @@ TSockBase::~TSockBase()
     timer_.SetEnabled(false);
     sink_.reset();
     source_.reset();
-    destroying_ = true;
     guard::absorb([this] { CloseSocket(); });
     --gUsers;
 }
@@ -110,12 +109,11 @@ void TSockBase::DropSocket() noexcept
     txPos_ = 0;
 }
 
-void TSockBase::ReplaceSocketQuietly() noexcept
+void TSockBase::DropSocketQuietly() noexcept
 {
-    const bool reset = resetOnClose_;
+    // The next Connect makes a fresh socket with the same reset-on-close setting.
     connected_ = false;
     DropSocket();
-    NewSocket(reset);
 }
 
 void TSockBase::SetLinger(bool resetOnClose)
@@ -271,7 +269,7 @@ void TSockBase::Connect()
     if (!timedOut_ && !canceled_ && noError_) return;
 
     // A socket left half-way in a connect cannot dial again.
-    ReplaceSocketQuietly();
+    DropSocketQuietly();
     if (OnConnectionFailed) OnConnectionFailed(this);
     if (timedOut_) throw ESockError("Connection Timed Out");
     if (canceled_) throw ESockError("Connection Canceled");
@@ -350,11 +348,13 @@ void TSockBase::Cancel()
 
 void TSockBase::CloseSocket()
 {
-    // Whatever a handler raises on the way, the socket ends closed, replaced and disconnected.
+    // Whatever a handler raises on the way, the socket ends closed and disconnected. The next
+    // Connect or Listen makes a fresh one (without the reset on close), so a component that
+    // is only closed and freed, like every data connection, opens none.
     ftpsock::ScopeExit finish([this] {
         connected_ = false;
         if (sock_) DropSocket();
-        if (!destroying_ && !sock_) NewSocket(false);
+        resetOnClose_ = false;
     });
     ReportStatus(1, "Request Close Socket");
     connected_ = false;

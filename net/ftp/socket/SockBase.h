@@ -47,7 +47,8 @@ public:
     };
     enum Event : int { EvRead = 1, EvWrite = 2, EvOob = 4, EvAccept = 8, EvConnect = 16, EvClose = 32 };
 
-    static constexpr std::size_t PieceSize = 16383;     // per recv and per send
+    // Packet events report pieces of at most this many bytes; a system call moves more.
+    static constexpr std::size_t PieceSize = 16383;
     static constexpr std::size_t LineBufferSize = 16384;  // longest text Write takes
     static constexpr std::size_t MaxLineLength = 1024 * 1024;  // ReadLn returns no longer line
 
@@ -144,7 +145,6 @@ protected:
     bool connected_ = false;
     bool canceled_ = false;
     bool timedOut_ = false;
-    bool destroying_ = false;
     bool counting_ = false;   // inside SendFile/CaptureFile: byte counters and packet events
     bool busy_ = false;       // ReadToStream/WriteFromStream running
     bool fileMode_ = false;
@@ -164,7 +164,7 @@ private:
     void InitWinsock();
     bool NewSocket(bool resetOnClose) noexcept;
     void DropSocket() noexcept;
-    void ReplaceSocketQuietly() noexcept;
+    void DropSocketQuietly() noexcept;
     [[noreturn]] void RaiseSocketError(int error);
     void TimerFired();
     void StartConnect(int port);
@@ -175,7 +175,9 @@ private:
     void SocketWritable();
     void ReadToStream();
     void WriteFromStream();
-    std::string_view NextPiece();
+    // Adds the `n` bytes of one move to `counter` a piece of at most PieceSize at a time, with
+    // one packet event per piece while counting.
+    void CountPieces(std::int64_t& counter, std::int64_t n, const TNotifyEvent& event);
     void FailSend(int error);
     void ArmRead();
     void ReleaseBusy();

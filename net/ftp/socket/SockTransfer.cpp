@@ -14,9 +14,9 @@
 
 namespace {
 
-// Pieces moved per readiness before the rest is re-posted, so other events interleave with a
+// Bytes moved per readiness before the rest is re-posted, so other events interleave with a
 // large transfer.
-constexpr int kPiecesPerTurn = 64;
+constexpr std::size_t kBytesPerTurn = 4 * 1024 * 1024;
 
 bool refusedInCommand(char c) { return c == '\0' || c == '\r' || c == '\n'; }
 
@@ -70,10 +70,15 @@ void TSockBase::SendBuffer(std::string_view bytes)
     }
 }
 
-std::string_view TSockBase::NextPiece()
+void TSockBase::CountPieces(std::int64_t& counter, std::int64_t n, const TNotifyEvent& event)
 {
-    if (fileMode_ && source_) return source_->at(bytesSent_, PieceSize);
-    return std::string_view(txBuf_).substr(std::min(txPos_, txBuf_.size()), PieceSize);
+    while (n > 0) {
+        const std::int64_t step = std::min<std::int64_t>(n, PieceSize);
+        counter += step;
+        n -= step;
+        // After Cancel the bytes still count, but no handler hears of them.
+        if (counting_ && event && !canceled_) guard::absorb([&] { event(this); });
+    }
 }
 
 void TSockBase::FailSend(int error)
@@ -104,12 +109,20 @@ void TSockBase::WriteFromStream()
     busy_ = true;
     ftpsock::ScopeExit release([this] { ReleaseBusy(); });
     guard::absorb([this] { ReportStatus(8, "WriteFromStream"); });
-    if (!established_) return;
-    for (int piece = 0; piece < kPiecesPerTurn; ++piece) {
-        if (canceled_) return;
-        const std::string_view chunk = NextPiece();
-        if (chunk.empty()) return;  // nothing to send, or the file failed (SendFile sees it)
-        const ssize_t n = ::send(sock_.get(), chunk.data(), chunk.size(), MSG_NOSIGNAL);
+    for (std::size_t moved = 0; moved < kBytesPerTurn;) {
+        if (canceled_ || !established_) return;
+        const bool fromFile = fileMode_ && source_;
+        std::size_t wanted;
+        ssize_t n;
+        if (fromFile) {
+            wanted = ftpsock::kMoveSize;
+            n = source_->sendTo(sock_.get(), bytesSent_, wanted);
+            if (n < 0 && errno == 0) return;  // at the end, or the file failed (SendFile sees it)
+        } else {
+            if (txPos_ >= txBuf_.size()) return;
+            wanted = std::min(txBuf_.size() - txPos_, ftpsock::kMoveSize);
+            n = ::send(sock_.get(), txBuf_.data() + txPos_, wanted, MSG_NOSIGNAL);
+        }
         if (n < 0) {
             if (errno == EINTR) continue;
             const int error = winsock::fromErrno(errno);
@@ -121,10 +134,10 @@ void TSockBase::WriteFromStream()
             FailSend(error);
             return;
         }
-        bytesSent_ += n;
+        moved += static_cast<std::size_t>(n);
         bool done;
-        if (fileMode_ && source_) {
-            done = bytesSent_ >= source_->size();
+        if (fromFile) {
+            done = bytesSent_ + n >= source_->size();
         } else {
             txPos_ += static_cast<std::size_t>(n);
             done = txPos_ >= txBuf_.size();
@@ -134,8 +147,14 @@ void TSockBase::WriteFromStream()
             }
         }
         if (done) sent_ = true;
-        if (counting_ && OnPacketSent) guard::absorb([this] { OnPacketSent(this); });
+        CountPieces(bytesSent_, n, OnPacketSent);
         if (done) return;
+        // The socket took less than offered: it is full, and the write notification says when
+        // it has room again (a retry now would only fail).
+        if (static_cast<std::size_t>(n) < wanted) {
+            if (established_) writeNotifier_.setEnabled(true);
+            return;
+        }
     }
     PostMessage(SendNextMessage);
 }
@@ -168,22 +187,27 @@ void TSockBase::ReadToStream()
     int closeError = 0;
     busy_ = true;
     guard::absorb([this] { ReportStatus(8, "ReadToStream"); });
-    for (int piece = 0;; ++piece) {
-        if (piece == kPiecesPerTurn) {
+    for (std::size_t moved = 0;;) {
+        if (moved >= kBytesPerTurn) {
             more = true;
             break;
         }
-        char* target = sink_ ? sink_->space(PieceSize) : rxBuf_.space(PieceSize);
-        const ssize_t n = ::recv(sock_.get(), target, PieceSize, 0);
+        // A capture reads big moves straight into the file block; control replies and
+        // listings keep pieces of their own size.
+        const std::size_t wanted = sink_ ? ftpsock::kMoveSize : PieceSize;
+        char* target = sink_ ? sink_->space(wanted) : rxBuf_.space(wanted);
+        const ssize_t n = ::recv(sock_.get(), target, wanted, 0);
         const int recvErrno = errno;
         if (sink_) sink_->commit(n > 0 ? static_cast<std::size_t>(n) : 0);
         else rxBuf_.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
         if (n > 0) {
             gotData = true;
-            if (counting_) {
-                bytesRecvd_ += n;
-                if (OnPacketRecvd) guard::absorb([this] { OnPacketRecvd(this); });
-            }
+            moved += static_cast<std::size_t>(n);
+            if (counting_) CountPieces(bytesRecvd_, n, OnPacketRecvd);
+            if (canceled_ || !established_) break;  // a handler cancelled or closed
+            // Less than asked for: the socket is drained, and the read notification tells of
+            // more (or of the close) without a read that would only find nothing.
+            if (static_cast<std::size_t>(n) < wanted) break;
             continue;
         }
         if (n == 0) {

@@ -6,11 +6,22 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <memory>
 
 using namespace socktest;
 
 namespace {
+
+int openDescriptors()
+{
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d)) ++n;
+        ::closedir(d);
+    }
+    return n;
+}
 
 // A control connection to a loopback "server" and a data listener bound beside it.
 class FtpSockDataListener : public ::testing::Test {
@@ -101,6 +112,28 @@ TEST_F(FtpSockDataListener, AConnectionBeforeTheClosingReplyStillCounts)
     data->AdoptSocket(std::move(accepted));
     data->CaptureFile(dir.file("fast.bin"));
     EXPECT_EQ(readFile(dir.file("fast.bin")), "x");
+}
+
+TEST_F(FtpSockDataListener, AClosedDataConnectionLeavesNoSocketBehind)
+{
+    data->Listen(true);
+    FdHandle serverData = connectLoopback(data->LocalPort());
+    data->AdoptSocket(data->Accept());
+    sendAll(serverData.get(), "x");
+    serverData.reset();
+    const int whileOpen = openDescriptors();
+    data->CaptureFile(dir.file("one.bin"));
+    // The peer's close and the client's own close after it: one socket fewer, none new.
+    EXPECT_EQ(openDescriptors(), whileOpen - 1);
+    data->CloseSocket();
+    EXPECT_EQ(openDescriptors(), whileOpen - 1);
+    data.reset();
+    EXPECT_EQ(openDescriptors(), whileOpen - 1);
+
+    // A closed control connection still connects again.
+    control->CloseSocket();
+    control->Connect();
+    EXPECT_TRUE(control->Connected());
 }
 
 TEST_F(FtpSockDataListener, CancelEndsAccept)

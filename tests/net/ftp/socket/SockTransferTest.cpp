@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <unistd.h>
 
 using namespace socktest;
 
@@ -222,6 +223,18 @@ TEST_F(FtpSockConnected, MissingFilesAreReported)
               "Cannot open file " + dir.file("none.bin"));
     EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("none.bin"), true); }),
               "Cannot open file " + dir.file("none.bin"));
+}
+
+TEST_F(FtpSockConnected, AFileThatShrinksWhileSentFailsTheSend)
+{
+    const std::string path = dir.file("shrinks.bin");
+    writeFile(path, makeBytes(8 * 1024 * 1024, 3));
+    PeerThread reader([&] { recvAll(peer.get()); });
+    sock->OnPacketSent = [&](QObject*) { ::truncate(path.c_str(), 1); };
+    EXPECT_EQ(failureOf([&] { sock->SendFile(path); }), "Cannot read file " + path);
+    EXPECT_LT(sock->BytesSent(), 8 * 1024 * 1024);
+    sock->OnPacketSent = nullptr;
+    sock->CloseSocket();
 }
 
 TEST_F(FtpSockConnected, CancelEndsSendAndCapture)
