@@ -172,10 +172,16 @@ TEST_F(RasDialerTest, ATimeOutOfZeroOrLessExpiresAtOnce)
 TEST_F(RasDialerTest, CancelEndsTheWaitAndTheUpCommand)
 {
     dialer.SetService("Slow");
-    QTimer::singleShot(100, [this] {
-        ASSERT_TRUE(Exists("slow.pid"));
+    // Cancel once Up is seen running; a loaded machine may take a while to start the shell.
+    QTimer poll;
+    int polls = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!Exists("slow.pid") && ++polls < 250) return;
+        poll.stop();
+        EXPECT_TRUE(Exists("slow.pid"));
         dialer.Cancel();
     });
+    poll.start(20);
     EXPECT_THROW(dialer.Connect(), ECanceledError);
     EXPECT_TRUE(dialer.CanceledByUser());
     EXPECT_TRUE(dialer.Failed());
