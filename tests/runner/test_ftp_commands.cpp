@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 #include <sys/stat.h>
 #include <utime.h>
@@ -601,9 +602,10 @@ TEST_F(FtpRun, CancelEndsTheWaitForAControlReply)
 
 TEST_F(FtpRun, CancelEndsAHungHostLookup)
 {
-    std::atomic<bool> asked{false};
-    ftpsock::setResolverForTesting([&asked](const std::string&, std::uint32_t&) {
-        asked = true;
+    // Shared with the pool thread, which outlives this test.
+    const auto asked = std::make_shared<std::atomic<bool>>(false);
+    ftpsock::setResolverForTesting([asked](const std::string&, std::uint32_t&) {
+        *asked = true;
         std::this_thread::sleep_for(std::chrono::seconds(4));
         return 11001;
     });
@@ -612,7 +614,7 @@ TEST_F(FtpRun, CancelEndsAHungHostLookup)
                      [](TScriptVantrel& run) { run.Button1Click(); }, 300);
     const auto took = Clock::now() - started;
     ftpsock::setResolverForTesting({});
-    EXPECT_TRUE(asked);
+    EXPECT_TRUE(*asked);
     EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Host Lookup Canceled"));
     EXPECT_EQ(e->GetVariable("after"), "");
     EXPECT_LT(took, std::chrono::seconds(3));
