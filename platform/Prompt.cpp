@@ -6,6 +6,8 @@ void TerminalPrompt::message(const std::string& text, const std::string& caption
 {
     std::string line = caption.empty() ? text : caption + ": " + text;
     line += '\n';
+    // The log before it on standard output comes first, where both go to one file.
+    std::fflush(stdout);
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <atomic>
+#include <cstdio>
 
 namespace waiting {
 
@@ -22,6 +23,8 @@ WaitResult waitUntil(const std::function<bool()>& condition, int timeoutMs,
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     QObject::connect(&wake, &QTimer::timeout, [] {});
+    // Buffered output shows what was done before the program sits waiting.
+    std::fflush(stdout);
     for (;;) {
         if (condition && condition()) return WaitResult::Condition;
         if (gQuit.load()) return WaitResult::Quit;

@@ -161,6 +161,7 @@ bool TScriptVantrel::PerformFlow(const CommandEntry& entry, std::string_view arg
         const std::string name = bytetext::toUpper(trim(arg));
         Numbers.SetVariable(name, 0);
         NumericNameList.push_back(name);
+        numericNames_.insert(name);
         return true;
     }
     case Cmd::LocalExists:

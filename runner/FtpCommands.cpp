@@ -479,7 +479,7 @@ void getMasked(TScriptVantrel& e, GetKind kind, const std::string& remoteMask, c
         case GetKind::Incremental:
             ok = e.GuardedTransfer([&] {
                 local = e.GenerateLocalName(local);
-                e.SetVariable("LastFileName", local);
+                e.SetVerbatimVariable("LastFileName", local);
                 e.FTP.Download(remote, local);
             });
             break;
@@ -502,7 +502,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
         try {
             if (lookUpHost(*this, FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
             FTP.Connect();
-            SetVariable("CurrentRemoteDir", FTP.GetCurrentDir());
+            SetVerbatimVariable("CurrentRemoteDir", FTP.GetCurrentDir());
             SuccessFlag = true;
         } catch (const std::exception& ex) {
             SuccessFlag = false;
@@ -530,7 +530,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
         } catch (...) {
             SuccessFlag = false;
         }
-        SetVariable("CurrentRemoteDir", FTP.GetCurrentDir());
+        SetVerbatimVariable("CurrentRemoteDir", FTP.GetCurrentDir());
         return true;
     case Cmd::RemoteMd:
         try {
@@ -627,7 +627,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
         }
         if (kind == GetKind::Resume) (void)RemoteFileSize(first);
         if (kind == GetKind::Incremental) {
-            SetVariable("LastFileName", GenerateLocalName(target));
+            SetVerbatimVariable("LastFileName", GenerateLocalName(target));
             target = GenerateLocalName(target);
         }
         (void)GuardedTransfer([&] {

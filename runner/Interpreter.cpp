@@ -13,6 +13,13 @@
 
 namespace {
 
+// The bytes trim removes.
+const std::string kBlanks = [] {
+    std::string b;
+    for (int c = 0; c <= 0x20; ++c) b += static_cast<char>(c);
+    return b;
+}();
+
 // Seconds from a script setting to milliseconds: the fallback for a non-number, 0 (no time-out)
 // for 0 or less, and clamped so that large values do not wrap.
 int secondsToMs(std::string_view argument, int fallbackMs)
@@ -45,18 +52,29 @@ int serverTypeCode(const std::string& name)
 
 }  // namespace
 
-SubstitutionContext TScriptVantrel::Substitution() const
+SubstitutionContext TScriptVantrel::Substitution()
 {
     SubstitutionContext ctx;
     ctx.variables = &VariableList;
-    ctx.parameters = parameters_;
-    ctx.log = [self = const_cast<TScriptVantrel*>(this)](const std::string& l) { self->LogLine(l); };
+    ctx.log = [this](const std::string& l) { LogLine(l); };
     ctx.numericValue = [this](std::string_view name, double& value) {
         if (!IsNumericVariable(std::string(name))) return false;
         value = Numbers.GetVariable(bytetext::toUpper(bytetext::trim(name)));
         return true;
     };
+    ctx.cancelled = [this] { return KeepEventsFlowing(); };
     return ctx;
+}
+
+bool TScriptVantrel::KeepEventsFlowing()
+{
+    // Long work in one line (a line of megabytes, a listing of many thousand entries) lets
+    // Cancel, SIGTERM and the timers in a few times a second.
+    if (!eventsPumped_.isValid() || eventsPumped_.hasExpired(kPumpIntervalMs)) {
+        eventsPumped_.start();
+        waiting::pumpMessages();
+    }
+    return CancelFlag || waiting::quitRequested();
 }
 
 void TScriptVantrel::ResetRunState()
@@ -92,14 +110,27 @@ void TScriptVantrel::SetPredefinedVariables()
 void TScriptVantrel::ExecuteScript(std::vector<std::string> lines)
 {
     ResetRunState();
+    const SubstitutionContext ctx = Substitution();
+    // One line rewritten and performed; a Cancel noticed while rewriting performs nothing.
+    const auto perform = [&](std::string_view raw, std::size_t& next) {
+        std::string line = RewriteLine(raw, ctx);
+        if (!CancelFlag) Perform(line, next, lines);
+    };
     std::size_t next = 0;
     for (;;) {
         waiting::pumpMessages();
+        eventsPumped_.start();
         if (CancelFlag || next == std::string::npos || next >= lines.size()) return;
         const std::size_t current = next++;
+        const std::string_view raw = lines[current];
+        const std::size_t text = std::min(raw.find_first_not_of(kBlanks), raw.size());
+        if (!bytetext::startsWithNoCase(raw.substr(text), "ALLPARAMS ")) {
+            perform(lines[current], next);
+            continue;
+        }
         for (const std::string& raw : ExpandAllParams(lines[current], parameters_)) {
-            Perform(RewriteLine(raw, Substitution()), next, lines);
-            if (next == std::string::npos) break;
+            perform(raw, next);
+            if (next == std::string::npos || CancelFlag) break;
         }
     }
 }

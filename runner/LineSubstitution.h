@@ -21,13 +21,15 @@ struct SubstitutionContext {
     const VariableStore* variables = nullptr;
     // True, with the value, when the name is a numeric variable.
     std::function<bool(std::string_view name, double& value)> numericValue;
-    // The command-line parameters: [0] is the script path, then the script parameters.
-    std::vector<std::string> parameters;
     // Receives the engine remarks of the steps (the date functions' " (...)" line, guards).
     std::function<void(const std::string&)> log;
+    // Asked now and then during a long line; true stops the steps, leaving the rest of the line
+    // as it stands (the caller then performs nothing).
+    std::function<bool()> cancelled;
 };
 
-// Most replacements one line may take before substitution stops (a value that refers to itself).
+// Most replacements of markers that came in with values one line may take before substitution
+// stops (a value that refers to itself). The line's own markers are not counted.
 constexpr int kMaxReplacementsPerLine = 1000;
 // Longest a replacement may make a line: a long value that refers to itself (a listed name, a
 // server's reply) would otherwise build a line of gigabytes before the count stops it.
@@ -37,7 +39,9 @@ constexpr std::size_t kMaxSubstitutedLineLength = std::size_t{1} << 20;
 // parameter with %%ALLPAR%% and %%NAMEPAR%% filled in (none without parameters).
 std::vector<std::string> ExpandAllParams(std::string_view line, const std::vector<std::string>& parameters);
 // Steps 3-5: NewLine, then (unless a comment or label) the substitutions in their order; an empty
-// result reads ";".
+// result reads ";". Values the store holds as verbatim are put in as they stand: no later step
+// finds markers, function names or closing brackets inside them. The dates' remark of a line
+// whose command hides its echo shows that echo instead of the line.
 std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx);
 
 std::string SubstituteVariables(std::string_view line, const SubstitutionContext& ctx);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <thread>
 
@@ -34,7 +35,10 @@ void TNoTask::SetHideForm(bool hide)
 TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* parent)
     : QObject(parent), parameters_(std::move(parameters)), launchFolder_(apppaths::currentDirectory())
 {
-    SleepWithoutPumping = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    SleepWithoutPumping = [](int ms) {
+        std::fflush(stdout);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    };
     TerminateProgram = [](int code) {
         std::fflush(nullptr);
         std::_Exit(code);
@@ -88,17 +92,32 @@ void TScriptVantrel::FormCreate()
 
 void TScriptVantrel::LogLine(const std::string& text)
 {
-    std::vector<std::string> lines = bytetext::splitLines(text);
-    if (lines.empty()) lines.emplace_back();
-    for (auto& l : lines) {
-        if (EchoToStdout) {
-            std::fwrite(l.data(), 1, l.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
-        }
-        log_.push_back(l);
-        emit logLineAdded(QByteArray(l.data(), static_cast<qsizetype>(l.size())));
+    // Most texts are one line: logged as they are, without a copy (a line may be megabytes).
+    if (text.find_first_of("\r\n") == std::string::npos) {
+        LogOneLine(text);
+        return;
     }
+    for (const auto& l : bytetext::splitLines(text)) LogOneLine(l);
+}
+
+void TScriptVantrel::LogOneLine(std::string_view l)
+{
+    if (EchoToStdout) {
+        // Buffered unless standard output is a terminal (main chooses); waits flush it.
+        std::fwrite(l.data(), 1, l.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    if (history_.IsOpen()) {
+        history_.Write(l);
+        history_.Write("\r\n");
+    }
+    const std::size_t shown = std::min(l.size(), kShownLineBytes);
+    QByteArray line(l.data(), static_cast<qsizetype>(shown));
+    if (shown < l.size()) line += "...";
+    // Dropped in halves, so keeping the tail costs nothing per line.
+    if (log_.size() >= 2 * kKeptLogLines) log_.erase(log_.begin(), log_.begin() + kKeptLogLines);
+    log_.emplace_back(l.substr(0, kKeptLineBytes));
+    emit logLineAdded(line);
 }
 
 void TScriptVantrel::SetStatusText(const std::string& text)
@@ -109,10 +128,7 @@ void TScriptVantrel::SetStatusText(const std::string& text)
 
 bool TScriptVantrel::IsNumericVariable(const std::string& name) const
 {
-    const std::string n = bytetext::trim(name);
-    for (const auto& v : NumericNameList)
-        if (bytetext::equalsNoCase(v, n)) return true;
-    return false;
+    return numericNames_.count(bytetext::toUpper(bytetext::trim(name))) != 0;
 }
 
 std::string TScriptVantrel::HistoryPath() const
@@ -131,6 +147,8 @@ void TScriptVantrel::StartaTimer()
     endWritten_ = false;
     log_.clear();
     emit logCleared();
+    // Opened before the first line; a history that cannot be made is said when the run ends.
+    if (!HistoryPath().empty()) (void)history_.Open(HistoryPath());
     const std::string name = apppaths::extractFileName(ScriptPath());
     LogLine("**** " + datetime::dateTimeText(datetime::now()) + ": Start script " + name + " ****");
     LogLine("");
@@ -184,20 +202,15 @@ void TScriptVantrel::WriteEndAndHistory()
         LogLine("**** " + datetime::dateTimeText(datetime::now()) + ": End script " +
                 apppaths::extractFileName(ScriptPath()) + " ****");
         LogLine("");
-        if (HistoryPath().empty()) return;
-        const std::string tmp = HistoryPath() + ".writing";
-        {
-            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-            const std::string data = bytetext::joinLinesCrLf(log_);
-            out.write(data.data(), static_cast<std::streamsize>(data.size()));
-            if (!out.flush()) {
-                out.close();
-                std::remove(tmp.c_str());
-                return;
-            }
-        }
-        if (std::rename(tmp.c_str(), HistoryPath().c_str()) != 0) std::remove(tmp.c_str());
     });
+    std::fflush(stdout);
+    if (HistoryPath().empty()) return;
+    if (!history_.Commit()) {
+        // The log is the run's record: losing it is a failed run, said where cron sees it.
+        exitCode_ = 1;
+        std::fprintf(stderr, "Trevask: the history file %s could not be written: %s\n", HistoryPath().c_str(),
+                     history_.Error().c_str());
+    }
 }
 
 void TScriptVantrel::HaltaTimer()

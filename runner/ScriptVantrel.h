@@ -5,6 +5,7 @@
 #include "desktop/dialup/RasDialer.h"
 #include "net/ftp/FtpSession.h"
 #include "net/smtp/client/SmtpSender.h"
+#include "platform/ReplacementFile.h"
 #include "runner/CommandTable.h"
 #include "runner/LineSubstitution.h"
 #include "runner/mathparser/MathParser.h"
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // The server ended the FTP session (421, or a close nobody asked for); already logged.
@@ -54,15 +56,27 @@ public:
     explicit TScriptVantrel(std::vector<std::string> parameters, QObject* parent = nullptr);
     ~TScriptVantrel() override;
 
-    // Every log line goes through here; a text holding line ends becomes several lines.
+    // Every log line goes through here; a text holding line ends becomes several lines. During a
+    // run each line goes straight into the history's temporary file; memory keeps only the
+    // most recent ones.
     void LogLine(const std::string& text);
+    // The recent lines: at least the last kKeptLogLines, each cut at kKeptLineBytes.
     const std::vector<std::string>& Log() const { return log_; }
+    static constexpr std::size_t kKeptLogLines = 4096;
+    static constexpr std::size_t kKeptLineBytes = 64 * 1024;
+    // logLineAdded carries at most this much of a line: a window cannot show more usefully.
+    static constexpr std::size_t kShownLineBytes = 4096;
     void SetStatusText(const std::string& text);
     const std::string& StatusText() const { return status_; }
 
     // Variables (names without case).
     std::string GetVariable(const std::string& name) const { return VariableList.GetVariable(name); }
     void SetVariable(const std::string& name, const std::string& value) { VariableList.SetVariable(name, value); }
+    // A value from a server: substituted as it stands, never searched for markers.
+    void SetVerbatimVariable(const std::string& name, const std::string& value)
+    {
+        VariableList.SetVerbatimVariable(name, value);
+    }
     bool IsNumericVariable(const std::string& name) const;
 
     // The timers' and buttons' handlers.
@@ -205,7 +219,7 @@ public:
     std::string HistoryPath() const;
 
 signals:
-    void logLineAdded(const QByteArray& line);
+    void logLineAdded(const QByteArray& shownLine);
     void logCleared();
     void statusTextChanged(const QByteArray& text);
     // SILENT/RESTORE: minimise or restore the window.
@@ -216,11 +230,14 @@ signals:
 
 private:
     void FormCreate();
+    void LogOneLine(std::string_view line);
     void ResetRunState();
     void SetPredefinedVariables();
     void ErrorPath(const std::exception_ptr& error);
     void WriteEndAndHistory();
-    SubstitutionContext Substitution() const;
+    SubstitutionContext Substitution();
+    // Pumps messages when the last pump is a while ago; true when the run was cancelled.
+    bool KeepEventsFlowing();
     // One rewritten line: echo and perform. False ends the script.
     void Perform(const std::string& line, std::size_t& index, std::vector<std::string>& lines);
     void PerformSetting(const CommandEntry& entry, const std::string& line, std::string_view argument);
@@ -258,13 +275,17 @@ private:
     void BindDialEvents();
 
     std::vector<std::string> parameters_;
+    std::unordered_set<std::string> numericNames_;  // NumericNameList upper-cased, for look-ups
     std::vector<std::string> log_;
+    ReplacementFile history_;  // the history file of the run, written as the log grows
     std::string status_;
     int exitCode_ = 0;
     bool running_ = false;
     bool finished_ = false;
     bool endWritten_ = false;
     bool ftpEventsBound_ = false;
+    static constexpr int kPumpIntervalMs = 100;
+    QElapsedTimer eventsPumped_;   // the last time long work let events in
     QElapsedTimer lastPacket_;     // the last data packet of the running transfer
     QElapsedTimer statusPainted_;  // the last status caption of a transfer
     int unpaintedStatus_ = 0;      // 1 received / 2 sent: a count not yet shown

@@ -19,6 +19,9 @@
 namespace {
 // How long a logged line may wait before the log shows it.
 constexpr int kLogFlushMs = 50;
+// The log shows the most recent lines; the history file holds them all. A document of every line
+// of a long run (with the undo record of each append) grew without bound.
+constexpr int kShownLogLines = 5000;
 }  // namespace
 
 TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* parent)
@@ -42,6 +45,8 @@ TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* pare
     memo_ = new QPlainTextEdit(this);
     memo_->setReadOnly(true);
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo_->setUndoRedoEnabled(false);
+    memo_->setMaximumBlockCount(kShownLogLines);
 
     auto* panel2 = new QFrame(this);
     panel2->setFixedHeight(28);
@@ -65,6 +70,8 @@ TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* pare
     logFlush_.setInterval(kLogFlushMs);
     connect(&logFlush_, &QTimer::timeout, this, [this] { FlushLog(); });
     connect(&engine_, &TScriptVantrel::logLineAdded, this, [this](const QByteArray& l) {
+        // Lines the view would push out at once are not worth converting.
+        if (pendingLines_.size() >= kShownLogLines) pendingLines_.removeFirst();
         pendingLines_.append(qttext::toQString(l.toStdString()));
         if (!logFlush_.isActive()) logFlush_.start();
     });

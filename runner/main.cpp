@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 // Without a display the platform plugin's notices only clutter cron mail: keep real failures.
@@ -20,6 +21,12 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& tex
 
 int main(int argc, char* argv[])
 {
+    // The log goes to standard output line by line on a terminal, in large blocks to a file or
+    // a pipe (a per-line flush costs a system call per line); waits and the end flush it.
+    static char outBuffer[64 * 1024];
+    if (::isatty(STDOUT_FILENO)) std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    else std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+
     headless::useOffscreenWhenNoDisplay();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);

@@ -124,7 +124,6 @@ void fuzz::Substitution(std::string_view data)
     const Input in = inputFrom(data);
     SubstitutionContext ctx;
     ctx.variables = &in.variables;
-    ctx.parameters = in.parameters;
     ctx.numericValue = [&](std::string_view name, double& value) {
         const auto it = in.numbers.find(bytetext::toUpper(bytetext::trim(name)));
         if (it == in.numbers.end()) return false;

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <QTimer>
 #include <atomic>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -265,6 +266,30 @@ TEST_F(FtpFamilies, AppendResumeAndIncrementalForms)
     EXPECT_EQ(TempDir::read(local.file("lr.txt.2")), "1234567890");
     EXPECT_EQ(e->GetVariable("LastFileName"), local.file("lr.txt.2"));
     EXPECT_EQ(e->GetVariable("LastFileNumber"), "2");
+}
+
+// A folder the server names and a name it lists are its text, not the script's: markers in them
+// are never read, so a folder called after a variable cannot make REMOTE-CD send its value.
+TEST_F(FtpFamilies, ServerValuesAreNotSearchedForMarkers)
+{
+    fs::create_directories(remote("%%OtherPassword%%/sub"));
+    std::ofstream(remote("%%OtherPassword%%/%%OtherPassword%%")) << "listed";
+    // A "%" no variable step sees: the marker only appears after SUBSTR.
+    const std::string pct = "SUBSTR(x%,2,1)";
+    auto e = run(with(login(server), {"LET OtherPassword = hidden-value",
+                                      "REMOTE-CD " + pct + pct + "OtherPassword" + pct + pct,
+                                      "REMOTE-CD %%CurrentRemoteDir%%/sub", "LET inSub = success",
+                                      "REMOTE-CD ..", "INCREMENTAL-GET * " + local.path(),
+                                      "PROXY=%%LastFileName%%", "DISCONNECT"}));
+    expectNoError(*e);
+    EXPECT_TRUE(contains(e->Log(), " REMOTE-CD /%%OtherPassword%%/sub")) << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(e->GetVariable("inSub"), "True");
+    EXPECT_EQ(e->GetVariable("CurrentRemoteDir"), "/%%OtherPassword%%");
+    EXPECT_EQ(e->FTP.Proxy.rfind(local.file("%%OtherPassword%%."), 0), 0u) << e->FTP.Proxy;
+    EXPECT_EQ(TempDir::read(e->FTP.Proxy), "listed");
+    const auto leaks = std::count_if(e->Log().begin(), e->Log().end(),
+                                     [](const std::string& l) { return l.find("hidden-value") != std::string::npos; });
+    EXPECT_EQ(leaks, 1);  // the LET line's own echo
 }
 
 TEST_F(FtpFamilies, MaskedTransfersFailWhenAnyEntryFails)

@@ -1,3 +1,4 @@
+#include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "runner/Arguments.h"
 #include "runner/DateRoutines.h"
@@ -105,6 +106,119 @@ TEST(LineSubstitution, DateFunctionsLogTheLineAndRaiseOnBadInput)
     EXPECT_THROW(ExpandDateFunctions("MONTH(2023-02-29)", ctx), EConvertError);
     EXPECT_THROW(ExpandDateFunctions("JULIANTODATE(abc)", ctx), EConvertError);
     EXPECT_THROW(ExpandSubstrFunction("SUBSTR(abc,x,1)"), EConvertError);
+}
+
+// A value from a server is put in as it stands: no later step reads markers, function names or
+// closing brackets inside it. A value the script set is still searched again.
+TEST(LineSubstitution, VerbatimValuesAreNotScannedAgain)
+{
+    FixedClock clock({2026, 3, 7, 14, 5, 9, 0});
+    VariableStore vars;
+    vars.SetVariable("OtherPassword", "s3cret");
+    vars.SetVariable("Ref", "%%OtherPassword%%");
+    vars.SetVerbatimVariable("CurrentRemoteDir", "/%%OtherPassword%%");
+    vars.SetVerbatimVariable("Odd", "A)DAY(x)[TIME:hh]");
+    const struct {
+        std::string line, result;
+    } cases[] = {
+        {"REMOTE-CD %%CurrentRemoteDir%%/sub", "REMOTE-CD /%%OtherPassword%%/sub"},
+        {"X [%%CurrentRemoteDir%%]%%Ref%%", "X /%%OtherPassword%%s3cret"},
+        // A marker of the script's own that closes inside the value does not pair with it.
+        {"X %%Ref[%%CurrentRemoteDir%%]", "X %%Ref/%%OtherPassword%%"},
+        {"X %%Odd%%", "X A)DAY(x)[TIME:hh]"},
+        {"X LENGTH(%%Odd%%)|", "X 17|"},
+        {"X LOWER(%%Odd%%)", "X LOWER(a)day(x)[time:hh])"},
+        {"X SUBSTR(%%Odd%%,2,4) DAY(2026-03-07)", "X )DAY 7"},
+        {"X [DATE:yyyy] %%Odd%% [TIME:hh]", "X 2026 A)DAY(x)[TIME:hh] 14"},
+    };
+    for (const auto& c : cases) {
+        SubstitutionContext ctx;
+        ctx.variables = &vars;
+        EXPECT_EQ(RewriteLine(c.line, ctx), c.result) << c.line;
+    }
+    // Set again by the script, the value is the script's own.
+    vars.SetVariable("CurrentRemoteDir", "/%%OtherPassword%%");
+    SubstitutionContext ctx;
+    ctx.variables = &vars;
+    EXPECT_EQ(RewriteLine("X %%CurrentRemoteDir%%", ctx), "X /s3cret");
+}
+
+// The steps build the line in one pass each: a long line of many calls gives each call's result
+// in its place, whatever stands around it.
+TEST(LineSubstitution, LongLinesOfCallsAreRewrittenPieceByPiece)
+{
+    FixedClock clock({2026, 3, 7, 14, 5, 9, 0});
+    VariableStore vars;
+    vars.SetVariable("w", "word");
+    vars.SetVariable("inner", "<%%w%%>");
+    vars.SetVerbatimVariable("server", "%%w%%");
+    const struct {
+        std::string piece, result;
+    } cases[] = {
+        {"%%w%% DAY(2024-05-01) SUBSTR(abcdef,2,3) POSITION(c,abc) LENGTH(abc) ", "word 1 bcd 3 3 "},
+        {"[%%inner%%]%%server%%|", "<word>%%w%%|"},
+        {"LOWER(AB)UPPER(cd)[DATE:yyyy]", "LOWER(ab)UPPER(CD)2026"},
+        {"JULIANTODATE(DATETOJULIAN(2026-03-07)),", "2026-03-07,"},
+    };
+    for (const auto& c : cases) {
+        std::string line = "X ", want = "X ";
+        for (int i = 0; i < 20000; ++i) {
+            line += c.piece;
+            want += c.result;
+        }
+        SubstitutionContext ctx;
+        ctx.variables = &vars;
+        std::vector<std::string> log;
+        ctx.log = [&](const std::string& l) { log.push_back(l); };
+        EXPECT_EQ(RewriteLine(line, ctx), bytetext::trim(want)) << c.piece;
+    }
+}
+
+// A long line asks whether the run was cancelled and, once it was, stops rewriting.
+TEST(LineSubstitution, CancelStopsALongLine)
+{
+    std::string line = "X";
+    for (int i = 0; i < 100000; ++i) line += " LENGTH(abc)";
+    int asked = 0;
+    SubstitutionContext ctx;
+    ctx.cancelled = [&] { return ++asked >= 2; };
+    const std::string r = RewriteLine(line, ctx);
+    EXPECT_GE(asked, 2);
+    EXPECT_NE(r.find("LENGTH(abc)"), std::string::npos);
+    EXPECT_EQ(r.substr(0, 4), "X 3 ");
+}
+
+// Lines whose command hides its echo hide the date functions' remark as well.
+TEST(LineSubstitution, HiddenLinesHideTheDateRemark)
+{
+    std::vector<std::string> log;
+    SubstitutionContext ctx;
+    ctx.log = [&](const std::string& l) { log.push_back(l); };
+    EXPECT_EQ(RewriteLine("PASSWORD=Secr3tMONTH(2024-05-01)x", ctx), "PASSWORD=Secr3t5x");
+    EXPECT_EQ(RewriteLine("SUBSTR(Password=ab,1,11)DAY(2024-05-01)", ctx), "Password=ab1");
+    EXPECT_EQ(RewriteLine("HOST=DAY(2024-05-01)", ctx), "HOST=1");
+    EXPECT_EQ(log, (std::vector<std::string>{" (Password <hidden>)", " (Password <hidden>)", " (HOST=DAY(2024-05-01))"}));
+}
+
+TEST(VariableStore, IndexedNamesKeepTheLineForm)
+{
+    VariableStore vars;
+    vars.SetVariable("  Alpha ", " one ");
+    vars.SetVariable("LET beta", "two");
+    vars.SetVerbatimVariable("ALPHA", "three");
+    vars.SetVariable("Gamma", "");
+    EXPECT_EQ(vars.GetVariable("alpha"), "three");
+    EXPECT_TRUE(vars.IsVerbatim(" Alpha"));
+    EXPECT_EQ(vars.GetVariable("BETA "), "two");
+    EXPECT_FALSE(vars.IsVerbatim("beta"));
+    EXPECT_FALSE(vars.IsVerbatim("nobody"));
+    EXPECT_TRUE(vars.Has("gamma"));
+    EXPECT_FALSE(vars.Has("delta"));
+    const std::string sep(1, VariableStore::kSeparator);
+    EXPECT_EQ(vars.Lines(), (std::vector<std::string>{"Alpha" + sep + "three", "beta" + sep + "two", "Gamma" + sep}));
+    vars.Clear();
+    EXPECT_EQ(vars.Count(), 0u);
+    EXPECT_EQ(vars.GetVariable("alpha"), "");
 }
 
 TEST(LineSubstitution, AllParams)

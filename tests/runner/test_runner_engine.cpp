@@ -15,6 +15,9 @@
 #include "tests/support/TempDir.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
+#include <algorithm>
+#include <filesystem>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
@@ -95,6 +98,77 @@ TEST_F(EngineTest, AllCommentScriptGivesExactFramesAndHistoryBytes)
     EXPECT_EQ(e->ExitCode(), 0);
     EXPECT_EQ(TempDir::read(dir.file("job.History.txt")),
               kStart + "job.ftp ****\r\n\r\n\r\n" + kEnd + "job.ftp ****\r\n\r\n");
+}
+
+// The log goes into the history's temporary file as it grows; memory and the window keep only
+// the recent lines, and the history appears whole at the end.
+TEST_F(EngineTest, ALongRunStreamsItsHistoryAndKeepsRecentLines)
+{
+    const int rounds = 3 * static_cast<int>(TScriptVantrel::kKeptLogLines);
+    const std::string path =
+        script("loop.ftp", {"NUMVARIABLE n", ":top", "LET n = n + 1", "IF %%n%% < " + std::to_string(rounds), "GOTO :top", "ENDIF"});
+    auto e = std::make_unique<TScriptVantrel>(Lines{path});
+    e->Starta.stop();
+    e->SleepWithoutPumping = [](int) {};
+    TScriptVantrelWindow window(*e);
+    window.show();
+    e->StartaTimer();
+    const Lines history = bytetext::splitLines(TempDir::read(dir.file("loop.History.txt")));
+    ASSERT_EQ(history.size(), static_cast<std::size_t>(rounds) + 6);  // frames, blanks, NUMVARIABLE
+    EXPECT_EQ(std::count(history.begin(), history.end(), " LET n = n + 1"), rounds);
+    EXPECT_EQ(history[history.size() - 2], kEnd + "loop.ftp ****");
+    EXPECT_LE(e->Log().size(), 2 * TScriptVantrel::kKeptLogLines);
+    EXPECT_EQ(e->Log()[e->Log().size() - 2], history[history.size() - 2]);
+    QPlainTextEdit* memo = window.Memo2();
+    EXPECT_LT(memo->blockCount(), rounds);
+    EXPECT_TRUE(memo->toPlainText().contains(QString::fromStdString(kEnd + "loop.ftp ****")));
+    EXPECT_FALSE(memo->document()->isUndoAvailable());
+    // Nothing but the script and its history is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
+}
+
+// The temporary file is a new one of its own: a link planted under a name the runner might use
+// is never written through, and the history replaces a link at its own name instead of following it.
+TEST_F(EngineTest, HistoryIsWrittenThroughNoLink)
+{
+    const std::string victim = dir.write("victim.txt", "keep");
+    const std::string path = script("job.ftp", {"HOST=h"});
+    for (const char* planted : {"job.History.txt.writing", "job.History.txt.tmp", "job.History.txt"})
+        std::filesystem::create_symlink(victim, dir.file(planted));
+    auto e = run({path});
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(TempDir::read(victim), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("job.History.txt")));
+    EXPECT_NE(TempDir::read(dir.file("job.History.txt")).find(" HOST=h\r\n"), std::string::npos);
+}
+
+// A history that cannot be written fails the run, on standard error, and leaves nothing behind.
+TEST_F(EngineTest, UnwritableHistoryExitsOneAndSaysSo)
+{
+    const std::string path = script("job.ftp", {"HOST=h"});
+    std::filesystem::create_directory(dir.file("job.History.txt"));
+    testing::internal::CaptureStderr();
+    auto e = run({path});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(e->ExitCode(), 1);
+    EXPECT_NE(err.find("the history file " + dir.file("job.History.txt") + " could not be written"), std::string::npos) << err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
+
+    // A script in a folder that is not there: no temporary can be made.
+    testing::internal::CaptureStderr();
+    auto missing = run({dir.file("gone/none.ftp")});
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be written"), std::string::npos);
+    EXPECT_EQ(missing->ExitCode(), 1);
+}
+
+// A password holding an in-line function is hidden in the function's remark as in the echo.
+TEST_F(EngineTest, PasswordWithAFunctionIsNotLogged)
+{
+    auto e = run({script("p.ftp", {"PASSWORD=Secr3tMONTH(2024-05-01)x"})});
+    EXPECT_EQ(e->FTP.Password, "Secr3t5x");
+    const std::string history = TempDir::read(dir.file("p.History.txt"));
+    EXPECT_EQ(history.find("Secr3t"), std::string::npos) << history;
+    EXPECT_NE(history.find(" (Password <hidden>)\r\n Password <hidden>\r\n"), std::string::npos) << history;
 }
 
 TEST_F(EngineTest, MissingScriptTakesTheErrorPathAndStillWritesHistory)

@@ -32,10 +32,11 @@ struct Result {
 
 std::string trevask() { return std::string(VANTREL_BIN_DIR) + "/Trevask"; }
 
-// Starts the runner without a display; `whenOutput` runs once the output holds `marker`. A
-// runner still going after `boundSeconds` is killed, so no fault can hang the test.
+// Starts the runner without a display; `whenOutput` runs once the output holds `marker`, with
+// the output read so far. A runner still going after `boundSeconds` is killed, so no fault can
+// hang the test.
 Result runTrevask(const std::vector<std::string>& args, const std::string& marker = {},
-                  const std::function<void(pid_t)>& whenOutput = {}, int boundSeconds = 60)
+                  const std::function<void(pid_t, const std::string&)>& whenOutput = {}, int boundSeconds = 60)
 {
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
@@ -74,7 +75,7 @@ Result runTrevask(const std::vector<std::string>& args, const std::string& marke
         if (!fired && whenOutput && r.out.find(marker) != std::string::npos) {
             fired = true;
             firedAt = Clock::now();
-            whenOutput(pid);
+            whenOutput(pid, r.out);
         }
     }
     ::close(fds[0]);
@@ -120,7 +121,7 @@ TEST(TrevaskProgram, SigtermCancelsAndTheHistoryIsStillWritten)
     for (int i = 0; i < 300000; ++i) text += "HOST=h\r\n";
     text += "HOST=last\r\n";
     const std::string path = dir.write("long.ftp", text);
-    const Result r = runTrevask({path}, " HOST=first\n", [](pid_t pid) { ::kill(pid, SIGTERM); });
+    const Result r = runTrevask({path}, " HOST=first\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); });
     ASSERT_TRUE(WIFEXITED(r.status));
     EXPECT_EQ(WEXITSTATUS(r.status), 0);
     EXPECT_EQ(r.out.find(" HOST=last"), std::string::npos);
@@ -179,7 +180,7 @@ TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
     ftpfake::FakeFtpServer server(nullptr, plainServer());  // never greets
     TempDir dir;
     const Result r = runTrevask({dir.write("silent.ftp", connectScript(server.port(), "0"))}, " CONNECT\n",
-                                [](pid_t pid) {
+                                [](pid_t pid, const std::string&) {
                                     std::this_thread::sleep_for(std::chrono::milliseconds(300));
                                     ::kill(pid, SIGTERM);
                                 },
@@ -197,11 +198,26 @@ TEST(TrevaskProgram, SigtermDuringWaitSecondsEndsTheRunAfterTheSleep)
 {
     TempDir dir;
     const std::string path = dir.write("sleep.ftp", "WAITSECONDS 2\r\nMESSAGE \"after the sleep\"\r\n");
-    const Result r = runTrevask({path}, " WAITSECONDS 2\n", [](pid_t pid) { ::kill(pid, SIGTERM); }, 30);
+    const Result r = runTrevask({path}, " WAITSECONDS 2\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
     EXPECT_EQ(WEXITSTATUS(r.status), 0);
     EXPECT_EQ(r.out.find("after the sleep"), std::string::npos);
     EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
     expectHistory(dir, "sleep");
+}
+
+// Standard output to a pipe is buffered, and flushed before the runner waits: what was done
+// before the wait is there to read while it waits.
+TEST(TrevaskProgram, OutputIsFlushedBeforeAWait)
+{
+    TempDir dir;
+    const std::string path = dir.write("w.ftp", "HOST=first\r\nWAITSECONDS 1\r\nHOST=last\r\n");
+    std::string seen;
+    const Result r = runTrevask({path}, " HOST=first\n", [&](pid_t, const std::string& out) { seen = out; });
+    EXPECT_FALSE(seen.empty());
+    EXPECT_EQ(seen.find(" HOST=last"), std::string::npos) << seen;
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_NE(r.out.find(" HOST=last\n"), std::string::npos);
 }
