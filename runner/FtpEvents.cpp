@@ -68,6 +68,7 @@ void TScriptVantrel::UnbindFtpEvents()
     if (!ftpEventsBound_) return;
     ftpEventsBound_ = false;
     FTP.OnStatus = nullptr;
+    FTP.OnLongWork = nullptr;
     FTP.OnConnect = nullptr;
     FTP.OnDisconnect = nullptr;
     FTP.OnHostResolved = nullptr;

@@ -66,6 +66,7 @@ TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* par
         connect(t.timer, &QTimer::timeout, this, [this, handler] { guard::toApplication([&] { (this->*handler)(); }); });
     }
     BindFtpEvents();
+    FTP.OnLongWork = [this] { return KeepEventsFlowing(); };
     BindMailEvents();
     BindDialEvents();
     FormCreate();

@@ -66,6 +66,14 @@ protected:
         apppaths::setProgramFolderForTesting({});
         datetime::setClockForTesting({});
     }
+    // An engine whose start timer the test fires itself, without the close delays.
+    static std::unique_ptr<TScriptVantrel> prepared(Lines parameters)
+    {
+        auto e = std::make_unique<TScriptVantrel>(std::move(parameters));
+        e->Starta.stop();
+        e->SleepWithoutPumping = [](int) {};
+        return e;
+    }
     // Runs a script to its end, as the start timer would, without the close delays.
     std::unique_ptr<TScriptVantrel> run(Lines parameters)
     {
@@ -107,9 +115,7 @@ TEST_F(EngineTest, ALongRunStreamsItsHistoryAndKeepsRecentLines)
     const int rounds = 3 * static_cast<int>(TScriptVantrel::kKeptLogLines);
     const std::string path =
         script("loop.ftp", {"NUMVARIABLE n", ":top", "LET n = n + 1", "IF %%n%% < " + std::to_string(rounds), "GOTO :top", "ENDIF"});
-    auto e = std::make_unique<TScriptVantrel>(Lines{path});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
+    auto e = prepared({path});
     TScriptVantrelWindow window(*e);
     window.show();
     e->StartaTimer();
@@ -383,9 +389,7 @@ TEST_F(EngineTest, TransferTimeoutLogsAndClearsTheSuccessFlagWithoutAPrompt)
 TEST_F(EngineTest, WindowShowsTheLog)
 {
     const std::string path = script("v.ftp", {"HOST=shown.example", "BINARY"});
-    auto e = std::make_unique<TScriptVantrel>(Lines{path});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
+    auto e = prepared({path});
     TScriptVantrelWindow window(*e);
     window.show();
     e->StartaTimer();

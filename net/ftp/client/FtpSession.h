@@ -55,6 +55,9 @@ public:
     THandlerEvent OnAuthenticationFailed;  // never fired
     TListItemEvent OnListItem;
     TUnsupportedEvent OnUnSupportedFunction;  // replies 500-502 where the operation says so
+    // Asked now and then during long work inside a call (parsing a listing of many entries), so
+    // the owner can let its events in; true cancels that work.
+    std::function<bool()> OnLongWork;
 
     // Results of the last verbose listing. Entry i of each list describes one entry.
     std::vector<std::string> RawListing;  // non-blank lines, without line ends

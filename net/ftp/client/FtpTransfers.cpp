@@ -153,10 +153,11 @@ void TFtpSession::List(const std::string& path, bool verbose, const std::string&
     KeepListing(listing, path, cacheName);
     if (ServerStyle == ftplisting::kStyleDetect) ServerStyle = ftplisting::DetectStyle(listing);
     // Parsed from the bytes received, never from the shared file another run may rewrite.
-    ftplisting::Listing parsed = ftplisting::ParseListing(ServerStyle, listing, datetime::now());
+    bool complete = true;
+    ftplisting::Listing parsed = ftplisting::ParseListing(ServerStyle, listing, datetime::now(), OnLongWork, &complete);
     Directories = std::move(parsed.directories);
     Files = std::move(parsed.files);
-    if (OnSuccess) OnSuccess(cmdList);
+    if (complete && OnSuccess) OnSuccess(cmdList);
 }
 
 void TFtpSession::KeepListing(const std::string& listing, const std::string& path, const std::string& cacheName)

@@ -271,11 +271,19 @@ int DetectStyle(std::string_view listing)
     return kStyleUnix;
 }
 
-Listing ParseListing(int style, std::string_view listing, const CivilTime& now)
+Listing ParseListing(int style, std::string_view listing, const CivilTime& now,
+                     const std::function<bool()>& cancelled, bool* complete)
 {
     Listing out;
+    if (complete) *complete = true;
     const bool permission = KindOfStyle(style) == StyleKind::Permission;
+    std::size_t count = 0;
     for (std::string line : ListingLines(listing)) {
+        if (cancelled && (++count & 0xFFF) == 0 && cancelled()) {
+            // Part of a listing must never read as the whole of it.
+            if (complete) *complete = false;
+            return {};
+        }
         if (bytetext::trim(line).empty()) continue;
         // A missing link count would shift every later column by one.
         if (style == kStyleUnix && line.size() >= 15 && line.compare(10, 5, "     ") == 0) line[13] = '1';

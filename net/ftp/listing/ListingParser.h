@@ -7,6 +7,7 @@
 #include "platform/DateTime.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,7 +59,10 @@ struct Listing {
 
 // The whole listing in one style: blank lines skipped, the missing link count of style 2 filled
 // in, link targets cut off link names only. Style 1 (not yet detected) gives no entries; run
-// DetectStyle first. Throws EListingDateError as ParseLine does.
-Listing ParseListing(int style, std::string_view listing, const CivilTime& now);
+// DetectStyle first. Throws EListingDateError as ParseLine does. `cancelled`, when given, is
+// asked every few thousand lines; true ends the parse with no entries at all and returns false
+// through `complete`.
+Listing ParseListing(int style, std::string_view listing, const CivilTime& now,
+                     const std::function<bool()>& cancelled = {}, bool* complete = nullptr);
 
 }  // namespace ftplisting

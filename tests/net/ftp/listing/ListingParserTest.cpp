@@ -293,3 +293,20 @@ TEST(ListingParser, NamesWithLineBreaksOrNulAreRefused)
             for (const auto& name : lists->names) EXPECT_EQ(name.find('\r'), std::string::npos) << style;
     }
 }
+
+// A long listing asks now and then whether to go on; stopped, it gives no entries at all, since
+// part of a folder must never read as the whole of it.
+TEST(ListingParser, ALongListingCanBeCancelled)
+{
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "-rw-r--r--   1 ftp ftp 10 Mar 07 12:00 f" + std::to_string(i) + "\r\n";
+    int asked = 0;
+    bool complete = false;
+    Listing l = ParseListing(kStyleUnix, text, kNow, [&] { return ++asked > 2; }, &complete);
+    EXPECT_FALSE(complete);
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(l.files.size(), 0u);
+    l = ParseListing(kStyleUnix, text, kNow, [&] { return false; }, &complete);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(l.files.size(), 20000u);
+}
