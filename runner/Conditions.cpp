@@ -153,7 +153,9 @@ bool TScriptVantrel::PerformFlow(const CommandEntry& entry, std::string_view arg
             Numbers.SetExpression(TCustomParser::RemoveBlanks(value));
             Numbers.SetVariable(name, Numbers.GetValue());
         } else {
-            SetVariable(name, EvaluateValue(value).text);
+            // A value made from a server's text stays the server's: never searched for markers.
+            const std::string text = EvaluateValue(value).text;
+            lineHoldsVerbatim_ ? SetVerbatimVariable(name, text) : SetVariable(name, text);
         }
         return true;
     }

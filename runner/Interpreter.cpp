@@ -113,7 +113,7 @@ void TScriptVantrel::ExecuteScript(std::vector<std::string> lines)
     const SubstitutionContext ctx = Substitution();
     // One line rewritten and performed; a Cancel noticed while rewriting performs nothing.
     const auto perform = [&](std::string_view raw, std::size_t& next) {
-        std::string line = RewriteLine(raw, ctx);
+        std::string line = RewriteLine(raw, ctx, &lineHoldsVerbatim_);
         if (!CancelFlag) Perform(line, next, lines);
     };
     std::size_t next = 0;

@@ -473,8 +473,9 @@ std::vector<std::string> ExpandAllParams(std::string_view line, const std::vecto
     return out;
 }
 
-std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx)
+std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx, bool* holdsVerbatim)
 {
+    if (holdsVerbatim) *holdsVerbatim = false;
     // Trimmed before and after: NewLine may leave a blank end.
     const std::string_view t = trimmedView(line);
     std::string l = replaceNewLine(t);
@@ -488,7 +489,9 @@ std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx)
     expandDates(m, poll, &remark);
     expandMacros(m, poll);
     expandTextFunctions(m, poll);
-    if (!remark.empty() && ctx.log) {
+    if (holdsVerbatim) *holdsVerbatim = !m.verbatim.empty();
+    // A line cut short by Cancel is not performed; its remark would only mislead.
+    if (!remark.empty() && ctx.log && !poll.stopped()) {
         // A line that hides its echo (a password) hides the dates' remark too: it would show
         // the line whole.
         std::string_view hidden = hiddenEchoOf(m.text);

@@ -42,7 +42,8 @@ std::vector<std::string> ExpandAllParams(std::string_view line, const std::vecto
 // result reads ";". Values the store holds as verbatim are put in as they stand: no later step
 // finds markers, function names or closing brackets inside them. The dates' remark of a line
 // whose command hides its echo shows that echo instead of the line.
-std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx);
+// `holdsVerbatim`, when given, tells whether any verbatim text is in the result.
+std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx, bool* holdsVerbatim = nullptr);
 
 std::string SubstituteVariables(std::string_view line, const SubstitutionContext& ctx);
 std::string ExpandCaseFunctions(std::string_view line);

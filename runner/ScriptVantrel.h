@@ -285,6 +285,7 @@ private:
     bool endWritten_ = false;
     bool ftpEventsBound_ = false;
     static constexpr int kPumpIntervalMs = 100;
+    bool lineHoldsVerbatim_ = false;  // the line being performed holds a server's text
     QElapsedTimer eventsPumped_;   // the last time long work let events in
     QElapsedTimer lastPacket_;     // the last data packet of the running transfer
     QElapsedTimer statusPainted_;  // the last status caption of a transfer

@@ -18,6 +18,7 @@ struct Input {
     std::string line;
     VariableStore variables;
     std::map<std::string, double> numbers;  // upper-case names
+    std::vector<std::string> verbatimNames;
     std::vector<std::string> parameters{"/scripts/fuzz.ftp"};
 };
 
@@ -42,6 +43,10 @@ Input inputFrom(std::string_view data)
             const double v = std::strtod(number.c_str(), &end);
             if (end != number.c_str() && std::isfinite(v))
                 in.numbers[bytetext::toUpper(bytetext::trim(name.substr(1)))] = v;
+        } else if (name.starts_with('!')) {
+            // A value as a server gives it (a folder, a listed name).
+            in.variables.SetVerbatimVariable(name.substr(1), value);
+            in.verbatimNames.emplace_back(bytetext::trim(name.substr(1)));
         } else {
             in.variables.SetVariable(name, value);
         }
@@ -143,4 +148,14 @@ void fuzz::Substitution(std::string_view data)
     if (bytetext::startsWithNoCase(t, "ALLPARAMS ")) FUZZ_CHECK(lines.size() == in.parameters.size() - 1, "repetitions");
     else FUZZ_CHECK(lines == std::vector<std::string>{t}, "a line without ALLPARAMS changed");
     for (const std::string& l : lines) checkLine(l, ctx);
+
+    // A server's value comes through every step as it stands.
+    for (const std::string& name : in.verbatimNames) {
+        const bool plainName = name.find('%') == std::string::npos && !bytetext::equalsNoCase(name, "NewLine");
+        if (!plainName || !in.variables.IsVerbatim(name) || in.numbers.count(bytetext::toUpper(name))) continue;
+        const std::string value = in.variables.GetVariable(name);
+        bool raised = false;
+        const std::string r = step("RewriteLine", false, [&] { return RewriteLine("X %%" + name + "%%", ctx); }, raised);
+        FUZZ_CHECK(r == "X " + value, "the server's value " + fuzz::shown(value) + " came through as " + fuzz::shown(r));
+    }
 }

@@ -278,6 +278,7 @@ TEST_F(FtpFamilies, ServerValuesAreNotSearchedForMarkers)
     const std::string pct = "SUBSTR(x%,2,1)";
     auto e = run(with(login(server), {"LET OtherPassword = hidden-value",
                                       "REMOTE-CD " + pct + pct + "OtherPassword" + pct + pct,
+                                      "LET copy = %%CurrentRemoteDir%%", "PROXYUSER=%%copy%%",
                                       "REMOTE-CD %%CurrentRemoteDir%%/sub", "LET inSub = success",
                                       "REMOTE-CD ..", "INCREMENTAL-GET * " + local.path(),
                                       "PROXY=%%LastFileName%%", "DISCONNECT"}));
@@ -285,6 +286,8 @@ TEST_F(FtpFamilies, ServerValuesAreNotSearchedForMarkers)
     EXPECT_TRUE(contains(e->Log(), " REMOTE-CD /%%OtherPassword%%/sub")) << bytetext::joinLinesCrLf(e->Log());
     EXPECT_EQ(e->GetVariable("inSub"), "True");
     EXPECT_EQ(e->GetVariable("CurrentRemoteDir"), "/%%OtherPassword%%");
+    // A copy made with LET is the server's text too.
+    EXPECT_TRUE(contains(e->Log(), " PROXYUSER=/%%OtherPassword%%"));
     EXPECT_EQ(e->FTP.Proxy.rfind(local.file("%%OtherPassword%%."), 0), 0u) << e->FTP.Proxy;
     EXPECT_EQ(TempDir::read(e->FTP.Proxy), "listed");
     const auto leaks = std::count_if(e->Log().begin(), e->Log().end(),
