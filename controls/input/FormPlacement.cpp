@@ -6,14 +6,73 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <stdexcept>
 
-TFormPlacement::TFormPlacement(QObject* owner) : QObject(owner)
+TWinMinMaxInfo::TWinMinMaxInfo(TFormPlacement* owner) : QObject(owner), owner_(owner) {}
+
+bool TWinMinMaxInfo::DefaultMinMaxInfo() const
+{
+    return std::all_of(std::begin(values_), std::end(values_), [](int v) { return v == 0; });
+}
+
+void TWinMinMaxInfo::SetValue(int index, int value)
+{
+    if (values_[index] == value) return;
+    values_[index] = value;
+    owner_->UpdateSizeLimits();
+}
+
+void TWinMinMaxInfo::Assign(const TWinMinMaxInfo& source)
+{
+    std::copy(std::begin(source.values_), std::end(source.values_), std::begin(values_));
+    owner_->UpdateSizeLimits();
+}
+
+TFormPlacement::TFormPlacement(QObject* owner) : QObject(owner), minMaxInfo_(new TWinMinMaxInfo(this))
 {
     if (QWidget* form = Form()) {
         options_ = TPlacementOptions(fpState | fpPosition);
+        defaultMaximize_ = form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
         form->installEventFilter(this);
     }
+}
+
+void TFormPlacement::SetPreventResize(bool value)
+{
+    if (value == preventResize_ || !Form()) return;
+    preventResize_ = value;
+    UpdateSizeLimits();
+}
+
+void TFormPlacement::UpdateSizeLimits()
+{
+    QWidget* form = Form();
+    if (!form) return;
+    const TWinMinMaxInfo& info = *minMaxInfo_;
+    // The form's own limits, as designed, are what a 0 leaves in place.
+    if (!limitsTaken_) {
+        designedMin_ = form->minimumSize();
+        designedMax_ = form->maximumSize();
+        limitsTaken_ = true;
+    }
+    const auto pick = [](int value, int designed) { return value > 0 ? value : designed; };
+    if (preventResize_) {
+        form->setFixedSize(form->size());
+    } else {
+        form->setMinimumSize(pick(info.MinTrackWidth(), designedMin_.width()),
+                             pick(info.MinTrackHeight(), designedMin_.height()));
+        form->setMaximumSize(pick(info.MaxTrackWidth(), designedMax_.width()),
+                             pick(info.MaxTrackHeight(), designedMax_.height()));
+    }
+    const bool maximize = !preventResize_ && defaultMaximize_ && form->windowType() != Qt::Dialog;
+    if (form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint) == maximize) return;
+    // New window flags hide the window; showing it again is no show to restore on.
+    const bool visible = form->isVisible();
+    changingFlags_ = true;
+    form->setWindowFlag(Qt::WindowMaximizeButtonHint, maximize);
+    if (visible) form->show();
+    changingFlags_ = false;
 }
 
 TFormPlacement::~TFormPlacement() = default;
@@ -111,7 +170,7 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event)
     if (watched != parent()) return false;
     switch (event->type()) {
     case QEvent::Show:
-        if (active_) guarded(&TFormPlacement::RestoreFormPlacement);
+        if (active_ && !changingFlags_) guarded(&TFormPlacement::RestoreFormPlacement);
         break;
     case QEvent::Close:
         // The form may still refuse: an accepted close hides it at once, before this queued reset.

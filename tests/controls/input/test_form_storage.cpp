@@ -212,10 +212,8 @@ TEST(PropsStorage, StringLists)
 {
     TSample a;
     a.Lines = {"designed"};
-    Bound b(&a);
-    b.props.AObject = &a;
     TSample empty;
-    b.props.AObject = &empty;
+    Bound b(&empty);
     b.store("Lines");
     EXPECT_EQ(b.value("Count", "S.Lines"), "<none>");  // an empty list leaves no Count
     b.props.AObject = &a;
@@ -502,6 +500,50 @@ TEST(FormStorage, EditorSettingsFile)
     EXPECT_EQ(ini.readString("ScriptMainScreen", "Visible"), "1");
     EXPECT_TRUE(ini.hasValue("ScriptMainScreen", "Panel1_Width"));
     EXPECT_EQ(storage.StoredProps(), QStringList{"Panel1.Width"});  // EffFill1 is not on this form
+}
+
+TEST(FormPlacement, SizeLimitsAndPreventResize)
+{
+    XdgHome home;
+    QWidget form;
+    form.setMinimumSize(50, 40);
+    form.resize(300, 200);
+    TFormPlacement placement(&form);
+    placement.MinMaxInfo()->SetMaxTrackWidth(600);
+    EXPECT_EQ(form.minimumSize(), QSize(50, 40));  // a 0 keeps the form's own limit
+    EXPECT_EQ(form.maximumWidth(), 600);
+    form.show();
+    placement.SetPreventResize(true);
+    EXPECT_EQ(form.minimumSize(), QSize(300, 200));
+    EXPECT_EQ(form.maximumSize(), QSize(300, 200));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(form.isVisible());
+    placement.SetPreventResize(false);
+    EXPECT_EQ(form.minimumSize(), QSize(50, 40));
+    EXPECT_EQ(form.maximumSize(), QSize(600, QWIDGETSIZE_MAX));
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+TEST(FormPlacement, ActiveControlRestored)
+{
+    XdgHome home;
+    {
+        WizardForm w;
+        w.storage->SetOptions(w.storage->Options() | TFormPlacement::fpActiveControl);
+        w.form.show();
+        w.form.activateWindow();
+        w.edit->setFocus();
+        ASSERT_EQ(w.form.focusWidget(), w.edit);
+        w.form.close();
+    }
+    IniFile ini(iniPath(home));
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readString("TScriptWizard", "ActiveControl"), "Edit1");
+    WizardForm w;
+    w.storage->SetOptions(w.storage->Options() | TFormPlacement::fpActiveControl);
+    w.check->setFocus();
+    w.form.show();
+    EXPECT_EQ(w.form.focusWidget(), w.edit);
 }
 
 }  // namespace
