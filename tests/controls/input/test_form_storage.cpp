@@ -4,6 +4,7 @@
 #include "controls/input/FormPlacement.h"
 #include "controls/input/PropsStorage.h"
 #include "platform/AppPaths.h"
+#include "platform/Guard.h"
 #include "tests/support/TempDir.h"
 
 #include <QCheckBox>
@@ -544,6 +545,49 @@ TEST(FormPlacement, ActiveControlRestored)
     w.check->setFocus();
     w.form.show();
     EXPECT_EQ(w.form.focusWidget(), w.edit);
+}
+
+TEST(FormStorage, KeyStoreVariant)
+{
+    XdgHome home;
+    {
+        WizardForm w;
+        w.storage->SetUseRegistry(true);
+        w.check->setChecked(true);
+        w.form.show();
+        w.form.close();
+    }
+    IniFile store(home.ini("registry.ini"));
+    ASSERT_TRUE(store.load());
+    const std::string key = "HKEY_CURRENT_USER\\Software\\test_form_storage\\TScriptWizard";
+    EXPECT_EQ(store.readString(key, "CheckBox1_Checked"), "True");
+    WizardForm w;
+    w.storage->SetUseRegistry(true);
+    w.form.show();
+    EXPECT_TRUE(w.check->isChecked());
+}
+
+TEST(FormStorage, AFailedSaveIsReported)
+{
+    XdgHome home;
+    const std::string blocker = home.dir.write("blocker", "a file, not a folder");
+    std::string reported;
+    guard::setApplicationHandler([&](const std::exception_ptr& e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            reported = x.what();
+        }
+    });
+    {
+        WizardForm w;
+        w.storage->SetIniFileName(blocker + "/settings.ini");
+        w.form.show();
+        EXPECT_TRUE(w.form.close());  // the close goes on
+    }
+    guard::setApplicationHandler(nullptr);
+    EXPECT_NE(reported.find("settings.ini"), std::string::npos) << reported;
+    EXPECT_EQ(TempDir::read(blocker), "a file, not a folder");
 }
 
 }  // namespace
