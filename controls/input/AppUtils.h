@@ -1,0 +1,80 @@
+#pragma once
+// Ini and key-store routines of the form storage: the storage object, the default names, and the
+// window-placement writer and reader.
+
+#include "controls/input/GdiTypes.h"
+#include "platform/IniFile.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QObject;
+class QWidget;
+
+// What the ini routines read and write through: an ini file, or the key store under one key
+// (its sections become sub-keys). Opened for one save or restore.
+class TIniStorage {
+public:
+    enum class Kind { IniFile, Registry };
+
+    // A file name without a folder lives in $XDG_CONFIG_HOME/vantrel.
+    static std::unique_ptr<TIniStorage> OpenIniFile(const std::string& fileName);
+    static std::unique_ptr<TIniStorage> OpenRegistry(const std::string& key);
+
+    Kind GetKind() const { return kind_; }
+    const std::string& Path() const { return ini_.path(); }
+    std::string ReadString(std::string_view section, std::string_view ident, std::string_view def) const;
+    void WriteString(std::string_view section, std::string_view ident, std::string_view value);
+    void EraseSection(std::string_view section);
+    // Writes atomically; false when it cannot, or when the file existed but could not be read
+    // (saving then would lose what it holds).
+    [[nodiscard]] bool Save() const;
+
+private:
+    TIniStorage(Kind kind, std::string path, std::string key);
+    std::string sectionName(std::string_view section) const;
+
+    Kind kind_;
+    std::string key_;
+    IniFile ini_;
+    bool readable_ = true;
+};
+
+// A missing storage reads defaults and writes nothing.
+std::string IniReadString(const TIniStorage* storage, std::string_view section, std::string_view ident,
+                          std::string_view def);
+// Ini file: a value quoted at both ends (both " or both ') gets one more pair of double quotes, as
+// reading takes one pair off. CR and LF are written as blanks: they would start new lines.
+void IniWriteString(TIniStorage* storage, std::string_view section, std::string_view ident, std::string_view value);
+int IniReadInteger(const TIniStorage* storage, std::string_view section, std::string_view ident, int def);
+void IniWriteInteger(TIniStorage* storage, std::string_view section, std::string_view ident, int value);
+
+// A form: its class name; a control: its form's class name and its name; another component
+// owned by a form: "Form.Name"; anything else: its name.
+std::string GetDefaultSection(const QObject* component);
+// The program file name with ".INI" in place of its extension.
+std::string GetDefaultIniName();
+// "Software\" [company "\"] and the application title or the program name.
+std::string GetDefaultIniRegKey();
+void SetRegistryCompanyName(std::string name);
+void SetRegistryUseAppTitle(bool value);
+
+// "(WxH)" of the primary screen.
+std::string ScreenSuffix();
+void WritePosStr(TIniStorage* storage, std::string_view section, std::string_view ident, std::string_view value);
+std::string ReadPosStr(const TIniStorage* storage, std::string_view section, std::string_view ident);
+
+// ShowCmd values of a stored placement.
+constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3;
+
+// Where a restored window goes: onto the available area it overlaps most, else the fallback one
+// (index into `screens`), shrunk to it when it may be resized, moved in on every side.
+TRect FitWindowRect(const TRect& rect, const std::vector<TRect>& screens, std::size_t fallback, bool sizeable);
+
+// Keys "Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos" (the last two also under the
+// screen-suffixed name).
+void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_view section);
+void ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_view section, bool loadState,
+                       bool loadPosition);
