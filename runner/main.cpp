@@ -7,6 +7,7 @@
 #include "runner/ScriptVantrelWindow.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -20,6 +21,9 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& tex
 
 int main(int argc, char* argv[])
 {
+    // A standard output nobody reads any more (a pipe closed early, a launcher that left) must
+    // not end the run before its history file is written. Started programs get SIGPIPE back.
+    std::signal(SIGPIPE, SIG_IGN);
     headless::useOffscreenWhenNoDisplay();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);
