@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   python3 python3-pyftpdlib python3-aiosmtpd vsftpd
+  xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
 )
 
 missing=()
