@@ -2,6 +2,7 @@
 
 #include "desktop/DesktopEntry.h"
 #include "platform/KeyStore.h"
+#include "tests/support/Raised.h"
 #include "tests/support/XdgHome.h"
 
 #include <QProcess>
@@ -19,15 +20,7 @@ const std::string Classes = "HKEY_CLASSES_ROOT\\";
 
 std::string defaultValue(const std::string& key) { return keystore::readValue(key, "").value_or("<missing>"); }
 
-std::string raised(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const ERegistryException& e) {
-        return e.message();
-    }
-    return "<nothing raised>";
-}
+std::string raised(const std::function<void()>& f) { return raisedMessage<ERegistryException>(f); }
 
 struct ToolRun {
     bool finished = false;

@@ -1,5 +1,6 @@
 #include "desktop/ShellLink.h"
 
+#include "tests/support/Raised.h"
 #include "tests/support/XdgHome.h"
 
 #include <QProcess>
@@ -11,15 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string raised(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EShellLink& e) {
-        return e.message();
-    }
-    return "<nothing raised>";
-}
+std::string raised(const std::function<void()>& f) { return raisedMessage<EShellLink>(f); }
 
 // desktop-file-validate's verdict; empty when the entry is valid.
 std::string validationErrors(const std::string& path)
