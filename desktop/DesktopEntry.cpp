@@ -133,11 +133,10 @@ std::optional<ExecParts> execArguments(std::string_view command)
         while (i < n && (command[i] == ' ' || command[i] == '\t' || command[i] == '\n')) ++i;
         if (i >= n) return parts;
         std::string word;
-        bool quotedAny = false;
+        const std::size_t begin = i;
         while (i < n && command[i] != ' ' && command[i] != '\t' && command[i] != '\n') {
             const char c = command[i];
             if (c == '"') {
-                quotedAny = true;
                 for (++i; i < n && command[i] != '"'; ++i) {
                     if (command[i] == '\\' && i + 1 < n && std::string_view("\"`$\\").find(command[i + 1]) != std::string_view::npos) ++i;
                     else if (command[i] == '%' && i + 1 < n && command[i + 1] == '%') ++i;
@@ -146,7 +145,6 @@ std::optional<ExecParts> execArguments(std::string_view command)
                 if (i >= n) return std::nullopt;
                 ++i;
             } else if (c == '\'') {
-                quotedAny = true;
                 const std::size_t end = command.find('\'', i + 1);
                 if (end == std::string_view::npos) return std::nullopt;
                 word += command.substr(i + 1, end - i - 1);
@@ -162,7 +160,8 @@ std::optional<ExecParts> execArguments(std::string_view command)
                 ++i;
             }
         }
-        if (!quotedAny && isFieldCode(word)) parts.fields.push_back(std::move(word));
+        // Only "%f" as written is a field code: "%%f" and "\"%f\"" are the text %f.
+        if (isFieldCode(command.substr(begin, i - begin))) parts.fields.push_back(std::move(word));
         else parts.args.push_back(std::move(word));
     }
 }

@@ -44,6 +44,7 @@ TEST(DesktopEntry, ExecCommandsQuoteWhatTheRulesReserve)
         {{"/usr/bin/prog", "x"}, "%f", "/usr/bin/prog x %f"},
         {{"/opt/My Programs/Trevask"}, "%f", "\"/opt/My Programs/Trevask\" %f"},
         {{"/bin/p", "100%"}, "", "/bin/p 100%%"},
+        {{"/bin/p", "%f"}, "%f", "/bin/p %%f %f"},
         {{"/bin/p", "$HOME `x` \"q\" \\"}, "", "/bin/p \"\\$HOME \\`x\\` \\\"q\\\" \\\\\""},
         {{"/bin/p", ""}, "", "/bin/p \"\""},
         {{"/bin/p", "[a b]", "50% off"}, "%F", "/bin/p \"[a b]\" \"50%% off\" %F"},
