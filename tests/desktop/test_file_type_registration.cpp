@@ -94,9 +94,12 @@ TEST(FileTypeRegistration, RegisteringTwiceKeepsWhatElseIsInMimeappsList)
     const std::string entry = filetype::DesktopEntryFor("FTP scripts");
     EXPECT_EQ(mime, "application/x-ftp-scripts");
     EXPECT_EQ(entry, "vantrel-ftp-scripts.desktop");
-    xdg.dir().write("home/.config/mimeapps.list",
-                    "# mine\n[Default Applications]\ntext/plain=gedit.desktop;\n" + mime + "=other.desktop;\n\n"
-                    "[Added Associations]\nimage/png=gimp.desktop;\n");
+    // Kept with the user's other dot-files, linked into place.
+    const std::string kept = xdg.dir().write(
+        "dotfiles/mimeapps.list", "# mine\n[Default Applications]\ntext/plain=gedit.desktop;\n" + mime +
+                                      "=other.desktop;\n\n[Added Associations]\nimage/png=gimp.desktop;\n");
+    fs::create_directories(xdg.configHome());
+    fs::create_symlink(kept, xdg.configHome() + "/mimeapps.list");
     const std::string program = "/opt/My Programs/Trevask";
     RegisterFileType("ftp", "FTP scripts", "Quorvel's FTP <Script> & more", program, program);
     const std::string list = xdg.configHome() + "/mimeapps.list";
@@ -108,6 +111,7 @@ TEST(FileTypeRegistration, RegisteringTwiceKeepsWhatElseIsInMimeappsList)
     EXPECT_EQ(TempDir::read(apps), first[1]);
     EXPECT_EQ(TempDir::read(package), first[2]);
 
+    EXPECT_TRUE(fs::is_symlink(list));
     EXPECT_EQ(first[0], "# mine\n[Default Applications]\ntext/plain=gedit.desktop;\n" + mime + "=" + entry +
                             ";other.desktop;\n\n[Added Associations]\nimage/png=gimp.desktop;\n");
     xdg::KeyFile desktop(apps);
