@@ -4,6 +4,7 @@
 #include "platform/FdHandle.h"
 #include "platform/Prompt.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -20,7 +21,7 @@ public:
     // Made with mode 0666 so the umask applies as it does to any new file.
     bool create(const std::string& folder)
     {
-        static unsigned counter = 0;
+        static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 100; ++attempt) {
             path_ = folder + ".vantrel-copy-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
             fd_ = FdHandle(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
