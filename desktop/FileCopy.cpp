@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FdHandle.h"
+#include "platform/LocalFiles.h"
 #include "platform/Prompt.h"
 
 #include <atomic>
@@ -120,10 +121,11 @@ bool TFileCopy::Copy(const std::string& source, const std::string& target)
     const std::string onItself = "Error !!!\rCan't copy the file on itself";
     if (source == target) return fail(onItself);
 
-    FdHandle in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Only a regular file has an end, and opening a FIFO could wait for good.
+    bool notRegular = false;
+    const FdHandle in = localfiles::openRegularFile(source, O_RDONLY, notRegular);
     struct stat src {};
-    // Only a regular file has an end: a pipe or a device would be copied without one.
-    if (!in || ::fstat(in.get(), &src) != 0 || !S_ISREG(src.st_mode)) return fail(source + " missing or damaged");
+    if (!in || ::fstat(in.get(), &src) != 0) return fail(source + " missing or damaged");
     const std::int64_t size = src.st_size;
 
     const std::string place = placeOf(target);

@@ -141,7 +141,8 @@ TEST_F(FileCopyTest, MissingNamesAndSourcesAreReported)
     EXPECT_EQ(execute("", "t"), std::vector<std::string>{"I can't copy\rSource File name missing"});
     prompt_->shown.clear();
     EXPECT_EQ(execute("s", ""), std::vector<std::string>{"I can't copy\rTarget File name missing"});
-    for (const std::string& source : {dir.file("missing.txt"), dir.path(), std::string("/dev/zero")}) {
+    ::mkfifo(dir.file("fifo").c_str(), 0600);  // opening it would wait for a writer
+    for (const std::string& source : {dir.file("missing.txt"), dir.path(), std::string("/dev/zero"), dir.file("fifo")}) {
         prompt_->shown.clear();
         EXPECT_EQ(execute(source, dir.file("t.txt")),
                   (std::vector<std::string>{source + " missing or damaged", "Execution failed"}));
