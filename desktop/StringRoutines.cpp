@@ -52,7 +52,7 @@ std::string env(const char* name, const std::string& fallback)
 std::string xdgUserDir(const std::string& key, const std::string& fallbackName)
 {
     const std::string home = env("HOME", "/tmp");
-    std::ifstream in(env("XDG_CONFIG_HOME", home + "/.config") + "/user-dirs.dirs");
+    std::ifstream in(apppaths::xdgConfigHome() + "/user-dirs.dirs");
     std::string line;
     while (std::getline(in, line)) {
         line = bytetext::trim(line);
@@ -71,9 +71,8 @@ std::string GetShellFolder(std::string_view name)
     if (auto v = keystore::readValue(
             "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name))
         return *v;
-    const std::string home = env("HOME", "/tmp");
-    const std::string data = env("XDG_DATA_HOME", home + "/.local/share");
-    const std::string config = env("XDG_CONFIG_HOME", home + "/.config");
+    const std::string data = apppaths::xdgDataHome();
+    const std::string config = apppaths::xdgConfigHome();
     if (equalsNoCase(name, "Desktop")) return xdgUserDir("XDG_DESKTOP_DIR", "Desktop");
     if (equalsNoCase(name, "Personal")) return xdgUserDir("XDG_DOCUMENTS_DIR", "Documents");
     if (equalsNoCase(name, "Templates")) return xdgUserDir("XDG_TEMPLATES_DIR", "Templates");

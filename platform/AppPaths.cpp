@@ -44,15 +44,15 @@ std::string dataFolder()
 {
     const std::string prog = programFolder();
     if (isWritableDirectory(prog)) return prog;
-    const std::string d = envOr("XDG_DATA_HOME", homeFolder() + "/.local/share") + "/vantrel";
+    const std::string d = xdgDataHome() + "/vantrel";
     makeDirectories(d);
     return d;
 }
 
-std::string configFolder()
-{
-    return envOr("XDG_CONFIG_HOME", homeFolder() + "/.config") + "/vantrel";
-}
+std::string xdgDataHome() { return envOr("XDG_DATA_HOME", homeFolder() + "/.local/share"); }
+std::string xdgConfigHome() { return envOr("XDG_CONFIG_HOME", homeFolder() + "/.config"); }
+
+std::string configFolder() { return xdgConfigHome() + "/vantrel"; }
 
 std::string stateFolder(std::string_view program)
 {

@@ -13,6 +13,9 @@ void setProgramFolderForTesting(const std::string& folder);  // empty restores t
 
 // Program folder when writable, else $XDG_DATA_HOME/vantrel (created on demand).
 std::string dataFolder();
+// $XDG_DATA_HOME and $XDG_CONFIG_HOME, with their defaults under $HOME.
+std::string xdgDataHome();
+std::string xdgConfigHome();
 // $XDG_CONFIG_HOME/vantrel: files the programs open "without a folder".
 std::string configFolder();
 // $XDG_STATE_HOME/<program>.

@@ -128,4 +128,48 @@ bool parseInt(std::string_view s, int& out)
     return true;
 }
 
+bool isValidUtf8(std::string_view b)
+{
+    std::size_t i = 0;
+    const std::size_t n = b.size();
+    while (i < n) {
+        const unsigned char c = static_cast<unsigned char>(b[i]);
+        std::size_t len = 0;
+        unsigned cp = 0;
+        if (c < 0x80) { ++i; continue; }
+        if (c >= 0xC2 && c <= 0xDF) { len = 1; cp = c & 0x1F; }
+        else if (c >= 0xE0 && c <= 0xEF) { len = 2; cp = c & 0x0F; }
+        else if (c >= 0xF0 && c <= 0xF4) { len = 3; cp = c & 0x07; }
+        else return false;
+        for (std::size_t k = 1; k <= len; ++k) {
+            if (i + k >= n) return false;
+            const unsigned char cc = static_cast<unsigned char>(b[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if ((len == 2 && cp < 0x800) || (len == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += len + 1;
+    }
+    return true;
+}
+
+std::string asUtf8(std::string_view bytes)
+{
+    if (isValidUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char ch : bytes) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 }  // namespace bytetext

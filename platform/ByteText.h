@@ -40,4 +40,9 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines);
 bool parseInt64(std::string_view s, std::int64_t& out);
 bool parseInt(std::string_view s, int& out);
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view bytes);
+// The text as UTF-8: itself when it is valid UTF-8, else read as Latin-1.
+std::string asUtf8(std::string_view bytes);
+
 }  // namespace bytetext

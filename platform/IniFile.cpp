@@ -2,12 +2,10 @@
 
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
+#include "platform/LocalFiles.h"
 
-#include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 using bytetext::equalsNoCase;
 using bytetext::trim;
@@ -61,25 +59,7 @@ bool IniFile::save() const
 {
     const std::string folder = apppaths::extractFilePath(path_);
     if (!folder.empty() && !apppaths::makeDirectories(apppaths::excludeTrailingSlash(folder))) return false;
-    const std::string tmp = path_ + ".tmp" + std::to_string(::getpid());
-    const std::string data = text();
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n <= 0) {
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0 || std::rename(tmp.c_str(), path_.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
+    return localfiles::writeFileAtomically(path_, text(), 0600);
 }
 
 long IniFile::findSection(std::string_view section) const

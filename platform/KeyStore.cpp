@@ -16,9 +16,14 @@ std::optional<std::string> readValue(std::string_view key, std::string_view name
 
 bool writeValue(std::string_view key, std::string_view name, std::string_view value)
 {
+    return writeValues({{std::string(key), std::string(name), std::string(value)}});
+}
+
+bool writeValues(const std::vector<Value>& values)
+{
     IniFile ini(storePath());
     if (!ini.load()) return false;
-    ini.writeString(key, name, value);
+    for (const Value& v : values) ini.writeString(v.key, v.name, v.value);
     return ini.save();
 }
 

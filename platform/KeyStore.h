@@ -1,11 +1,14 @@
 #pragma once
 // The registry stand-in: one ini file shared by both programs,
 // $XDG_CONFIG_HOME/vantrel/registry.ini, keys as sections ("HKEY_CURRENT_USER\Software\..."),
-// values as text.
+// values as text. A key's default (unnamed) value has the empty name.
+
+#include "platform/Errors.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace keystore {
 
@@ -16,4 +19,18 @@ std::optional<std::string> readValue(std::string_view key, std::string_view name
 // Writes one value atomically; false when the store cannot be written.
 [[nodiscard]] bool writeValue(std::string_view key, std::string_view name, std::string_view value);
 
+struct Value {
+    std::string key;
+    std::string name;
+    std::string value;
+};
+// Writes all values in one atomic save: all of them land or none.
+[[nodiscard]] bool writeValues(const std::vector<Value>& values);
+
 }  // namespace keystore
+
+// A failure to write the key store, as callers that raise report it.
+class ERegistryException : public Exception {
+public:
+    using Exception::Exception;
+};

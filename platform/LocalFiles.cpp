@@ -4,9 +4,13 @@
 #include "platform/ByteText.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace localfiles {
 
@@ -82,6 +86,38 @@ FdHandle openRegularFile(const std::string& path, int flags, bool& notRegular)
     if (!S_ISREG(st.st_mode)) return refuse();
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+bool writeFileAtomically(const std::string& name, std::string_view bytes, unsigned mode)
+{
+    // Through a symbolic link (a dot-file kept elsewhere) to the file it names: the link stays.
+    std::string path = name;
+    struct stat st {};
+    char resolved[PATH_MAX];
+    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(name.c_str(), resolved)) path = resolved;
+    std::string tmp = path + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            ok = false;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && std::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        errno = err;
+    }
+    return ok;
 }
 
 }  // namespace localfiles

@@ -62,6 +62,33 @@ std::vector<std::string> SplitCommandLine(std::string_view line)
     return args;
 }
 
+std::string JoinCommandLine(const std::vector<std::string>& args)
+{
+    std::string out;
+    for (const std::string& a : args) {
+        if (!out.empty()) out += ' ';
+        if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos) {
+            out += a;  // backslashes stand for themselves when no quote follows
+            continue;
+        }
+        out += '"';
+        std::size_t slashes = 0;
+        for (char c : a) {
+            if (c == '\\') {
+                ++slashes;
+                continue;
+            }
+            if (c == '"') out.append(slashes * 2 + 1, '\\');
+            else out.append(slashes, '\\');
+            slashes = 0;
+            out += c;
+        }
+        out.append(slashes * 2, '\\');  // before the closing quote
+        out += '"';
+    }
+    return out;
+}
+
 namespace {
 
 // The child's environment: ours with the request's names set on top.
@@ -151,6 +178,16 @@ bool TryWait(pid_t pid, int& exitCode)
     return true;
 }
 
+bool WaitFor(pid_t pid, int timeoutMs, int& exitCode)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (TryWait(pid, exitCode)) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 int WaitBlocking(pid_t pid)
 {
     int status = 0;
@@ -167,13 +204,9 @@ void Terminate(pid_t pid, bool group, int graceMs)
     const pid_t target = group ? -pid : pid;
     ::kill(target, SIGTERM);
     int code = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (TryWait(pid, code)) {
-            if (group) ::kill(target, SIGKILL);  // what the leader left behind
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (WaitFor(pid, graceMs, code)) {
+        if (group) ::kill(target, SIGKILL);  // what the leader left behind
+        return;
     }
     ::kill(target, SIGKILL);
     WaitBlocking(pid);

@@ -14,6 +14,9 @@ namespace process {
 // 2n+1 give n backslashes and a literal quote; "" inside a group is a literal quote; other
 // backslashes are kept as they stand.
 std::vector<std::string> SplitCommandLine(std::string_view line);
+// The inverse: each argument quoted where it needs it, so that splitting the result gives the
+// same arguments back.
+std::string JoinCommandLine(const std::vector<std::string>& args);
 
 struct StartRequest {
     // argv[0] is the program; a name without "/" is searched in PATH.
@@ -35,6 +38,8 @@ Started Start(const StartRequest& request);
 // True once the child has ended (it is reaped then); exitCode is its status, or 128 + the
 // signal that ended it.
 bool TryWait(pid_t pid, int& exitCode);
+// Waits up to timeoutMs for the child to end; false (the child still running) when it did not.
+bool WaitFor(pid_t pid, int timeoutMs, int& exitCode);
 // Blocks until the child ends; its exit code as TryWait gives it.
 int WaitBlocking(pid_t pid);
 // Ends the child (its group when started with ownProcessGroup): SIGTERM, SIGKILL after

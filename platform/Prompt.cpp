@@ -12,6 +12,12 @@ void TerminalPrompt::message(const std::string& text, const std::string& caption
     std::fflush(stderr);
 }
 
+bool Prompt::question(const std::string& text, const std::string& caption, MessageKind kind)
+{
+    message(text, caption, kind);
+    return false;
+}
+
 bool TerminalPrompt::input(const std::string&, const std::string&, std::string&) { return false; }
 
 namespace prompt {

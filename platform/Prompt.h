@@ -14,9 +14,13 @@ public:
     virtual void message(const std::string& text, const std::string& caption, MessageKind kind) = 0;
     // An input box; false when cancelled. `value` holds the default and receives the entry.
     virtual bool input(const std::string& caption, const std::string& label, std::string& value) = 0;
+    // A message box with Yes and No; true for Yes. Without an answer (no override) it counts as No,
+    // the choice that changes nothing.
+    virtual bool question(const std::string& text, const std::string& caption, MessageKind kind);
 };
 
-// Without a display: messages go to standard error and count as answered; input is cancelled.
+// Without a display: messages go to standard error and count as answered; input is cancelled
+// and a question is answered No.
 class TerminalPrompt : public Prompt {
 public:
     void message(const std::string& text, const std::string& caption, MessageKind kind) override;

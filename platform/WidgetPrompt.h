@@ -7,6 +7,7 @@ class WidgetPrompt : public Prompt {
 public:
     void message(const std::string& text, const std::string& caption, MessageKind kind) override;
     bool input(const std::string& caption, const std::string& label, std::string& value) override;
+    bool question(const std::string& text, const std::string& caption, MessageKind kind) override;
 };
 
 namespace headless {

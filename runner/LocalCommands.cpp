@@ -93,7 +93,7 @@ std::string TScriptVantrel::ResolveProgram(const std::string& commandLine) const
     const std::string local = ResolveLocalPath(args[0]);
     if (!apppaths::fileExists(local)) return commandLine;
     args[0] = local;
-    return JoinCommandLine(args);
+    return process::JoinCommandLine(args);
 }
 
 void TScriptVantrel::ExecLocal(const std::string& first, bool andWait)

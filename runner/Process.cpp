@@ -87,30 +87,3 @@ std::shared_ptr<const TProcessRun> TProcess::Execute()
     }
     return run;
 }
-
-std::string JoinCommandLine(const std::vector<std::string>& args)
-{
-    std::string out;
-    for (const std::string& a : args) {
-        if (!out.empty()) out += ' ';
-        if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos) {
-            out += a;  // backslashes stand for themselves when no quote follows
-            continue;
-        }
-        out += '"';
-        std::size_t slashes = 0;
-        for (char c : a) {
-            if (c == '\\') {
-                ++slashes;
-                continue;
-            }
-            if (c == '"') out.append(slashes * 2 + 1, '\\');
-            else out.append(slashes, '\\');
-            slashes = 0;
-            out += c;
-        }
-        out.append(slashes * 2, '\\');  // before the closing quote
-        out += '"';
-    }
-    return out;
-}

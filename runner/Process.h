@@ -57,7 +57,3 @@ private:
     struct Relay;
     std::shared_ptr<Relay> relay_;
 };
-
-// The inverse of the command-line splitting: each argument quoted where it needs it, so that
-// splitting the result gives the same arguments back.
-std::string JoinCommandLine(const std::vector<std::string>& args);

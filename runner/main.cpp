@@ -7,6 +7,7 @@
 #include "runner/ScriptVantrelWindow.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -27,6 +28,9 @@ int main(int argc, char* argv[])
     if (::isatty(STDOUT_FILENO)) std::setvbuf(stdout, nullptr, _IOLBF, 0);
     else std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
 
+    // A standard output nobody reads any more (a pipe closed early, a launcher that left) must
+    // not end the run before its history file is written. Started programs get SIGPIPE back.
+    std::signal(SIGPIPE, SIG_IGN);
     headless::useOffscreenWhenNoDisplay();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);

@@ -28,5 +28,8 @@ void FtpReply(std::string_view data);
 // Byte 0: a word number and shortening width; byte 1: a start position; the rest up to the first
 // NUL: the text (also read as a command line and a file name); after it: the delimiters.
 void InputWords(std::string_view data);
+// A desktop entry or mimeapps.list file; every line's value also through the escapes, the list
+// split and the Exec quoting.
+void DesktopEntry(std::string_view data);
 
 }  // namespace fuzz

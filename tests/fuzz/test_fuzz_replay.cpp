@@ -21,6 +21,7 @@ const Target kTargets[] = {
     {"listing", fuzz::Listing},         {"listing_words", fuzz::ListingWords}, {"mathparser", fuzz::MathParser},
     {"substitution", fuzz::Substitution}, {"script_load", fuzz::ScriptLoad}, {"arguments", fuzz::Arguments},
     {"ftp_reply", fuzz::FtpReply},       {"input_words", fuzz::InputWords},
+    {"desktop_entry", fuzz::DesktopEntry},
 };
 
 class FuzzReplay : public testing::TestWithParam<Target> {};

@@ -38,6 +38,16 @@ TEST(Process, SplitCommandLineByWindowsQuoting)
     for (const auto& c : cases) EXPECT_EQ(process::SplitCommandLine(c.line), c.args) << c.line;
 }
 
+TEST(Process, JoinedCommandLinesSplitBackToTheSameArguments)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"prog"}, {"/a b/prog", "x"}, {"q\"uote"}, {""}, {"trail\\"}, {"a b\\"}, {"back\\\\\"q"}, {"c:\\path\\x"}, {"tab\there"},
+    };
+    for (const auto& args : cases)
+        EXPECT_EQ(process::SplitCommandLine(process::JoinCommandLine(args)), args) << process::JoinCommandLine(args);
+    EXPECT_EQ(process::JoinCommandLine({"plain", "c:\\dir"}), "plain c:\\dir");
+}
+
 TEST(Process, StartsWithArgumentsEnvironmentAndFolderAndReportsTheExitCode)
 {
     TempDir dir;

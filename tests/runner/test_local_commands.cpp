@@ -366,12 +366,3 @@ TEST(TProcessTest, EachStartKeepsItsOwnSettingsAndCompletion)
     ASSERT_EQ(waiting::waitUntil([&] { return inFolder->ended(); }, 5000), waiting::WaitResult::Condition);
     EXPECT_EQ(TempDir::read(dir.file("here.txt")), dir.path() + "\n");
 }
-
-TEST(TProcessTest, JoinedCommandLinesSplitBackToTheSameArguments)
-{
-    const std::vector<Lines> cases = {
-        {"prog"}, {"/a b/prog", "x"}, {"q\"uote"}, {""}, {"trail\\"}, {"a b\\"}, {"back\\\\\"q"}, {"c:\\path\\x"}, {"tab\there"},
-    };
-    for (const auto& args : cases) EXPECT_EQ(process::SplitCommandLine(JoinCommandLine(args)), args) << JoinCommandLine(args);
-    EXPECT_EQ(JoinCommandLine({"plain", "c:\\dir"}), "plain c:\\dir");
-}

@@ -221,3 +221,35 @@ TEST(TrevaskProgram, OutputIsFlushedBeforeAWait)
     EXPECT_EQ(WEXITSTATUS(r.status), 0);
     EXPECT_NE(r.out.find(" HOST=last\n"), std::string::npos);
 }
+
+TEST(TrevaskProgram, AClosedStandardOutputDoesNotEndTheRun)
+{
+    TempDir dir;
+    const std::string path = dir.write("quiet.ftp", "HOST=example.org\r\n");
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+    posix_spawn_file_actions_addclose(&fa, fds[0]);
+    std::string program = trevask();
+    std::string script = path;
+    char* argv[] = {program.data(), script.data(), nullptr};
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&fa);
+    ::close(fds[0]);  // nobody reads what it prints
+    ::close(fds[1]);
+    int status = 0;
+    bool ended = false;
+    for (int waited = 0; waited < 300 && !ended; ++waited) {
+        ended = ::waitpid(pid, &status, WNOHANG) == pid;
+        if (!ended) ::usleep(100000);
+    }
+    if (!ended) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(TempDir::read(dir.file("quiet.History.txt")).find(": End script quiet.ftp ****"), std::string::npos);
+}
