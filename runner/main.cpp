@@ -1,5 +1,6 @@
 // Trevask: performs one script file and closes.
 
+#include "platform/CoreDumps.h"
 #include "platform/Guard.h"
 #include "platform/Headless.h"
 #include "platform/WidgetPrompt.h"
@@ -9,8 +10,16 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 namespace {
+
+const char kUsage[] =
+    "Usage: Trevask <script.ftp> [parameters...]\n"
+    "Performs the script, logs every step to standard output and writes the log beside the\n"
+    "script as <script>.History.txt. Exit status 0 when the run ended normally or by Cancel\n"
+    "(SIGINT, SIGTERM), 1 when it ended with an error.\n";
+
 // Without a display the platform plugin's notices only clutter cron mail: keep real failures.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
@@ -20,6 +29,11 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& tex
 
 int main(int argc, char* argv[])
 {
+    coredumps::disable();
+    if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     headless::useOffscreenWhenNoDisplay();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);
