@@ -189,9 +189,8 @@ TEST_P(TreeOnServers, AFolderThatCannotBeEnteredIsSkippedTheRestArrivesAndSucces
     EXPECT_EQ(e->FTP.GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? remoteRoot.path() : "/");
 }
 
-TEST_P(TreeOnServers, AMaskEntersEveryFolderEvenOnesWithoutAMatch)
+TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
 {
-    // pyftpdlib answers a masked LIST that matches nothing with 450.
     TempDir remoteRoot;
     FtpTestServer server(GetParam(), remoteRoot.path());
     ASSERT_TRUE(server.running()) << server.failure();
@@ -330,6 +329,53 @@ TEST_F(TreeRun, AFolderThatCannotBeEnteredClearsSuccessButTheRestArrives)
     EXPECT_EQ(files.at("ok.txt"), "/home/ok.txt");
     EXPECT_EQ(files.at("sub/x.txt"), "/home/sub/x.txt");
     EXPECT_THAT(e->Log(), Contains("   ---> Skipped directory locked: 550 Permission denied"));
+}
+
+TEST_F(TreeRun, AFolderWithoutAMatchIsAnEmptyListingNotAnError)
+{
+    // Servers such as proftpd answer a masked LIST that matches nothing with 450.
+    std::string cwd = "/home";
+    ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); },
+                                  [&cwd](ftpfake::Session& s, const std::string& line) {
+        const std::string verb = line.substr(0, line.find(' '));
+        const std::string arg = line.find(' ') == std::string::npos ? std::string() : line.substr(line.find(' ') + 1);
+        const auto entry = [](char type, const std::string& name) {
+            return std::string(1, type) + "rw-r--r-- 1 ftp ftp 5 Jan 01 12:00 " + name + "\r\n";
+        };
+        const std::map<std::string, std::string> folders{
+            {"/home", entry('-', "a.txt") + entry('d', "none")},
+            {"/home/none", entry('-', "b.dat") + entry('d', "deeper")},
+            {"/home/none/deeper", entry('-', "c.txt")}};
+        if (verb == "PWD") {
+            s.send("257 \"" + cwd + "\" is the current directory\r\n");
+        } else if (verb == "CWD") {
+            cwd = arg.starts_with("/") ? arg : cwd + "/" + arg;
+            s.send("250 OK\r\n");
+        } else if (verb == "LIST") {
+            std::string listing = folders.at(cwd);
+            if (arg == "*.txt") {
+                std::string matching;
+                for (const std::string& l : bytetext::splitLines(listing))
+                    if (l.ends_with(".txt")) matching += l + "\r\n";
+                listing = matching;
+            }
+            if (listing.empty()) return s.send("450 No files found\r\n");
+            s.send("150 Here it comes\r\n");
+            s.sendData(listing);
+            s.send("226 Done\r\n");
+        } else if (verb == "RETR") {
+            s.send("150 Opening\r\n");
+            s.sendData(cwd + "/" + arg);
+            s.send("226 Done\r\n");
+        } else {
+            ftpfake::standardReply(s, line);
+        }
+    });
+    auto e = run(login(server.port(), "u", "p", {"GETTREE *.txt " + work.path() + "/m", "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+    EXPECT_TRUE(e->SuccessFlag) << dump(*e);
+    const std::map<std::string, std::string> tree{{"a.txt", "/home/a.txt"}, {"none/deeper/c.txt", "/home/none/deeper/c.txt"}};
+    EXPECT_EQ(filesUnder(work.path() + "/m"), tree);
 }
 
 // One flat folder whose file "bad.txt" breaks off both ways: 426 after part of a download,
