@@ -101,8 +101,9 @@ public:
 
     void List(const std::string& path, bool verbose = true, const std::string& cacheName = {});
     // An empty local name means the remote one; an empty remote name the local file's name.
-    // In binary mode a download whose byte count disagrees with the announced or given size
-    // fails; data past the remote size is cut off the local file again.
+    // In binary mode a download that ends short of the announced or given size fails, and so
+    // does a resumed one that brings more than the rest (a server that ignored REST): the local
+    // file is then cut back to its length before.
     void Download(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
     void DownloadRestore(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
     void DownloadAppend(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});

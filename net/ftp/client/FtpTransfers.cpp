@@ -200,8 +200,10 @@ void TFtpSession::CheckReceivedSize(const std::string& remote, const std::string
         expected = mode == GetMode::Restart && before + received == announced ? received : announced;
     }
     if (expected < 0 || received == expected) return;
-    // A server that accepted REST but sent the whole file: what came is not the rest of it.
-    if (mode != GetMode::Plain && received > expected) {
+    // More than announced is a file that grew on the server meanwhile, nothing lost; but after
+    // REST it is the whole file sent again, which must not stay appended.
+    if (received > expected && mode != GetMode::Restart) return;
+    if (received > expected) {
         // The failure below reports the download whether or not the cut succeeds.
         [[maybe_unused]] const int cut = ::truncate(local.c_str(), before);
     }
