@@ -172,10 +172,14 @@ TEST_F(RasDialerTest, ATimeOutOfZeroOrLessExpiresAtOnce)
 TEST_F(RasDialerTest, CancelEndsTheWaitAndTheUpCommand)
 {
     dialer.SetService("Slow");
-    QTimer::singleShot(100, [this] {
-        ASSERT_TRUE(Exists("slow.pid"));
+    // Cancelled once the Up command runs (it writes its pid first), however slow the machine.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!Exists("slow.pid") || Read("slow.pid").empty()) return;
+        poll.stop();
         dialer.Cancel();
     });
+    poll.start(20);
     EXPECT_THROW(dialer.Connect(), ECanceledError);
     EXPECT_TRUE(dialer.CanceledByUser());
     EXPECT_TRUE(dialer.Failed());

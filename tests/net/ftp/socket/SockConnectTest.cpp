@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
@@ -134,12 +135,16 @@ TEST(FtpSockConnect, ProxyIsDialledInsteadOfHost)
 
 TEST(FtpSockConnect, LookupEndsOnTimeOutOrCancel)
 {
-    std::mutex mutex;
-    std::condition_variable released;
-    bool release = false;
-    ResolverScope scope([&](const std::string&, std::uint32_t&) {
-        std::unique_lock lock(mutex);
-        released.wait(lock, [&] { return release; });
+    // Shared with the lookup threads, which may still run after the test has returned.
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool release = false;
+    };
+    const auto gate = std::make_shared<Gate>();
+    ResolverScope scope([gate](const std::string&, std::uint32_t&) {
+        std::unique_lock lock(gate->mutex);
+        gate->released.wait(lock, [&] { return gate->release; });
         return 11002;
     });
     {
@@ -156,10 +161,10 @@ TEST(FtpSockConnect, LookupEndsOnTimeOutOrCancel)
         EXPECT_EQ(failureOf([&] { sock.Connect(); }), "Host Lookup Canceled");
     }
     {
-        std::lock_guard lock(mutex);
-        release = true;
+        std::lock_guard lock(gate->mutex);
+        gate->release = true;
     }
-    released.notify_all();
+    gate->released.notify_all();
     pumpUntil([] { return false; }, 20);  // the late answers arrive and are dropped
 }
 
