@@ -413,7 +413,7 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     // A name with a folder part is taken as written, in the current folder.
     EXPECT_TRUE(contains(log, "   ---> Cannot create file nodir/a.txt: No such file or directory"))
         << bytetext::joinLinesCrLf(log);
-    EXPECT_TRUE(contains(log, "   ---> Cannot create file " + local.file("folder") + ": Is a directory"));
+    EXPECT_TRUE(contains(log, "   ---> Cannot write to " + local.file("folder") + ": not a regular file"));
     EXPECT_TRUE(contains(log, "   ---> Cannot write file " + local.file("big.bin") + ": File too large"));
     EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is incomplete"));
     EXPECT_EQ(TempDir::read(local.file("fine.txt")), "a");

@@ -359,7 +359,10 @@ TEST_F(TreeRun, AFolderWithoutAMatchIsAnEmptyListingNotAnError)
                     if (l.ends_with(".txt")) matching += l + "\r\n";
                 listing = matching;
             }
-            if (listing.empty()) return s.send("450 No files found\r\n");
+            if (listing.empty()) {
+                s.send("450 No files found\r\n");
+                return;
+            }
             s.send("150 Here it comes\r\n");
             s.sendData(listing);
             s.send("226 Done\r\n");

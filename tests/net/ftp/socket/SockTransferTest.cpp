@@ -251,7 +251,7 @@ TEST_F(FtpSockConnected, MissingFilesAreReported)
     EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("no/such.bin")); }),
               "Cannot create file " + dir.file("no/such.bin") + ": No such file or directory");
     EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("folder")); }),
-              "Cannot create file " + dir.file("folder") + ": Is a directory");
+              "Cannot write to " + dir.file("folder") + ": not a regular file");
     EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("link"), false, true); }),
               "Cannot create file " + dir.file("link") + ": it is a link");
     EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere")));
