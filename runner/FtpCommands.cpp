@@ -75,6 +75,9 @@ namespace {
 
 const std::string kIndent(23, ' ');
 
+// A local name made from a listed one: a link planted there is never written through.
+const TDownloadOptions kServerNamed{.refuseLinks = true};
+
 std::string messageOf(const std::exception& e) { return bytetext::trimRight(e.what()); }
 
 std::string nowText() { return datetime::dateTimeText(datetime::now()); }
@@ -105,19 +108,6 @@ std::string printable(std::string name)
 void logUnsendable(TScriptVantrel& e, const std::string& path)
 {
     e.LogLine(kIndent + "Skipped:  " + printable(apppaths::extractFileName(path)) + " (a line end in its name)");
-}
-
-// Lists a remote name; a server that answers 450 or 550 for a name that is not there gives an
-// empty listing instead of an error.
-void listOrAbsent(TScriptVantrel& e, const std::string& mask)
-{
-    try {
-        e.FTP.List(mask);
-    } catch (const FTPException& ex) {
-        if (!MeansAbsent(ex.what())) throw;
-        e.FTP.Files = {};
-        e.FTP.Directories = {};
-    }
 }
 
 // ResolveHostAddress, but off the window's thread: a hung resolver must not keep Cancel,
@@ -237,7 +227,7 @@ std::string numberedName(TScriptVantrel& e, const std::string& base, const std::
 
 std::string TScriptVantrel::GenerateRemoteName(const std::string& base)
 {
-    listOrAbsent(*this, base + WildcardChar);
+    ListOrAbsent(base + WildcardChar);
     std::set<std::string> used;
     for (const std::string& name : FTP.Files.names) used.insert(Extension(RemoteFileNamePart(name)));
     return numberedName(*this, base, used, "Remote");
@@ -250,9 +240,50 @@ std::string TScriptVantrel::GenerateLocalName(const std::string& base)
     return numberedName(*this, base, used, "Local");
 }
 
+void TScriptVantrel::ListOrAbsent(const std::string& mask)
+{
+    try {
+        FTP.List(mask);
+    } catch (const FTPException& ex) {
+        if (!MeansAbsent(ex.what())) throw;
+        FTP.Files = {};
+        FTP.Directories = {};
+    }
+}
+
+void TScriptVantrel::DownloadFile(const std::string& remote, const std::string& local, GetForm form,
+                                  const TDownloadOptions& options, bool removePartial)
+{
+    try {
+        switch (form) {
+        case GetForm::Plain: FTP.Download(remote, local, options); break;
+        case GetForm::Restart: FTP.DownloadRestore(remote, local, options); break;
+        case GetForm::Append: FTP.DownloadAppend(remote, local, options); break;
+        }
+    } catch (const std::exception& ex) {
+        // The server's refusals are in the log as its replies; these are not.
+        if (dynamic_cast<const ELocalFileError*>(&ex) || dynamic_cast<const ETransferSizeError*>(&ex))
+            LogLine("   ---> " + messageOf(ex));
+        if (FTP.LastDownloadOpenedLocal() && apppaths::fileExists(local)) {
+            if (removePartial && form == GetForm::Plain && ::unlink(local.c_str()) == 0)
+                LogLine("   ---> Removed incomplete file " + local);
+            else
+                LogLine(std::string(CancelFlag ? "   ---> Download cancelled: " : "   ---> Download failed: ") + local +
+                        " is incomplete");
+        }
+        throw;
+    }
+}
+
 bool TScriptVantrel::RemoteExists(const std::string& name)
 {
-    listOrAbsent(*this, name);
+    try {
+        ListOrAbsent(name);
+    } catch (const ECommandTextRefused&) {
+        // No name the server could hold: a condition reads false instead of failing its block.
+        FTP.Files = {};
+        FTP.Directories = {};
+    }
     std::size_t entries = FTP.Files.size();
     for (const std::string& d : FTP.Directories.names)
         if (d != "." && d != "..") ++entries;
@@ -273,7 +304,7 @@ std::int64_t TScriptVantrel::RemoteFileSize(const std::string& name)
         if (code < "500" || code > "502") return -1;
     }
     LogLine("   ---> FTP Server responded with No-can-do so try another method...");
-    listOrAbsent(*this, name);
+    ListOrAbsent(name);
     // No entry: the file is not there, as a 550 to SIZE would have said.
     if (FTP.Files.size() == 0) return -1;
     if (bytetext::toLower(RemoteFileNamePart(FTP.Files.names[0])) != bytetext::toLower(RemoteFileNamePart(name)))
@@ -370,7 +401,7 @@ void sendIf(TScriptVantrel& e, When when, const std::string& localMask, const st
         const std::string name = apppaths::extractFileName(path);
         const std::int64_t localTime = localModified(path).value_or(nowSeconds());
         const std::string target = remote.empty() ? e.CasedName(name) : remote + "/" + e.CasedName(name);
-        listOrAbsent(e, target);
+        e.ListOrAbsent(target);
         std::int64_t remoteTime = localTime - 86400;
         if (e.FTP.Files.size() > 0) {
             const auto& listed = e.FTP.Files.times[0];
@@ -402,7 +433,7 @@ void getIf(TScriptVantrel& e, GetIf kind, const std::string& remoteMask, const s
     const char* word = kind == GetIf::Newer ? "NEWER" : kind == GetIf::Older ? "OLDER" : "NEW";
     e.LogLine("   ---> " + nowText() + ": Retrieving " + word + " " + remoteMask + " to " + localArg);
     const std::string folder = localArg.empty() ? e.StartDir : localArg;
-    listOrAbsent(e, remoteMask);
+    e.ListOrAbsent(remoteMask);
     const ftplisting::EntryLists files = e.FTP.Files;
     bool any = false, allOk = true;
     for (std::size_t k = 0; k < files.size(); ++k) {
@@ -416,7 +447,7 @@ void getIf(TScriptVantrel& e, GetIf kind, const std::string& remoteMask, const s
             allOk &= e.GuardedTransfer([&] {
                 e.FTP.SetMode(e.TransferMode);
                 e.LogTransferMode();
-                e.FTP.Download(remote, local);
+                e.DownloadFile(remote, local, TScriptVantrel::GetForm::Plain, kServerNamed);
             });
         };
         const std::optional<std::int64_t> localTime = localModified(local);
@@ -455,7 +486,7 @@ namespace {
 // Downloads by mask: the file entries in listing order into `folder`.
 void getMasked(TScriptVantrel& e, GetKind kind, const std::string& remoteMask, const std::string& folder)
 {
-    listOrAbsent(e, remoteMask);
+    e.ListOrAbsent(remoteMask);
     const ftplisting::EntryLists files = e.FTP.Files;
     if (files.size() == 0) return;
     e.FTP.SetMode(e.TransferMode);
@@ -469,18 +500,23 @@ void getMasked(TScriptVantrel& e, GetKind kind, const std::string& remoteMask, c
         const std::string remote = ListedPath(remoteMask, files.names[k]);
         bool ok = true;
         switch (kind) {
-        case GetKind::Plain: ok = e.GuardedTransfer([&] { e.FTP.Download(remote, local); }); break;
+        case GetKind::Plain:
+            ok = e.GuardedTransfer([&] { e.DownloadFile(remote, local, TScriptVantrel::GetForm::Plain, kServerNamed); });
+            break;
         case GetKind::Append:
             ok = e.GuardedTransfer([&] {
                 // Appending to a file that is not there yet is a plain download.
-                apppaths::fileExists(local) ? e.FTP.DownloadAppend(remote, local) : e.FTP.Download(remote, local);
+                e.DownloadFile(remote, local,
+                               apppaths::fileExists(local) ? TScriptVantrel::GetForm::Append
+                                                           : TScriptVantrel::GetForm::Plain,
+                               kServerNamed);
             });
             break;
         case GetKind::Incremental:
             ok = e.GuardedTransfer([&] {
                 local = e.GenerateLocalName(local);
                 e.SetVerbatimVariable("LastFileName", local);
-                e.FTP.Download(remote, local);
+                e.DownloadFile(remote, local, TScriptVantrel::GetForm::Plain, kServerNamed);
             });
             break;
         case GetKind::Resume: break;
@@ -500,9 +536,21 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
     switch (entry.cmd) {
     case Cmd::Connect:
         try {
+            // A port past 16 bits would wrap to another one (70000 to 4464).
+            const bool viaProxy = !FTP.Proxy.empty();
+            const int port = viaProxy ? FTP.ProxyPort : FTP.Port;
+            if (port < 1 || port > 65535)
+                throw Exception(std::string(viaProxy ? "Proxy port " : "Port ") + std::to_string(port) +
+                                " is outside 1-65535");
             if (lookUpHost(*this, FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
             FTP.Connect();
             SetVerbatimVariable("CurrentRemoteDir", FTP.GetCurrentDir());
+            // A session starts in ASCII: SIZE and resumed sends need the mode the script chose
+            // (BINARY before CONNECT, or the binary default). A refusal is in the log already.
+            try {
+                FTP.SetMode(TransferMode);
+            } catch (const FTPException&) {
+            }
             SuccessFlag = true;
         } catch (const std::exception& ex) {
             SuccessFlag = false;
@@ -556,7 +604,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
             SuccessFlag = remove(first);
             return true;
         }
-        listOrAbsent(*this, first);
+        ListOrAbsent(first);
         const std::vector<std::string> names = FTP.Files.names;
         bool any = false, allOk = true;
         for (const std::string& listed : names) {
@@ -625,7 +673,9 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
                 return true;
             }
         }
-        if (kind == GetKind::Resume) (void)RemoteFileSize(first);
+        // The size lets a resumed download tell a server that ignored REST from a good one.
+        TDownloadOptions options;
+        if (kind == GetKind::Resume) options.remoteSize = RemoteFileSize(first);
         if (kind == GetKind::Incremental) {
             SetVerbatimVariable("LastFileName", GenerateLocalName(target));
             target = GenerateLocalName(target);
@@ -635,12 +685,11 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
             FTP.SetMode(TransferMode);
             LogTransferMode();
             const bool partial = apppaths::fileExists(target);
-            if (kind == GetKind::Append && partial)
-                FTP.DownloadAppend(first, target);
-            else if (kind == GetKind::Resume && partial)
-                FTP.DownloadRestore(first, target);
-            else
-                FTP.Download(first, target);
+            DownloadFile(first, target,
+                         kind == GetKind::Append && partial   ? GetForm::Append
+                         : kind == GetKind::Resume && partial ? GetForm::Restart
+                                                              : GetForm::Plain,
+                         options);
         });
         return true;
     }

@@ -142,10 +142,16 @@ void TScriptVantrel::Perform(const std::string& line, std::size_t& next, std::ve
     if (!entry) return;
     if (entry->echoed) LogLine(entry->hiddenEcho.empty() ? " " + line : std::string(entry->hiddenEcho));
     const std::string_view argument = CommandArgument(line, *entry);
-    if (!PerformFlow(*entry, argument, next, lines) && !PerformLocal(*entry, argument) &&
-        !PerformFtp(*entry, argument) && !PerformTree(*entry, argument) && !PerformMail(*entry, argument) &&
-        !PerformDial(*entry, argument))
-        PerformSetting(*entry, line, argument);
+    try {
+        if (!PerformFlow(*entry, argument, next, lines) && !PerformLocal(*entry, argument) &&
+            !PerformFtp(*entry, argument) && !PerformTree(*entry, argument) && !PerformMail(*entry, argument) &&
+            !PerformDial(*entry, argument))
+            PerformSetting(*entry, line, argument);
+    } catch (const ECommandTextRefused& refused) {
+        // Nothing was sent and the session is intact: only this command failed.
+        LogLine("   ---> " + std::string(refused.what()));
+        SuccessFlag = false;
+    }
 }
 
 void TScriptVantrel::NotBuilt(const CommandEntry& entry)
@@ -222,7 +228,7 @@ void TScriptVantrel::PerformSetting(const CommandEntry& entry, const std::string
         const bool ascii = entry.cmd == Cmd::Ascii;
         TransferMode = ascii ? 1 : 2;
         LogLine(ascii ? "   ---> ASCII transfer on!" : "   ---> BINARY transfer on!");
-        // Before CONNECT there is no server to tell: the mode is sent with the next transfer.
+        // Before CONNECT there is no server to tell: CONNECT sends it.
         if (FTP.GetConnected()) FTP.SetMode(TransferMode);
         else FTP.Mode = TransferMode;
         waiting::pumpMessages();

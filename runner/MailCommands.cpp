@@ -134,6 +134,13 @@ void TScriptVantrel::MailRequest(TSmtpRequest request, const std::function<void(
     if (!mailError_.empty()) throw SmtpException(std::exchange(mailError_, {}));
 }
 
+bool TScriptVantrel::LogRefusedRecipients()
+{
+    for (const auto& r : msMessage1.RefusedRecipients())
+        LogLine("   ---> *** Recipient \"" + r.address + "\" refused: " + bytetext::trimRight(r.reply));
+    return msMessage1.RefusedRecipients().empty();
+}
+
 void TScriptVantrel::SendEmail()
 {
     const std::string subject = GetVariable("EmailSubject");
@@ -170,12 +177,19 @@ void TScriptVantrel::SendEmail()
         setServer();
         MailRequest(smtpHelo, [this] { msMessage1.Helo(); });
         mailBody_ = bytetext::splitLines(GetVariable("EmailText"));
-        MailRequest(smtpMail, [this] { msMessage1.Mail(); });
+        try {
+            MailRequest(smtpMail, [this] { msMessage1.Mail(); });
+        } catch (...) {
+            LogRefusedRecipients();
+            throw;
+        }
         guard::absorb([&] { MailRequest(smtpQuit, [this] { msMessage1.Quit(); }); });
 
         LogLine("   ---> Email with subject \"" + subject + " sent... !");
+        // Sent to the others; whoever was refused did not get it, so the command failed.
+        const bool allAccepted = LogRefusedRecipients();
         ClearMailCollection();
-        SuccessFlag = true;
+        SuccessFlag = allAccepted;
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
         guard::absorb([&] { MailRequest(smtpQuit, [this] { msMessage1.Quit(); }); });

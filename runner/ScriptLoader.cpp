@@ -20,12 +20,17 @@ std::vector<std::string> LoadScriptLines(const std::string& path)
     std::ostringstream ss;
     ss << in.rdbuf();
     if (in.bad()) throw EScriptLoadError("Cannot read file \"" + path + "\"");
-    return bytetext::splitLines(ss.str());
+    std::string text = ss.str();
+    // Editors that save UTF-8 with a byte-order mark would otherwise hide the first command.
+    if (text.starts_with(kUtf8Bom)) text.erase(0, kUtf8Bom.size());
+    return bytetext::splitLines(text);
 }
 
-void ExpandIncludes(std::vector<std::string>& lines, const std::string& programFolder)
+void ExpandIncludes(std::vector<std::string>& lines, const std::string& programFolder, const std::string& scriptPath)
 {
     std::vector<int> depth(lines.size(), 0);
+    // The folder of the file each line came from, for includes that sit beside their script.
+    std::vector<std::string> origin(lines.size(), apppaths::extractFilePath(scriptPath));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string t = bytetext::trim(lines[i]);
         if (!bytetext::startsWithNoCase(t, "#INCLUDE")) continue;
@@ -43,6 +48,10 @@ void ExpandIncludes(std::vector<std::string>& lines, const std::string& programF
                 }
             }
         }
+        // A run from cron starts in another folder than the script's.
+        if (found.empty() && !name.empty() && name[0] != '/' && !origin[i].empty() &&
+            apppaths::fileExists(origin[i] + name))
+            found = origin[i] + name;
         if (found.empty()) {
             lines[i] = "Message \"File " + name + " not found!!\"";
             continue;
@@ -58,5 +67,6 @@ void ExpandIncludes(std::vector<std::string>& lines, const std::string& programF
         const int d = depth[i] + 1;
         lines.insert(lines.begin() + static_cast<long>(i) + 1, inserted.begin(), inserted.end());
         depth.insert(depth.begin() + static_cast<long>(i) + 1, inserted.size(), d);
+        origin.insert(origin.begin() + static_cast<long>(i) + 1, inserted.size(), apppaths::extractFilePath(found));
     }
 }

@@ -132,11 +132,16 @@ bool TScriptVantrel::IsNumericVariable(const std::string& name) const
     return numericNames_.count(bytetext::toUpper(bytetext::trim(name))) != 0;
 }
 
+std::string TScriptVantrel::ScriptFullPath() const
+{
+    if (ScriptPath().empty() || ScriptPath()[0] == '/') return ScriptPath();
+    return apppaths::includeTrailingSlash(launchFolder_) + ScriptPath();
+}
+
 std::string TScriptVantrel::HistoryPath() const
 {
     if (ScriptPath().empty()) return {};
-    const std::string path = ScriptPath()[0] == '/' ? ScriptPath() : apppaths::includeTrailingSlash(launchFolder_) + ScriptPath();
-    return apppaths::historyPathFor(path);
+    return apppaths::historyPathFor(ScriptFullPath());
 }
 
 void TScriptVantrel::StartaTimer()
@@ -157,7 +162,7 @@ void TScriptVantrel::StartaTimer()
         // Without a script there is nothing to run and no history file to write.
         if (ScriptPath().empty()) throw Exception("No script file given. Usage: Trevask <script> [parameters...]");
         std::vector<std::string> lines = LoadScriptLines(ScriptPath());
-        ExpandIncludes(lines, apppaths::programFolder());
+        ExpandIncludes(lines, apppaths::programFolder(), ScriptFullPath());
         UnscramblePasswordLines(lines);
         ExecuteScript(std::move(lines));
     } catch (...) {

@@ -114,6 +114,16 @@ public:
     bool LocalRename(const std::string& from, const std::string& to);
     void Process1Finished(TProcess& sender, int exitCode);
     bool RemoteExists(const std::string& name);
+    // Lists a remote name; a 450 or 550 (what servers say for a name that is not there) gives
+    // an empty listing instead of an error.
+    void ListOrAbsent(const std::string& mask);
+    enum class GetForm { Plain, Restart, Append };
+    // One download inside the caller's transfer frame. The log gets what the server's replies
+    // do not say: a local file that could not be written, a byte count that disagrees, a file
+    // left incomplete; with `removePartial` (tree mirrors) such a file is removed instead.
+    // Raises as the client does.
+    void DownloadFile(const std::string& remote, const std::string& local, GetForm form,
+                      const TDownloadOptions& options = {}, bool removePartial = false);
     std::int64_t RemoteFileSize(const std::string& name);
 
     // The transfer frame of the FTP commands, tree transfers and FTP events. A time-out start
@@ -136,8 +146,9 @@ public:
     std::string GenerateRemoteName(const std::string& base);
     std::string GenerateLocalName(const std::string& base);
 
-    // SENDTREE and GETTREE: true when every folder could be entered. A folder that cannot is
-    // logged and skipped; links are not followed and the depth is bounded.
+    // SENDTREE and GETTREE: true when the whole tree arrived, every folder entered and every
+    // file transferred. A folder that cannot be entered is logged and skipped; links are not
+    // followed and the depth is bounded.
     bool SendTree(const std::string& mask, const std::string& localDir, const std::string& remoteDir);
     bool GetTree(const std::string& mask, const std::string& remoteDir, const std::string& localDir);
 
@@ -216,6 +227,8 @@ public:
 
     const std::vector<std::string>& Parameters() const { return parameters_; }
     std::string ScriptPath() const { return parameters_.empty() ? std::string() : parameters_[0]; }
+    // The script path, a relative one taken in the folder the runner started in.
+    std::string ScriptFullPath() const;
     std::string HistoryPath() const;
 
 signals:
@@ -265,6 +278,8 @@ private:
     // ADDRECIPIENT, ADDCCRECIPIENT, ADDATTACHMENT and SENDEMAIL; false for other commands.
     bool PerformMail(const CommandEntry& entry, std::string_view argument);
     void SendEmail();
+    // Logs each recipient the server refused; true when there was none.
+    bool LogRefusedRecipients();
     void BindMailEvents();
     // Empties the recipients and attachments collected for the next mail.
     void ClearMailCollection();

@@ -78,6 +78,8 @@ public:
     bool Get(const std::string& mask, const std::string& remoteDir, const std::string& localDir, int depth);
     // Cancel, a lost connection or a folder we could not return to ends the whole walk.
     bool Stopped() const { return lost_ || e_.CancelFlag || !e_.FTP.GetConnected(); }
+    // Files that did not arrive whole.
+    int FailedFiles() const { return failedFiles_; }
 
 private:
     bool EnterRemote(const std::string& dir);
@@ -92,6 +94,7 @@ private:
     TScriptVantrel& e_;
     std::set<std::string> visited_;  // remote folders entered, as the server names them
     bool lost_ = false;
+    int failedFiles_ = 0;
 };
 
 bool TreeWalk::EnterRemote(const std::string& dir)
@@ -170,7 +173,16 @@ void TreeWalk::UploadFiles(const std::string& mask, const std::string& localDir,
         const std::string remote = e_.CasedName(name);
         e_.LogLine("   ---> " + nowText() + ": Uploading " + shownDir + "/" + remote);
         e_.LogTransferMode();
-        e_.GuardedTransfer([&] { e_.FTP.Upload(path, remote); });
+        if (e_.GuardedTransfer([&] { e_.FTP.Upload(path, remote); })) continue;
+        ++failedFiles_;
+        if (!e_.FTP.LastTransferStarted()) continue;  // refused at STOR: nothing was written there
+        // What the server holds under the real name is cut short: it must not pass for the file.
+        if (e_.CancelFlag || !e_.FTP.GetConnected()) {
+            e_.LogLine("   ---> Upload stopped: " + shownDir + "/" + remote + " is incomplete on the server");
+            continue;
+        }
+        e_.LogLine("   ---> Removing incomplete remote file " + shownDir + "/" + remote);
+        guard::absorb([&] { e_.FTP.Delete(remote); });
     }
 }
 
@@ -200,14 +212,15 @@ bool TreeWalk::Get(const std::string& mask, const std::string& remoteDir, const 
             if (seen) {
                 e_.LogLine("   ---> Skipped directory " + remoteDir + ": visited before");
             } else {
-                e_.FTP.List(mask);
+                // A folder without a match is an empty listing (450 or 550 on some servers).
+                e_.ListOrAbsent(mask);
                 const std::vector<std::string> files = e_.FTP.Files.names;
                 ftplisting::EntryLists folders = e_.FTP.Directories;
                 const std::string shownLocal =
                     !localDir.empty() && localDir[0] == '/' ? localDir : joined(startLocal, localDir);
                 DownloadFiles(files, here, joined(startRemote, remoteDir), shownLocal);
                 if (!mask.empty() && !Stopped()) {
-                    e_.FTP.List("");
+                    e_.ListOrAbsent("");
                     folders = e_.FTP.Directories;
                 }
                 if (!GetSubFolders(mask, folders, depth)) result = false;
@@ -239,8 +252,14 @@ void TreeWalk::DownloadFiles(const std::vector<std::string>& names, const std::s
             e_.FTP.SetMode(e_.TransferMode);
             e_.LogLine("   ---> " + nowText() + ": Downloading " + remote + "  " + shownLocal + "/" + name);
             e_.LogTransferMode();
-            e_.GuardedTransfer([&] { e_.FTP.Download(name, joined(localFolder, name)); });
+            // A partial file is removed: a mirror must not hold a short file under its name.
+            if (!e_.GuardedTransfer([&] {
+                    e_.DownloadFile(name, joined(localFolder, name), TScriptVantrel::GetForm::Plain,
+                                    {.refuseLinks = true}, true);
+                }))
+                ++failedFiles_;
         } catch (const std::exception&) {
+            ++failedFiles_;
             e_.LogLine("   ---> " + nowText() + ": *** ERROR Downloading " + remote);
         }
     }
@@ -285,13 +304,15 @@ bool TScriptVantrel::SendTree(const std::string& mask, const std::string& localD
     }
     TreeWalk walk(*this);
     // A walk that had to stop did not get through the tree.
-    return walk.Send(mask, folder, remoteDir, 0) && !walk.Stopped();
+    const bool entered = walk.Send(mask, folder, remoteDir, 0);
+    return entered && !walk.Stopped() && walk.FailedFiles() == 0;
 }
 
 bool TScriptVantrel::GetTree(const std::string& mask, const std::string& remoteDir, const std::string& localDir)
 {
     TreeWalk walk(*this);
-    return walk.Get(mask, remoteDir, localDir, 0) && !walk.Stopped();
+    const bool entered = walk.Get(mask, remoteDir, localDir, 0);
+    return entered && !walk.Stopped() && walk.FailedFiles() == 0;
 }
 
 bool TScriptVantrel::PerformTree(const CommandEntry& entry, std::string_view argument)
@@ -310,7 +331,7 @@ bool TScriptVantrel::PerformTree(const CommandEntry& entry, std::string_view arg
         if (mask == "*.*") mask.clear();
         ok = GetTree(mask, folder, second);
     }
-    // A tree with a folder that could not be entered did not arrive whole.
+    // A tree with a folder that could not be entered, or a file that failed, did not arrive whole.
     if (!ok) SuccessFlag = false;
     return true;
 }

@@ -1,5 +1,6 @@
 // Trevask: performs one script file and closes.
 
+#include "platform/CoreDumps.h"
 #include "platform/Guard.h"
 #include "platform/Headless.h"
 #include "platform/WidgetPrompt.h"
@@ -11,8 +12,16 @@
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
+#include <string_view>
 
 namespace {
+
+const char kUsage[] =
+    "Usage: Trevask <script.ftp> [parameters...]\n"
+    "Performs the script, logs every step to standard output and writes the log beside the\n"
+    "script as <script>.History.txt. Exit status 0 when the run ended normally or by Cancel\n"
+    "(SIGINT, SIGTERM), 1 when it ended with an error.\n";
+
 // Without a display the platform plugin's notices only clutter cron mail: keep real failures.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
@@ -31,6 +40,12 @@ int main(int argc, char* argv[])
     // A standard output nobody reads any more (a pipe closed early, a launcher that left) must
     // not end the run before its history file is written. Started programs get SIGPIPE back.
     std::signal(SIGPIPE, SIG_IGN);
+
+    coredumps::disable();
+    if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     headless::useOffscreenWhenNoDisplay();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);

@@ -8,6 +8,7 @@
 
 #include "desktop/dialup/RasDialer.h"
 #include "platform/ByteText.h"
+#include "platform/CoreDumps.h"
 #include "platform/Guard.h"
 #include "platform/Headless.h"
 
@@ -54,6 +55,7 @@ std::string readPasswordLine()
 
 int main(int argc, char* argv[])
 {
+    coredumps::disable();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];

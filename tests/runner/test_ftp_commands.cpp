@@ -17,10 +17,13 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <csignal>
 #include <filesystem>
 #include <QTimer>
 #include <atomic>
 #include <fstream>
+#include <functional>
+#include <sys/resource.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -58,21 +61,24 @@ protected:
         fs::current_path(local.path());
     }
     void TearDown() override { fs::current_path(cwd_); }
-    std::unique_ptr<TScriptVantrel> run(const Lines& lines)
+    // `before` may arm timers that fire while the run pumps.
+    std::unique_ptr<TScriptVantrel> run(const Lines& lines, const std::function<void(TScriptVantrel&)>& before = {})
     {
-        return runFile({scripts.write("f.ftp", bytetext::joinLinesCrLf(lines))});
+        return runFile({scripts.write("f.ftp", bytetext::joinLinesCrLf(lines))}, {}, 0, before);
     }
     // One run: the script path, then its parameters. `during` runs once the run has waited
-    // `afterMs` (a Cancel press, say).
+    // `afterMs` (a Cancel press, say); `before` may arm timers that fire while the run pumps.
     std::unique_ptr<TScriptVantrel> runFile(const Lines& parameters,
                                             const std::function<void(TScriptVantrel&)>& during = {},
-                                            int afterMs = 0)
+                                            int afterMs = 0,
+                                            const std::function<void(TScriptVantrel&)>& before = {})
     {
         auto e = std::make_unique<TScriptVantrel>(parameters);
         if (during) QTimer::singleShot(afterMs, e.get(), [run = e.get(), during] { during(*run); });
         e->Starta.stop();
         e->SleepWithoutPumping = [](int) {};
         e->StartDir = local.path();
+        if (before) before(*e);
         e->StartaTimer();
         e->Halta.stop();
         e->Holdup.stop();
@@ -380,6 +386,69 @@ TEST_F(FtpFamilies, LocalNamesWithLineEndsAreNotSent)
     EXPECT_EQ(std::count(e->Log().begin(), e->Log().end(), "                       Skipped:  bad?name.txt (a line end in its name)"), 2);
 }
 
+TEST_F(FtpFamilies, TheModeSetBeforeConnectIsInForceOnceConnected)
+{
+    // The server starts in ASCII, where it refuses SIZE: a resume would send everything again.
+    const std::string bytes = binaryBytes();
+    remoteRoot.write("big.bin", bytes.substr(0, 1000));
+    local.write("big.bin", bytes);
+    auto e = run(with(Lines{"BINARY"}, with(login(server), {"LET size=remote-filesize(big.bin)",
+                                                             "RESUME-SEND big.bin big.bin", "DISCONNECT"})));
+    expectNoError(*e);
+    EXPECT_EQ(e->GetVariable("size"), "1000");
+    EXPECT_TRUE(contains(e->Log(), "   ---> REST 1000 STOR big.bin"));
+    EXPECT_TRUE(TempDir::read(remote("big.bin")) == bytes);
+}
+
+TEST_F(FtpFamilies, ListedNamesNeverWriteThroughALocalLink)
+{
+    // A link planted in a shared incoming folder, aimed at a file outside it.
+    remoteRoot.write("a.txt", "from the server");
+    remoteRoot.write("b.txt", "b");
+    const std::string victim = local.write("victim.txt", "keep me");
+    fs::create_directory(local.file("in"));
+    fs::create_symlink(victim, local.file("in/a.txt"));
+    auto e = run(with(login(server), {"GET *.txt in", "LET masked=success", "GET a.txt in/a.txt", "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->GetVariable("masked"), "False");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Cannot create file " + local.file("in/a.txt") + ": it is a link"));
+    EXPECT_EQ(TempDir::read(local.file("in/b.txt")), "b");
+    // A name the script gave itself follows the link, as users expect of a plain GET.
+    EXPECT_TRUE(fs::is_symlink(local.file("in/a.txt")));
+    EXPECT_EQ(TempDir::read(victim), "from the server");
+}
+
+TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
+{
+    remoteRoot.write("a.txt", "a");
+    remoteRoot.write("big.bin", std::string(1 << 20, 'x'));
+    fs::create_directory(local.file("folder"));
+    // A small file-size limit stands for a full disk.
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    auto e = run(with(login(server), {"GET a.txt nodir/a.txt", "LET missing=success", "GET a.txt folder",
+                                      "LET folder=success", "GET big.bin big.bin", "LET full=success",
+                                      "GET a.txt fine.txt", "DISCONNECT"}),
+                 [&](TScriptVantrel&) {
+                     const rlimit small{64 * 1024, old.rlim_max};
+                     ::setrlimit(RLIMIT_FSIZE, &small);
+                 });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(e->ExitCode(), 0);
+    for (const char* flag : {"missing", "folder", "full"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
+    const Lines& log = e->Log();
+    // A name with a folder part is taken as written, in the current folder.
+    EXPECT_TRUE(contains(log, "   ---> Cannot create file nodir/a.txt: No such file or directory"))
+        << bytetext::joinLinesCrLf(log);
+    EXPECT_TRUE(contains(log, "   ---> Cannot write to " + local.file("folder") + ": not a regular file"));
+    EXPECT_TRUE(contains(log, "   ---> Cannot write file " + local.file("big.bin") + ": File too large"));
+    EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is incomplete"));
+    EXPECT_EQ(TempDir::read(local.file("fine.txt")), "a");
+    EXPECT_TRUE(e->SuccessFlag);
+}
+
 TEST_F(FtpFamilies, RawCommandsReachTheServer)
 {
     remoteRoot.write("x.txt", "x");
@@ -442,6 +511,176 @@ ftpfake::Handler scripted(std::string listing, std::string sizeReply = "500 Unkn
 }
 
 void greet(ftpfake::Session& s) { s.send("220 scripted ready\r\n"); }
+
+// One remote file served with the faults a real server won't show: a 150 reply that announces
+// its size (or not), data cut short after which 226 still comes, REST taken but ignored, data
+// that stalls half way.
+struct FileServer {
+    explicit FileServer(std::string b, bool announceSize = true, std::size_t only = std::string::npos,
+                        bool rest = true)
+        : bytes(std::move(b)), announce(announceSize), sendOnly(only), honourRest(rest)
+    {
+    }
+    std::string bytes;
+    bool announce;
+    std::size_t sendOnly;  // data bytes sent, then 226 all the same
+    bool honourRest;
+    bool stall = false;
+    std::string listing;  // empty: LIST as the scripted server answers it
+};
+
+ftpfake::Handler fileServer(FileServer f)
+{
+    return [f, rest = std::size_t{0}](ftpfake::Session& s, const std::string& line) mutable {
+        const std::string verb = line.substr(0, line.find(' '));
+        if (verb == "SIZE") {
+            s.send("213 " + std::to_string(f.bytes.size()) + "\r\n");
+        } else if (verb == "REST") {
+            rest = std::stoul(line.substr(5));
+            s.send("350 Restarting\r\n");
+        } else if (verb == "RETR") {
+            s.send(f.announce ? "150 Opening BINARY mode data connection (" + std::to_string(f.bytes.size()) + " bytes)\r\n"
+                              : "150 Opening BINARY mode data connection\r\n");
+            std::string data = f.bytes.substr(f.honourRest ? std::min(rest, f.bytes.size()) : 0);
+            rest = 0;
+            if (f.sendOnly < data.size()) data.resize(f.sendOnly);
+            if (f.stall) {
+                s.sendDataAndHold(data);
+                s.send("426 Transfer aborted\r\n");
+            } else {
+                s.sendData(data);
+                s.send("226 Transfer complete\r\n");
+            }
+        } else if (verb == "LIST" && !f.listing.empty()) {
+            s.send("150 Here it comes\r\n");
+            s.sendData(f.listing);
+            s.send("226 Done\r\n");
+        } else {
+            scripted("")(s, line);
+        }
+    };
+}
+
+TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
+{
+    std::string bytes;
+    for (int i = 0; i < 1000; ++i) bytes += static_cast<char>('a' + i % 26);
+    const std::string head = bytes.substr(0, 400);
+    const struct {
+        const char* what;
+        FileServer server;
+        std::string command;
+        std::string before;  // the local file before; empty: none
+        std::string after;   // the local file after
+        std::string logged;  // empty: the download succeeds
+    } cases[] = {
+        {"short data, then 226", FileServer(bytes, true, 600), "GET f.bin got.bin", "", bytes.substr(0, 600),
+         "   ---> Received 600 bytes of f.bin, expected 1000"},
+        {"announced and whole", FileServer(bytes), "GET f.bin got.bin", "", bytes, ""},
+        {"nothing announced", FileServer(bytes, false, 600), "GET f.bin got.bin", "", bytes.substr(0, 600), ""},
+        // REST taken but the whole file sent: appended, it would be 1400 bytes passing for done.
+        {"REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin", head, head,
+         "   ---> Received 1000 bytes of f.bin, expected 600"},
+        {"REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", head, bytes, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(local.file("got.bin"));
+        if (!c.before.empty()) local.write("got.bin", c.before);
+        ftpfake::FakeFtpServer fake(greet, fileServer(c.server));
+        auto e = run(with(login(fake.port()), {c.command, "LET ok=success", "DISCONNECT"}));
+        EXPECT_EQ(e->ExitCode(), 0);
+        EXPECT_EQ(e->GetVariable("ok"), c.logged.empty() ? "True" : "False");
+        if (!c.logged.empty()) {
+            EXPECT_TRUE(contains(e->Log(), c.logged)) << bytetext::joinLinesCrLf(e->Log());
+        }
+        EXPECT_TRUE(TempDir::read(local.file("got.bin")) == c.after);
+    }
+}
+
+TEST_F(FtpRun, TypeIsSentOnceConnectedAndThenOnlyWhenTheModeChanges)
+{
+    ftpfake::FakeFtpServer fake(greet, fileServer(FileServer("1234")));
+    auto e = run(with(Lines{"BINARY"}, with(login(fake.port()), {"GET f.bin a", "GET f.bin b",
+                                                                  "DOCOMMAND \"TYPE A\"", "GET f.bin c",
+                                                                  "ASCII", "GET f.bin d", "DISCONNECT"})));
+    expectNoError(*e);
+    Lines types;
+    for (const std::string& l : fake.lines())
+        if (l.starts_with("TYPE") || l.starts_with("RETR")) types.push_back(l);
+    EXPECT_EQ(types, (Lines{"TYPE I", "RETR f.bin", "RETR f.bin", "TYPE A", "TYPE I", "RETR f.bin", "TYPE A",
+                            "RETR f.bin"}));
+}
+
+TEST_F(FtpRun, AFolderLineWithoutANameIsNoFile)
+{
+    // A date-first listing whose folder line has nothing in its name column.
+    const std::string date = "11-02-09  05:32PM";
+    const std::string file = date + std::string(38 - date.size() - 1, ' ') + "5 a.txt\r\n";
+    FileServer f("12345");
+    f.listing = date + "       <DIR>\r\n" + file;
+    ftpfake::FakeFtpServer fake(greet, fileServer(f));
+    fs::create_directory(local.file("in"));
+    auto e = run(with(login(fake.port()), {"SERVERTYPE=NT/Dos", "GET * in", "REMOTE-DELETE *", "DISCONNECT"}));
+    expectNoError(*e);
+    EXPECT_EQ(TempDir::read(local.file("in/a.txt")), "12345");
+    const Lines sent = fake.lines();
+    EXPECT_TRUE(contains(sent, "RETR a.txt"));
+    EXPECT_TRUE(contains(sent, "DELE a.txt"));
+    EXPECT_FALSE(containsPart(sent, "<DIR>"));
+}
+
+TEST_F(FtpRun, ACancelledDownloadSaysWhichFileIsIncomplete)
+{
+    FileServer f(std::string(5000, 'x'));
+    f.sendOnly = 1000;
+    f.stall = true;
+    ftpfake::FakeFtpServer fake(greet, fileServer(f));
+    QTimer press;
+    auto e = run(with(login(fake.port()), {"GET f.bin part.bin", "MESSAGE not reached"}), [&](TScriptVantrel& engine) {
+        QObject::connect(&press, &QTimer::timeout, &engine, [&] {
+            if (!fs::exists(local.file("part.bin"))) return;
+            press.stop();
+            engine.Button1Click();
+        });
+        press.start(50);
+    });
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_TRUE(contains(e->Log(), "   ---> Download cancelled: " + local.file("part.bin") + " is incomplete"))
+        << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_FALSE(containsPart(e->Log(), "MESSAGE"));
+}
+
+TEST_F(FtpRun, PortsOutsideSixteenBitsFailConnect)
+{
+    auto e = run({"HOST=127.0.0.1", "PORT=70000", "CONNECT", "LET high=success", "PORT=-1", "CONNECT",
+                  "LET low=success"});
+    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->GetVariable("high"), "False");
+    EXPECT_EQ(e->GetVariable("low"), "False");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Port 70000 is outside 1-65535"));
+    EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Port -1 is outside 1-65535"));
+}
+
+TEST_F(FtpRun, ALineEndInACommandTextFailsThatCommandOnly)
+{
+    ftpfake::FakeFtpServer fake(greet, fileServer(FileServer("x")));
+    local.write("up.txt", "up");
+    auto e = run(with(login(fake.port()), {"DOCOMMAND \"NOOP%%NewLine%%DELE victim\"", "LET raw=success",
+                                           "INCREMENTAL-SEND up.txt \"out%%NewLine%%DELE victim\"",
+                                           "LET numbered=success", "IF remote-exists(\"a%%NewLine%%b\")",
+                                           "LET exists=yes", "ENDIF", "DOCOMMAND NOOP", "LET after=reached",
+                                           "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0) << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(e->GetVariable("raw"), "False");
+    EXPECT_EQ(e->GetVariable("numbered"), "False");
+    EXPECT_EQ(e->GetVariable("exists"), "");
+    EXPECT_EQ(e->GetVariable("after"), "reached");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Command line holds CR, LF or NUL"));
+    const Lines sent = fake.lines();
+    EXPECT_FALSE(containsPart(sent, "victim"));
+    EXPECT_TRUE(contains(sent, "NOOP"));
+}
 
 TEST_F(FtpRun, RemoteFileSizeFallbacks)
 {

@@ -189,6 +189,22 @@ TEST_P(TreeOnServers, AFolderThatCannotBeEnteredIsSkippedTheRestArrivesAndSucces
     EXPECT_EQ(e->FTP.GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? remoteRoot.path() : "/");
 }
 
+TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    remoteRoot.write("top/a.txt", "a");
+    remoteRoot.write("top/none/b.dat", "b");
+    remoteRoot.write("top/none/deeper/c.txt", "c");
+    ASSERT_EQ(::chdir(work.path().c_str()), 0);
+    auto e = run(login(server.port(), server.user(), server.password(), {"GETTREE top/*.txt mirror", "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+    EXPECT_TRUE(e->SuccessFlag) << dump(*e);
+    const std::map<std::string, std::string> tree{{"a.txt", "a"}, {"none/deeper/c.txt", "c"}};
+    EXPECT_EQ(filesUnder(work.path() + "/mirror"), tree);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, TreeOnServers, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
@@ -313,6 +329,122 @@ TEST_F(TreeRun, AFolderThatCannotBeEnteredClearsSuccessButTheRestArrives)
     EXPECT_EQ(files.at("ok.txt"), "/home/ok.txt");
     EXPECT_EQ(files.at("sub/x.txt"), "/home/sub/x.txt");
     EXPECT_THAT(e->Log(), Contains("   ---> Skipped directory locked: 550 Permission denied"));
+}
+
+TEST_F(TreeRun, AFolderWithoutAMatchIsAnEmptyListingNotAnError)
+{
+    // Servers such as proftpd answer a masked LIST that matches nothing with 450.
+    std::string cwd = "/home";
+    ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); },
+                                  [&cwd](ftpfake::Session& s, const std::string& line) {
+        const std::string verb = line.substr(0, line.find(' '));
+        const std::string arg = line.find(' ') == std::string::npos ? std::string() : line.substr(line.find(' ') + 1);
+        const auto entry = [](char type, const std::string& name) {
+            return std::string(1, type) + "rw-r--r-- 1 ftp ftp 5 Jan 01 12:00 " + name + "\r\n";
+        };
+        const std::map<std::string, std::string> folders{
+            {"/home", entry('-', "a.txt") + entry('d', "none")},
+            {"/home/none", entry('-', "b.dat") + entry('d', "deeper")},
+            {"/home/none/deeper", entry('-', "c.txt")}};
+        if (verb == "PWD") {
+            s.send("257 \"" + cwd + "\" is the current directory\r\n");
+        } else if (verb == "CWD") {
+            cwd = arg.starts_with("/") ? arg : cwd + "/" + arg;
+            s.send("250 OK\r\n");
+        } else if (verb == "LIST") {
+            std::string listing = folders.at(cwd);
+            if (arg == "*.txt") {
+                std::string matching;
+                for (const std::string& l : bytetext::splitLines(listing))
+                    if (l.ends_with(".txt")) matching += l + "\r\n";
+                listing = matching;
+            }
+            if (listing.empty()) {
+                s.send("450 No files found\r\n");
+                return;
+            }
+            s.send("150 Here it comes\r\n");
+            s.sendData(listing);
+            s.send("226 Done\r\n");
+        } else if (verb == "RETR") {
+            s.send("150 Opening\r\n");
+            s.sendData(cwd + "/" + arg);
+            s.send("226 Done\r\n");
+        } else {
+            ftpfake::standardReply(s, line);
+        }
+    });
+    auto e = run(login(server.port(), "u", "p", {"GETTREE *.txt " + work.path() + "/m", "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+    EXPECT_TRUE(e->SuccessFlag) << dump(*e);
+    const std::map<std::string, std::string> tree{{"a.txt", "/home/a.txt"}, {"none/deeper/c.txt", "/home/none/deeper/c.txt"}};
+    EXPECT_EQ(filesUnder(work.path() + "/m"), tree);
+}
+
+// One flat folder whose file "bad.txt" breaks off both ways: 426 after part of a download,
+// 452 after an upload. Every other file transfers whole.
+ftpfake::Handler breakingFolder()
+{
+    return [](ftpfake::Session& s, const std::string& line) {
+        const std::string verb = line.substr(0, line.find(' '));
+        const std::string arg = line.find(' ') == std::string::npos ? std::string() : line.substr(line.find(' ') + 1);
+        const auto file = [](const std::string& name) { return "-rw-r--r-- 1 ftp ftp 5 Jan 01 12:00 " + name + "\r\n"; };
+        if (verb == "PWD") {
+            s.send("257 \"/home\" is the current directory\r\n");
+        } else if (verb == "CWD" || verb == "DELE" || verb == "MKD") {
+            s.send("250 OK\r\n");
+        } else if (verb == "LIST") {
+            s.send("150 Here it comes\r\n");
+            s.sendData(file("a.txt") + file("bad.txt") + file("z.txt"));
+            s.send("226 Done\r\n");
+        } else if (verb == "RETR") {
+            s.send("150 Opening\r\n");
+            s.sendData(arg == "bad.txt" ? "ba" : "fine!");
+            s.send(arg == "bad.txt" ? "426 Connection closed; transfer aborted\r\n" : "226 Done\r\n");
+        } else if (verb == "STOR") {
+            s.send("150 Ok to send data\r\n");
+            (void)s.receiveData();
+            s.send(arg == "bad.txt" ? "452 Insufficient storage space\r\n" : "226 Done\r\n");
+        } else {
+            ftpfake::standardReply(s, line);
+        }
+    };
+}
+
+TEST_F(TreeRun, AFileThatBreaksOffFailsTheTreeAndLeavesNothingUnderItsName)
+{
+    // A link planted in the target may not carry a listed file out of it.
+    const std::string victim = work.write("victim.txt", "keep me");
+    fs::create_directories(work.path() + "/mirror");
+    fs::create_symlink(victim, work.path() + "/mirror/z.txt");
+    {
+        ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); }, breakingFolder());
+        auto e = run(login(server.port(), "u", "p", {"GETTREE *.* " + work.path() + "/mirror", "LET got=success"}));
+        EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+        EXPECT_EQ(e->GetVariable("got"), "False") << dump(*e);
+        EXPECT_THAT(e->Log(), Contains("   ---> Removed incomplete file " + work.path() + "/mirror/bad.txt"));
+        EXPECT_THAT(e->Log(), Contains("   ---> Cannot create file " + work.path() + "/mirror/z.txt: it is a link"));
+        EXPECT_EQ(TempDir::read(work.path() + "/mirror/a.txt"), "fine!");
+        EXPECT_FALSE(fs::exists(work.path() + "/mirror/bad.txt"));
+        EXPECT_TRUE(fs::is_symlink(work.path() + "/mirror/z.txt"));
+        EXPECT_EQ(TempDir::read(victim), "keep me");
+        e.reset();
+        // One TYPE for the whole tree, not one per file.
+        const Lines sent = server.lines();
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), "TYPE I"), 1);
+    }
+    work.write("up/a.txt", "a");
+    work.write("up/bad.txt", "bad");
+    work.write("up/z.txt", "z");
+    ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); }, breakingFolder());
+    auto e = run(login(server.port(), "u", "p", {"SENDTREE " + work.path() + "/up/*.* dest", "LET sent=success"}));
+    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+    EXPECT_EQ(e->GetVariable("sent"), "False") << dump(*e);
+    EXPECT_THAT(e->Log(), Contains("   ---> Removing incomplete remote file /home/dest/bad.txt"));
+    e.reset();
+    const Lines sent = server.lines();
+    EXPECT_THAT(sent, Contains("DELE bad.txt"));
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const std::string& l) { return l.starts_with("DELE"); }), 1);
 }
 
 // A server that ends the session in the middle of a command: by a 400 reply or by closing.

@@ -326,6 +326,30 @@ TEST_F(EngineTest, IncludeLookupOrder)
     EXPECT_EQ(withFolder, Lines{"Message \"File sub/y.ftp not found!!\""});
 }
 
+TEST_F(EngineTest, IncludesBesideTheirScriptAreFoundFromAnyCurrentFolder)
+{
+    // Each include is looked for beside the file that includes it, after the other places.
+    script("jobs/side.ftp", {"MESSAGE side", "#INCLUDE parts/deeper.ftp"});
+    script("jobs/parts/deeper.ftp", {"MESSAGE deeper", "#INCLUDE last.ftp"});
+    script("jobs/parts/last.ftp", {"MESSAGE last"});
+    program.write("Scripts/last.ftp", "MESSAGE from the program folder\r\n");
+    const std::string path = script("jobs/main.ftp", {"#INCLUDE side.ftp", "#INCLUDE missing.ftp"});
+    auto e = run({path});
+    EXPECT_EQ(prompt_->messages,
+              (Lines{"side", "deeper", "from the program folder", "File missing.ftp not found!!"}));
+    EXPECT_EQ(e->ExitCode(), 0);
+}
+
+TEST_F(EngineTest, AByteOrderMarkDoesNotHideTheFirstCommand)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    dir.write("inc.ftp", bom + "MESSAGE included\r\n");
+    const std::string path = dir.write("bom.ftp", bom + "MESSAGE first\r\n#INCLUDE " + dir.file("inc.ftp") + "\r\n");
+    EXPECT_EQ(LoadScriptLines(path)[0], "MESSAGE first");
+    auto e = run({path});
+    EXPECT_EQ(prompt_->messages, (Lines{"first", "included"}));
+}
+
 TEST_F(EngineTest, CancelStopsBeforeTheNextLineAndStillWritesHistory)
 {
     const std::string path = script("c.ftp", {"MESSAGE one", "MESSAGE two"});

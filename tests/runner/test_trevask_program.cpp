@@ -2,6 +2,7 @@
 // SIGTERM as Cancel.
 
 #include "platform/ByteText.h"
+#include "tests/support/CoreLimit.h"
 #include "tests/support/TempDir.h"
 
 #include "FakeFtpServer.h"
@@ -12,6 +13,8 @@
 #include <thread>
 #include <functional>
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -36,12 +39,14 @@ std::string trevask() { return std::string(VANTREL_BIN_DIR) + "/Trevask"; }
 // the output read so far. A runner still going after `boundSeconds` is killed, so no fault can
 // hang the test.
 Result runTrevask(const std::vector<std::string>& args, const std::string& marker = {},
-                  const std::function<void(pid_t, const std::string&)>& whenOutput = {}, int boundSeconds = 60)
+                  const std::function<void(pid_t, const std::string&)>& whenOutput = {}, int boundSeconds = 60,
+                  const std::string& folder = {})
 {
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&fa, folder.c_str());
     posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
     posix_spawn_file_actions_addclose(&fa, fds[0]);
     std::vector<std::string> all{trevask()};
@@ -252,4 +257,32 @@ TEST(TrevaskProgram, AClosedStandardOutputDoesNotEndTheRun)
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_NE(TempDir::read(dir.file("quiet.History.txt")).find(": End script quiet.ftp ****"), std::string::npos);
+}
+
+TEST(TrevaskProgram, HelpPrintsUsageAndWritesNothing)
+{
+    for (const char* option : {"--help", "-h"}) {
+        TempDir dir;
+        const Result r = runTrevask({option}, {}, {}, 60, dir.path());
+        ASSERT_TRUE(WIFEXITED(r.status)) << option;
+        EXPECT_EQ(WEXITSTATUS(r.status), 0) << option;
+        EXPECT_EQ(r.out.rfind("Usage: Trevask <script.ftp> [parameters...]\n", 0), 0u) << r.out;
+        EXPECT_EQ(r.out.find("Start script"), std::string::npos) << option;
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << option;
+    }
+}
+
+TEST(TrevaskProgram, CoreDumpsAreOffForTheRunAndWhatItStarts)
+{
+    // The started program inherits the runner's core-size limit.
+    const RaisedCoreLimit limit;
+    if (!limit.raised()) GTEST_SKIP() << "core dumps are off for every process here";
+    TempDir dir;
+    const std::string probe = dir.write("probe.sh", "#!/bin/sh\nulimit -c > \"$(dirname \"$0\")/core.txt\"\n");
+    ASSERT_EQ(::chmod(probe.c_str(), 0755), 0);
+    const std::string path = dir.write("core.ftp", "LOCAL-EXECANDWAIT " + probe + "\r\n");
+    const Result r = runTrevask({path});
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), 0) << r.out;
+    EXPECT_EQ(TempDir::read(dir.file("core.txt")), "0\n") << r.out;
 }

@@ -144,6 +144,7 @@ void TFtpSession::Connect()
     canceled_ = false;
     owedReplies_ = 0;
     replyTimedOut_ = false;
+    serverMode_ = 0;  // a new session starts in the server's own type
     if (BufferedBytes() > 0) Read(0);
     TSockBase::Connect();
     try {
@@ -227,6 +228,8 @@ void TFtpSession::DoCommand(const std::string& command)
     const TCmdType code = ftptext::CommandType(command);
     canceled_ = false;
     RequireConnection();
+    // A raw TYPE or REIN leaves the server's type unknown until the next SetMode.
+    if (ftptext::ChangesTransferType(command)) serverMode_ = 0;
     ReportStatus(1, command);
     BeginCommand();
     Transaction(command);
@@ -267,12 +270,13 @@ std::string TFtpSession::GetCurrentDir()
 void TFtpSession::SetMode(int mode)
 {
     Mode = mode;
-    switch (mode) {
-    case 1: DoCommand("TYPE A"); break;
-    case 2: DoCommand("TYPE I"); break;
-    case 3: DoCommand("TYPE L 8"); break;
-    default: break;
-    }
+    static const char* const kTypes[] = {"TYPE A", "TYPE I", "TYPE L 8"};
+    if (mode < 1 || mode > 3) return;
+    // Sent only when the server is in another type (or nobody knows): a tree of small files
+    // would otherwise cost one command per file.
+    if (mode == serverMode_ && Connected()) return;
+    DoCommand(kTypes[mode - 1]);
+    serverMode_ = mode;
 }
 
 std::int64_t TFtpSession::GetDataText() const { return data_ ? data_->BytesRecvd() : 0; }

@@ -21,6 +21,20 @@ public:
     using Exception::Exception;
 };
 
+// A download whose data disagrees with the size the server gave (in its 150 reply or to SIZE).
+class ETransferSizeError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// How one download treats its local file.
+struct TDownloadOptions {
+    // The local name came from the server: a link there is refused, never written through.
+    bool refuseLinks = false;
+    // The remote file's size when the caller knows it (SIZE), else -1.
+    std::int64_t remoteSize = -1;
+};
+
 class TFtpSession : public TSockBase {
     Q_OBJECT
 public:
@@ -40,7 +54,7 @@ public:
     TFtpProxyType ProxyType = proxyUserAfterLogin;
     bool Passive = false;  // kept for scripts that set it; transfers are always active
     int ServerStyle = ftplisting::kStyleDetect;  // listing style; 1 = detect on the next listing
-    int Mode = 2;  // the last mode set: 1 ASCII, 2 binary, 3 local 8
+    int Mode = 2;  // the last mode asked for: 1 ASCII, 2 binary, 3 local 8
     // Milliseconds a download or upload may go without a byte moving before it fails; negative:
     // Timeout; 0: no limit (a caller's own transfer watchdog governs). Listings keep Timeout.
     int TransferTimeout = -1;
@@ -84,15 +98,22 @@ public:
     void Rename(const std::string& oldName, const std::string& newName);
     std::int64_t GetRemoteSize(const std::string& name);  // -1 when the reply holds no size
     std::string GetCurrentDir();                           // "/" when PWD fails
-    void SetMode(int mode);
+    void SetMode(int mode);  // sends TYPE only when the server is not in that type already
     std::int64_t GetDataText() const;   // bytes received on the current data connection
     std::int64_t GetDataCount() const;  // bytes sent on the current data connection
 
     void List(const std::string& path, bool verbose = true, const std::string& cacheName = {});
     // An empty local name means the remote one; an empty remote name the local file's name.
-    void Download(const std::string& remote, const std::string& local);
-    void DownloadRestore(const std::string& remote, const std::string& local);
-    void DownloadAppend(const std::string& remote, const std::string& local);
+    // In binary mode a download that ends short of the announced or given size fails, and so
+    // does a resumed one that brings more than the rest (a server that ignored REST): the local
+    // file is then cut back to its length before.
+    void Download(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
+    void DownloadRestore(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
+    void DownloadAppend(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
+    // Of the last transfer: whether the server accepted it (its 1xx reply came), and, for a
+    // download, whether the local file was opened (created, truncated or appended to).
+    bool LastTransferStarted() const { return transferStarted_; }
+    bool LastDownloadOpenedLocal() const { return localOpened_; }
     void Upload(const std::string& local, const std::string& remote);
     void UploadAppend(const std::string& local, const std::string& remote);
     void UploadRestore(const std::string& local, const std::string& remote, std::int64_t offset);
@@ -131,7 +152,10 @@ private:
     void AcceptDataConnection();
     // The reply that closes a transfer, unless it was cancelled; a negative one fails it.
     void ReadClosingReply(DataScope& scope, TCmdType code, bool report);
-    void Retrieve(const std::string& remote, const std::string& local, GetMode mode);
+    void Retrieve(const std::string& remote, const std::string& local, GetMode mode, const TDownloadOptions& options);
+    // Fails a download whose count disagrees with what the server said it would send.
+    void CheckReceivedSize(const std::string& remote, const std::string& local, GetMode mode,
+                           std::int64_t before, std::int64_t announced, std::int64_t remoteSize);
     void Store(const std::string& local, const std::string& remote, PutMode mode, std::int64_t offset);
     std::string ReadListing();
     void KeepListing(const std::string& listing, const std::string& path, const std::string& cacheName);
@@ -141,5 +165,8 @@ private:
     int owedReplies_ = 0;
     bool replyTimedOut_ = false;  // the last reply wait ran out: the server may not answer QUIT
     bool inTransaction_ = false;  // OnTransactionStart fired, OnTransactionStop not yet
+    int serverMode_ = 0;  // the type the server was last set to; 0 = not known
+    bool transferStarted_ = false;
+    bool localOpened_ = false;
     std::string remoteDirPath_;
 };

@@ -2,6 +2,7 @@
 
 #include "net/ftp/socket/SockBase.h"
 #include "platform/ReplyLimits.h"
+#include "platform/ByteText.h"
 
 namespace ftptext {
 
@@ -26,6 +27,12 @@ TCmdType CommandType(std::string_view command)
     if (word == "RMD") return cmdRemoveDir;
     if (command == "PWD") return cmdPwd;
     return cmdOther;
+}
+
+bool ChangesTransferType(std::string_view command)
+{
+    const std::string_view word = command.substr(0, command.find(' '));
+    return bytetext::equalsNoCase(word, "TYPE") || bytetext::equalsNoCase(word, "REIN");
 }
 
 bool OpensReply(std::string_view line)

@@ -30,6 +30,9 @@ namespace ftptext {
 // The code of a raw command: its first word compared exactly, with case.
 TCmdType CommandType(std::string_view command);
 
+// A raw command after which the server's transfer type is not known: TYPE or REIN, any case.
+bool ChangesTransferType(std::string_view command);
+
 // The number of a reply line: its first three digits; 0 for a line that opens no reply. A
 // longer run of digits ("5501 ...") still gives 550, so a refusal cannot read as success.
 int ReplyNumber(std::string_view line);

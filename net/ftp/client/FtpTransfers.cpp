@@ -7,12 +7,11 @@
 #include "net/ftp/client/FtpSession.h"
 
 #include "platform/AppPaths.h"
+#include "platform/AtomicFile.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
 
-#include <cstdio>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,21 +24,17 @@ std::int64_t localFileSize(const std::string& path)
     return st.st_size;
 }
 
-// Written beside the target and renamed over it, so a reader never sees half a listing.
+// A reader never sees half a listing, and the program folder may be shared.
 void writeWhole(const std::string& path, const std::string& bytes)
 {
     apppaths::makeDirectories(apppaths::extractFilePath(path));
-    const std::string tmp = path + "." + std::to_string(::getpid()) + ".writing";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            out.close();
-            std::remove(tmp.c_str());
-            return;
-        }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) std::remove(tmp.c_str());
+    (void)atomicfile::replace(path, bytes);
+}
+
+bool isLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 }  // namespace
@@ -175,26 +170,56 @@ void TFtpSession::KeepListing(const std::string& listing, const std::string& pat
 
 // --- downloads ---
 
-void TFtpSession::Download(const std::string& remote, const std::string& local)
+void TFtpSession::Download(const std::string& remote, const std::string& local, const TDownloadOptions& options)
 {
-    Retrieve(remote, local, GetMode::Plain);
+    Retrieve(remote, local, GetMode::Plain, options);
 }
 
-void TFtpSession::DownloadRestore(const std::string& remote, const std::string& local)
+void TFtpSession::DownloadRestore(const std::string& remote, const std::string& local,
+                                  const TDownloadOptions& options)
 {
-    Retrieve(remote, local, GetMode::Restart);
+    Retrieve(remote, local, GetMode::Restart, options);
 }
 
-void TFtpSession::DownloadAppend(const std::string& remote, const std::string& local)
+void TFtpSession::DownloadAppend(const std::string& remote, const std::string& local,
+                                 const TDownloadOptions& options)
 {
-    Retrieve(remote, local, GetMode::Append);
+    Retrieve(remote, local, GetMode::Append, options);
 }
 
-void TFtpSession::Retrieve(const std::string& remote, const std::string& localName, GetMode mode)
+void TFtpSession::CheckReceivedSize(const std::string& remote, const std::string& local, GetMode mode,
+                                    std::int64_t before, std::int64_t announced, std::int64_t remoteSize)
+{
+    // ASCII mode changes line ends on the way, so only binary counts can be compared.
+    if (serverMode_ != 2 && serverMode_ != 3) return;
+    const std::int64_t received = BytesTotal;
+    std::int64_t expected = -1;
+    if (remoteSize >= 0) {
+        expected = mode == GetMode::Restart ? remoteSize - before : remoteSize;
+    } else if (announced > 0) {
+        // After REST some servers announce what is left, others the whole file.
+        expected = mode == GetMode::Restart && before + received == announced ? received : announced;
+    }
+    if (expected < 0 || received == expected) return;
+    // More than announced is a file that grew on the server meanwhile, nothing lost; but after
+    // REST it is the whole file sent again, which must not stay appended.
+    if (received > expected && mode != GetMode::Restart) return;
+    if (received > expected) {
+        // The failure below reports the download whether or not the cut succeeds.
+        [[maybe_unused]] const int cut = ::truncate(local.c_str(), before);
+    }
+    throw ETransferSizeError("Received " + std::to_string(received) + " bytes of " + remote + ", expected " +
+                             std::to_string(expected));
+}
+
+void TFtpSession::Retrieve(const std::string& remote, const std::string& localName, GetMode mode,
+                           const TDownloadOptions& options)
 {
     const std::string local = localName.empty() ? remote : localName;
     canceled_ = false;
+    transferStarted_ = localOpened_ = false;
     RequireConnection();
+    if (options.refuseLinks && isLink(local)) throw ELocalFileError("Cannot create file " + local + ": it is a link", false);
     // The local file of a resumed or appended download must exist; checked before the server
     // is asked for anything.
     const std::int64_t restartAt = mode == GetMode::Plain ? 0 : localFileSize(local);
@@ -212,16 +237,24 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
         BytesTotal = 0;
         const auto reply = TransactionLines("RETR " + remote, true);
         CheckReply(301, 599, cmdDownload, false);
+        transferStarted_ = true;
         scope.closingOwed = ReplyNumber() < 200;
         for (const std::string& line : reply)
             if (BytesTotal == 0) BytesTotal = ftptext::BytesFromReply(line);
+        const std::int64_t announced = BytesTotal;
 
         AcceptDataConnection();
         TransactionStarted();
         try {
-            if (!canceled_ && !timedOut_) data_->CaptureFile(local, mode != GetMode::Plain);
+            if (!canceled_ && !timedOut_) {
+                localOpened_ = true;
+                data_->CaptureFile(local, mode != GetMode::Plain, options.refuseLinks);
+            }
         } catch (const EAbortError&) {
             aborted = true;
+            throw;
+        } catch (const ELocalFileError& e) {
+            localOpened_ = e.opened();
             throw;
         }
         TransactionStopped();
@@ -229,6 +262,7 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
         BytesTotal = data_->BytesRecvd();
         ReportStatus(1, "Received " + std::to_string(BytesTotal) + " Bytes");
         ReadClosingReply(scope, cmdDownload, true);
+        CheckReceivedSize(remote, local, mode, restartAt, announced, options.remoteSize);
     } catch (...) {
         if (aborted || canceled_) guard::absorb([this] { DrainAfterCancel(); });
         throw;
@@ -260,6 +294,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
     const std::string verb = mode == PutMode::Append ? "APPE " : "STOR ";
     const std::string target = remote.empty() ? apppaths::extractFileName(local) : remote;
     canceled_ = false;
+    transferStarted_ = localOpened_ = false;
     RequireConnection();
     const std::int64_t size = localFileSize(local);
     if (mode == PutMode::Restart && offset > size)
@@ -281,6 +316,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
         }
         Transaction(verb + target);
         CheckReply(301, 599, code, mode != PutMode::Restart);
+        transferStarted_ = true;
         scope.closingOwed = ReplyNumber() < 200;
 
         AcceptDataConnection();

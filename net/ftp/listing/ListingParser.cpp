@@ -189,7 +189,8 @@ ParsedLine parseDateFirst(std::string_view line, const CivilTime& now)
         if (!bytetext::parseInt64(std::string_view(head).substr(LastBlank(head)), size)) size = 0;
         r.size = std::to_string(size);
     }
-    if (bytetext::trim(r.name).empty()) return {};
+    // A folder line with an empty name column ends in its "<DIR>": that word is no file name.
+    if (bytetext::trim(r.name).empty() || bytetext::equalsNoCase(bytetext::trim(r.name), "<dir>")) return {};
     r.accepted = true;
     return r;
 }

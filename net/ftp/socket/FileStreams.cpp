@@ -1,11 +1,12 @@
 #include "net/ftp/socket/FileStreams.h"
 
-#include "platform/Errors.h"
+#include "net/ftp/socket/SockErrors.h"
 #include "platform/LocalFiles.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/sendfile.h>
@@ -15,13 +16,17 @@
 
 namespace ftpsock {
 
-FileSink::FileSink(const std::string& fileName, bool append) : name_(fileName)
+FileSink::FileSink(const std::string& fileName, bool append, bool noFollow) : name_(fileName)
 {
-    const int flags = append ? O_WRONLY | O_APPEND : O_WRONLY | O_CREAT | O_TRUNC;
+    const int flags = (append ? O_WRONLY | O_APPEND : O_WRONLY | O_CREAT | O_TRUNC) | (noFollow ? O_NOFOLLOW : 0);
     bool notRegular = false;
     fd_ = localfiles::openRegularFile(fileName, flags, notRegular);
-    if (notRegular) throw Exception("Cannot write to " + fileName + ": not a regular file");
-    if (!fd_) throw Exception((append ? "Cannot open file " : "Cannot create file ") + fileName);
+    if (notRegular) throw ELocalFileError("Cannot write to " + fileName + ": not a regular file", false);
+    if (!fd_) {
+        const int err = errno;
+        const std::string reason = noFollow && err == ELOOP ? "it is a link" : std::strerror(err);
+        throw ELocalFileError((append ? "Cannot open file " : "Cannot create file ") + fileName + ": " + reason, false);
+    }
     // Not zeroed: only committed bytes are ever written, and a tree of small files would
     // otherwise clear a megabyte per file.
     block_ = std::make_unique_for_overwrite<char[]>(kFileBlock);
@@ -86,7 +91,9 @@ std::string_view FileSource::at(std::int64_t offset, std::size_t max)
         if (blockLength_ == 0) return {};
     }
     const std::size_t skip = static_cast<std::size_t>(offset - blockOffset_);
-    return std::string_view(block_.get() + skip, std::min(max, blockLength_ - skip));
+    // A file that grows while it is sent is sent as large as it was when opened.
+    const std::size_t left = static_cast<std::size_t>(size_ - offset);
+    return std::string_view(block_.get() + skip, std::min({max, blockLength_ - skip, left}));
 }
 
 namespace {

@@ -17,11 +17,13 @@ inline constexpr std::size_t kFileBlock = 1024 * 1024;
 // that Cancel and other events are seen between calls.
 inline constexpr std::size_t kMoveSize = 256 * 1024;
 
-// Capture file. Opening raises "Cannot create file <name>" / "Cannot open file <name>".
+// Capture file. Opening raises ELocalFileError "Cannot create file <name>: <reason>" /
+// "Cannot open file <name>: <reason>".
 class FileSink {
 public:
     // append: the file must exist and is written at its end; else it is created or replaced.
-    FileSink(const std::string& fileName, bool append);
+    // noFollow: a link at fileName is refused, never written through.
+    FileSink(const std::string& fileName, bool append, bool noFollow = false);
 
     // Room for `n` bytes (n <= kFileBlock), flushing the block first when it is full.
     char* space(std::size_t n);

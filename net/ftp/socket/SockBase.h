@@ -103,7 +103,8 @@ public:
     // Restarted and appended transfers are asked for per call, so no earlier transfer's mode
     // can leak into the next one. Past IdleTimeout without progress: "Transfer timed out...".
     void SendFile(const std::string& fileName, std::int64_t startOffset = 0);
-    void CaptureFile(const std::string& fileName, bool append = false);
+    // noFollow: a link at fileName is refused instead of written through.
+    void CaptureFile(const std::string& fileName, bool append = false, bool noFollow = false);
     void Listen(bool dataMessage);
     void ResolveHost();
     void CloseSocket();

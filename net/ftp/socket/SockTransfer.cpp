@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 #include <sys/socket.h>
 
@@ -34,7 +35,7 @@ void TSockBase::Write(const std::string& text)
     if (body > 0 && text[body - 1] == '\r') --body;
     for (std::size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\0' || (i < body && refusedInCommand(text[i])))
-            throw ESockError("Command line holds CR, LF or NUL");
+            throw ECommandTextRefused("Command line holds CR, LF or NUL");
     SendBuffer(text);
 }
 
@@ -42,7 +43,7 @@ void TSockBase::Writeln(const std::string& text)
 {
     ReportStatus(8, "Writeln");
     for (char c : text)
-        if (refusedInCommand(c)) throw ESockError("Command line holds CR, LF or NUL");
+        if (refusedInCommand(c)) throw ECommandTextRefused("Command line holds CR, LF or NUL");
     Write(text + "\r\n");
 }
 
@@ -333,7 +334,7 @@ void TSockBase::SendFile(const std::string& fileName, std::int64_t startOffset)
     if (!complete) throw Exception("Not Connected");
 }
 
-void TSockBase::CaptureFile(const std::string& fileName, bool append)
+void TSockBase::CaptureFile(const std::string& fileName, bool append, bool noFollow)
 {
     counting_ = fileMode_ = true;
     ftpsock::ScopeExit restore([this] {
@@ -342,7 +343,7 @@ void TSockBase::CaptureFile(const std::string& fileName, bool append)
     });
 
     ReportStatus(8, "CaptureFile");
-    sink_ = std::make_unique<ftpsock::FileSink>(fileName, append);
+    sink_ = std::make_unique<ftpsock::FileSink>(fileName, append, noFollow);
     bytesRecvd_ = 0;
     if (!rxBuf_.empty()) {
         bytesRecvd_ += static_cast<std::int64_t>(rxBuf_.size());
@@ -362,7 +363,7 @@ void TSockBase::CaptureFile(const std::string& fileName, bool append)
         canceled_ = false;
         throw EAbortError("Socket send aborted");
     }
-    if (diskError != 0) throw Exception("Cannot write file " + fileName);
+    if (diskError != 0) throw ELocalFileError("Cannot write file " + fileName + ": " + std::strerror(diskError), true);
     if (stalled) throw ESockError("Transfer timed out...");
     // Ended by a reset: the file is short, so this is no success.
     if (closeError_ != 0) throw ESockError(ErrorText(closeError_));

@@ -342,16 +342,19 @@ void TCustomSmtpSender::RcptTo()
     rcptIndex_ = 0;
     rcptAccepted_ = 0;
     rcptFirstRefusal_ = 0;
+    refused_.clear();
     ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::envelopeAddress(rcptName_[0]) + ">", {250, 251},
               &TCustomSmtpSender::RcptToNext);
 }
 
 void TCustomSmtpSender::RcptToNext()
 {
-    if (errorStatus_ == 0)
+    if (errorStatus_ == 0) {
         ++rcptAccepted_;
-    else if (rcptFirstRefusal_ == 0)
-        rcptFirstRefusal_ = errorStatus_;
+    } else {
+        if (rcptFirstRefusal_ == 0) rcptFirstRefusal_ = errorStatus_;
+        refused_.push_back({rcptName_[rcptIndex_], lastResponse_});
+    }
     if (++rcptIndex_ < rcptName_.size()) {
         SetState(smtpInternalReady);
         ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::envelopeAddress(rcptName_[rcptIndex_]) + ">", {250, 251},
@@ -498,6 +501,7 @@ void TCustomSmtpSender::Mail()
     if (rcptName_.empty()) throw SmtpException("RcptName list is empty");
     for (const auto& r : rcptName_) refuseLineBreak(r);
     HighLevel(smtpMail, stepMailFrom | stepRcptTo | stepData);
+    refused_.clear();
 }
 
 // ---- connection ----------------------------------------------------------------------------

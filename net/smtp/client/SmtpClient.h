@@ -62,6 +62,11 @@ public:
 
     const std::vector<std::string>& RcptName() const { return rcptName_; }
     void SetRcptName(const std::vector<std::string>& lines) { rcptName_ = lines; }
+    // The recipients of the last RcptTo that the server refused, each with its reply.
+    struct Refusal {
+        std::string address, reply;
+    };
+    const std::vector<Refusal>& RefusedRecipients() const { return refused_; }
     const std::string& LastResponse() const { return lastResponse_; }
     const std::string& ErrorMessage() const { return errorMessage_; }
     int StatusCode() const { return statusCode_; }
@@ -162,6 +167,7 @@ private:
     std::size_t rcptIndex_ = 0;
     int rcptAccepted_ = 0;
     std::uint16_t rcptFirstRefusal_ = 0;
+    std::vector<Refusal> refused_;
     std::vector<std::string> header_;
     std::size_t headerIndex_ = 0;
     int lineNum_ = 0;

@@ -1,5 +1,6 @@
 #include "desktop/dialup/RasDialer.h"
 #include "tests/desktop/dialup/PhoneBookFixture.h"
+#include "tests/support/CoreLimit.h"
 
 #include <QProcess>
 #include <chrono>
@@ -66,6 +67,16 @@ TEST_F(DialerProgramTest, ExitStatusByOutcome)
     std::filesystem::remove(dir.file("Home.env"));
     EXPECT_EQ(Run({"Home", "ann"}, "pw").exitCode, 0);
     EXPECT_FALSE(Exists("Home.env"));
+}
+
+TEST_F(DialerProgramTest, CoreDumpsAreOffForTheDialAndItsCommands)
+{
+    // The password sits in the dial program's memory; its Up command inherits the limit.
+    const RaisedCoreLimit limit;
+    if (!limit.raised()) GTEST_SKIP() << "core dumps are off for every process here";
+    std::ofstream(book, std::ios::app) << "[Core]\r\nUp=ulimit -c > '" << dir.file("core.txt") << "'\r\nCheck=false\r\n";
+    (void)Run({"Core", "ann", "/nodlg"}, "pw");
+    EXPECT_EQ(Read("core.txt"), "0\n");
 }
 
 TEST_F(DialerProgramTest, ReportsProgressAndFailures)

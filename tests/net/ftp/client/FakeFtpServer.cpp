@@ -75,6 +75,17 @@ std::string Session::receiveData()
     return out;
 }
 
+void Session::sendDataAndHold(const std::string& bytes)
+{
+    const int fd = connectToPort(lastPort);
+    if (fd < 0) return;
+    sendAll(fd, bytes);
+    char buf[4096];
+    while (::recv(fd, buf, sizeof buf, 0) > 0) {
+    }
+    ::close(fd);
+}
+
 void Session::close()
 {
     if (fd_ >= 0) ::close(fd_);

@@ -21,6 +21,9 @@ public:
     void sendData(const std::string& bytes, int pauseMs = 0);
     // Connects to the last PORT address and reads until the client closes.
     std::string receiveData();
+    // Connects to the last PORT address, sends `bytes`, then holds the connection open until
+    // the client closes it (a transfer that stalls half way).
+    void sendDataAndHold(const std::string& bytes);
     void close();  // drops the control connection
     bool closed() const { return fd_ < 0; }
     std::string lastPort;

@@ -349,3 +349,27 @@ TEST_F(FtpFaults, DownloadToANonRegularFileIsRefusedWithoutBlocking)
     }
     EXPECT_FALSE(fifo.unblocked());
 }
+
+TEST_F(FtpFaults, TheListingCopyNeverWritesThroughALinkPlantedInItsFolder)
+{
+    // The program folder may be shared: a link at any name the copy might write through must
+    // not carry the listing into another file.
+    writeFile(file("victim"), "keep me");
+    std::filesystem::create_symlink(file("victim"), file("Remote.dir." + std::to_string(::getpid()) + ".writing"));
+    FakeFtpServer server(greet, [](Session& s, const std::string& line) {
+        if (!line.starts_with("LIST")) return ftpfake::standardReply(s, line);
+        s.send("150 Here it comes\r\n");
+        s.sendData("-rw-r--r-- 1 u g 5 Jan 05 2020 a.txt\r\n");
+        s.send("226 Done\r\n");
+    });
+    {
+        auto ftp = client(server.port());
+        ftp->Connect();
+        ftp->List("");
+    }
+    EXPECT_EQ(readFile(file("victim")), "keep me");
+    EXPECT_EQ(readFile(file("Remote.dir")), "-rw-r--r-- 1 u g 5 Jan 05 2020 a.txt\r\n");
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++entries;
+    EXPECT_EQ(entries, 3u);  // the victim, the planted link and the copy: no temporary left
+}

@@ -186,6 +186,9 @@ TEST(ListingParser, DateFirstStyle)
         {16, "01-05-99 12:30PM 5 x", true, "x", false, "5", "1999-01-05 12:30:00", ""},
         {16, "garbage  line that is long enough for column 39", true, "39", false, "0", now, ""},
         {16, "01-05-99  12:30PM       <DIR>          ", false, "", false, "", "", ""},
+        // A folder without a name, shorter than the name column: no file named "<DIR>".
+        {16, "11-02-09  05:32PM       <DIR>", false, "", false, "", "", ""},
+        {16, "11-02-09  05:32PM       <dir>", false, "", false, "", "", ""},
         {16, "nospace", false, "", false, "", "", ""},
     });
 }

@@ -2,10 +2,12 @@
 
 #include "SockTestSupport.h"
 
+#include "net/ftp/socket/FileStreams.h"
 #include "net/ftp/socket/SockBase.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -217,12 +219,42 @@ TEST_F(FtpSockConnected, CaptureKeepsBytesThatCameBeforeIt)
     EXPECT_EQ(sock->BytesRecvd(), 8);
 }
 
+TEST(FtpSockFileSource, AFileThatGrowsIsServedAtTheSizeItWasOpenedWith)
+{
+    // Past one block, and not a whole number of pieces: the last piece would run over.
+    TempDir dir;
+    const std::size_t size = ftpsock::kFileBlock + ftpsock::kFileBlock / 2 + 100;
+    const std::string data = makeBytes(size, 3);
+    writeFile(dir.file("grows.bin"), data);
+    ftpsock::FileSource source(dir.file("grows.bin"));
+    writeFile(dir.file("grows.bin"), data + makeBytes(ftpsock::kFileBlock, 4));
+    std::string served;
+    for (;;) {
+        const std::string_view piece = source.at(static_cast<std::int64_t>(served.size()), 48 * 1024);
+        if (piece.empty()) break;
+        served += piece;
+    }
+    EXPECT_EQ(source.error(), 0);
+    EXPECT_EQ(served.size(), size);
+    EXPECT_TRUE(served == data);
+}
+
 TEST_F(FtpSockConnected, MissingFilesAreReported)
 {
     EXPECT_EQ(failureOf([&] { sock->SendFile(dir.file("none.bin")); }),
               "Cannot open file " + dir.file("none.bin"));
     EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("none.bin"), true); }),
-              "Cannot open file " + dir.file("none.bin"));
+              "Cannot open file " + dir.file("none.bin") + ": No such file or directory");
+    // Why a capture could not start: the folder, the target itself, or a link where none may be.
+    std::filesystem::create_directory(dir.file("folder"));
+    std::filesystem::create_symlink(dir.file("elsewhere"), dir.file("link"));
+    EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("no/such.bin")); }),
+              "Cannot create file " + dir.file("no/such.bin") + ": No such file or directory");
+    EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("folder")); }),
+              "Cannot write to " + dir.file("folder") + ": not a regular file");
+    EXPECT_EQ(failureOf([&] { sock->CaptureFile(dir.file("link"), false, true); }),
+              "Cannot create file " + dir.file("link") + ": it is a link");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere")));
 }
 
 TEST_F(FtpSockConnected, AFileThatShrinksWhileSentFailsTheSend)
