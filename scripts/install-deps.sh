@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   python3 python3-pyftpdlib python3-aiosmtpd vsftpd
+  xvfb xauth dbus at-spi2-core python3-pyatspi
 )
 
 missing=()
