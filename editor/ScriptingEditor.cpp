@@ -220,6 +220,7 @@ void TScriptingEditor::BuildWindow()
     auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     auto* listLabel = new QLabel(tr("Script files"));
+    listLabel->setContentsMargins(4, 2, 0, 2);
     list_ = new QListWidget;
     list_->setObjectName(QStringLiteral("fList"));
     list_->setAccessibleName(tr("Script files"));
@@ -230,6 +231,7 @@ void TScriptingEditor::BuildWindow()
     auto* workLayout = new QVBoxLayout(work);
     workLayout->setContentsMargins(0, 0, 0, 0);
     auto* workLabel = new QLabel(tr("Workbench"));
+    workLabel->setContentsMargins(4, 2, 0, 2);
     memo_ = new TSRichEdit;
     memo_->setObjectName(QStringLiteral("Memo1"));
     memo_->setAccessibleName(tr("Workbench"));
