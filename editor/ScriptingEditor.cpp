@@ -59,6 +59,21 @@ private:
     bool old_;
 };
 
+// A control under its caption, which also names it for screen readers.
+QWidget* CaptionedColumn(const QString& caption, QWidget* control)
+{
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* label = new QLabel(caption);
+    label->setContentsMargins(4, 2, 0, 2);
+    label->setBuddy(control);
+    control->setAccessibleName(caption);
+    layout->addWidget(label);
+    layout->addWidget(control);
+    return column;
+}
+
 }  // namespace
 
 TScriptingEditor::TScriptingEditor(EditorSeams& seams, QWidget* parent) : QMainWindow(parent), seams_(seams)
@@ -215,30 +230,14 @@ void TScriptingEditor::BuildWindow()
 
     auto* splitter = new QSplitter;
     splitter->setObjectName(QStringLiteral("Splitter1"));
-    auto* panel = new QWidget;
-    panel->setObjectName(QStringLiteral("Panel1"));
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
-    auto* listLabel = new QLabel(tr("Script files"));
-    listLabel->setContentsMargins(4, 2, 0, 2);
     list_ = new QListWidget;
     list_->setObjectName(QStringLiteral("fList"));
-    list_->setAccessibleName(tr("Script files"));
-    listLabel->setBuddy(list_);
-    panelLayout->addWidget(listLabel);
-    panelLayout->addWidget(list_);
-    auto* work = new QWidget;
-    auto* workLayout = new QVBoxLayout(work);
-    workLayout->setContentsMargins(0, 0, 0, 0);
-    auto* workLabel = new QLabel(tr("Workbench"));
-    workLabel->setContentsMargins(4, 2, 0, 2);
     memo_ = new TSRichEdit;
     memo_->setObjectName(QStringLiteral("Memo1"));
-    memo_->setAccessibleName(tr("Workbench"));
     memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    workLabel->setBuddy(memo_);
-    workLayout->addWidget(workLabel);
-    workLayout->addWidget(memo_);
+    QWidget* panel = CaptionedColumn(tr("Script files"), list_);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    QWidget* work = CaptionedColumn(tr("Workbench"), memo_);
     splitter->addWidget(panel);
     splitter->addWidget(work);
     splitter->setStretchFactor(1, 1);

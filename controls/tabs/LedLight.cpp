@@ -96,21 +96,21 @@ void TLedLight::SetInterval(int ms)
 
 void TLedLight::SetTrueColor(TColor color)
 {
-    if (color == trueColor_) return;
-    const bool wasBlinking = blink_;
-    SetBlink(false);
-    trueColor_ = color;
-    MakePictures();
-    SetBlink(wasBlinking);
-    update();
+    SetFaceColor(trueColor_, color);
 }
 
 void TLedLight::SetFalseColor(TColor color)
 {
-    if (color == falseColor_) return;
+    SetFaceColor(falseColor_, color);
+}
+
+void TLedLight::SetFaceColor(TColor& face, TColor color)
+{
+    if (color == face) return;
+    // Blinking restarts with the new pictures.
     const bool wasBlinking = blink_;
     SetBlink(false);
-    falseColor_ = color;
+    face = color;
     MakePictures();
     SetBlink(wasBlinking);
     update();

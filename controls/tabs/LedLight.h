@@ -65,6 +65,7 @@ private:
     QTimer* timer_ = nullptr;
 
     void MakePictures();
+    void SetFaceColor(TColor& face, TColor color);
     void Show(bool on);
     void StartTimer();
     void StopTimer();

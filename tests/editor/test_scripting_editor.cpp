@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
 #include <deque>
@@ -333,4 +334,19 @@ TEST_F(Editor, EveryControlHasAnAccessibleName)
         EXPECT_TRUE(named) << w->metaObject()->className() << " " << w->objectName().toStdString();
     }
     EXPECT_FALSE(editor->Light()->accessibleName().isEmpty());
+}
+
+TEST_F(Editor, PowerItemsNeedAScriptFileName)
+{
+    auto* power = editor->findChild<QMenu*>("Power1");
+    ASSERT_NE(power, nullptr);
+    auto enabled = [&] {
+        emit power->aboutToShow();
+        int n = 0;
+        for (QAction* a : power->actions()) n += a->isEnabled();
+        return n;
+    };
+    EXPECT_EQ(enabled(), 0);
+    editor->SelectScript("First.ftp");
+    EXPECT_EQ(enabled(), 3);
 }
