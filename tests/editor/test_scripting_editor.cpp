@@ -154,6 +154,15 @@ TEST_F(Editor, TypingPastingAndKeysMarkTheTextChanged)
     seams.answers = {EditorSeams::Answer::No};
     editor->SelectScript("Second.ftp");
     ASSERT_FALSE(editor->Modified());
+    editor->Action("SelectAll1")->trigger();
+    EXPECT_FALSE(editor->Modified());
+    editor->Action("Cut1")->trigger();
+    EXPECT_TRUE(editor->Modified());
+    EXPECT_EQ(editor->Memo1()->toPlainText(), "");
+
+    seams.answers = {EditorSeams::Answer::No};
+    editor->SelectScript("First.ftp");
+    ASSERT_FALSE(editor->Modified());
     QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);  // no character
     QApplication::sendEvent(editor->FList(), &copy);
     EXPECT_FALSE(editor->Modified());
