@@ -1,0 +1,44 @@
+#pragma once
+// What the editor window asks of people and of the system: every dialog and every program start
+// goes through here, so tests answer them and nothing blocks.
+
+#include <QString>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+class EditorSeams {
+public:
+    enum class Answer { Yes, No, Cancel };
+    virtual ~EditorSeams() = default;
+    // A question with Yes, No and Cancel.
+    virtual Answer AskYesNoCancel(const QString& text) = 0;
+    // A question with Yes and No.
+    virtual bool Confirm(const QString& text) = 0;
+    virtual void Inform(const QString& text) = 0;
+    virtual void Fail(const QString& text) = 0;
+    // The save dialog of script files; an empty name when it was cancelled.
+    virtual QString SaveAsName(const QString& folder, const QString& current) = 0;
+    // A picture file for the toolbar; empty when none was chosen.
+    virtual QString PictureName() = 0;
+    // Starts a program without waiting for it; false with the reason when it could not start.
+    virtual bool Start(const std::vector<std::string>& argv, std::string& error) = 0;
+};
+
+// Qt's message boxes and file dialogs, and real program starts.
+class WidgetSeams : public EditorSeams {
+public:
+    explicit WidgetSeams(QWidget* owner = nullptr) : owner_(owner) {}
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+    Answer AskYesNoCancel(const QString& text) override;
+    bool Confirm(const QString& text) override;
+    void Inform(const QString& text) override;
+    void Fail(const QString& text) override;
+    QString SaveAsName(const QString& folder, const QString& current) override;
+    QString PictureName() override;
+    bool Start(const std::vector<std::string>& argv, std::string& error) override;
+
+private:
+    QWidget* owner_;
+};

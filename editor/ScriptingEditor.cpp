@@ -1,0 +1,520 @@
+#include "editor/ScriptingEditor.h"
+
+#include "controls/tabs/HostStatusBar.h"
+#include "controls/tabs/LedLight.h"
+#include "editor/EditorRules.h"
+#include "editor/EditorSeams.h"
+#include "editor/KeywordHighlighter.h"
+#include "editor/ScriptFile.h"
+#include "editor/ScriptText.h"
+#include "platform/AppPaths.h"
+#include "platform/ByteText.h"
+#include "platform/Errors.h"
+#include "platform/LocalFiles.h"
+#include "platform/QtText.h"
+#include "printing/ScrollingRichEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStyle>
+#include <QTextBlock>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+QString Q(const std::string& bytes)
+{
+    return qttext::toQString(bytes);
+}
+
+std::string B(const QString& text)
+{
+    return qttext::fromQString(text, true);
+}
+
+// Sets a flag for the life of a scope, whichever way the scope is left.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = old_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+// A control under its caption, which also names it for screen readers.
+QWidget* CaptionedColumn(const QString& caption, QWidget* control)
+{
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* label = new QLabel(caption);
+    label->setContentsMargins(4, 2, 0, 2);
+    label->setBuddy(control);
+    control->setAccessibleName(caption);
+    layout->addWidget(label);
+    layout->addWidget(control);
+    return column;
+}
+
+}  // namespace
+
+TScriptingEditor::TScriptingEditor(EditorSeams& seams, QWidget* parent) : QMainWindow(parent), seams_(seams)
+{
+    setObjectName(QStringLiteral("ScriptingEditor"));
+    setWindowTitle(tr("Vantrel - FTP scripts"));
+    scriptsFolder_ = apppaths::dataFolder() + "/Scripts";
+    if (!apppaths::makeDirectories(scriptsFolder_))
+        throw Exception("Cannot create the folder \"" + scriptsFolder_ + "\". " + std::strerror(errno));
+    BuildActions();
+    BuildWindow();
+    RefreshList();
+    MarkClean();
+    // File-type registration comes with its own component; until then nothing is recorded, so
+    // the first start that has it still registers.
+}
+
+QAction* TScriptingEditor::Action(const char* objectName) const
+{
+    return findChild<QAction*>(QString::fromLatin1(objectName));
+}
+
+void TScriptingEditor::NotAvailableYet(const QString& what)
+{
+    seams_.Inform(tr("%1 is not available yet.").arg(what));
+}
+
+void TScriptingEditor::BuildActions()
+{
+    auto action = [this](const char* name, const QString& menuText, const QString& buttonText,
+                         QStyle::StandardPixmap icon, auto handler) {
+        auto* a = new QAction(style()->standardIcon(icon), menuText, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!buttonText.isEmpty()) {
+            a->setIconText(buttonText);
+            a->setToolTip(buttonText);
+        }
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    action("ScriptingWizard1", tr("Scripting &Wizard"), {}, QStyle::SP_FileIcon,
+           [this] { NotAvailableYet(tr("The scripting wizard")); });
+    action("Default1", tr("&Default"), {}, QStyle::SP_FileIcon, [this] { NotAvailableYet(tr("The default script")); });
+    action("CreateSendTo1", tr("&Create a Send-To menu item Script..."), {}, QStyle::SP_FileIcon, [] {});
+    action("SaveBtn", tr("&Save"), tr("Save..."), QStyle::SP_DialogSaveButton, [this] { SaveBtnClick(); });
+    action("IcSpeedButton1", tr("Save &As..."), tr("Save As..."), QStyle::SP_DriveFDIcon, [this] { SaveAsClick(); });
+    action("IcSpeedButton4", tr("Remove script..."), tr("Remove script..."), QStyle::SP_TrashIcon,
+           [this] { RemoveClick(); });
+    action("IcSpeedButton5", tr("&View log of current Script"), tr("View log of last process..."),
+           QStyle::SP_FileDialogDetailedView, [this] { ViewLogClick(); });
+    action("IcSpeedButton8", tr("Print..."), tr("Print current Scriptfile..."), QStyle::SP_ComputerIcon,
+           [this] { NotAvailableYet(tr("Printing")); });
+    action("IcSpeedButton7", tr("&Help with commands"), tr("Help: Command list..."), QStyle::SP_DialogHelpButton,
+           [this] { HelpClick(); });
+    action("IcSpeedButton6", tr("&Syntax check the selected script..."), tr("Syntax check commands..."),
+           QStyle::SP_DialogApplyButton, [this] { NotAvailableYet(tr("The syntax check")); });
+    action("IcSpeedButton3", tr("&Perform the selected script..."), tr("Execute script..."), QStyle::SP_MediaPlay,
+           [this] { RunClick(); });
+    action("GetOut", tr("&Exit"), tr("Close!"), QStyle::SP_DialogCloseButton, [this] { close(); });
+    action("ApplyVantreltoWindowsRegistry1", tr("&Apply Vantrel to Windows Registry..."), {},
+           QStyle::SP_DriveHDIcon, [this] { NotAvailableYet(tr("File-type registration")); });
+    action("Copy1", tr("&Copy"), {}, QStyle::SP_FileIcon, [this] { memo_->copy(); });
+    action("Paste1", tr("&Paste"), {}, QStyle::SP_FileIcon, [this] { memo_->paste(); });
+    action("Cut1", tr("Cu&t"), {}, QStyle::SP_FileIcon, [this] { memo_->cut(); });
+    action("SelectAll1", tr("Select &All"), {}, QStyle::SP_FileIcon, [this] { memo_->selectAll(); });
+    action("About1", tr("About..."), {}, QStyle::SP_MessageBoxInformation, [this] { NotAvailableYet(tr("The about box")); });
+    action("AddthisscripttoExplorersSendTocontextmenu1", tr("&Add this script to the Send-To menu"), {},
+           QStyle::SP_FileLinkIcon, [this] { NotAvailableYet(tr("Send-To launchers")); });
+    action("RemovethisscriptfromExplorersSendTocontextmenu1", tr("&Remove this script from the Send-To menu"), {},
+           QStyle::SP_FileLinkIcon, [this] { NotAvailableYet(tr("Send-To launchers")); });
+    action("CreateaEXEprogramforthescript1", tr("&Create a program for the script"), {}, QStyle::SP_FileLinkIcon,
+           [this] { NotAvailableYet(tr("Generated programs")); });
+    action("Changebackground1", tr("&Change background..."), {}, QStyle::SP_DesktopIcon, [this] {
+        const QString name = seams_.PictureName();
+        if (name.isEmpty()) return;
+        const QPixmap picture(name);
+        if (picture.isNull()) {
+            seams_.Fail(tr("The picture \"%1\" cannot be read.").arg(name));
+            return;
+        }
+        QPalette p = toolBar_->palette();
+        p.setBrush(QPalette::Window, QBrush(picture));
+        toolBar_->setPalette(p);
+        toolBar_->setAutoFillBackground(true);
+    });
+    for (QAction* a : findChildren<QAction*>()) {
+        // The names screen readers give the commands: the caption without its accelerator mark.
+        QString plain = a->text();
+        plain.remove(QLatin1Char('&'));
+        a->setToolTip(a->toolTip().isEmpty() ? plain : a->toolTip());
+    }
+}
+
+void TScriptingEditor::BuildWindow()
+{
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    QMenu* newMenu = file->addMenu(tr("&New"));
+    newMenu->addAction(Action("ScriptingWizard1"));
+    newMenu->addAction(Action("Default1"));
+    file->addAction(Action("SaveBtn"));
+    file->addAction(Action("IcSpeedButton1"));
+    file->addSeparator();
+    file->addAction(Action("GetOut"));
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    for (const char* name : {"Copy1", "Paste1", "Cut1", "SelectAll1"}) edit->addAction(Action(name));
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->addAction(Action("IcSpeedButton5"));
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    tools->addAction(Action("IcSpeedButton3"));
+    tools->addAction(Action("IcSpeedButton6"));
+    tools->addSeparator();
+    tools->addAction(Action("ApplyVantreltoWindowsRegistry1"));
+    power_ = menuBar()->addMenu(tr("P&ower"));
+    power_->setObjectName(QStringLiteral("Power1"));
+    for (const char* name : {"AddthisscripttoExplorersSendTocontextmenu1",
+                             "RemovethisscriptfromExplorersSendTocontextmenu1", "CreateaEXEprogramforthescript1"})
+        power_->addAction(Action(name));
+    connect(power_, &QMenu::aboutToShow, this, [this] {
+        const bool named = !bytetext::trim(currentFileName_).empty();
+        for (QAction* a : power_->actions()) a->setEnabled(named);
+    });
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(Action("IcSpeedButton7"));
+    help->addAction(Action("About1"));
+
+    toolBar_ = addToolBar(tr("Commands"));
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setAccessibleName(tr("Commands"));
+    toolBar_->setMovable(false);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    auto* popup1 = new QMenu(this);
+    popup1->setObjectName(QStringLiteral("PopupMenu1"));
+    popup1->addAction(Action("ScriptingWizard1"));
+    popup1->addAction(Action("Default1"));
+    popup1->addAction(Action("CreateSendTo1"));
+    auto* newButton = new QToolButton;
+    newButton->setObjectName(QStringLiteral("IcSpeedButton2"));
+    newButton->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    newButton->setText(tr("New script..."));
+    newButton->setToolTip(tr("New script..."));
+    newButton->setAccessibleName(tr("New script..."));
+    newButton->setMenu(popup1);
+    newButton->setPopupMode(QToolButton::InstantPopup);
+    toolBar_->addWidget(newButton);
+    for (const char* name : {"SaveBtn", "IcSpeedButton1", "IcSpeedButton4", "IcSpeedButton5", "IcSpeedButton8",
+                             "IcSpeedButton7", "IcSpeedButton6", "IcSpeedButton3", "GetOut"})
+        toolBar_->addAction(Action(name));
+    toolBar_->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* backgroundMenu = new QMenu(this);
+    backgroundMenu->setObjectName(QStringLiteral("BackgroundMenu"));
+    backgroundMenu->addAction(Action("Changebackground1"));
+    connect(toolBar_, &QWidget::customContextMenuRequested, this,
+            [this, backgroundMenu](const QPoint& at) { backgroundMenu->popup(toolBar_->mapToGlobal(at)); });
+
+    auto* splitter = new QSplitter;
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    list_ = new QListWidget;
+    list_->setObjectName(QStringLiteral("fList"));
+    memo_ = new TSRichEdit;
+    memo_->setObjectName(QStringLiteral("Memo1"));
+    memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QWidget* panel = CaptionedColumn(tr("Script files"), list_);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    QWidget* work = CaptionedColumn(tr("Workbench"), memo_);
+    splitter->addWidget(panel);
+    splitter->addWidget(work);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({180, 600});
+    setCentralWidget(splitter);
+
+    bar_ = new THostStatusBar;
+    bar_->setObjectName(QStringLiteral("sBar"));
+    bar_->setFixedHeight(19);
+    bar_->AddPanel(420);
+    bar_->AddPanel(100);
+    setStatusBar(bar_);
+    light_ = new TLedLight(bar_);
+    light_->setObjectName(QStringLiteral("Light"));
+    light_->SetLEDStyle(TLEDStyle::LEDHorizontal);
+    light_->SetBlink(false);
+    light_->move(528, 3);
+
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Selection, not the current item: a click, the keys and the accessibility bus all select.
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] { ListChanged(); });
+    connect(memo_->document(), &QTextDocument::contentsChange, this, &TScriptingEditor::TextChanged);
+    // The window sees every key first, whichever control has the focus.
+    for (QWidget* w : {static_cast<QWidget*>(memo_), static_cast<QWidget*>(list_)}) w->installEventFilter(this);
+    memo_->viewport()->installEventFilter(this);
+    resize(860, 560);
+}
+
+bool TScriptingEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // A typed character in the text, control characters too, or a key of the key rule.
+        if ((watched == memo_ && !key->text().isEmpty()) || KeyMarksChanged(key->key(), key->modifiers()))
+            MarkChanged();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TScriptingEditor::TextChanged(int position, int removed, int added)
+{
+    if (quiet_) return;
+    // Colouring changes formats only; anything else is an edit (typing, paste, cut, drop, undo).
+    FlagScope quiet(quiet_);
+    QTextDocument* doc = memo_->document();
+    const int first = doc->findBlock(position).blockNumber();
+    const int last = doc->findBlock(position + std::max(added, 0)).blockNumber();
+    for (int row = first; row <= std::max(first, last); ++row) HighlightLine(*memo_, row);
+    if (removed > 0 || added > 0) MarkChanged();
+}
+
+void TScriptingEditor::SetModifiedLed(int mode, bool on)
+{
+    if (mode != 1) return;
+    light_->SetValue(on);
+    light_->SetBlink(on);
+}
+
+void TScriptingEditor::MarkChanged()
+{
+    modified_ = true;
+    bar_->SetPanelText(1, tr("Changed!"));
+    SetModifiedLed(1, true);
+    Action("SaveBtn")->setEnabled(true);
+}
+
+void TScriptingEditor::MarkClean()
+{
+    modified_ = false;
+    bar_->SetPanelText(1, QStringLiteral("..."));
+    SetModifiedLed(1, false);
+    Action("SaveBtn")->setEnabled(false);
+}
+
+void TScriptingEditor::RefreshList()
+{
+    FlagScope sync(listSync_);
+    std::vector<std::string> names;
+    QDir dir(Q(scriptsFolder_));
+    for (const QString& entry : dir.entryList(QDir::Files, QDir::Name)) {
+        const std::string name = B(entry);
+        if (localfiles::matchesMask("*.ftp", name)) names.push_back(name);
+    }
+    list_->clear();
+    const QIcon glyph = style()->standardIcon(QStyle::SP_FileIcon);
+    for (const std::string& name : names) list_->addItem(new QListWidgetItem(glyph, Q(name)));
+    SyncListTo(currentFileName_);
+}
+
+void TScriptingEditor::SyncListTo(const std::string& path)
+{
+    FlagScope sync(listSync_);
+    list_->clearSelection();
+    list_->setCurrentItem(nullptr);
+    if (path.empty() || apppaths::extractFilePath(path) != scriptsFolder_ + "/") return;
+    const auto found = list_->findItems(Q(apppaths::extractFileName(path)), Qt::MatchExactly);
+    if (!found.isEmpty()) list_->setCurrentItem(found.first());
+}
+
+QListWidgetItem* TScriptingEditor::SelectedItem() const
+{
+    const auto selected = list_->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+void TScriptingEditor::SelectScript(const QString& name)
+{
+    const auto found = list_->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty()) list_->clearSelection();
+    else list_->setCurrentItem(found.first());
+}
+
+void TScriptingEditor::ListChanged()
+{
+    if (listSync_) return;
+    QListWidgetItem* item = SelectedItem();
+    const std::string path = item ? scriptsFolder_ + "/" + B(item->text()) : std::string();
+    if (path == currentFileName_ && !path.empty()) return;
+    if (!AskSaveChanges(true)) {
+        SyncListTo(currentFileName_);  // the choice is undone with the command
+        return;
+    }
+    if (path.empty()) {
+        MarkClean();
+        return;
+    }
+    if (!LoadScript(path)) SyncListTo(currentFileName_);
+}
+
+bool TScriptingEditor::LoadScript(const std::string& path)
+{
+    std::vector<std::string> lines;
+    try {
+        lines = ReadScriptFile(path);
+    } catch (const std::exception& e) {
+        seams_.Fail(Q(e.what()));
+        return false;
+    }
+    const ShownScript shown = ShowScriptLines(lines);
+    {
+        // One edit block with updates off: colouring a long script costs no layout per line, and
+        // nothing is pumped, so no input re-enters while it runs.
+        FlagScope quiet(quiet_);
+        memo_->setUpdatesEnabled(false);
+        memo_->setPlainText(shown.text);
+        ColourAll();
+        memo_->SetRow(0);
+        memo_->setUpdatesEnabled(true);
+    }
+    currentFileName_ = path;
+    utf8_ = shown.utf8;
+    SyncListTo(currentFileName_);
+    MarkClean();
+    bar_->SetPanelText(0, Q(path));
+    return true;
+}
+
+void TScriptingEditor::ColourAll()
+{
+    QTextDocument* doc = memo_->document();
+    QTextCursor block(doc);
+    block.beginEditBlock();
+    for (int row = 0; row < doc->blockCount(); ++row) HighlightLine(*memo_, row);
+    block.endEditBlock();
+    doc->clearUndoRedoStacks();
+    doc->setModified(false);
+}
+
+bool TScriptingEditor::WriteScript(const std::string& path)
+{
+    try {
+        SaveScriptLines(path, ScriptLinesOf(memo_->toPlainText(), utf8_));
+        return true;
+    } catch (const std::exception& e) {
+        seams_.Fail(Q(e.what()));
+        return false;
+    }
+}
+
+bool TScriptingEditor::AskSaveChanges(bool ask)
+{
+    if (!modified_) return true;
+    if (ask) {
+        const EditorSeams::Answer answer =
+            seams_.AskYesNoCancel(tr("The file has changed...\n\nDo you want to save the changed file?"));
+        if (answer == EditorSeams::Answer::Cancel) return false;
+        if (answer == EditorSeams::Answer::No) {
+            MarkClean();
+            return true;
+        }
+    }
+    if (currentFileName_.empty()) return SaveAsClick();
+    if (!WriteScript(currentFileName_)) return false;
+    MarkClean();
+    return true;
+}
+
+bool TScriptingEditor::SaveBtnClick()
+{
+    if (!AskSaveChanges(false)) return false;
+    RefreshList();
+    return true;
+}
+
+bool TScriptingEditor::SaveAsClick()
+{
+    QString proposal = Q(currentFileName_);
+    for (;;) {
+        const QString chosen = seams_.SaveAsName(Q(scriptsFolder_), proposal);
+        if (chosen.isEmpty()) return false;
+        const std::string picked = B(chosen);
+        const std::string path = UnderscoreBlanksInName(picked);
+        // The dialog asked about the name it showed; the name written may be another one.
+        if (path != picked && apppaths::fileExists(path) &&
+            !seams_.Confirm(tr("%1 already exists.\nDo you want to replace it?").arg(Q(path)))) {
+            proposal = Q(path);
+            continue;
+        }
+        if (!WriteScript(path)) return false;
+        currentFileName_ = path;
+        MarkClean();
+        bar_->SetPanelText(0, Q(path));
+        RefreshList();
+        return true;
+    }
+}
+
+void TScriptingEditor::RemoveClick()
+{
+    QListWidgetItem* item = SelectedItem();
+    if (!item) return;
+    const std::string path = scriptsFolder_ + "/" + B(item->text());
+    if (!seams_.Confirm(tr("Delete script: \"%1\"?").arg(item->text()))) return;
+    if (std::remove(path.c_str()) != 0) {
+        seams_.Fail(tr("Cannot delete \"%1\". %2").arg(Q(path), QString::fromLocal8Bit(std::strerror(errno))));
+        return;
+    }
+    if (path == currentFileName_) {
+        currentFileName_.clear();
+        bar_->SetPanelText(0, {});
+        MarkClean();
+    }
+    RefreshList();
+}
+
+void TScriptingEditor::RunClick()
+{
+    if (modified_ && !SaveBtnClick()) return;
+    if (currentFileName_.empty()) return;
+    std::string error;
+    const std::string runner = apppaths::programFolder() + "/Trevask";
+    if (!seams_.Start({runner, currentFileName_}, error))
+        seams_.Fail(tr("Cannot start \"%1\". %2").arg(Q(runner), Q(error)));
+}
+
+void TScriptingEditor::ViewLogClick()
+{
+    QListWidgetItem* item = SelectedItem();
+    if (!item) return;
+    const std::string log = apppaths::historyPathFor(scriptsFolder_ + "/" + B(item->text()));
+    if (!apppaths::fileExists(log)) {
+        seams_.Inform(tr("No log available!"));
+        return;
+    }
+    std::string error;
+    if (!seams_.Start({"xdg-open", log}, error)) seams_.Fail(tr("Cannot show \"%1\". %2").arg(Q(log), Q(error)));
+}
+
+void TScriptingEditor::HelpClick()
+{
+    const std::string help = apppaths::programFolder() + "/Scripts.txt";
+    std::string error;
+    if (!seams_.Start({"xdg-open", help}, error)) seams_.Fail(tr("Cannot show \"%1\". %2").arg(Q(help), Q(error)));
+}
+
+void TScriptingEditor::closeEvent(QCloseEvent* event)
+{
+    if (AskSaveChanges(true)) event->accept();
+    else event->ignore();
+}

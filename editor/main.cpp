@@ -1,0 +1,32 @@
+// Vantrel: the script editor.
+
+#include "editor/EditorSeams.h"
+#include "editor/ScriptingEditor.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+int main(int argc, char* argv[])
+{
+    // An editor has nothing to offer without a screen; say so rather than run invisibly.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "Vantrel: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                             "the editor needs one.\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
+    try {
+        WidgetSeams seams;
+        TScriptingEditor editor(seams);
+        seams.SetOwner(&editor);
+        editor.show();
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Vantrel: %s\n", e.what());
+        return 1;
+    }
+}
