@@ -88,13 +88,14 @@ FdHandle openRegularFile(const std::string& path, int flags, bool& notRegular)
     return fd;
 }
 
-bool writeFileAtomically(const std::string& name, std::string_view bytes, unsigned mode)
+bool writeFileAtomically(const std::string& name, std::string_view bytes, unsigned mode, bool throughLink)
 {
     // Through a symbolic link (a dot-file kept elsewhere) to the file it names: the link stays.
     std::string path = name;
     struct stat st {};
     char resolved[PATH_MAX];
-    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(name.c_str(), resolved)) path = resolved;
+    if (throughLink && ::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(name.c_str(), resolved))
+        path = resolved;
     std::string tmp = path + ".tmp-XXXXXX";
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) return false;

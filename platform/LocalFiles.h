@@ -19,10 +19,13 @@ std::vector<std::string> findMatches(const std::string& pathWithMask);
 // The size in bytes of a file, -1 when there is none (64-bit).
 std::int64_t fileSize(const std::string& path);
 // Writes `bytes` as the whole file: a temporary file beside it, flushed to disk, then renamed over
-// it, so readers see the old file or the new one, never a part; a symbolic link is written
-// through, to the file it names. The folder must exist. False
-// (with errno set) when it cannot be written; no temporary file is left then.
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode);
+// it, so readers see the old file or the new one, never a part. The temporary file has a unique
+// name and is created exclusively. A symbolic link at the path is written through, to the file it
+// names, unless `throughLink` is false (folders others may write to): then the link itself is
+// replaced. The folder must exist. False (with errno set) when it cannot be written; no temporary
+// file is left then.
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode,
+                                       bool throughLink = true);
 
 // Opens a file for a transfer with open(2)'s `flags` (O_CLOEXEC added) without ever blocking:
 // a FIFO, device or socket at the path is refused (`notRegular` set), since opening one can

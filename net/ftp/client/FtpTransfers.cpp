@@ -7,10 +7,10 @@
 #include "net/ftp/client/FtpSession.h"
 
 #include "platform/AppPaths.h"
-#include "platform/AtomicFile.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
+#include "platform/LocalFiles.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,7 +28,7 @@ std::int64_t localFileSize(const std::string& path)
 void writeWhole(const std::string& path, const std::string& bytes)
 {
     apppaths::makeDirectories(apppaths::extractFilePath(path));
-    (void)atomicfile::replace(path, bytes);
+    (void)localfiles::writeFileAtomically(path, bytes, 0600, false);
 }
 
 bool isLink(const std::string& path)
