@@ -12,39 +12,15 @@ namespace painting {
 
 namespace {
 
-struct SystemColor {
-    TColor classic;
-    int role;  // a QPalette::ColorRole, or -1: the classic colour always
-};
-
-// Indexed by the low byte of the system colour.
+// The palette role of each system colour (indexed by its low byte), or -1: the classic colour
+// always.
 // clang-format off
-const SystemColor kSystemColors[] = {
-    {RGB(192, 192, 192), -1},                      // clScrollBar
-    {RGB(0, 128, 128), -1},                        // clBackground
-    {RGB(0, 0, 128), -1},                          // clActiveCaption
-    {RGB(128, 128, 128), -1},                      // clInactiveCaption
-    {RGB(192, 192, 192), QPalette::Window},        // clMenu
-    {RGB(255, 255, 255), QPalette::Base},          // clWindow
-    {RGB(0, 0, 0), -1},                            // clWindowFrame
-    {RGB(0, 0, 0), QPalette::WindowText},          // clMenuText
-    {RGB(0, 0, 0), QPalette::Text},                // clWindowText
-    {RGB(255, 255, 255), -1},                      // clCaptionText
-    {RGB(192, 192, 192), -1},                      // clActiveBorder
-    {RGB(192, 192, 192), -1},                      // clInactiveBorder
-    {RGB(128, 128, 128), -1},                      // clAppWorkSpace
-    {RGB(0, 0, 128), QPalette::Highlight},         // clHighlight
-    {RGB(255, 255, 255), QPalette::HighlightedText}, // clHighlightText
-    {RGB(192, 192, 192), QPalette::Button},        // clBtnFace
-    {RGB(128, 128, 128), QPalette::Dark},          // clBtnShadow
-    {RGB(128, 128, 128), -1},                      // clGrayText
-    {RGB(0, 0, 0), QPalette::ButtonText},          // clBtnText
-    {RGB(192, 192, 192), -1},                      // clInactiveCaptionText
-    {RGB(255, 255, 255), QPalette::Light},         // clBtnHighlight
-    {RGB(64, 64, 64), QPalette::Shadow},           // cl3DDkShadow
-    {RGB(223, 223, 223), QPalette::Midlight},      // cl3DLight
-    {RGB(0, 0, 0), QPalette::ToolTipText},         // clInfoText
-    {RGB(255, 255, 225), QPalette::ToolTipBase},   // clInfoBk
+constexpr int kRoles[kSystemColorCount] = {
+    -1, -1, -1, -1, QPalette::Window,                       // scroll bar .. menu
+    QPalette::Base, -1, QPalette::WindowText, QPalette::Text, -1,  // window .. caption text
+    -1, -1, -1, QPalette::Highlight, QPalette::HighlightedText,    // borders .. highlight text
+    QPalette::Button, QPalette::Dark, -1, QPalette::ButtonText, -1,  // button face .. inactive caption text
+    QPalette::Light, QPalette::Shadow, QPalette::Midlight, QPalette::ToolTipText, QPalette::ToolTipBase,
 };
 // clang-format on
 
@@ -58,12 +34,11 @@ QRgb ToQRgb(TColor c)
 
 TColor ColorToRGB(TColor color)
 {
-    if (!(color & kSystemColor)) return color & 0xFFFFFF;
     const TColor index = color & 0xFF;
-    if ((color & 0x7FFFFF00) != 0 || index >= std::size(kSystemColors)) return clBlack;
-    const SystemColor& entry = kSystemColors[index];
-    if (entry.role >= 0 && qGuiApp) return FromQColor(QGuiApplication::palette().color(QPalette::ColorRole(entry.role)));
-    return entry.classic;
+    const bool known = (color & kSystemColor) && (color & 0x7FFFFF00) == 0 && index < TColor(kSystemColorCount);
+    if (known && kRoles[index] >= 0 && qGuiApp)
+        return FromQColor(QGuiApplication::palette().color(QPalette::ColorRole(kRoles[index])));
+    return ClassicColorToRGB(color);
 }
 
 QColor ToQColor(TColor color)

@@ -3,17 +3,6 @@
 #include <cstdlib>
 #include <limits>
 
-TColor ColorToRGB(TColor color)
-{
-    if ((color & 0x80000000u) == 0) return color;
-    switch (color & 0xFF) {
-    case 15: return RGB(192, 192, 192);  // button face
-    case 16: return RGB(128, 128, 128);  // button shadow
-    case 20: return RGB(255, 255, 255);  // button highlight
-    default: return RGB(0, 0, 0);
-    }
-}
-
 int MulDiv(int a, int b, int c)
 {
     if (c == 0) return -1;

@@ -1,28 +1,7 @@
 #pragma once
-// The colour and rectangle values the drawing routines take, plain and without Qt. A shared
-// painting module may hold the full system-colour table; this holds only what these routines use.
+// The rectangle values and integer helpers the drawing routines take, plain and without Qt.
 
-#include <cstdint>
-
-// 0x00BBGGRR; the high bit marks a system colour (its index in the low byte).
-using TColor = std::uint32_t;
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clBtnFace = 0x8000000F;
-constexpr TColor clBtnShadow = 0x80000010;
-constexpr TColor clBtnHighlight = 0x80000014;
-
-// The RGB value of a colour: system colours from their classic values.
-TColor ColorToRGB(TColor color);
-
-constexpr int GetRValue(TColor c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
-constexpr TColor RGB(int r, int g, int b)
-{
-    return static_cast<TColor>(r & 0xFF) | static_cast<TColor>(g & 0xFF) << 8 | static_cast<TColor>(b & 0xFF) << 16;
-}
+#include "platform/Colors.h"
 
 // A rectangle whose right and bottom edges lie outside it.
 struct TRect {

@@ -35,7 +35,7 @@ void emboss(QImage& target, QPoint offset, const QImage& source, InShape inShape
 
 QColor ToQColor(TColor color)
 {
-    const TColor rgb = ColorToRGB(color);
+    const TColor rgb = ClassicColorToRGB(color);
     return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
 }
 
@@ -109,7 +109,7 @@ void GradientFillRect(QPainter& canvas, const TRect& rect, TColor startColor, TC
     if (RectWidth(rect) <= 0 || RectHeight(rect) <= 0) return;
     const bool vertical = direction == gdTopToBottom || direction == gdBottomToTop;
     const bool forward = direction == gdTopToBottom || direction == gdLeftToRight;
-    const TColor start = ColorToRGB(startColor), end = ColorToRGB(endColor);
+    const TColor start = ClassicColorToRGB(startColor), end = ClassicColorToRGB(endColor);
     const TColor base = forward ? start : end;
     const TColor far = forward ? end : start;
     const int dr = GetRValue(far) - GetRValue(base), dg = GetGValue(far) - GetGValue(base),

@@ -168,8 +168,8 @@ TEST(GdiTypes, MulDivRoundsHalfAwayFromZero)
     for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
     EXPECT_EQ(Max(3, -4), 3);
     EXPECT_EQ(Min(3, -4), -4);
-    EXPECT_EQ(ColorToRGB(clBtnFace), RGB(192, 192, 192));
-    EXPECT_EQ(ColorToRGB(0x123456), 0x123456u);
+    EXPECT_EQ(ClassicColorToRGB(clBtnFace), RGB(192, 192, 192));
+    EXPECT_EQ(ClassicColorToRGB(0x123456), 0x123456u);
 }
 
 TEST(GdiTypes, WindowsAreCentredAndKeptOnTheScreen)
