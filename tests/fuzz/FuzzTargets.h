@@ -31,5 +31,7 @@ void InputWords(std::string_view data);
 // A desktop entry or mimeapps.list file; every line's value also through the escapes, the list
 // split and the Exec quoting.
 void DesktopEntry(std::string_view data);
+// Any bytes: compressed and expanded again, and read as one block and as a compressed stream.
+void Lzb1(std::string_view data);
 
 }  // namespace fuzz

@@ -21,7 +21,7 @@ const Target kTargets[] = {
     {"listing", fuzz::Listing},         {"listing_words", fuzz::ListingWords}, {"mathparser", fuzz::MathParser},
     {"substitution", fuzz::Substitution}, {"script_load", fuzz::ScriptLoad}, {"arguments", fuzz::Arguments},
     {"ftp_reply", fuzz::FtpReply},       {"input_words", fuzz::InputWords},
-    {"desktop_entry", fuzz::DesktopEntry},
+    {"desktop_entry", fuzz::DesktopEntry}, {"lzb1", fuzz::Lzb1},
 };
 
 class FuzzReplay : public testing::TestWithParam<Target> {};
