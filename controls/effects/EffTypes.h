@@ -61,6 +61,10 @@ Q_FLAG_NS(TEffFillOptions)
 enum TEffPathPrefix { ppWindows, ppSystem, ppProgram, ppFixed };
 Q_ENUM_NS(TEffPathPrefix)
 
+// How a list item's bitmap is stored.
+enum TEffSavePixelFormat { spfDefault, spfMono, spf4bit, spf8bit };
+Q_ENUM_NS(TEffSavePixelFormat)
+
 // The font and brush settings the attribute objects own.
 enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
@@ -78,7 +82,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(eff::TFontStyles)
 using eff::TEffAlignment, eff::TEffBevelMode, eff::TEffBevelStyle, eff::TEffBorderStyle, eff::TEffDisabledStyle,
     eff::TEffEdgeStyle, eff::TEffFillOption, eff::TEffFillOptions, eff::TEffFillStyle, eff::TEffFrameSide,
     eff::TEffFrameSides, eff::TEffGradientStyle, eff::TEffPathPrefix, eff::TEffThreeDStyle, eff::TEffTileMode,
-    eff::TEffTransparentMode, eff::TFontStyle, eff::TFontStyles, eff::TBrushStyle;
+    eff::TEffTransparentMode, eff::TFontStyle, eff::TFontStyles, eff::TBrushStyle, eff::TEffSavePixelFormat;
 using enum eff::TEffAlignment;
 using enum eff::TEffBevelMode;
 using enum eff::TEffBevelStyle;
@@ -95,3 +99,4 @@ using enum eff::TEffTileMode;
 using enum eff::TEffTransparentMode;
 using enum eff::TFontStyle;
 using enum eff::TBrushStyle;
+using enum eff::TEffSavePixelFormat;

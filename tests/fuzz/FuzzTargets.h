@@ -33,5 +33,7 @@ void InputWords(std::string_view data);
 void DesktopEntry(std::string_view data);
 // Any bytes: compressed and expanded again, and read as one block and as a compressed stream.
 void Lzb1(std::string_view data);
+// A list file of any kind: loaded as each of the four list kinds, and what loads saved and read back.
+void ListFile(std::string_view data);
 
 }  // namespace fuzz

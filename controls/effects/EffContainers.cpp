@@ -1,0 +1,250 @@
+#include "controls/effects/EffContainers.h"
+
+#include "controls/effects/EffUtils.h"
+#include "platform/AppPaths.h"
+#include "platform/LocalFiles.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+TEffChangeLink::~TEffChangeLink()
+{
+    if (container_) container_->Detach(*this);
+}
+
+TEffBaseContainer::~TEffBaseContainer()
+{
+    for (TEffChangeLink* link : links_) link->container_ = nullptr;
+}
+
+void TEffBaseContainer::Attach(TEffChangeLink& link)
+{
+    if (link.container_ == this) return;
+    if (link.container_) link.container_->Detach(link);
+    link.container_ = this;
+    links_.push_back(&link);
+}
+
+void TEffBaseContainer::Detach(TEffChangeLink& link)
+{
+    const auto at = std::find(links_.begin(), links_.end(), &link);
+    if (at == links_.end()) return;
+    link.container_ = nullptr;
+    links_.erase(at);
+}
+
+void TEffBaseContainer::Change()
+{
+    if (Updating()) return;
+    for (TEffChangeLink* link : std::vector<TEffChangeLink*>(links_))
+        if (link->OnChange) link->OnChange(this);
+    TEffComponent::Change();
+}
+
+std::string ListFileSignature(TEffListKind kind)
+{
+    static const char* const kSignatures[] = {"EFFIML30", "EFFBML30", "EFFWVL30", "EFFSLL30", "EFFRTL30"};
+    return kind >= lkImageList && kind <= lkRichTextList ? kSignatures[kind] : "";
+}
+
+std::string ListFileExtension(TEffListKind kind, bool withDot)
+{
+    static const char* const kExtensions[] = {"iml", "bmp", "wav", "txt", "rtf"};
+    if (kind < lkImageList || kind > lkRichTextList) return "";
+    return (withDot ? "." : "") + std::string(kExtensions[kind]);
+}
+
+TEffCustomContainer::~TEffCustomContainer()
+{
+    // The items are children and go with the container; they must not report to it meanwhile.
+    for (TEffListItem* item : items_) item->OnChange = nullptr;
+}
+
+TEffListItem* TEffCustomContainer::Item(int index) const
+{
+    return index >= 0 && index < Count() ? items_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+void TEffCustomContainer::Add(TEffListItem* item)
+{
+    item->setParent(this);
+    item->OnChange = [this](QObject* sender) { GetChange(sender); };
+    items_.push_back(item);
+    Change();
+}
+
+TEffListItem* TEffCustomContainer::Add()
+{
+    TEffListItem* item = CreateItem();
+    Add(item);
+    return item;
+}
+
+void TEffCustomContainer::Clear()
+{
+    for (TEffListItem* item : items_) {
+        item->OnChange = nullptr;
+        delete item;
+    }
+    items_.clear();
+    Change();
+}
+
+void TEffCustomContainer::Assign(const TEffCustomContainer& source)
+{
+    if (&source == this) return;
+    if (source.kind_ != kind_)
+        throw EAssignError(std::string("Cannot assign a ") + source.metaObject()->className() + " to a " +
+                           metaObject()->className());
+    BeginUpdate();
+    Clear();
+    storageMode_ = source.storageMode_;
+    prefix_ = source.prefix_;
+    fileName_ = source.fileName_;
+    for (const TEffListItem* item : source.items_) {
+        TEffListItem* copy = CreateItem();
+        copy->Assign(*item);
+        Add(copy);
+    }
+    EndUpdate(true);
+}
+
+void TEffCustomContainer::SaveToStream(TStream& stream, bool withOffsets)
+{
+    WriteInteger(stream, Count());
+    const std::int64_t table = stream.Position();
+    if (withOffsets)
+        for (int i = 0; i < Count(); ++i) WriteInteger(stream, 0);
+    std::vector<std::int32_t> offsets;
+    for (TEffListItem* item : items_) {
+        offsets.push_back(static_cast<std::int32_t>(stream.Position()));
+        item->WriteData(stream);
+    }
+    if (!withOffsets) return;
+    const std::int64_t end = stream.Position();
+    stream.SetPosition(table);
+    for (std::int32_t offset : offsets) WriteInteger(stream, offset);
+    stream.SetPosition(end);
+}
+
+void TEffCustomContainer::LoadFromStream(TStream& stream, bool withOffsets)
+{
+    BeginUpdate();
+    try {
+        Clear();
+        const std::int32_t count = ReadInteger(stream);
+        // Every record takes at least its flag byte (and every offset four bytes).
+        const std::int64_t per = withOffsets ? 5 : 1;
+        if (count < 0 || count > stream.Remaining() / per) throw EReadError("Stream read error");
+        if (withOffsets) stream.SetPosition(stream.Position() + 4 * std::int64_t(count));
+        for (std::int32_t i = 0; i < count; ++i) {
+            TEffListItem* item = CreateItem();
+            try {
+                item->ReadData(stream);
+            } catch (...) {
+                delete item;
+                throw;
+            }
+            Add(item);
+        }
+    } catch (...) {
+        Clear();
+        EndUpdate(true);
+        throw;
+    }
+    EndUpdate(true);
+}
+
+std::string TEffCustomContainer::ListFilePath() const
+{
+    if (prefix_ == ppFixed) return fileName_;
+    return GetSpecialPath(prefix_, true) + apppaths::extractFileName(fileName_);
+}
+
+namespace {
+
+constexpr std::size_t kSignatureBytes = 9;  // a length byte and eight characters
+
+TMemoryStream readWholeFile(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw Exception("Cannot open file " + fileName);
+    return TMemoryStream(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+}
+
+}  // namespace
+
+TEffListKind ReadListFileHeader(TStream& stream, std::vector<std::int32_t>* offsets, std::int32_t* countOut)
+{
+    std::uint8_t head[kSignatureBytes] = {};
+    const std::size_t got = stream.Read(head, kSignatureBytes);
+    TEffListKind kind = lkUnknown;
+    for (int k = lkImageList; k <= lkRichTextList && got == kSignatureBytes; ++k) {
+        const std::string signature = ListFileSignature(static_cast<TEffListKind>(k));
+        if (head[0] == signature.size() && std::memcmp(head + 1, signature.data(), signature.size()) == 0) {
+            kind = static_cast<TEffListKind>(k);
+            break;
+        }
+    }
+    const std::int32_t count = ReadInteger(stream);
+    if (countOut) *countOut = count;
+    if (kind == lkUnknown || !offsets) return kind;
+    offsets->clear();
+    // The offset table must fit the file, and every record must begin after it and inside it.
+    if (count < 0 || count > stream.Remaining() / 4) throw EReadError("Stream read error");
+    const std::int64_t firstRecord = stream.Position() + 4 * std::int64_t(count);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t offset = ReadInteger(stream);
+        if (offset < firstRecord || offset >= stream.Size()) throw EReadError("Stream read error");
+        offsets->push_back(offset);
+    }
+    return kind;
+}
+
+TEffListKind ReadListFileHeader(const std::string& fileName, std::vector<std::int32_t>* offsets, std::int32_t* count)
+{
+    TMemoryStream file = readWholeFile(fileName);
+    return ReadListFileHeader(file, offsets, count);
+}
+
+bool ReadListItem(const std::string& fileName, TEffListKind expected, const std::vector<std::int32_t>* offsets,
+                  TEffListItem& item, int index)
+{
+    TMemoryStream file = readWholeFile(fileName);
+    std::vector<std::int32_t> own;
+    const TEffListKind kind = ReadListFileHeader(file, &own, nullptr);
+    if (kind != expected) throw Exception("Cannot open file " + fileName);
+    const std::vector<std::int32_t>& table = offsets ? *offsets : own;
+    if (index < 0 || static_cast<std::size_t>(index) >= table.size()) return false;
+    const std::int32_t offset = table[static_cast<std::size_t>(index)];
+    if (offset < 0 || offset >= file.Size()) throw EReadError("Stream read error");
+    file.SetPosition(offset);
+    item.ReadData(file);
+    return true;
+}
+
+void SaveListStream(TStream& stream, TEffCustomContainer& container)
+{
+    WriteString(stream, ListFileSignature(container.Kind()));
+    container.SaveToStream(stream, true);
+}
+
+void LoadListStream(TStream& stream, TEffCustomContainer& container)
+{
+    const std::int64_t start = stream.Position();
+    std::vector<std::int32_t> offsets;
+    const TEffListKind kind = ReadListFileHeader(stream, &offsets, nullptr);
+    if (kind != container.Kind()) throw Exception("Cannot open file: not a " + ListFileSignature(container.Kind()) + " list");
+    stream.SetPosition(start + static_cast<std::int64_t>(kSignatureBytes));
+    container.LoadFromStream(stream, true);
+}
+
+void WriteListFile(const std::string& fileName, TEffCustomContainer& container)
+{
+    TMemoryStream bytes;
+    SaveListStream(bytes, container);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.Bytes().data()), bytes.Bytes().size());
+    if (!localfiles::writeFileAtomically(fileName, text, 0644)) throw Exception("Cannot create file " + fileName);
+}

@@ -1,0 +1,118 @@
+#pragma once
+// Containers of numbered list items, the links controls attach to them, and list files:
+// a signature, the item count, one offset per item and the item records.
+
+#include "controls/effects/EffListItems.h"
+#include "controls/effects/EffTypes.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TEffBaseContainer;
+
+// A control's link to a container: told of every change until it is detached or destroyed.
+class TEffChangeLink {
+public:
+    std::function<void(QObject* sender)> OnChange;
+    ~TEffChangeLink();
+    TEffBaseContainer* Container() const { return container_; }
+
+private:
+    friend class TEffBaseContainer;
+    TEffBaseContainer* container_ = nullptr;
+};
+
+class TEffBaseContainer : public TEffComponent {
+    Q_OBJECT
+public:
+    explicit TEffBaseContainer(QObject* owner = nullptr) : TEffComponent(owner) {}
+    ~TEffBaseContainer() override;
+    void Attach(TEffChangeLink& link);
+    // A link that is not attached is ignored.
+    void Detach(TEffChangeLink& link);
+
+protected:
+    // The attached links in order, then the container's own change event.
+    void Change() override;
+
+private:
+    std::vector<TEffChangeLink*> links_;
+};
+
+// List kinds, as list files name them.
+enum TEffListKind { lkImageList = 0, lkBitmapList = 1, lkWaveList = 2, lkStringList = 3, lkRichTextList = 4, lkUnknown = 5 };
+std::string ListFileSignature(TEffListKind kind);
+std::string ListFileExtension(TEffListKind kind, bool withDot);
+
+class TEffCustomContainer : public TEffBaseContainer {
+    Q_OBJECT
+public:
+    TEffCustomContainer(TEffListKind kind, QObject* owner = nullptr) : TEffBaseContainer(owner), kind_(kind) {}
+    ~TEffCustomContainer() override;
+
+    TEffListKind Kind() const { return kind_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    TEffListItem* Item(int index) const;
+    // A new item of the container's item class, appended.
+    TEffListItem* Add();
+    // Takes the item (reparented to the container).
+    void Add(TEffListItem* item);
+    void Clear();
+    void Assign(const TEffCustomContainer& source);
+    virtual TEffListItem* CreateItem() const = 0;
+
+    // The count, then (with offsets) a table of record positions, then the records.
+    void SaveToStream(TStream& stream, bool withOffsets);
+    // Counts and offsets that do not fit the stream are errors; the container is left empty then.
+    void LoadFromStream(TStream& stream, bool withOffsets);
+
+    // Where an empty bitmap item fetches its bitmap: 0 nowhere (the form's own), 1 a bitmap-list
+    // file (record Ident), 2 the program's resource Ident, 3 a library file (only checked to
+    // exist), 4 one file per item.
+    int StorageMode() const { return storageMode_; }
+    void SetStorageMode(int mode) { storageMode_ = mode; }
+    TEffPathPrefix PathPrefix() const { return prefix_; }
+    void SetPathPrefix(TEffPathPrefix prefix) { prefix_ = prefix; }
+    std::string FileName() const { return fileName_; }
+    void SetFileName(const std::string& name) { fileName_ = name; }
+    // The list file's path: the file name in the prefix's folder (as given for ppFixed).
+    std::string ListFilePath() const;
+
+    void GetChange(QObject* sender) override { Change(); }
+
+private:
+    TEffListKind kind_;
+    std::vector<TEffListItem*> items_;
+    int storageMode_ = 0;
+    TEffPathPrefix prefix_ = ppProgram;
+    std::string fileName_;
+};
+
+template <class TItem, TEffListKind ListKind>
+class TEffTypedContainer : public TEffCustomContainer {
+public:
+    explicit TEffTypedContainer(QObject* owner = nullptr) : TEffCustomContainer(ListKind, owner) {}
+    TEffListItem* CreateItem() const override { return new TItem; }
+    TItem* At(int index) const { return static_cast<TItem*>(Item(index)); }
+};
+
+using TEffBitmapList = TEffTypedContainer<TEffBitmapListItem, lkBitmapList>;
+using TEffImageList = TEffTypedContainer<TEffImageListItem, lkImageList>;
+using TEffStringList = TEffTypedContainer<TEffStringListItem, lkStringList>;
+using TEffWaveList = TEffTypedContainer<TEffWaveListItem, lkWaveList>;
+
+// The signature and the count; the offsets too when asked and the kind is known. A file of no
+// known signature is lkUnknown with no offsets. Offsets outside the file are errors.
+TEffListKind ReadListFileHeader(const std::string& fileName, std::vector<std::int32_t>* offsets, std::int32_t* count = nullptr);
+TEffListKind ReadListFileHeader(TStream& stream, std::vector<std::int32_t>* offsets, std::int32_t* count = nullptr);
+// Record `index` of a list file of the expected kind into the item; "Cannot open file <name>"
+// for another kind (the item unchanged). False for an index past the count.
+bool ReadListItem(const std::string& fileName, TEffListKind expected, const std::vector<std::int32_t>* offsets,
+                  TEffListItem& item, int index);
+// The signature, then the container with offsets, written whole or not at all.
+void WriteListFile(const std::string& fileName, TEffCustomContainer& container);
+// The whole list file as a stream: the signature, then the container with offsets.
+void SaveListStream(TStream& stream, TEffCustomContainer& container);
+void LoadListStream(TStream& stream, TEffCustomContainer& container);

@@ -1,0 +1,327 @@
+#include "controls/effects/EffBitmapData.h"
+#include "controls/effects/EffContainers.h"
+#include "platform/AppPaths.h"
+
+#include "tests/support/TempDir.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A small RIFF/WAVE file image.
+Bytes waveFile(int samples)
+{
+    TMemoryStream s;
+    const auto tag = [&](const char* t) { s.WriteBuffer(t, 4); };
+    tag("RIFF");
+    WriteInteger(s, 36 + samples);
+    tag("WAVE");
+    tag("fmt ");
+    WriteInteger(s, 16);
+    const std::uint8_t format[16] = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
+    s.WriteBuffer(format, sizeof format);
+    tag("data");
+    WriteInteger(s, samples);
+    for (int i = 0; i < samples; ++i) WriteByte(s, static_cast<std::uint8_t>(128 + (i % 32)));
+    return s.Bytes();
+}
+
+QImage picture(int w, int h, QColor a, QColor b)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(a);
+    QPainter p(&image);
+    p.fillRect(w / 4, h / 4, w / 2, h / 2, b);
+    return image;
+}
+
+bool samePixels(const QImage& a, const QImage& b)
+{
+    return a.size() == b.size() && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+}
+
+template <class List>
+void roundTrip(List& list, const std::function<void(List&)> fill, const std::function<void(const List&, const List&)>& same)
+{
+    for (bool compressed : {false, true}) {
+        list.Clear();
+        fill(list);
+        for (int i = 0; i < list.Count(); ++i) list.Item(i)->SetCompressed(compressed);
+        TMemoryStream file;
+        SaveListStream(file, list);
+        file.SetPosition(0);
+        List back;
+        LoadListStream(file, back);
+        ASSERT_EQ(back.Count(), list.Count()) << compressed;
+        for (int i = 0; i < list.Count(); ++i) {
+            EXPECT_EQ(back.Item(i)->Description(), list.Item(i)->Description());
+            EXPECT_EQ(back.Item(i)->Ident(), list.Item(i)->Ident());
+            EXPECT_EQ(back.Item(i)->Compressed(), compressed);
+        }
+        same(list, back);
+    }
+}
+
+}  // namespace
+
+TEST(EffListFiles, EveryItemKindRoundTripsPlainAndCompressed)
+{
+    TEffBitmapList bitmaps;
+    roundTrip<TEffBitmapList>(
+        bitmaps,
+        [](TEffBitmapList& l) {
+            auto* a = static_cast<TEffBitmapListItem*>(l.Add());
+            a->SetBitmap(picture(40, 30, Qt::white, Qt::blue));
+            a->SetDescription("logo");
+            a->SetIdent(7);
+            auto* b = static_cast<TEffBitmapListItem*>(l.Add());
+            b->SetBitmap(picture(9, 5, Qt::black, Qt::white));
+            b->SetPixelFormat(spfMono);
+            l.Add();  // empty
+        },
+        [](const TEffBitmapList& a, const TEffBitmapList& b) {
+            EXPECT_TRUE(samePixels(a.At(0)->StoredBitmap(), b.At(0)->StoredBitmap()));
+            EXPECT_TRUE(samePixels(a.At(1)->StoredBitmap(), b.At(1)->StoredBitmap()));
+            EXPECT_EQ(b.At(1)->PixelFormat(), spfMono);
+            EXPECT_TRUE(b.At(2)->IsEmpty());
+        });
+
+    TEffImageList images;
+    roundTrip<TEffImageList>(
+        images,
+        [](TEffImageList& l) {
+            auto* a = static_cast<TEffImageListItem*>(l.Add());
+            a->SetWidth(8);
+            a->SetHeight(6);
+            a->SetMasked(true);
+            a->AddStrip(picture(24, 6, Qt::red, Qt::green), picture(24, 6, Qt::white, Qt::black));
+            a->SetDescription("arrows");
+            l.Add();
+        },
+        [](const TEffImageList& a, const TEffImageList& b) {
+            EXPECT_EQ(b.At(0)->Count(), 3);
+            EXPECT_EQ(b.At(0)->Width(), 8);
+            EXPECT_TRUE(b.At(0)->Masked());
+            EXPECT_EQ(b.At(0)->Offsets(), a.At(0)->Offsets());
+            EXPECT_TRUE(samePixels(a.At(0)->Strip(), b.At(0)->Strip()));
+            EXPECT_TRUE(samePixels(a.At(0)->Mask(), b.At(0)->Mask()));
+            EXPECT_EQ(b.At(1)->Count(), 0);
+        });
+
+    TEffStringList strings;
+    roundTrip<TEffStringList>(
+        strings,
+        [](TEffStringList& l) {
+            static_cast<TEffStringListItem*>(l.Add())->SetItems({"first", "", "third \xE9"});
+            l.Add()->SetIdent(3);
+        },
+        [](const TEffStringList& a, const TEffStringList& b) {
+            EXPECT_EQ(b.At(0)->Items(), a.At(0)->Items());
+            EXPECT_TRUE(b.At(1)->IsEmpty());
+        });
+
+    TEffWaveList waves;
+    roundTrip<TEffWaveList>(
+        waves,
+        [](TEffWaveList& l) {
+            TMemoryStream wav(waveFile(4000));
+            static_cast<TEffWaveListItem*>(l.Add())->Wave()->LoadFromStream(wav);
+            l.Add();
+        },
+        [](const TEffWaveList& a, const TEffWaveList& b) {
+            EXPECT_EQ(b.At(0)->Wave()->Data()->Bytes(), a.At(0)->Wave()->Data()->Bytes());
+            EXPECT_TRUE(b.At(1)->IsEmpty());
+        });
+}
+
+TEST(EffListFiles, HeadersKindsAndItemsByIndex)
+{
+    TempDir dir;
+    TEffStringList strings;
+    for (int i = 0; i < 3; ++i) static_cast<TEffStringListItem*>(strings.Add())->SetItems({"item " + std::to_string(i)});
+    const std::string path = dir.path() + "/texts.txt";
+    WriteListFile(path, strings);
+    std::vector<std::int32_t> offsets;
+    std::int32_t count = 0;
+    EXPECT_EQ(ReadListFileHeader(path, &offsets, &count), lkStringList);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(offsets.size(), 3u);
+    TEffStringListItem item;
+    ASSERT_TRUE(ReadListItem(path, lkStringList, nullptr, item, 2));
+    EXPECT_EQ(item.Items(), (std::vector<std::string>{"item 2"}));
+    EXPECT_FALSE(ReadListItem(path, lkStringList, &offsets, item, 3));
+    try {
+        TEffBitmapListItem other;
+        ReadListItem(path, lkBitmapList, nullptr, other, 0);
+        ADD_FAILURE() << "read a string list as bitmaps";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.message(), "Cannot open file " + path);
+    }
+    // No known signature: kind 5, no offsets.
+    TMemoryStream junk(Bytes{8, 'N', 'O', 'T', 'A', 'L', 'I', 'S', 'T', 1, 0, 0, 0, 9, 0, 0, 0});
+    offsets = {1, 2};
+    EXPECT_EQ(ReadListFileHeader(junk, &offsets), lkUnknown);
+    EXPECT_EQ(offsets.size(), 2u);  // left alone
+    EXPECT_EQ(ListFileExtension(lkImageList, true), ".iml");
+    EXPECT_EQ(ListFileExtension(lkWaveList, false), "wav");
+}
+
+TEST(EffListFiles, CraftedFilesAreErrorsNotCrashes)
+{
+    TEffBitmapList bitmaps;
+    static_cast<TEffBitmapListItem*>(bitmaps.Add())->SetBitmap(picture(16, 16, Qt::red, Qt::blue));
+    TMemoryStream good;
+    SaveListStream(good, bitmaps);
+    const Bytes bytes = good.Bytes();
+    struct Case {
+        const char* name;
+        std::function<void(Bytes&)> spoil;
+    };
+    const Case cases[] = {
+        {"huge count", [](Bytes& b) { b[12] = 0x7F; }},
+        {"negative count", [](Bytes& b) { b[12] = 0xFF; }},
+        {"offset past the end", [](Bytes& b) { b[16] = 0x7F; }},
+        {"offset into the table", [](Bytes& b) { b[13] = 4; b[14] = b[15] = b[16] = 0; }},
+        {"payload length past the end", [](Bytes& b) { b[21] = 0x7F; }},
+        {"truncated bitmap", [](Bytes& b) { b.resize(b.size() - 100); }},
+        {"not a bitmap", [](Bytes& b) { b[22] = 'X'; }},
+    };
+    for (const Case& c : cases) {
+        Bytes spoiled = bytes;
+        c.spoil(spoiled);
+        TMemoryStream s(spoiled);
+        TEffBitmapList back;
+        EXPECT_ANY_THROW(LoadListStream(s, back)) << c.name;
+        EXPECT_EQ(back.Count(), 0) << c.name;
+    }
+    // Image sizes from a record are checked before anything is sized by them.
+    TMemoryStream record;
+    WriteByte(record, 0);
+    for (std::int32_t v : {16, 16, 4}) WriteInteger(record, v);
+    WriteByte(record, 0);
+    WriteInteger(record, 100000);
+    record.SetPosition(0);
+    TEffImageListItem image;
+    EXPECT_THROW(image.ReadData(record), EInvalidGraphic);
+}
+
+TEST(EffListItems, RecordsAndSettings)
+{
+    TEffBitmapListItem empty;
+    TMemoryStream s;
+    empty.WriteData(s);
+    EXPECT_EQ(s.Bytes(), Bytes{0});  // the flag byte alone
+
+    TEffImageListItem strip;
+    strip.SetWidth(0);
+    EXPECT_EQ(strip.Width(), 16);
+    strip.AddStrip(picture(32, 16, Qt::red, Qt::blue));
+    EXPECT_EQ(strip.Count(), 2);
+    TEffImageListItem other;
+    other.SetWidth(8);
+    EXPECT_THROW(strip.AddImages(other), EInvalidGraphic);
+    strip.AddImages(strip);
+    EXPECT_EQ(strip.Count(), 4);
+    EXPECT_EQ(strip.Offsets()[3].Left, 48);
+    EXPECT_THROW(strip.AddStrip(QImage(TEffImageListItem::kMaxStripWidth, 16, QImage::Format_RGB32)), EInvalidGraphic);
+    strip.SetHeight(20);  // another size empties the strip
+    EXPECT_EQ(strip.Count(), 0);
+}
+
+TEST(EffListItems, StorageModesFetchOnlyBitmaps)
+{
+    TempDir dir;
+    QImage own = picture(6, 6, Qt::yellow, Qt::black);
+    ASSERT_TRUE(own.save(QString::fromStdString(dir.path() + "/too7.bmp"), "BMP"));
+    TEffBitmapList list;
+    list.SetStorageMode(4);
+    list.SetPathPrefix(ppFixed);
+    list.SetFileName(dir.path() + "/tools.lst");
+    auto* item = static_cast<TEffBitmapListItem*>(list.Add());
+    item->SetIdent(7);
+    EXPECT_TRUE(samePixels(item->Bitmap(), own));
+
+    // Mode 1: record Ident of a bitmap-list file.
+    TEffBitmapList file;
+    static_cast<TEffBitmapListItem*>(file.Add())->SetBitmap(picture(4, 4, Qt::red, Qt::red));
+    static_cast<TEffBitmapListItem*>(file.Add())->SetBitmap(own);
+    WriteListFile(dir.path() + "/pictures.bmp", file);
+    TEffBitmapList fromFile;
+    fromFile.SetStorageMode(1);
+    fromFile.SetPathPrefix(ppFixed);
+    fromFile.SetFileName(dir.path() + "/pictures.bmp");
+    auto* second = static_cast<TEffBitmapListItem*>(fromFile.Add());
+    second->SetIdent(1);
+    EXPECT_TRUE(samePixels(second->Bitmap(), own));
+
+    // Mode 3: a library file is never loaded; nothing is taken.
+    fromFile.SetStorageMode(3);
+    auto* library = static_cast<TEffBitmapListItem*>(fromFile.Add());
+    EXPECT_TRUE(library->Bitmap().isNull());
+}
+
+TEST(EffWave, LoadingChecksTheHeader)
+{
+    TEffWave wave;
+    int changes = 0;
+    wave.OnChange = [&](TEffObject*) { ++changes; };
+    TMemoryStream good(waveFile(100));
+    wave.LoadFromStream(good);
+    EXPECT_EQ(wave.Size(), static_cast<std::int64_t>(waveFile(100).size()));
+    EXPECT_EQ(wave.Data()->Position(), 0);
+    TEffWaveInfo info;
+    TMemoryStream copy(wave.Data()->Bytes());
+    ASSERT_TRUE(TEffWave::GetWaveData(&copy, info));
+    EXPECT_TRUE(info.Pcm);
+    EXPECT_EQ(info.Channels, 1);
+    EXPECT_EQ(info.SamplesPerSec, 8000u);
+
+    Bytes avi = waveFile(10);
+    std::memcpy(avi.data() + 8, "AVI ", 4);
+    TMemoryStream notWave(avi);
+    const int before = changes;
+    wave.LoadFromStream(notWave);
+    EXPECT_EQ(changes, before);  // unchanged
+    EXPECT_FALSE(wave.Empty());
+
+    TMemoryStream truncated(Bytes{'R', 'I', 'F', 'F', 1});
+    wave.LoadFromStream(truncated);
+    EXPECT_FALSE(wave.Empty());
+
+    TEffWave emptyHolder;
+    TMemoryStream record;
+    emptyHolder.WriteData(record);
+    EXPECT_EQ(record.Bytes(), (Bytes{0, 0, 0, 0}));
+    record.SetPosition(0);
+    wave.ReadData(record);  // a size-0 record leaves the holder as it was
+    EXPECT_FALSE(wave.Empty());
+
+    TMemoryStream nothing;
+    wave.LoadFromStream(nothing);
+    EXPECT_TRUE(wave.Empty());
+    EXPECT_EQ(changes, before + 1);
+}
+
+TEST(EffBitmapData, BmpFilesOfEveryDepth)
+{
+    const QImage image = picture(13, 7, Qt::white, Qt::black);
+    for (int format : {0, 2, 16, 256}) {
+        const Bytes file = BmpFileImage(image, format);
+        ASSERT_GT(file.size(), 54u);
+        EXPECT_EQ(file[0], 'B');
+        EXPECT_EQ(file[1], 'M');
+        const std::uint32_t size = file[2] | file[3] << 8 | file[4] << 16 | std::uint32_t(file[5]) << 24;
+        EXPECT_EQ(size, file.size()) << format;
+        const int bits = file[28];
+        EXPECT_EQ(bits, format == 0 ? 24 : format == 2 ? 1 : format == 16 ? 4 : 8);
+        QImage back;
+        ASSERT_TRUE(back.loadFromData(file.data(), static_cast<int>(file.size()), "BMP")) << format;
+        EXPECT_TRUE(samePixels(back, image)) << format;  // black and white survive every depth
+    }
+    EXPECT_THROW(BmpFileImage(QImage(), 0), EInvalidGraphic);
+}
