@@ -61,6 +61,12 @@ Q_FLAG_NS(TEffFillOptions)
 enum TEffPathPrefix { ppWindows, ppSystem, ppProgram, ppFixed };
 Q_ENUM_NS(TEffPathPrefix)
 
+// Where the ini control keeps its values.
+enum TEffRegRootKey { rpClassesRoot, rpCurrentUser, rpLocalMachine, rpUsers, rpCurrentConfig, rpDynData };
+Q_ENUM_NS(TEffRegRootKey)
+enum TEffIniTarget { itIniFile, itRegistry, itAuto };
+Q_ENUM_NS(TEffIniTarget)
+
 // How a list item's bitmap is stored.
 enum TEffSavePixelFormat { spfDefault, spfMono, spf4bit, spf8bit };
 Q_ENUM_NS(TEffSavePixelFormat)
@@ -82,7 +88,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(eff::TFontStyles)
 using eff::TEffAlignment, eff::TEffBevelMode, eff::TEffBevelStyle, eff::TEffBorderStyle, eff::TEffDisabledStyle,
     eff::TEffEdgeStyle, eff::TEffFillOption, eff::TEffFillOptions, eff::TEffFillStyle, eff::TEffFrameSide,
     eff::TEffFrameSides, eff::TEffGradientStyle, eff::TEffPathPrefix, eff::TEffThreeDStyle, eff::TEffTileMode,
-    eff::TEffTransparentMode, eff::TFontStyle, eff::TFontStyles, eff::TBrushStyle, eff::TEffSavePixelFormat;
+    eff::TEffTransparentMode, eff::TFontStyle, eff::TFontStyles, eff::TBrushStyle, eff::TEffSavePixelFormat, eff::TEffRegRootKey,
+    eff::TEffIniTarget;
 using enum eff::TEffAlignment;
 using enum eff::TEffBevelMode;
 using enum eff::TEffBevelStyle;
@@ -100,3 +107,5 @@ using enum eff::TEffTransparentMode;
 using enum eff::TFontStyle;
 using enum eff::TBrushStyle;
 using enum eff::TEffSavePixelFormat;
+using enum eff::TEffRegRootKey;
+using enum eff::TEffIniTarget;
