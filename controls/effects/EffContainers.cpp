@@ -1,5 +1,6 @@
 #include "controls/effects/EffContainers.h"
 
+#include "controls/effects/EffBitmaps.h"
 #include "controls/effects/EffUtils.h"
 #include "platform/AppPaths.h"
 #include "platform/LocalFiles.h"
@@ -95,9 +96,7 @@ void TEffCustomContainer::Clear()
 void TEffCustomContainer::Assign(const TEffCustomContainer& source)
 {
     if (&source == this) return;
-    if (source.kind_ != kind_)
-        throw EAssignError(std::string("Cannot assign a ") + source.metaObject()->className() + " to a " +
-                           metaObject()->className());
+    if (source.kind_ != kind_) RaiseAssignError(&source, this);
     BeginUpdate();
     Clear();
     storageMode_ = source.storageMode_;
@@ -247,4 +246,102 @@ void WriteListFile(const std::string& fileName, TEffCustomContainer& container)
     SaveListStream(bytes, container);
     const std::string_view text(reinterpret_cast<const char*>(bytes.Bytes().data()), bytes.Bytes().size());
     if (!localfiles::writeFileAtomically(fileName, text, 0644)) throw Exception("Cannot create file " + fileName);
+}
+
+// Picture containers.
+
+int TEffCustomImageList::GetMetric(int listIndex, int metric) const
+{
+    const TRect r = GetBounds(listIndex, 0);
+    return metric == 0 ? RectWidth(r) : RectHeight(r);
+}
+
+bool TEffCustomImageList::HasImage(int listIndex, int imageIndex) const
+{
+    return imageIndex >= 0 && imageIndex < GetImageCount(listIndex);
+}
+
+bool TEffCustomImageList::GetBitmap(int listIndex, int imageIndex, QImage* target) const
+{
+    if (!target || !HasImage(listIndex, imageIndex)) return false;
+    *target = Picture(listIndex, imageIndex);
+    return true;
+}
+
+TColor TEffCustomImageList::GetTransparentColor(int listIndex, int imageIndex) const
+{
+    const QImage image = HasImage(listIndex, imageIndex) ? Picture(listIndex, imageIndex) : QImage();
+    if (image.isNull() || image.height() == 0) return clWhite;
+    const QRgb p = image.pixel(0, image.height() - 1);
+    return RGB(qRed(p), qGreen(p), qBlue(p));
+}
+
+TColor TEffCustomImageList::GetPixel(int listIndex, int imageIndex, int x, int y) const
+{
+    const QImage image = HasImage(listIndex, imageIndex) ? Picture(listIndex, imageIndex) : QImage();
+    if (!image.valid(x, y)) return clWhite;
+    const QRgb p = image.pixel(x, y);
+    return RGB(qRed(p), qGreen(p), qBlue(p));
+}
+
+void TEffCustomImageList::Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const
+{
+    if (!HasImage(listIndex, imageIndex)) return;
+    const QImage image = Picture(listIndex, imageIndex);
+    DrawBitmap(canvas, {x, y, x + image.width(), y + image.height()}, image, kNoTransparentColor, {}, 0);
+}
+
+void TEffCustomImageList::DrawTransparent(QPainter& canvas, const TRect& rect, int flags, int listIndex,
+                                          int imageIndex) const
+{
+    if (!HasImage(listIndex, imageIndex)) return;
+    DrawBitmap(canvas, rect, Picture(listIndex, imageIndex), GetTransparentColor(listIndex, imageIndex), {},
+               flags | kBmpTransparent);
+}
+
+int TEffBitmapList::GetImageCount(int listIndex) const
+{
+    TEffBitmapListItem* item = At(listIndex);
+    if (!item) return -1;
+    return item->Bitmap().isNull() ? 0 : 1;
+}
+
+TRect TEffBitmapList::GetBounds(int listIndex, int) const
+{
+    TEffBitmapListItem* item = At(listIndex);
+    if (!item) return {};
+    const QImage& b = item->Bitmap();
+    return {0, 0, b.width(), b.height()};
+}
+
+QImage TEffBitmapList::Picture(int listIndex, int) const
+{
+    TEffBitmapListItem* item = At(listIndex);
+    return item ? item->Bitmap() : QImage();
+}
+
+int TEffImageList::GetImageCount(int listIndex) const
+{
+    const TEffImageListItem* item = At(listIndex);
+    return item ? item->Count() : -1;
+}
+
+TRect TEffImageList::GetBounds(int listIndex, int imageIndex) const
+{
+    const TEffImageListItem* item = At(listIndex);
+    if (!item) return {};
+    const int left = imageIndex >= 0 && imageIndex < item->Count() ? item->Offsets()[static_cast<std::size_t>(imageIndex)].Left : 0;
+    return {left, 0, left + item->Width(), item->Height()};
+}
+
+QImage TEffImageList::Picture(int listIndex, int imageIndex) const
+{
+    const TEffImageListItem* item = At(listIndex);
+    return item ? item->Image(imageIndex) : QImage();
+}
+
+bool TEffImageList::IsMasked(int listIndex) const
+{
+    const TEffImageListItem* item = At(listIndex);
+    return item && item->Masked();
 }

@@ -4,6 +4,9 @@
 
 #include "controls/effects/EffListItems.h"
 #include "controls/effects/EffTypes.h"
+#include "controls/input/GdiTypes.h"
+
+class QPainter;
 
 #include <functional>
 #include <memory>
@@ -90,16 +93,70 @@ private:
     std::string fileName_;
 };
 
-template <class TItem, TEffListKind ListKind>
-class TEffTypedContainer : public TEffCustomContainer {
+// Containers of pictures: images picked by (ListIndex, ImageIndex). A list index past the items
+// answers false, 0, -1 (image counts) or white.
+class TEffCustomImageList : public TEffCustomContainer {
+    Q_OBJECT
+    Q_PROPERTY(QString About READ About WRITE SetAbout)
+    Q_PROPERTY(bool DefaultCompressed READ DefaultCompressed WRITE SetDefaultCompressed)
+    Q_PROPERTY(eff::TEffSavePixelFormat DefaultPixelFormat READ DefaultPixelFormat WRITE SetDefaultPixelFormat)
 public:
-    explicit TEffTypedContainer(QObject* owner = nullptr) : TEffCustomContainer(ListKind, owner) {}
-    TEffListItem* CreateItem() const override { return new TItem; }
-    TItem* At(int index) const { return static_cast<TItem*>(Item(index)); }
+    using TEffCustomContainer::TEffCustomContainer;
+
+    QString About() const { return {}; }
+    void SetAbout(const QString&) {}
+    bool DefaultCompressed() const { return defaultCompressed_; }
+    void SetDefaultCompressed(bool compressed) { defaultCompressed_ = compressed; }
+    TEffSavePixelFormat DefaultPixelFormat() const { return defaultPixelFormat_; }
+    void SetDefaultPixelFormat(TEffSavePixelFormat format) { defaultPixelFormat_ = format; }
+
+    // One image: its rectangle in the item's bitmap or strip, and the image itself.
+    virtual int GetImageCount(int listIndex) const = 0;
+    virtual TRect GetBounds(int listIndex, int imageIndex) const = 0;
+    virtual QImage Picture(int listIndex, int imageIndex) const = 0;
+    virtual bool IsMasked(int listIndex) const { return false; }
+    // 0 width, 1 height of one image.
+    int GetMetric(int listIndex, int metric) const;
+    bool HasImage(int listIndex, int imageIndex) const;
+    // Copies the image into Target; nothing for no target.
+    bool GetBitmap(int listIndex, int imageIndex, QImage* target) const;
+    // The image's bottom-left pixel.
+    TColor GetTransparentColor(int listIndex, int imageIndex) const;
+    TColor GetPixel(int listIndex, int imageIndex, int x, int y) const;
+    void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const;
+    // By its bottom-left pixel as key colour; `flags` are DrawBitmap's.
+    void DrawTransparent(QPainter& canvas, const TRect& rect, int flags, int listIndex, int imageIndex) const;
+
+private:
+    bool defaultCompressed_ = false;
+    TEffSavePixelFormat defaultPixelFormat_ = spfDefault;
 };
 
-using TEffBitmapList = TEffTypedContainer<TEffBitmapListItem, lkBitmapList>;
-using TEffImageList = TEffTypedContainer<TEffImageListItem, lkImageList>;
+template <class TItem, TEffListKind ListKind, class Base = TEffCustomContainer>
+class TEffTypedContainer : public Base {
+public:
+    explicit TEffTypedContainer(QObject* owner = nullptr) : Base(ListKind, owner) {}
+    TEffListItem* CreateItem() const override { return new TItem; }
+    TItem* At(int index) const { return static_cast<TItem*>(this->Item(index)); }
+};
+
+class TEffBitmapList : public TEffTypedContainer<TEffBitmapListItem, lkBitmapList, TEffCustomImageList> {
+public:
+    using TEffTypedContainer::TEffTypedContainer;
+    int GetImageCount(int listIndex) const override;
+    TRect GetBounds(int listIndex, int imageIndex) const override;
+    QImage Picture(int listIndex, int imageIndex) const override;
+};
+
+class TEffImageList : public TEffTypedContainer<TEffImageListItem, lkImageList, TEffCustomImageList> {
+public:
+    using TEffTypedContainer::TEffTypedContainer;
+    int GetImageCount(int listIndex) const override;
+    TRect GetBounds(int listIndex, int imageIndex) const override;
+    QImage Picture(int listIndex, int imageIndex) const override;
+    bool IsMasked(int listIndex) const override;
+};
+
 using TEffStringList = TEffTypedContainer<TEffStringListItem, lkStringList>;
 using TEffWaveList = TEffTypedContainer<TEffWaveListItem, lkWaveList>;
 

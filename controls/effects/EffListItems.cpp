@@ -134,7 +134,7 @@ std::uint8_t TEffBitmapListItem::GetFlags() const
 void TEffBitmapListItem::Assign(const TEffListItem& source)
 {
     const auto* other = qobject_cast<const TEffBitmapListItem*>(&source);
-    if (!other) throw EAssignError("Cannot assign a " + std::string(source.metaObject()->className()) + " to a TEffBitmapListItem");
+    if (!other) RaiseAssignError(&source, this);
     BeginUpdate();
     TEffListItem::Assign(source);
     bitmap_ = other->bitmap_;
@@ -287,7 +287,7 @@ void TEffImageListItem::AddImages(const TEffImageListItem& other)
 void TEffImageListItem::Assign(const TEffListItem& source)
 {
     const auto* other = qobject_cast<const TEffImageListItem*>(&source);
-    if (!other) throw EAssignError("Cannot assign a " + std::string(source.metaObject()->className()) + " to a TEffImageListItem");
+    if (!other) RaiseAssignError(&source, this);
     BeginUpdate();
     TEffListItem::Assign(source);
     allocBy_ = other->allocBy_;
@@ -372,7 +372,7 @@ std::uint8_t TEffStringListItem::GetFlags() const
 void TEffStringListItem::Assign(const TEffListItem& source)
 {
     const auto* other = qobject_cast<const TEffStringListItem*>(&source);
-    if (!other) throw EAssignError("Cannot assign a " + std::string(source.metaObject()->className()) + " to a TEffStringListItem");
+    if (!other) RaiseAssignError(&source, this);
     BeginUpdate();
     TEffListItem::Assign(source);
     items_ = other->items_;
@@ -406,7 +406,7 @@ std::uint8_t TEffWaveListItem::GetFlags() const
 void TEffWaveListItem::Assign(const TEffListItem& source)
 {
     const auto* other = qobject_cast<const TEffWaveListItem*>(&source);
-    if (!other) throw EAssignError("Cannot assign a " + std::string(source.metaObject()->className()) + " to a TEffWaveListItem");
+    if (!other) RaiseAssignError(&source, this);
     BeginUpdate();
     TEffListItem::Assign(source);
     wave_->Assign(other->wave_);

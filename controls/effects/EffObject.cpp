@@ -2,11 +2,13 @@
 
 void TEffObject::Assign(const TEffObject* source) { AssignError(source); }
 
-void TEffObject::AssignError(const TEffObject* source) const
+void RaiseAssignError(const QObject* source, const QObject* target)
 {
     const char* from = source ? source->metaObject()->className() : "nil";
-    throw EAssignError(std::string("Cannot assign a ") + from + " to a " + metaObject()->className());
+    throw EAssignError(std::string("Cannot assign a ") + from + " to a " + target->metaObject()->className());
 }
+
+void TEffObject::AssignError(const TEffObject* source) const { RaiseAssignError(source, this); }
 
 void TEffObject::EndUpdate(bool doChange)
 {

@@ -15,6 +15,9 @@ public:
     using Exception::Exception;
 };
 
+// "Cannot assign a <source class> to a <target class>".
+[[noreturn]] void RaiseAssignError(const QObject* source, const QObject* target);
+
 class TEffObject : public QObject {
     Q_OBJECT
 public:

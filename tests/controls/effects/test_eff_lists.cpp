@@ -236,33 +236,36 @@ TEST(EffListItems, RecordsAndSettings)
 TEST(EffListItems, StorageModesFetchOnlyBitmaps)
 {
     TempDir dir;
-    QImage own = picture(6, 6, Qt::yellow, Qt::black);
+    const QImage own = picture(6, 6, Qt::yellow, Qt::black);
     ASSERT_TRUE(own.save(QString::fromStdString(dir.path() + "/too7.bmp"), "BMP"));
-    TEffBitmapList list;
-    list.SetStorageMode(4);
-    list.SetPathPrefix(ppFixed);
-    list.SetFileName(dir.path() + "/tools.lst");
-    auto* item = static_cast<TEffBitmapListItem*>(list.Add());
-    item->SetIdent(7);
-    EXPECT_TRUE(samePixels(item->Bitmap(), own));
-
-    // Mode 1: record Ident of a bitmap-list file.
     TEffBitmapList file;
     static_cast<TEffBitmapListItem*>(file.Add())->SetBitmap(picture(4, 4, Qt::red, Qt::red));
     static_cast<TEffBitmapListItem*>(file.Add())->SetBitmap(own);
     WriteListFile(dir.path() + "/pictures.bmp", file);
-    TEffBitmapList fromFile;
-    fromFile.SetStorageMode(1);
-    fromFile.SetPathPrefix(ppFixed);
-    fromFile.SetFileName(dir.path() + "/pictures.bmp");
-    auto* second = static_cast<TEffBitmapListItem*>(fromFile.Add());
-    second->SetIdent(1);
-    EXPECT_TRUE(samePixels(second->Bitmap(), own));
-
-    // Mode 3: a library file is never loaded; nothing is taken.
-    fromFile.SetStorageMode(3);
-    auto* library = static_cast<TEffBitmapListItem*>(fromFile.Add());
-    EXPECT_TRUE(library->Bitmap().isNull());
+    ASSERT_TRUE(own.save(QString::fromStdString(dir.path() + "/library.so"), "BMP"));
+    struct Case {
+        const char* name;
+        int mode;
+        const char* fileName;
+        int ident;
+        bool fetched;
+    };
+    const Case cases[] = {
+        {"one file per item", 4, "tools.lst", 7, true},
+        {"a record of a bitmap-list file", 1, "pictures.bmp", 1, true},
+        {"a library file is never loaded", 3, "library.so", 7, false},
+        {"the form's own bitmap only", 0, "pictures.bmp", 1, false},
+    };
+    for (const Case& c : cases) {
+        TEffBitmapList list;
+        list.SetStorageMode(c.mode);
+        list.SetPathPrefix(ppFixed);
+        list.SetFileName(dir.path() + "/" + c.fileName);
+        auto* item = static_cast<TEffBitmapListItem*>(list.Add());
+        item->SetIdent(c.ident);
+        if (c.fetched) EXPECT_TRUE(samePixels(item->Bitmap(), own)) << c.name;
+        else EXPECT_TRUE(item->Bitmap().isNull()) << c.name;
+    }
 }
 
 TEST(EffWave, LoadingChecksTheHeader)
@@ -324,4 +327,85 @@ TEST(EffBitmapData, BmpFilesOfEveryDepth)
         EXPECT_TRUE(samePixels(back, image)) << format;  // black and white survive every depth
     }
     EXPECT_THROW(BmpFileImage(QImage(), 0), EInvalidGraphic);
+}
+
+TEST(EffImageLists, QueriesByListAndImageIndex)
+{
+    TEffImageList images;
+    auto* item = static_cast<TEffImageListItem*>(images.Add());
+    item->SetWidth(4);
+    item->SetHeight(3);
+    QImage strip(12, 3, QImage::Format_RGB32);
+    strip.fill(Qt::red);
+    strip.setPixelColor(4, 2, Qt::blue);  // the second image's bottom-left pixel
+    item->AddStrip(strip);
+    struct Case {
+        int list, image;
+        bool has;
+        TRect bounds;
+        TColor transparent;
+    };
+    const Case cases[] = {
+        {0, 0, true, {0, 0, 4, 3}, clRed},
+        {0, 1, true, {4, 0, 8, 3}, clBlue},
+        {0, 3, false, {0, 0, 4, 3}, clWhite},
+        {1, 0, false, {}, clWhite},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(images.HasImage(c.list, c.image), c.has) << c.list << "/" << c.image;
+        EXPECT_EQ(images.GetBounds(c.list, c.image), c.bounds) << c.list << "/" << c.image;
+        EXPECT_EQ(images.GetTransparentColor(c.list, c.image), c.transparent) << c.list << "/" << c.image;
+    }
+    EXPECT_EQ(images.GetImageCount(0), 3);
+    EXPECT_EQ(images.GetImageCount(5), -1);
+    EXPECT_EQ(images.GetMetric(0, 0), 4);
+    EXPECT_EQ(images.GetMetric(0, 1), 3);
+    QImage copy;
+    EXPECT_TRUE(images.GetBitmap(0, 1, &copy));
+    EXPECT_EQ(copy.size(), QSize(4, 3));
+    EXPECT_FALSE(images.GetBitmap(0, 1, nullptr));
+
+    TEffBitmapList bitmaps;
+    bitmaps.Add();
+    EXPECT_EQ(bitmaps.GetImageCount(0), 0);
+    static_cast<TEffBitmapListItem*>(bitmaps.Item(0))->SetBitmap(picture(5, 6, Qt::green, Qt::black));
+    EXPECT_EQ(bitmaps.GetImageCount(0), 1);
+    EXPECT_EQ(bitmaps.GetBounds(0, 9), (TRect{0, 0, 5, 6}));
+    QImage canvas(10, 10, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter p(&canvas);
+        bitmaps.DrawTransparent(p, {2, 2, 7, 8}, 0, 0, 0);  // green is the key: only the black square lands
+    }
+    EXPECT_EQ(canvas.pixelColor(2, 2), QColor(Qt::white));
+    EXPECT_EQ(canvas.pixelColor(4, 4), QColor(Qt::black));
+}
+
+TEST(EffContainers, LinksHearEveryChangeUntilDetached)
+{
+    TEffStringList list;
+    int heard = 0, own = 0;
+    list.OnChange = [&](QObject*) { ++own; };
+    {
+        TEffChangeLink link;
+        link.OnChange = [&](QObject*) { ++heard; };
+        list.Attach(link);
+        list.Add();
+        static_cast<TEffStringListItem*>(list.Item(0))->SetItems({"x"});  // an item's change reaches the links
+        EXPECT_EQ(heard, 2);
+        EXPECT_EQ(own, 2);
+        list.Detach(link);
+        list.Detach(link);  // not attached: ignored
+        list.Add();
+        EXPECT_EQ(heard, 2);
+        list.Attach(link);
+    }  // destroyed while attached: detached first
+    list.Add();
+    EXPECT_EQ(own, 4);
+    TEffStringList copy;
+    copy.Assign(list);
+    EXPECT_EQ(copy.Count(), 3);
+    EXPECT_EQ(static_cast<TEffStringListItem*>(copy.Item(0))->Items(), (std::vector<std::string>{"x"}));
+    TEffWaveList waves;
+    EXPECT_THROW(waves.Assign(list), EAssignError);
 }
