@@ -80,7 +80,7 @@ std::uint16_t CompressBlock(const std::uint8_t* source, std::uint8_t* dest, std:
     command = bit == 0 ? 0 : static_cast<std::uint16_t>(command << (16 - bit));
     putWord(dest + z, command);
     if (y > sourceSize) {
-        std::memcpy(dest + 1, source, sourceSize);
+        if (sourceSize > 0) std::memcpy(dest + 1, source, sourceSize);
         dest[0] = kLzbStored;
         y = sourceSize + 1u;
     }
@@ -94,7 +94,7 @@ std::uint16_t DecompressBlock(const std::uint8_t* source, std::uint8_t* dest, st
     if (source[0] == kLzbStored) {
         const std::size_t n = sourceSize - 1u;
         if (n > destCapacity) corrupt();
-        std::memcpy(dest, source + 1, n);
+        if (n > 0) std::memcpy(dest, source + 1, n);
         return static_cast<std::uint16_t>(n);
     }
     std::size_t x = 0, y = 3;
