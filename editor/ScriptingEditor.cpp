@@ -7,6 +7,7 @@
 #include "editor/KeywordHighlighter.h"
 #include "editor/ScriptFile.h"
 #include "editor/ScriptText.h"
+#include "editor/SendToDialogs.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/Errors.h"
@@ -117,7 +118,8 @@ void TScriptingEditor::BuildActions()
     action("ScriptingWizard1", tr("Scripting &Wizard"), {}, QStyle::SP_FileIcon,
            [this] { NotAvailableYet(tr("The scripting wizard")); });
     action("Default1", tr("&Default"), {}, QStyle::SP_FileIcon, [this] { NotAvailableYet(tr("The default script")); });
-    action("CreateSendTo1", tr("&Create a Send-To menu item Script..."), {}, QStyle::SP_FileIcon, [] {});
+    action("CreateSendTo1", tr("&Create a Send-To menu item Script..."), {}, QStyle::SP_FileIcon,
+           [this] { AddthisscripttoExplorersSendTocontextmenu1Click(); });
     action("SaveBtn", tr("&Save"), tr("Save..."), QStyle::SP_DialogSaveButton, [this] { SaveBtnClick(); });
     action("IcSpeedButton1", tr("Save &As..."), tr("Save As..."), QStyle::SP_DriveFDIcon, [this] { SaveAsClick(); });
     action("IcSpeedButton4", tr("Remove script..."), tr("Remove script..."), QStyle::SP_TrashIcon,
@@ -141,11 +143,11 @@ void TScriptingEditor::BuildActions()
     action("SelectAll1", tr("Select &All"), {}, QStyle::SP_FileIcon, [this] { memo_->selectAll(); });
     action("About1", tr("About..."), {}, QStyle::SP_MessageBoxInformation, [this] { NotAvailableYet(tr("The about box")); });
     action("AddthisscripttoExplorersSendTocontextmenu1", tr("&Add this script to the Send-To menu"), {},
-           QStyle::SP_FileLinkIcon, [this] { NotAvailableYet(tr("Send-To launchers")); });
+           QStyle::SP_FileLinkIcon, [this] { AddthisscripttoExplorersSendTocontextmenu1Click(); });
     action("RemovethisscriptfromExplorersSendTocontextmenu1", tr("&Remove this script from the Send-To menu"), {},
-           QStyle::SP_FileLinkIcon, [this] { NotAvailableYet(tr("Send-To launchers")); });
+           QStyle::SP_FileLinkIcon, [this] { RemovethisscriptfromExplorersSendTocontextmenu1Click(); });
     action("CreateaEXEprogramforthescript1", tr("&Create a program for the script"), {}, QStyle::SP_FileLinkIcon,
-           [this] { NotAvailableYet(tr("Generated programs")); });
+           [this] { CreateaEXEprogramforthescript1Click(); });
     action("Changebackground1", tr("&Change background..."), {}, QStyle::SP_DesktopIcon, [this] {
         const QString name = seams_.PictureName();
         if (name.isEmpty()) return;
@@ -517,4 +519,37 @@ void TScriptingEditor::closeEvent(QCloseEvent* event)
 {
     if (AskSaveChanges(true)) event->accept();
     else event->ignore();
+}
+
+namespace {
+
+// The Power menu's commands, with the editor's script as it stands in the text.
+template <typename Command>
+void WithSendTo(EditorSeams& seams, SendToSeams* dialogs, const std::string& script, Command command)
+{
+    static WidgetSendToSeams windows;
+    if (bytetext::trim(script).empty()) return;  // the items need a script file name
+    TSendToCommands commands(seams, dialogs ? *dialogs : windows);
+    command(commands);
+}
+
+}  // namespace
+
+void TScriptingEditor::AddthisscripttoExplorersSendTocontextmenu1Click()
+{
+    WithSendTo(seams_, sendToSeams_, currentFileName_, [this](TSendToCommands& c) {
+        c.Add({currentFileName_, ScriptLinesOf(memo_->toPlainText(), utf8_), scriptsFolder_});
+    });
+}
+
+void TScriptingEditor::RemovethisscriptfromExplorersSendTocontextmenu1Click()
+{
+    WithSendTo(seams_, sendToSeams_, currentFileName_, [this](TSendToCommands& c) { c.Remove(currentFileName_); });
+}
+
+void TScriptingEditor::CreateaEXEprogramforthescript1Click()
+{
+    WithSendTo(seams_, sendToSeams_, currentFileName_, [this](TSendToCommands& c) {
+        c.CreateProgram({currentFileName_, ScriptLinesOf(memo_->toPlainText(), utf8_), scriptsFolder_});
+    });
 }

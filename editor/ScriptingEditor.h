@@ -7,6 +7,7 @@
 #include <string>
 
 class EditorSeams;
+class SendToSeams;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -45,6 +46,12 @@ public:
     void RunClick();
     void ViewLogClick();
     void HelpClick();
+    // The Power menu: Send-To launchers and stand-alone programs. Their dialogs go through
+    // `seams` from now on.
+    void SetSendToSeams(SendToSeams& seams) { sendToSeams_ = &seams; }
+    void AddthisscripttoExplorersSendTocontextmenu1Click();
+    void RemovethisscriptfromExplorersSendTocontextmenu1Click();
+    void CreateaEXEprogramforthescript1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -52,6 +59,7 @@ protected:
 
 private:
     EditorSeams& seams_;
+    SendToSeams* sendToSeams_ = nullptr;
     std::string scriptsFolder_;
     std::string currentFileName_;
     bool modified_ = false;
