@@ -188,11 +188,12 @@ bool SameFile(const std::string& a, const std::string& b)
            sa.st_ino == sb.st_ino;
 }
 
+// A launcher already gone counts: its item is ours to remove.
 bool IsOurLauncher(const std::string& target)
 {
     struct stat st {};
-    return apppaths::extractFilePath(target) == LauncherFolder() + "/" && ::lstat(target.c_str(), &st) == 0 &&
-           S_ISREG(st.st_mode);
+    if (apppaths::extractFilePath(target) != LauncherFolder() + "/") return false;
+    return ::lstat(target.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT;
 }
 
 std::string WithoutLinkExtension(const std::string& name)

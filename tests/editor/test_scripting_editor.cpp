@@ -5,6 +5,7 @@
 #include "editor/ScriptingEditor.h"
 #include "platform/AppPaths.h"
 #include "printing/ScrollingRichEdit.h"
+#include "tests/support/FakeEditorSeams.h"
 #include "tests/support/TempDir.h"
 
 #include <QAction>
@@ -21,51 +22,6 @@
 #include <sstream>
 
 namespace {
-
-// Answers every question from prepared queues and records what was asked and started.
-struct FakeSeams : EditorSeams {
-    std::deque<Answer> answers;
-    std::deque<bool> confirms;
-    std::deque<QString> saveNames;
-    std::vector<QString> asked, informed, failed;
-    std::vector<std::vector<std::string>> started;
-    bool startWorks = true;
-
-    Answer AskYesNoCancel(const QString& text) override
-    {
-        asked.push_back(text);
-        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
-        if (answers.empty()) return Answer::Cancel;
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    bool Confirm(const QString& text) override
-    {
-        asked.push_back(text);
-        EXPECT_FALSE(confirms.empty()) << "unexpected question: " << text.toStdString();
-        if (confirms.empty()) return false;
-        const bool c = confirms.front();
-        confirms.pop_front();
-        return c;
-    }
-    void Inform(const QString& text) override { informed.push_back(text); }
-    void Fail(const QString& text) override { failed.push_back(text); }
-    QString SaveAsName(const QString&, const QString&) override
-    {
-        if (saveNames.empty()) return {};
-        const QString n = saveNames.front();
-        saveNames.pop_front();
-        return n;
-    }
-    QString PictureName() override { return {}; }
-    bool Start(const std::vector<std::string>& argv, std::string& error) override
-    {
-        started.push_back(argv);
-        if (!startWorks) error = "No such file or directory";
-        return startWorks;
-    }
-};
 
 std::string Read(const std::string& path)
 {
