@@ -31,6 +31,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -524,8 +525,8 @@ void TScriptingEditor::closeEvent(QCloseEvent* event)
 namespace {
 
 // The Power menu's commands, with the editor's script as it stands in the text.
-template <typename Command>
-void WithSendTo(EditorSeams& seams, SendToSeams* dialogs, const std::string& script, Command command)
+void WithSendTo(EditorSeams& seams, SendToSeams* dialogs, const std::string& script,
+                const std::function<void(TSendToCommands&)>& command)
 {
     static WidgetSendToSeams windows;
     if (bytetext::trim(script).empty()) return;  // the items need a script file name
