@@ -5,9 +5,11 @@
 
 #include <QMainWindow>
 #include <string>
+#include <vector>
 
 class EditorSeams;
 class QAction;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -45,6 +47,10 @@ public:
     void RunClick();
     void ViewLogClick();
     void HelpClick();
+    // Checks the text's lines, selects the first bad one and reports the result.
+    void SyntaxCheckClick();
+    // A new, unnamed script from the default template, marked changed.
+    void DefaultScriptClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,4 +88,16 @@ private:
     bool WriteScript(const std::string& path);
     void TextChanged(int position, int removed, int added);
     void ColourAll();
+    void PutText(const QString& text);
+
+    // The context menu's insert lists and the server-type menu (EditorInsertCommands.cpp).
+    std::vector<std::string> dialEntryCache_;
+    QMenu* serversMenu_ = nullptr;
+    QComboBox* insertBoxes_[3] = {};
+    QPoint popupAt_;  // where the context menu was asked for, in window coordinates
+    void BuildInsertMenus();
+    void ShowInsertBox(QComboBox* box);
+    void InsertFromBox(QComboBox* box, int index);
+    // Before a typed character goes into the text: true when it is to be swallowed.
+    bool ServerMenuOnKey();
 };
