@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstring>
@@ -28,6 +29,11 @@ QString Caption()
 }
 
 }  // namespace
+
+QAction* EditorSeams::PopUp(QMenu& menu, const QPoint& at)
+{
+    return menu.exec(at);
+}
 
 EditorSeams::Answer WidgetSeams::AskYesNoCancel(const QString& text)
 {

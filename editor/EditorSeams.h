@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class QAction;
+class QMenu;
+class QPoint;
 class QWidget;
 
 class EditorSeams {
@@ -24,6 +27,8 @@ public:
     virtual QString PictureName() = 0;
     // Starts a program without waiting for it; false with the reason when it could not start.
     virtual bool Start(const std::vector<std::string>& argv, std::string& error) = 0;
+    // A menu popped up at a screen point until it is dismissed; the chosen item, or none.
+    virtual QAction* PopUp(QMenu& menu, const QPoint& at);
 };
 
 // Qt's message boxes and file dialogs, and real program starts.

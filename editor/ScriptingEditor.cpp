@@ -118,7 +118,7 @@ void TScriptingEditor::BuildActions()
     };
     action("ScriptingWizard1", tr("Scripting &Wizard"), {}, QStyle::SP_FileIcon,
            [this] { NotAvailableYet(tr("The scripting wizard")); });
-    action("Default1", tr("&Default"), {}, QStyle::SP_FileIcon, [this] { NotAvailableYet(tr("The default script")); });
+    action("Default1", tr("&Default"), {}, QStyle::SP_FileIcon, [this] { DefaultScriptClick(); });
     action("CreateSendTo1", tr("&Create a Send-To menu item Script..."), {}, QStyle::SP_FileIcon,
            [this] { AddthisscripttoExplorersSendTocontextmenu1Click(); });
     action("SaveBtn", tr("&Save"), tr("Save..."), QStyle::SP_DialogSaveButton, [this] { SaveBtnClick(); });
@@ -132,7 +132,7 @@ void TScriptingEditor::BuildActions()
     action("IcSpeedButton7", tr("&Help with commands"), tr("Help: Command list..."), QStyle::SP_DialogHelpButton,
            [this] { HelpClick(); });
     action("IcSpeedButton6", tr("&Syntax check the selected script..."), tr("Syntax check commands..."),
-           QStyle::SP_DialogApplyButton, [this] { NotAvailableYet(tr("The syntax check")); });
+           QStyle::SP_DialogApplyButton, [this] { SyntaxCheckClick(); });
     action("IcSpeedButton3", tr("&Perform the selected script..."), tr("Execute script..."), QStyle::SP_MediaPlay,
            [this] { RunClick(); });
     action("GetOut", tr("&Exit"), tr("Close!"), QStyle::SP_DialogCloseButton, [this] { close(); });
@@ -266,6 +266,7 @@ void TScriptingEditor::BuildWindow()
     // The window sees every key first, whichever control has the focus.
     for (QWidget* w : {static_cast<QWidget*>(memo_), static_cast<QWidget*>(list_)}) w->installEventFilter(this);
     memo_->viewport()->installEventFilter(this);
+    BuildInsertMenus();
     resize(860, 560);
 }
 
@@ -274,8 +275,9 @@ bool TScriptingEditor::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // A typed character in the text, control characters too, or a key of the key rule.
-        if ((watched == memo_ && !key->text().isEmpty()) || KeyMarksChanged(key->key(), key->modifiers()))
-            MarkChanged();
+        const bool typed = watched == memo_ && !key->text().isEmpty();
+        if (typed || KeyMarksChanged(key->key(), key->modifiers())) MarkChanged();
+        if (typed && ServerMenuOnKey()) return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -380,22 +382,25 @@ bool TScriptingEditor::LoadScript(const std::string& path)
         return false;
     }
     const ShownScript shown = ShowScriptLines(lines);
-    {
-        // One edit block with updates off: colouring a long script costs no layout per line, and
-        // nothing is pumped, so no input re-enters while it runs.
-        FlagScope quiet(quiet_);
-        memo_->setUpdatesEnabled(false);
-        memo_->setPlainText(shown.text);
-        ColourAll();
-        memo_->SetRow(0);
-        memo_->setUpdatesEnabled(true);
-    }
+    PutText(shown.text);
     currentFileName_ = path;
     utf8_ = shown.utf8;
     SyncListTo(currentFileName_);
     MarkClean();
     bar_->SetPanelText(0, Q(path));
     return true;
+}
+
+void TScriptingEditor::PutText(const QString& text)
+{
+    // One edit block with updates off: colouring a long script costs no layout per line, and
+    // nothing is pumped, so no input re-enters while it runs.
+    FlagScope quiet(quiet_);
+    memo_->setUpdatesEnabled(false);
+    memo_->setPlainText(text);
+    ColourAll();
+    memo_->SetRow(0);
+    memo_->setUpdatesEnabled(true);
 }
 
 void TScriptingEditor::ColourAll()

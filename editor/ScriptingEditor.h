@@ -5,10 +5,12 @@
 
 #include <QMainWindow>
 #include <string>
+#include <vector>
 
 class EditorSeams;
 class SendToSeams;
 class QAction;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -52,6 +54,10 @@ public:
     void AddthisscripttoExplorersSendTocontextmenu1Click();
     void RemovethisscriptfromExplorersSendTocontextmenu1Click();
     void CreateaEXEprogramforthescript1Click();
+    // Checks the text's lines, selects the first bad one and reports the result.
+    void SyntaxCheckClick();
+    // A new, unnamed script from the default template, marked changed.
+    void DefaultScriptClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,4 +96,16 @@ private:
     bool WriteScript(const std::string& path);
     void TextChanged(int position, int removed, int added);
     void ColourAll();
+    void PutText(const QString& text);
+
+    // The context menu's insert lists and the server-type menu (EditorInsertCommands.cpp).
+    std::vector<std::string> dialEntryCache_;
+    QMenu* serversMenu_ = nullptr;
+    QComboBox* insertBoxes_[3] = {};
+    QPoint popupAt_;  // where the context menu was asked for, in window coordinates
+    void BuildInsertMenus();
+    void ShowInsertBox(QComboBox* box);
+    void InsertFromBox(QComboBox* box, int index);
+    // Before a typed character goes into the text: true when it is to be swallowed.
+    bool ServerMenuOnKey();
 };

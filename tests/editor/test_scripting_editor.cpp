@@ -7,15 +7,19 @@
 #include "printing/ScrollingRichEdit.h"
 #include "tests/support/FakeEditorSeams.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XdgHome.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
+#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -314,4 +318,185 @@ TEST_F(Editor, PowerItemsNeedAScriptFileName)
     EXPECT_EQ(enabled(), 0);
     editor->SelectScript("First.ftp");
     EXPECT_EQ(enabled(), 3);
+}
+
+namespace {
+
+// The editor with a phone book of two entries and a script of its own.
+struct InsertEditor : Editor {
+    XdgHome home;
+
+    void SetUp() override
+    {
+        home.dir().write("home/.config/vantrel/phonebook.ini", "[Office VPN]\nUp=true\n[home]\nUp=true\n");
+        Editor::SetUp();
+    }
+    void Open(const std::string& bytes)
+    {
+        if (editor->CurrentFileName() == scripts + "/Own.ftp") editor->SelectScript("First.ftp");
+        program.write("Scripts/Own.ftp", bytes);
+        editor->SaveBtnClick();  // lists it
+        editor->SelectScript("Own.ftp");
+        ASSERT_EQ(editor->CurrentFileName(), scripts + "/Own.ftp");
+        ASSERT_FALSE(editor->Modified());
+    }
+    QString Line(int row) const { return editor->Memo1()->document()->findBlockByNumber(row).text(); }
+    QColor ColourAt(int row) const
+    {
+        return editor->Memo1()->document()->findBlockByNumber(row).begin().fragment().charFormat().foreground().color();
+    }
+    QComboBox* Box(const char* name) const { return editor->findChild<QComboBox*>(name); }
+};
+
+}  // namespace
+
+TEST_F(InsertEditor, SyntaxCheckSelectsTheRawBadLineAndReports)
+{
+    const struct {
+        const char* name;
+        std::string script;
+        QString report;
+        int row;  // selected line, -1 for none
+    } cases[] = {
+        {"bad word", "; x\r\n  get\r\nCONNECT\r\n",
+         "Errors occured in this line:\n\n  get\n\nPlease correct and try again!", 1},
+        {"unknown entry", "DIAL\r\nDialEntry=\"office vpn\"\r\n",
+         "Error found: Dial entry not found!\n\nDialEntry=\"office vpn\"\n\nPlease correct and try again!", 1},
+        {"known entry", "; x\r\nDialEntry=\"Office VPN\"\r\nget a b\r\n",
+         "No errors found in script!\n\nNote: Command parameters are not validated.\n"
+         "Try executing the script for such validations!",
+         -1},
+    };
+    for (const auto& c : cases) {
+        Open(c.script);
+        seams.informed.clear();
+        editor->Action("IcSpeedButton6")->trigger();
+        EXPECT_EQ(seams.informed, std::vector<QString>{c.report}) << c.name;
+        const QTextCursor caret = editor->Memo1()->textCursor();
+        if (c.row >= 0) {
+            EXPECT_EQ(editor->Memo1()->GetRow(), c.row) << c.name;
+            EXPECT_EQ(caret.selectedText(), Line(c.row)) << c.name;
+        } else {
+            EXPECT_FALSE(caret.hasSelection()) << c.name;
+        }
+        EXPECT_FALSE(editor->Modified()) << c.name;
+    }
+}
+
+TEST_F(InsertEditor, DefaultScriptIsANewChangedColouredText)
+{
+    Open("HOST=x\r\n");
+    Type("y");
+    seams.answers = {EditorSeams::Answer::Cancel};
+    editor->Action("Default1")->trigger();
+    EXPECT_EQ(editor->CurrentFileName(), scripts + "/Own.ftp");  // Cancel keeps everything
+    EXPECT_EQ(Line(0), "yHOST=x");
+
+    seams.answers = {EditorSeams::Answer::No};
+    editor->Action("Default1")->trigger();
+    EXPECT_EQ(Read(scripts + "/Own.ftp"), "HOST=x\r\n");
+    EXPECT_TRUE(editor->CurrentFileName().empty());
+    EXPECT_TRUE(editor->FList()->selectedItems().isEmpty());
+    EXPECT_EQ(Panel(0), "");
+    EXPECT_EQ(Panel(1), "Changed!");
+    EXPECT_TRUE(editor->Modified());
+    EXPECT_TRUE(editor->Light()->Blink());
+    EXPECT_TRUE(editor->Action("SaveBtn")->isEnabled());
+    EXPECT_EQ(editor->Memo1()->document()->blockCount(), 46);
+    EXPECT_EQ(Line(2), "DialEntry=\"\"");
+    EXPECT_EQ(ColourAt(0), QColor(255, 0, 0));
+    EXPECT_EQ(ColourAt(19), QColor(0, 0, 255));  // connect
+    EXPECT_EQ(editor->Memo1()->GetRow(), 0);
+    editor->grab().save("/tmp/editor-default-script.png");
+
+    // Its first save goes through Save As; the file holds the 46 lines.
+    seams.saveNames = {QString::fromStdString(scripts + "/New one.ftp")};
+    ASSERT_TRUE(editor->SaveBtnClick());
+    const std::string saved = Read(scripts + "/New_one.ftp");
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 46);
+    EXPECT_TRUE(saved.ends_with("Hangup\r\n\r\n"));
+}
+
+TEST_F(InsertEditor, ContextMenuListsInsertAtTheCaretAndMarkChanged)
+{
+    ASSERT_EQ(Box("ComboBox1")->count(), 66);
+    EXPECT_EQ(Box("ComboBox2")->itemText(0), "Office VPN");
+    EXPECT_EQ(Box("ComboBox2")->count(), 2);
+    EXPECT_EQ(Box("ComboBox3")->itemText(0), "Automatic detect");
+    const struct {
+        const char* name;
+        const char* action;
+        const char* box;
+        int item;
+        int selectFrom, selectTo;  // in line 1
+        QString line;
+    } cases[] = {
+        {"template at the caret", "Commands1", "ComboBox1", 8, 1, 1, "aCONNECTbc"},
+        {"template over a selection", "Commands1", "ComboBox1", 0, 1, 3, "aHOST=\"<ftp server name>\""},
+        {"dial entry", "Dialupentries1", "ComboBox2", 1, 0, 0, "homeabc"},
+        {"server type", "Hostnames1", "ComboBox3", 4, 3, 3, "abcVMSUCX"},
+    };
+    for (const auto& c : cases) {
+        Open("; first\r\nabc\r\n");
+        QTextCursor cursor(editor->Memo1()->document()->findBlockByNumber(1));
+        cursor.setPosition(cursor.position() + c.selectFrom);
+        cursor.setPosition(cursor.block().position() + c.selectTo, QTextCursor::KeepAnchor);
+        editor->Memo1()->setTextCursor(cursor);
+        emit editor->Memo1()->customContextMenuRequested(QPoint(40, 30));
+        editor->findChild<QAction*>(c.action)->trigger();
+        QComboBox* box = Box(c.box);
+        EXPECT_TRUE(box->isVisible()) << c.name;
+        if (c.item == 8) {
+            editor->grab().save("/tmp/editor-insert-box.png");
+            box->view()->window()->grab().save("/tmp/editor-insert-list.png");
+        }
+        emit box->activated(c.item);
+        EXPECT_FALSE(box->isVisible()) << c.name;
+        EXPECT_EQ(Line(1), c.line) << c.name;
+        EXPECT_EQ(Line(0), "; first") << c.name;
+        EXPECT_TRUE(editor->Modified()) << c.name;
+        EXPECT_EQ(Panel(1), "Changed!") << c.name;
+        seams.answers = {EditorSeams::Answer::No};
+        editor->SelectScript("First.ftp");
+    }
+    // A list also goes when the focus leaves it.
+    emit editor->findChild<QAction*>("Commands1")->triggered();
+    ASSERT_TRUE(Box("ComboBox1")->isVisible());
+    QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(Box("ComboBox1"), &out);
+    EXPECT_FALSE(Box("ComboBox1")->isVisible());
+}
+
+TEST_F(InsertEditor, ServerMenuOpensOnASERVERTYPELineAndRewritesIt)
+{
+    const struct {
+        const char* name;
+        std::string line;
+        QString choice;
+        QString typed;
+        int popUps;
+        QString result;
+    } cases[] = {
+        {"chosen, key swallowed", "SERVERTYPE=", "VMS UCX", "x", 1, "SERVERTYPE=\"VMSUCX\""},
+        {"any case and blanks", "  server type = ", "&Automatix detect", "x", 1, "  server type =\"Auto\""},
+        {"dismissed, key typed", "SERVERTYPE=", "", "x", 1, "SERVERTYPE=x"},
+        {"a value already there", "SERVERTYPE=U", "UNIX", "x", 0, "SERVERTYPE=Ux"},
+        {"chosen, then typing goes on", "SERVERTYPE=", "HP3000", "xy", 1, "SERVERTYPE=\"HP3000\"y"},
+    };
+    for (const auto& c : cases) {
+        Open("; first\r\n" + c.line + "\r\n");
+        editor->Memo1()->SetRow(1);
+        editor->Memo1()->moveCursor(QTextCursor::EndOfBlock);
+        seams.popUps = 0;
+        seams.popUpChoice = c.choice;
+        Type(c.typed);
+        EXPECT_EQ(seams.popUps, c.popUps) << c.name;
+        EXPECT_EQ(Line(1), c.result) << c.name;
+        EXPECT_TRUE(editor->Modified()) << c.name;
+        if (c.result.startsWith("SERVERTYPE")) {
+            EXPECT_EQ(ColourAt(1), QColor(0, 0, 255)) << c.name;
+        }
+        seams.answers = {EditorSeams::Answer::No};
+        editor->SelectScript("First.ftp");
+    }
 }

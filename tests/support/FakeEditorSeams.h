@@ -4,6 +4,8 @@
 
 #include "editor/EditorSeams.h"
 
+#include <QAction>
+#include <QMenu>
 #include <deque>
 #include <gtest/gtest.h>
 #include <string>
@@ -17,6 +19,8 @@ struct FakeSeams : EditorSeams {
     std::vector<QString> asked, informed, failed;
     std::vector<std::vector<std::string>> started;
     bool startWorks = true;
+    QString popUpChoice;  // the caption of the item chosen from a popped-up menu; empty dismisses it
+    int popUps = 0;
 
     Answer AskYesNoCancel(const QString& text) override
     {
@@ -51,5 +55,12 @@ struct FakeSeams : EditorSeams {
         started.push_back(argv);
         if (!startWorks) error = "No such file or directory";
         return startWorks;
+    }
+    QAction* PopUp(QMenu& menu, const QPoint&) override
+    {
+        ++popUps;
+        for (QAction* a : menu.actions())
+            if (!popUpChoice.isEmpty() && a->text() == popUpChoice) return a;
+        return nullptr;
     }
 };
