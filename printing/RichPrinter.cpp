@@ -118,43 +118,29 @@ double TRichPrinter::GutterBottom() const
     return richlayout::PixelsToLength(g.pageHeight - g.printableHeight - g.offsetTop, unit_, g.pixelsPerInchY);
 }
 
-double TRichPrinter::ClampMargin(double value, double gutter, double pageLength, double oppositeGutter) const
+void TRichPrinter::SetMargin(double& margin, double value, const char* side)
 {
-    if (value < gutter) return gutter;
-    return std::min(value, pageLength - oppositeGutter);
+    if (printing_) throw ELinePrinter(std::string("Unable to change ") + side + " margin while printing");
+    const TPageGeometry g = sink_->Geometry();
+    const bool vertical = &margin == &marginTop_ || &margin == &marginBottom_;
+    const double page = vertical ? richlayout::PixelsToLength(g.pageHeight, unit_, g.pixelsPerInchY)
+                                 : richlayout::PixelsToLength(g.pageWidth, unit_, g.pixelsPerInchX);
+    const double gutter = &margin == &marginTop_      ? GutterTop()
+                          : &margin == &marginBottom_ ? GutterBottom()
+                          : &margin == &marginLeft_   ? GutterLeft()
+                                                      : GutterRight();
+    const double opposite = &margin == &marginTop_      ? GutterBottom()
+                            : &margin == &marginBottom_ ? GutterTop()
+                            : &margin == &marginLeft_   ? GutterRight()
+                                                        : GutterLeft();
+    // Below its gutter a margin is the gutter; it reaches at most the opposite gutter.
+    margin = value < gutter ? gutter : std::min(value, page - opposite);
 }
 
-void TRichPrinter::SetMarginTop(double value)
-{
-    if (printing_) throw ELinePrinter("Unable to change top margin while printing");
-    const TPageGeometry g = sink_->Geometry();
-    marginTop_ = ClampMargin(value, GutterTop(), richlayout::PixelsToLength(g.pageHeight, unit_, g.pixelsPerInchY),
-                             GutterBottom());
-}
-
-void TRichPrinter::SetMarginBottom(double value)
-{
-    if (printing_) throw ELinePrinter("Unable to change bottom margin while printing");
-    const TPageGeometry g = sink_->Geometry();
-    marginBottom_ = ClampMargin(value, GutterBottom(),
-                                richlayout::PixelsToLength(g.pageHeight, unit_, g.pixelsPerInchY), GutterTop());
-}
-
-void TRichPrinter::SetMarginLeft(double value)
-{
-    if (printing_) throw ELinePrinter("Unable to change left margin while printing");
-    const TPageGeometry g = sink_->Geometry();
-    marginLeft_ = ClampMargin(value, GutterLeft(), richlayout::PixelsToLength(g.pageWidth, unit_, g.pixelsPerInchX),
-                              GutterRight());
-}
-
-void TRichPrinter::SetMarginRight(double value)
-{
-    if (printing_) throw ELinePrinter("Unable to change right margin while printing");
-    const TPageGeometry g = sink_->Geometry();
-    marginRight_ = ClampMargin(value, GutterRight(),
-                               richlayout::PixelsToLength(g.pageWidth, unit_, g.pixelsPerInchX), GutterLeft());
-}
+void TRichPrinter::SetMarginTop(double value) { SetMargin(marginTop_, value, "top"); }
+void TRichPrinter::SetMarginBottom(double value) { SetMargin(marginBottom_, value, "bottom"); }
+void TRichPrinter::SetMarginLeft(double value) { SetMargin(marginLeft_, value, "left"); }
+void TRichPrinter::SetMarginRight(double value) { SetMargin(marginRight_, value, "right"); }
 
 void TRichPrinter::SetMeasureUnit(TMeasureUnit unit)
 {

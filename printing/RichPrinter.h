@@ -25,6 +25,15 @@ public:
 
 enum TPageBorderStyle : unsigned { pbTop = 1, pbBottom = 2, pbLeft = 4, pbRight = 8 };
 using TPageBorders = unsigned;
+// Page-setup dialog options; stored for the form, read by nothing here.
+enum TPageSetupFlags : unsigned {
+    poDisableMargins = 1,
+    poMargins = 2,
+    poDisableOrientation = 4,
+    poDisablePaper = 8,
+    poDisablePrinter = 16
+};
+using TPageOptions = unsigned;
 
 // A run of characters in one font.
 struct TTextRun {
@@ -96,6 +105,8 @@ public:
     bool ShowProgress = true;
     bool PlainText = false;
     double BorderOffset = 2;
+    TPageOptions Options_Dialog = 0;
+    short PaperLength = 0, PaperWidth = 0;  // stored only
 
     Event OnBeginDoc, OnEndDoc, OnAbortDoc, OnNewLine, OnNewPage;
 
@@ -122,7 +133,7 @@ private:
     TRect textArea_;    // in printable-area pixels
     int bottomLimit_ = 0;
 
-    double ClampMargin(double value, double gutter, double pageLength, double oppositeGutter) const;
+    void SetMargin(double& margin, double value, const char* side);
     int PixelsX(double length) const;
     int PixelsY(double length) const;
     void ComputeTextArea();

@@ -55,6 +55,7 @@ TScriptPrinter::TScriptPrinter(std::function<std::string()> fileName, std::uniqu
     p.Footer = "Page {$PAGE}";
     p.HeaderFormat = p.FooterFormat = ">100";
     p.PageBorders = pbBottom;
+    p.Options_Dialog = poMargins;
     // The form's header font: Courier New of height -42 at the screen's 96 pixels per inch.
     TPrintFont headerFont;
     headerFont.size = 42 * 72.0 / 96.0;
