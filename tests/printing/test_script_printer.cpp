@@ -133,6 +133,27 @@ TEST_F(ScriptPrinting, APdfIntoAMissingFolderFailsAndLeavesNoDialog)
     EXPECT_FALSE(std::filesystem::exists(home.dir().file("missing")));
 }
 
+TEST_F(ScriptPrinting, AMarginChangeOnPageTwoAbortsTheJobAndLeavesNoHalfFile)
+{
+    TRichPrinter& printer = editor->ScriptPrinter().RichPrinter1();
+    const TRichPrinter::Event heading = printer.OnNewPage;
+    printer.OnNewPage = [&](TRichPrinter& p) {
+        heading(p);
+        if (p.PageNumber() == 2) p.SetMarginLeft(40);
+    };
+    dialog->path = QString::fromStdString(home.dir().file("Nightly.pdf"));
+    editor->PrintClick();
+    ASSERT_EQ(seams.failed.size(), 1u);
+    EXPECT_EQ(seams.failed.front(), "Unable to change left margin while printing");
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_FALSE(std::filesystem::exists(home.dir().file("Nightly.pdf")));
+    // The next job runs as if nothing had happened.
+    printer.OnNewPage = heading;
+    editor->PrintClick();
+    EXPECT_EQ(seams.failed.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(home.dir().file("Nightly.pdf")));
+}
+
 TEST_F(ScriptPrinting, ACancelledDialogPrintsNothing)
 {
     dialog->path = QString::fromStdString(home.dir().file("Nightly.pdf"));
