@@ -1,5 +1,6 @@
 #include "printing/RichPrintLayout.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -32,7 +33,9 @@ bool ParseWidth(std::string_view text, double& width)
 int LengthToPixels(double length, TMeasureUnit unit, int pixelsPerInch)
 {
     const double inches = unit == TMeasureUnit::muMillimeters ? length / kMillimetresPerInch : length;
-    return static_cast<int>(inches * pixelsPerInch);
+    // A length from a format text or a stored value may be anything; pixels stay in range.
+    const double pixels = std::clamp(inches * pixelsPerInch, -1e9, 1e9);
+    return std::isnan(pixels) ? 0 : static_cast<int>(pixels);
 }
 
 double PixelsToLength(int pixels, TMeasureUnit unit, int pixelsPerInch)
