@@ -34,7 +34,7 @@ int LengthToPixels(double length, TMeasureUnit unit, int pixelsPerInch)
 {
     const double inches = unit == TMeasureUnit::muMillimeters ? length / kMillimetresPerInch : length;
     // A length from a format text or a stored value may be anything; pixels stay in range.
-    const double pixels = std::clamp(inches * pixelsPerInch, -1e9, 1e9);
+    const double pixels = std::clamp(inches * pixelsPerInch, -1e8, 1e8);
     return std::isnan(pixels) ? 0 : static_cast<int>(pixels);
 }
 
