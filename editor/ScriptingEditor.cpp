@@ -13,6 +13,7 @@
 #include "platform/Errors.h"
 #include "platform/LocalFiles.h"
 #include "platform/QtText.h"
+#include "printing/ScriptPrinter.h"
 #include "printing/ScrollingRichEdit.h"
 
 #include <QAction>
@@ -85,6 +86,8 @@ TScriptingEditor::TScriptingEditor(EditorSeams& seams, QWidget* parent) : QMainW
     scriptsFolder_ = apppaths::dataFolder() + "/Scripts";
     if (!apppaths::makeDirectories(scriptsFolder_))
         throw Exception("Cannot create the folder \"" + scriptsFolder_ + "\". " + std::strerror(errno));
+    printer_ = std::make_unique<TScriptPrinter>([this] { return currentFileName_; },
+                                                std::make_unique<TWidgetPrintDialog>(this));
     BuildActions();
     BuildWindow();
     RefreshList();
@@ -92,6 +95,8 @@ TScriptingEditor::TScriptingEditor(EditorSeams& seams, QWidget* parent) : QMainW
     // File-type registration comes with its own component; until then nothing is recorded, so
     // the first start that has it still registers.
 }
+
+TScriptingEditor::~TScriptingEditor() = default;
 
 QAction* TScriptingEditor::Action(const char* objectName) const
 {
@@ -128,7 +133,7 @@ void TScriptingEditor::BuildActions()
     action("IcSpeedButton5", tr("&View log of current Script"), tr("View log of last process..."),
            QStyle::SP_FileDialogDetailedView, [this] { ViewLogClick(); });
     action("IcSpeedButton8", tr("Print..."), tr("Print current Scriptfile..."), QStyle::SP_ComputerIcon,
-           [this] { NotAvailableYet(tr("Printing")); });
+           [this] { PrintClick(); });
     action("IcSpeedButton7", tr("&Help with commands"), tr("Help: Command list..."), QStyle::SP_DialogHelpButton,
            [this] { HelpClick(); });
     action("IcSpeedButton6", tr("&Syntax check the selected script..."), tr("Syntax check commands..."),
@@ -519,6 +524,12 @@ void TScriptingEditor::HelpClick()
     const std::string help = apppaths::programFolder() + "/Scripts.txt";
     std::string error;
     if (!seams_.Start({"xdg-open", help}, error)) seams_.Fail(tr("Cannot show \"%1\". %2").arg(Q(help), Q(error)));
+}
+
+void TScriptingEditor::PrintClick()
+{
+    std::string error;
+    if (!printer_->Print(*memo_->document(), error)) seams_.Fail(Q(error));
 }
 
 void TScriptingEditor::closeEvent(QCloseEvent* event)

@@ -4,6 +4,7 @@
 // mark. Questions and program starts go through EditorSeams.
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,14 @@ class QToolBar;
 class TSRichEdit;
 class THostStatusBar;
 class TLedLight;
+class TScriptPrinter;
 
 class TScriptingEditor : public QMainWindow {
     Q_OBJECT
 public:
     // Creates the scripts folder when it is missing; raises Exception when it cannot.
     explicit TScriptingEditor(EditorSeams& seams, QWidget* parent = nullptr);
+    ~TScriptingEditor() override;
 
     std::string ScriptsFolder() const { return scriptsFolder_; }
     const std::string& CurrentFileName() const { return currentFileName_; }
@@ -58,6 +61,9 @@ public:
     void SyntaxCheckClick();
     // A new, unnamed script from the default template, marked changed.
     void DefaultScriptClick();
+    // Prints the script text through the print dialog; the view of the text does not move.
+    void PrintClick();
+    TScriptPrinter& ScriptPrinter() { return *printer_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,6 +85,7 @@ private:
     TLedLight* light_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QMenu* power_ = nullptr;
+    std::unique_ptr<TScriptPrinter> printer_;
 
     void BuildActions();
     void BuildWindow();
