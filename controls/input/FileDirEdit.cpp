@@ -5,8 +5,10 @@
 #include "controls/input/FileRoutines.h"
 #include "platform/AppPaths.h"
 #include "platform/Guard.h"
+#include "platform/QtText.h"
 
 #include <QDragEnterEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
 #include <QPainter>
@@ -14,7 +16,7 @@
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) { return qttext::toQString(s); }
 
 // The field's default glyph: a small open folder on the transparent colour, 14 x 12.
 QImage folderGlyph()
@@ -37,7 +39,7 @@ std::vector<std::string> localFiles(const QMimeData* data)
     std::vector<std::string> names;
     if (!data || !data->hasUrls()) return names;
     for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) names.push_back(url.toLocalFile().toStdString());  // the whole path, however long
+        if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());  // the whole path, however long
     return names;
 }
 
@@ -54,15 +56,15 @@ bool TFileDialogs::ExecuteFile(QWidget* parent, const TFileDialogRequest& r, std
         dialog.setDefaultSuffix(Q(r.DefaultExt));
         if (!selected.isEmpty()) dialog.selectNameFilter(selected);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        names.push_back(dialog.selectedFiles().front().toStdString());
+        names.push_back(QFile::encodeName(dialog.selectedFiles().front()).toStdString());
         return true;
     }
     if (r.Multiple) {
         for (const QString& name : QFileDialog::getOpenFileNames(parent, Q(r.Title), start, Q(r.Filter), &selected))
-            names.push_back(name.toStdString());
+            names.push_back(QFile::encodeName(name).toStdString());
     } else {
         const QString name = QFileDialog::getOpenFileName(parent, Q(r.Title), start, Q(r.Filter), &selected);
-        if (!name.isEmpty()) names.push_back(name.toStdString());
+        if (!name.isEmpty()) names.push_back(QFile::encodeName(name).toStdString());
     }
     return !names.empty();
 }
@@ -72,7 +74,7 @@ bool TFileDialogs::ExecuteDirectory(QWidget* parent, TDirDialogKind kind, const 
     if (kind == dkWin32) return BrowseDirectory(folder, text, 0);
     const QString chosen = QFileDialog::getExistingDirectory(parent, Q(text), Q(folder));
     if (chosen.isEmpty()) return false;
-    folder = chosen.toStdString();
+    folder = QFile::encodeName(chosen).toStdString();
     return true;
 }
 
@@ -86,6 +88,9 @@ QImage TFileDirEdit::DefaultGlyph() const
     static const QImage glyph = folderGlyph();
     return glyph;
 }
+
+std::string TFileDirEdit::Bytes() const { return text().toStdString(); }
+void TFileDirEdit::SetBytes(const std::string& value) { setText(qttext::toQString(value)); }
 
 TFileDialogs& TFileDirEdit::Dialogs() const
 {

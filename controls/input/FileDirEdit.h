@@ -61,8 +61,9 @@ protected:
     void DoBeforeDialog(std::string& name, bool& action);
     void DoAfterDialog(std::string& name, bool& action);
     TFileDialogs& Dialogs() const;
-    std::string Bytes() const { return text().toStdString(); }
-    void SetBytes(const std::string& value) { setText(QString::fromStdString(value)); }
+    // The text as bytes, and bytes shown as text (UTF-8 when valid, else Latin-1).
+    std::string Bytes() const;
+    void SetBytes(const std::string& value);
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -1,6 +1,7 @@
 #include "controls/input/FileEditRules.h"
 
 #include "controls/input/TextRoutines.h"
+#include "platform/ByteText.h"
 
 #include <algorithm>
 
@@ -19,26 +20,19 @@ std::vector<std::string_view> split(std::string_view text, char separator)
     }
 }
 
-std::string_view trimmed(std::string_view t)
-{
-    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
-    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
-    return t;
-}
-
 std::string pairToQt(std::string_view description, std::string_view patterns)
 {
-    std::string desc(trimmed(description));
+    std::string desc = bytetext::trim(description);
     if (!desc.empty() && desc.back() == ')') {
         const auto open = desc.rfind('(');
-        if (open != std::string::npos) desc = std::string(trimmed(std::string_view(desc).substr(0, open)));
+        if (open != std::string::npos) desc = bytetext::trim(std::string_view(desc).substr(0, open));
     }
     std::string list;
     for (std::string_view p : split(patterns, ';')) {
-        p = trimmed(p);
-        if (p.empty()) continue;
+        const std::string pattern = bytetext::trim(p);
+        if (pattern.empty()) continue;
         if (!list.empty()) list += ' ';
-        list += p == "*.*" ? std::string("*") : std::string(p);
+        list += pattern == "*.*" ? std::string("*") : pattern;
     }
     if (list.empty()) list = "*";
     return (desc.empty() ? list : desc) + " (" + list + ")";

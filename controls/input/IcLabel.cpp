@@ -39,10 +39,6 @@ TIcCustomLabel::TIcCustomLabel(QWidget* parent) : QLabel(parent)
     });
 }
 
-#define STORE(member, value)        \
-    if ((member) == (value)) return; \
-    (member) = (value)
-
 void TIcCustomLabel::SetCaption(const QString& value)
 {
     if (value == text()) return;
@@ -50,20 +46,83 @@ void TIcCustomLabel::SetCaption(const QString& value)
     adjustBounds();
     update();
 }
-void TIcCustomLabel::SetAlignment(TAlignment value) { STORE(alignment_, value); update(); }
-void TIcCustomLabel::SetAutoSize(bool value) { STORE(autoSize_, value); adjustBounds(); }
-void TIcCustomLabel::SetColor(TColor value) { STORE(color_, value); update(); }
-void TIcCustomLabel::SetFocusControl(QWidget* value) { STORE(focusControl_, value); syncBuddy(); update(); }
-void TIcCustomLabel::SetLayout(TTextLayout value) { STORE(layout_, value); update(); }
-void TIcCustomLabel::SetShadowColor(TColor value) { STORE(shadowColor_, value); update(); }
-void TIcCustomLabel::SetShadowSize(int value) { STORE(shadowSize_, std::clamp(value, 0, 255)); adjustBounds(); update(); }
-void TIcCustomLabel::SetShadowPos(TShadowPosition value) { STORE(shadowPos_, value); update(); }
-void TIcCustomLabel::SetShowAccelChar(bool value) { STORE(showAccelChar_, value); syncBuddy(); adjustBounds(); update(); }
-void TIcCustomLabel::SetShowFocus(bool value) { STORE(showFocus_, value); update(); }
-void TIcCustomLabel::SetTransparent(bool value) { STORE(transparent_, value); update(); }
-void TIcCustomLabel::SetWordWrap(bool value) { STORE(wordWrap_, value); adjustBounds(); update(); }
 
-#undef STORE
+void TIcCustomLabel::SetAlignment(TAlignment value)
+{
+    if (!speedbutton::StoreChanged(alignment_, value)) return;
+    update();
+}
+
+void TIcCustomLabel::SetAutoSize(bool value)
+{
+    if (!speedbutton::StoreChanged(autoSize_, value)) return;
+    adjustBounds();
+}
+
+void TIcCustomLabel::SetColor(TColor value)
+{
+    if (!speedbutton::StoreChanged(color_, value)) return;
+    update();
+}
+
+void TIcCustomLabel::SetFocusControl(QWidget* value)
+{
+    if (!speedbutton::StoreChanged(focusControl_, value)) return;
+    syncBuddy();
+    update();
+}
+
+void TIcCustomLabel::SetLayout(TTextLayout value)
+{
+    if (!speedbutton::StoreChanged(layout_, value)) return;
+    update();
+}
+
+void TIcCustomLabel::SetShadowColor(TColor value)
+{
+    if (!speedbutton::StoreChanged(shadowColor_, value)) return;
+    update();
+}
+
+void TIcCustomLabel::SetShadowSize(int value)
+{
+    if (!speedbutton::StoreChanged(shadowSize_, std::clamp(value, 0, 255))) return;
+    adjustBounds();
+    update();
+}
+
+void TIcCustomLabel::SetShadowPos(TShadowPosition value)
+{
+    if (!speedbutton::StoreChanged(shadowPos_, value)) return;
+    update();
+}
+
+void TIcCustomLabel::SetShowAccelChar(bool value)
+{
+    if (!speedbutton::StoreChanged(showAccelChar_, value)) return;
+    syncBuddy();
+    adjustBounds();
+    update();
+}
+
+void TIcCustomLabel::SetShowFocus(bool value)
+{
+    if (!speedbutton::StoreChanged(showFocus_, value)) return;
+    update();
+}
+
+void TIcCustomLabel::SetTransparent(bool value)
+{
+    if (!speedbutton::StoreChanged(transparent_, value)) return;
+    update();
+}
+
+void TIcCustomLabel::SetWordWrap(bool value)
+{
+    if (!speedbutton::StoreChanged(wordWrap_, value)) return;
+    adjustBounds();
+    update();
+}
 
 // The accelerator focuses the focus control; without accelerators shown there is none.
 void TIcCustomLabel::syncBuddy() { setBuddy(showAccelChar_ ? focusControl_.data() : nullptr); }

@@ -115,32 +115,88 @@ void TIcSpeedButton::syncAccessibleName()
     setAccessibleDescription(caption.isEmpty() ? QString() : toolTip());
 }
 
-#define STORE(member, value)        \
-    if ((member) == (value)) return; \
-    (member) = (value)
+void TIcSpeedButton::SetAlignment(TAlignment value)
+{
+    if (!speedbutton::StoreChanged(alignment_, value)) return;
+    update();
+}
 
-void TIcSpeedButton::SetAlignment(TAlignment value) { STORE(alignment_, value); update(); }
 void TIcSpeedButton::SetAllowTimer(bool value)
 {
-    STORE(allowTimer_, value);
+    if (!speedbutton::StoreChanged(allowTimer_, value)) return;
     if (!value) stopRepeat();
 }
-void TIcSpeedButton::SetDropDownMenu(QMenu* value) { STORE(dropDownMenu_, value); updateGeometry(); update(); }
+
+void TIcSpeedButton::SetDropDownMenu(QMenu* value)
+{
+    if (!speedbutton::StoreChanged(dropDownMenu_, value)) return;
+    updateGeometry();
+    update();
+}
+
 void TIcSpeedButton::SetMenuPosition(TIcDropDownMenuPos value) { menuPosition_ = value; }
-void TIcSpeedButton::SetFlat(bool value) { STORE(flat_, value); update(); }
+
+void TIcSpeedButton::SetFlat(bool value)
+{
+    if (!speedbutton::StoreChanged(flat_, value)) return;
+    update();
+}
+
 void TIcSpeedButton::SetGlyph(const QImage& value) { glyph_.SetGlyph(value); }
-void TIcSpeedButton::SetGrayedInactive(bool value) { STORE(grayedInactive_, value); update(); }
+
+void TIcSpeedButton::SetGrayedInactive(bool value)
+{
+    if (!speedbutton::StoreChanged(grayedInactive_, value)) return;
+    update();
+}
+
 void TIcSpeedButton::SetInitPause(int value) { initPause_ = std::clamp(value, 0, 65535); }
 void TIcSpeedButton::SetRepeatInterval(int value) { repeatInterval_ = std::clamp(value, 0, 65535); }
-void TIcSpeedButton::SetLayout(TButtonLayout value) { STORE(layout_, value); updateGeometry(); update(); }
-void TIcSpeedButton::SetMargin(int value) { STORE(margin_, std::max(value, -1)); update(); }
-void TIcSpeedButton::SetSpacing(int value) { STORE(spacing_, std::max(value, -1)); update(); }
-void TIcSpeedButton::SetMarkDropDown(bool value) { STORE(markDropDown_, value); updateGeometry(); update(); }
-void TIcSpeedButton::SetStyle(TButtonStyle value) { STORE(style_, value); update(); }
-void TIcSpeedButton::SetTransparent(bool value) { STORE(transparent_, value); update(); }
-void TIcSpeedButton::SetWordWrap(bool value) { STORE(wordWrap_, value); updateGeometry(); update(); }
 
-#undef STORE
+void TIcSpeedButton::SetLayout(TButtonLayout value)
+{
+    if (!speedbutton::StoreChanged(layout_, value)) return;
+    updateGeometry();
+    update();
+}
+
+void TIcSpeedButton::SetMargin(int value)
+{
+    if (!speedbutton::StoreChanged(margin_, std::max(value, -1))) return;
+    update();
+}
+
+void TIcSpeedButton::SetSpacing(int value)
+{
+    if (!speedbutton::StoreChanged(spacing_, std::max(value, -1))) return;
+    update();
+}
+
+void TIcSpeedButton::SetMarkDropDown(bool value)
+{
+    if (!speedbutton::StoreChanged(markDropDown_, value)) return;
+    updateGeometry();
+    update();
+}
+
+void TIcSpeedButton::SetStyle(TButtonStyle value)
+{
+    if (!speedbutton::StoreChanged(style_, value)) return;
+    update();
+}
+
+void TIcSpeedButton::SetTransparent(bool value)
+{
+    if (!speedbutton::StoreChanged(transparent_, value)) return;
+    update();
+}
+
+void TIcSpeedButton::SetWordWrap(bool value)
+{
+    if (!speedbutton::StoreChanged(wordWrap_, value)) return;
+    updateGeometry();
+    update();
+}
 
 void TIcSpeedButton::SetAllowAllUp(bool value)
 {

@@ -29,6 +29,16 @@ struct TSize {
 
 namespace speedbutton {
 
+// A property setter's first step: stores a different value and says so; an equal one changes
+// nothing.
+template <class Field, class Value>
+bool StoreChanged(Field& field, const Value& value)
+{
+    if (field == value) return false;
+    field = value;
+    return true;
+}
+
 // What is painted: a flat button without the mouse over it looks inactive.
 TButtonState PaintedState(TButtonState state, bool flat, bool mouseInControl);
 

@@ -1,5 +1,7 @@
 #include "controls/input/SpinRules.h"
 
+#include "platform/ByteText.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -14,13 +16,6 @@ namespace {
 constexpr long double kInt64Min = static_cast<long double>(std::numeric_limits<long long>::min());
 // 2^63: the first value past the largest 64-bit integer.
 constexpr long double kInt64End = -kInt64Min;
-
-std::string trimmed(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-    return std::string(text);
-}
 
 bool readInteger(const std::string& text, long double& value)
 {
@@ -64,7 +59,7 @@ long double Bounded(long double value, long double minValue, long double maxValu
 
 long double ReadValue(std::string_view text, TValueType type, long double minValue, char decimalSeparator)
 {
-    const std::string t = trimmed(text);
+    const std::string t = bytetext::trim(text);
     long double value = 0;
     if (type == vtInteger ? readInteger(t, value) : readReal(t, decimalSeparator, value)) return value;
     return type == vtInteger ? std::trunc(minValue) : minValue;
