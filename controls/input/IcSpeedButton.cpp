@@ -284,7 +284,7 @@ QString TIcSpeedButton::shownCaption(int width) const
 
 QSize TIcSpeedButton::sizeHint() const
 {
-    const TSize glyph = const_cast<TIcButtonGlyph&>(glyph_).ImageSize();
+    const TSize glyph = glyph_.ImageSize();
     const QString caption = text();
     QSize textSize;
     if (!caption.isEmpty())

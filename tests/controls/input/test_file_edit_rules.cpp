@@ -19,7 +19,9 @@ TEST(FileEditRules, NamesWithBlanksAreQuotedAndReadBack)
     };
     for (const Row& row : rows) {
         EXPECT_EQ(QuotedName(row.name), row.text) << row.name;
-        if (row.name[0] != '"') EXPECT_EQ(ClipFileName(QuotedName(row.name), none), row.name) << row.name;
+        if (row.name[0] != '"') {
+            EXPECT_EQ(ClipFileName(QuotedName(row.name), none), row.name) << row.name;
+        }
     }
     // An existing file is taken whole, blanks and all; other text by its first token.
     EXPECT_EQ(ClipFileName("/tmp/a b.txt", [](const std::string& n) { return n == "/tmp/a b.txt"; }), "/tmp/a b.txt");

@@ -102,7 +102,9 @@ TEST(SpeedButtonRules, GlyphAndCaptionPlacement)
         const auto placed = PlaceGlyphAndText(row.client, row.glyph, row.text, row.layout, row.margin, row.spacing, row.mark);
         EXPECT_EQ(placed.Glyph, row.glyphAt) << row.name;
         EXPECT_EQ(placed.Text, row.textAt) << row.name;
-        if (row.mark) EXPECT_EQ(placed.Mark, row.markAt) << row.name;
+        if (row.mark) {
+            EXPECT_EQ(placed.Mark, row.markAt) << row.name;
+        }
     }
 }
 
