@@ -1,5 +1,6 @@
 #include "editor/ScriptingEditor.h"
 
+#include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/HostStatusBar.h"
 #include "controls/tabs/LedLight.h"
 #include "editor/EditorRules.h"
@@ -29,7 +30,6 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
@@ -217,18 +217,31 @@ void TScriptingEditor::BuildWindow()
     popup1->addAction(Action("ScriptingWizard1"));
     popup1->addAction(Action("Default1"));
     popup1->addAction(Action("CreateSendTo1"));
-    auto* newButton = new QToolButton;
+    // Flat, transparent speed buttons over the toolbar's background; "New" drops its menu down.
+    auto* newButton = new TIcSpeedButton;
     newButton->setObjectName(QStringLiteral("IcSpeedButton2"));
-    newButton->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    newButton->setText(tr("New script..."));
-    newButton->setToolTip(tr("New script..."));
-    newButton->setAccessibleName(tr("New script..."));
-    newButton->setMenu(popup1);
-    newButton->setPopupMode(QToolButton::InstantPopup);
-    toolBar_->addWidget(newButton);
+    newButton->SetGlyph(style()->standardIcon(QStyle::SP_FileIcon).pixmap(16, 16).toImage());
+    newButton->SetCaption(tr("New script..."));
+    newButton->SetHint(tr("New script..."));
+    newButton->SetTransparent(true);
+    newButton->SetDropDownMenu(popup1);
+    // One width for all, so the row fits the window; long captions are shortened with "...".
+    const auto place = [this](TIcSpeedButton* button) {
+        button->setFixedSize(76, button->sizeHint().height());
+        toolBar_->addWidget(button);
+    };
+    place(newButton);
     for (const char* name : {"SaveBtn", "IcSpeedButton1", "IcSpeedButton4", "IcSpeedButton5", "IcSpeedButton8",
-                             "IcSpeedButton7", "IcSpeedButton6", "IcSpeedButton3", "GetOut"})
-        toolBar_->addAction(Action(name));
+                             "IcSpeedButton7", "IcSpeedButton6", "IcSpeedButton3", "GetOut"}) {
+        auto* button = new TIcSpeedButton;
+        button->setObjectName(QString::fromLatin1(name));
+        button->SetFlat(true);
+        button->SetTransparent(true);
+        button->SetGrayedInactive(false);
+        button->SetAction(Action(name));
+        button->SetAllowTimer(button->Action() == Action("GetOut"));
+        place(button);
+    }
     toolBar_->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* backgroundMenu = new QMenu(this);
     backgroundMenu->setObjectName(QStringLiteral("BackgroundMenu"));

@@ -1,3 +1,4 @@
+#include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/HostStatusBar.h"
 #include "controls/tabs/LedLight.h"
 #include "editor/EditorSeams.h"
@@ -19,6 +20,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
+#include <QTimer>
+#include <QtTest/QTest>
 #include <algorithm>
 #include <deque>
 #include <fstream>
@@ -499,4 +502,31 @@ TEST_F(InsertEditor, ServerMenuOpensOnASERVERTYPELineAndRewritesIt)
         seams.answers = {EditorSeams::Answer::No};
         editor->SelectScript("First.ftp");
     }
+}
+
+TEST_F(Editor, ToolbarButtonsFollowTheirActionsAndCloseRepeatsNoFurther)
+{
+    auto* save = editor->findChild<TIcSpeedButton*>("SaveBtn");
+    auto* out = editor->findChild<TIcSpeedButton*>("GetOut");
+    ASSERT_NE(save, nullptr);
+    ASSERT_NE(out, nullptr);
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_EQ(save->accessibleName(), "Save...");
+    EXPECT_EQ(out->accessibleName(), "Close!");
+    EXPECT_TRUE(out->AllowTimer());
+    editor->SelectScript("First.ftp");
+    Type("x");
+    EXPECT_TRUE(save->isEnabled());
+
+    // Held down, "Close!" asks once; once the window is closing, further ticks do nothing.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get(), 2000));
+    seams.answers = {EditorSeams::Answer::No};
+    QTest::mousePress(out, Qt::LeftButton, {}, QPoint(5, 5));
+    out->RepeatTimerExpired();
+    EXPECT_EQ(seams.asked.size(), 1u);
+    EXPECT_FALSE(editor->isVisible());
+    out->RepeatTimerExpired();
+    EXPECT_EQ(seams.asked.size(), 1u);
+    EXPECT_FALSE(out->RepeatTimer()->isActive());
+    QTest::mouseRelease(out, Qt::LeftButton, {}, QPoint(5, 5));
 }

@@ -1,0 +1,264 @@
+#include "controls/input/FileDirEdit.h"
+
+#include "controls/input/BrowseFolderDialog.h"
+#include "controls/input/FileEditRules.h"
+#include "controls/input/FileRoutines.h"
+#include "platform/AppPaths.h"
+#include "platform/Guard.h"
+#include "platform/QtText.h"
+
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QPainter>
+#include <QUrl>
+
+namespace {
+
+QString Q(const std::string& s) { return qttext::toQString(s); }
+
+// The field's default glyph: a small open folder on the transparent colour, 14 x 12.
+QImage folderGlyph()
+{
+    QImage glyph(14, 12, QImage::Format_ARGB32);
+    glyph.fill(QColor(255, 0, 255));
+    QPainter p(&glyph);
+    p.setPen(Qt::black);
+    p.setBrush(QColor(255, 255, 0));
+    p.drawRect(0, 3, 12, 8);
+    p.drawRect(0, 1, 5, 2);
+    p.setBrush(QColor(128, 128, 0));
+    const QPoint lid[] = {{2, 6}, {13, 6}, {11, 11}, {0, 11}};
+    p.drawPolygon(lid, 4);
+    return glyph;
+}
+
+std::vector<std::string> localFiles(const QMimeData* data)
+{
+    std::vector<std::string> names;
+    if (!data || !data->hasUrls()) return names;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());  // the whole path, however long
+    return names;
+}
+
+}  // namespace
+
+bool TFileDialogs::ExecuteFile(QWidget* parent, const TFileDialogRequest& r, std::vector<std::string>& names)
+{
+    QString selected = Q(r.SelectedFilter);
+    const QString start = r.FileName.empty() ? Q(r.InitialDir) : Q(r.FileName);
+    names.clear();
+    if (r.Kind == dkSave || r.Kind == dkSavePicture) {
+        QFileDialog dialog(parent, Q(r.Title), start, Q(r.Filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(Q(r.DefaultExt));
+        if (!selected.isEmpty()) dialog.selectNameFilter(selected);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        names.push_back(QFile::encodeName(dialog.selectedFiles().front()).toStdString());
+        return true;
+    }
+    if (r.Multiple) {
+        for (const QString& name : QFileDialog::getOpenFileNames(parent, Q(r.Title), start, Q(r.Filter), &selected))
+            names.push_back(QFile::encodeName(name).toStdString());
+    } else {
+        const QString name = QFileDialog::getOpenFileName(parent, Q(r.Title), start, Q(r.Filter), &selected);
+        if (!name.isEmpty()) names.push_back(QFile::encodeName(name).toStdString());
+    }
+    return !names.empty();
+}
+
+bool TFileDialogs::ExecuteDirectory(QWidget* parent, TDirDialogKind kind, const std::string& text, std::string& folder)
+{
+    if (kind == dkWin32) return BrowseDirectory(folder, text, 0);
+    const QString chosen = QFileDialog::getExistingDirectory(parent, Q(text), Q(folder));
+    if (chosen.isEmpty()) return false;
+    folder = QFile::encodeName(chosen).toStdString();
+    return true;
+}
+
+TFileDirEdit::TFileDirEdit(QWidget* parent) : TCustomComboEdit(parent)
+{
+    SetGlyphKind(gkDefault);
+}
+
+QImage TFileDirEdit::DefaultGlyph() const
+{
+    static const QImage glyph = folderGlyph();
+    return glyph;
+}
+
+std::string TFileDirEdit::Bytes() const { return text().toStdString(); }
+void TFileDirEdit::SetBytes(const std::string& value) { setText(qttext::toQString(value)); }
+
+TFileDialogs& TFileDirEdit::Dialogs() const
+{
+    static TFileDialogs platform;
+    return dialogs_ ? *dialogs_ : platform;
+}
+
+void TFileDirEdit::SetAcceptFiles(bool value)
+{
+    acceptFiles_ = value;
+    setAcceptDrops(value);
+}
+
+void TFileDirEdit::DoBeforeDialog(std::string& name, bool& action)
+{
+    if (OnBeforeDialog) OnBeforeDialog(name, action);
+}
+
+void TFileDirEdit::DoAfterDialog(std::string& name, bool& action)
+{
+    if (OnAfterDialog) OnAfterDialog(name, action);
+}
+
+void TFileDirEdit::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (acceptFiles_ && !localFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        TCustomComboEdit::dragEnterEvent(event);
+}
+
+void TFileDirEdit::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (acceptFiles_ && !localFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        TCustomComboEdit::dragMoveEvent(event);
+}
+
+void TFileDirEdit::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> names = localFiles(event->mimeData());
+    if (!acceptFiles_ || names.empty()) {
+        TCustomComboEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    // A name no file can have is reported, not thrown through the event loop.
+    guard::toApplication([&] {
+        ClearFileList();
+        for (const std::string& name : names) {
+            ReceptFileDir(name);
+            if (!multiple_) break;
+        }
+        emit DropFiles();
+    });
+}
+
+TFilenameEdit::TFilenameEdit(QWidget* parent) : TFileDirEdit(parent) {}
+
+std::string TFilenameEdit::FileName() const { return fileedit::ClipFileName(Bytes(), apppaths::fileExists); }
+
+void TFilenameEdit::SetFileName(const std::string& value)
+{
+    if (value.empty()) {
+        SetBytes(value);
+        ClearFileList();
+        return;
+    }
+    const std::string name = fileedit::ClipFileName(value, apppaths::fileExists);
+    if (!ValidFileName(name)) throw EComboEditError("Invalid file name - " + value);
+    SetBytes(fileedit::QuotedName(value));
+    ClearFileList();
+}
+
+void TFilenameEdit::SetAllowMultiSelect(bool value)
+{
+    multiple_ = value;
+    if (!value) ClearFileList();
+}
+
+void TFilenameEdit::ReceptFileDir(const std::string& name)
+{
+    if (multiple_) {
+        if (files_.empty()) SetFileName(name);
+        files_.push_back(name);
+    } else {
+        SetFileName(name);
+    }
+}
+
+void TFilenameEdit::DoButtonClick()
+{
+    TFileDirEdit::DoButtonClick();
+    std::string name = FileName();
+    bool action = true;
+    DoBeforeDialog(name, action);
+    if (!action) return;
+    TFileDialogRequest request;
+    request.Kind = dialogKind_;
+    request.Title = title_;
+    request.DefaultExt = defaultExt_;
+    request.Filter = fileedit::ToQtFilter(filter_);
+    request.SelectedFilter = fileedit::QtFilterAt(filter_, filterIndex_);
+    request.Multiple = multiple_;
+    if (ValidFileName(name)) {
+        const std::string folder = fileedit::FolderOf(name);
+        if (!folder.empty() && DirExists(folder)) initialDir_ = folder;
+        const std::string part = fileedit::FilePartOf(name);
+        request.FileName = part.empty() || !ValidFileName(part) ? std::string() : name;
+    }
+    request.InitialDir = initialDir_;
+    std::vector<std::string> names;
+    action = Dialogs().ExecuteFile(window(), request, names);
+    if (action && !names.empty()) name = names.front();
+    if (focusPolicy() & Qt::TabFocus && isEnabled()) setFocus();
+    DoAfterDialog(name, action);
+    if (!action) return;
+    SetBytes(fileedit::QuotedName(name));
+    files_ = multiple_ ? names : std::vector<std::string>{};
+    const std::string folder = fileedit::FolderOf(name);
+    if (!folder.empty()) initialDir_ = folder;
+}
+
+TDirectoryEdit::TDirectoryEdit(QWidget* parent) : TFileDirEdit(parent) {}
+
+// Names have one form here; each folder of a list is kept, empty pieces dropped.
+std::string TDirectoryEdit::LongName() const
+{
+    if (!multiple_) return ShortToLongPath(Bytes());
+    std::string joined;
+    std::string_view rest = Bytes();
+    for (;;) {
+        const auto at = rest.find(';');
+        const std::string piece = ShortToLongPath(std::string(rest.substr(0, at)));
+        if (!piece.empty()) {
+            if (!joined.empty()) joined += ';';
+            joined += piece;
+        }
+        if (at == std::string_view::npos) return joined;
+        rest.remove_prefix(at + 1);
+    }
+}
+
+std::string TDirectoryEdit::ShortName() const { return LongName(); }
+
+void TDirectoryEdit::ReceptFileDir(const std::string& name)
+{
+    const std::string folder = apppaths::fileExists(name) ? fileedit::FolderOf(name) : name;
+    SetBytes(fileedit::WithFolder(Bytes(), folder, multiple_));
+}
+
+void TDirectoryEdit::DoButtonClick()
+{
+    TFileDirEdit::DoButtonClick();
+    std::string name = Bytes();
+    bool action = true;
+    DoBeforeDialog(name, action);
+    if (!action) return;
+    // An empty name starts at the initial folder; a missing folder at the root.
+    static const std::string root(1, '/');
+    if (name.empty()) name = initialDir_.empty() ? root : initialDir_;
+    if (!DirExists(name)) name = root;
+    action = Dialogs().ExecuteDirectory(window(), dialogKind_, dialogText_, name);
+    if (focusPolicy() & Qt::TabFocus && isEnabled()) setFocus();
+    DoAfterDialog(name, action);
+    if (!action) return;
+    if (hasSelectedText()) del();
+    SetBytes(fileedit::WithFolder(Bytes(), name, multiple_));
+    if (!name.empty() && DirExists(name)) initialDir_ = name;
+}
