@@ -7,6 +7,19 @@
 #include <QToolTip>
 #include <algorithm>
 
+namespace {
+
+// The first control of the page in tab order that takes the focus.
+QWidget* FirstFocusableIn(QWidget* page)
+{
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain())
+        if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(page))
+            return w;
+    return nullptr;
+}
+
+}  // namespace
+
 TTearPageControl::TTearPageControl(QWidget* parent) : TCustomTearTabControl(parent)
 {
     setAccessibleName(tr("Pages"));
@@ -79,8 +92,7 @@ void TTearPageControl::ChangeActivePage(TTearTabSheet* page)
     }
     if (focusInOld) {
         // The focus follows into the new page's first control, else stays on the tabs.
-        QWidget* first = page ? page->nextInFocusChain() : nullptr;
-        if (first && page->isAncestorOf(first) && first->focusPolicy() != Qt::NoFocus) first->setFocus();
+        if (QWidget* first = page ? FirstFocusableIn(page) : nullptr) first->setFocus(Qt::TabFocusReason);
         else setFocus();
     }
     if (old) old->QWidget::setVisible(false);

@@ -224,7 +224,7 @@ void TCustomTearTabControl::SetTabIndex(int index)
     if (index == tabIndex_) return;
     tabIndex_ = index;
     update();
-    UpdateAccessibleTabs();
+    AnnounceSelection();
 }
 
 bool TCustomTearTabControl::CanChange()
@@ -425,8 +425,21 @@ void TCustomTearTabControl::TrackTab(int tab)
 void TCustomTearTabControl::UpdateAccessibleTabs()
 {
     if (!QAccessible::isActive()) return;
-    QAccessibleEvent event(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reorder);
+}
+
+void TCustomTearTabControl::AnnounceSelection()
+{
+    if (!QAccessible::isActive() || tabIndex_ < 0) return;
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(tabIndex_);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(tabIndex_);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 // ---- events ----

@@ -210,6 +210,7 @@ private:
     int RowBreadth() const;
     void TrackTab(int tab);
     void UpdateAccessibleTabs();
+    void AnnounceSelection();
     void DrawFrame(QPainter& painter) const;
     void DrawTabEdge(QPainter& painter, int index) const;
     void DrawItem(QPainter& painter, int index, QRect rect);

@@ -3,6 +3,7 @@
 #include "tests/support/Raised.h"
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 #include <memory>
@@ -179,9 +180,40 @@ TEST_F(TearPageControl, CtrlTabStepsThroughSheetsWithTabsAndWraps)
     EXPECT_EQ(changes, 4);
 
     // The keys come up from a control on the page, and OnChanging can refuse them.
-    QObject::connect(pages, &TCustomTearTabControl::OnChanging, [](bool& allow) { allow = false; });
     tabtest::Key(*edit, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(pages->ActivePage(), sheets[0]);
+    EXPECT_EQ(pages->ActivePage(), sheets[2]);
+    QObject::connect(pages, &TCustomTearTabControl::OnChanging, [](bool& allow) { allow = false; });
+    tabtest::Key(*pages, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(pages->ActivePage(), sheets[2]);
+}
+
+TEST_F(TearPageControl, TheFocusFollowsIntoTheNewPage)
+{
+    auto* first = new QLineEdit(sheets[0]);
+    auto* third = new QLineEdit(sheets[2]);
+    first->setAccessibleName("First field");
+    third->setAccessibleName("Third field");
+    first->show();
+    QApplication::setActiveWindow(&form);
+    first->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), first);
+    pages->SetActivePage(sheets[2]);
+    EXPECT_EQ(QApplication::focusWidget(), third);
+    // A page without a control that takes the focus leaves it on the tabs.
+    pages->SetActivePage(sheets[1]);
+    EXPECT_EQ(QApplication::focusWidget(), pages);
+}
+
+TEST_F(TearPageControl, StyleChangesReapplyTheSheetsImages)
+{
+    TImageList images(16, 16);
+    images.Add(QImage(16, 16, QImage::Format_ARGB32));
+    pages->SetImages(&images);
+    sheets[0]->SetImageIndex(0);
+    pages->SetTabImageIndex(0, 5);  // the tab lost its image meanwhile
+    pages->SetMultiLine(true);
+    Settle();
+    EXPECT_EQ(pages->TabImageIndex(0), 0);
 }
 
 TEST_F(TearPageControl, ClickingATabShowsItsSheetUnlessRefused)

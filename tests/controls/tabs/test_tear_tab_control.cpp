@@ -134,6 +134,25 @@ TEST_F(TearTabControl, TheMouseTracksTabsAndLightsTheHotOne)
     tabtest::Move(strip, QPoint(150, 150));
     EXPECT_EQ(strip.HotTab(), -1);
     EXPECT_EQ(strip.tracked, (std::vector<int>{1, -1}));
+
+    // With HotTrack the caption under the mouse turns to the highlight colour.
+    const auto highlighted = [&](int tab) {
+        const QImage shot = strip.grab().toImage();
+        const QRgb hot = painting::ToQColor(clHighlight).rgb() & 0xFFFFFF;
+        const QRect r = strip.TabRect(tab);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if ((shot.pixel(x, y) & 0xFFFFFF) == hot) return true;
+        return false;
+    };
+    strip.SetHotTrack(true);
+    tabtest::Move(strip, TabCentre(1));
+    EXPECT_TRUE(highlighted(1));
+    EXPECT_FALSE(highlighted(2));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&strip, &leave);
+    EXPECT_EQ(strip.HotTab(), -1);
+    EXPECT_FALSE(highlighted(1));
 }
 
 QRgb PixelAt(QWidget& w, QPoint p)
@@ -202,20 +221,6 @@ TEST_F(TearTabControl, TabsAreNamedOnTheAccessibilityBus)
 
     strip.Tabs().Delete(2);
     EXPECT_EQ(list->childCount(), 2);
-}
-
-TEST_F(TearTabControl, StyleChangesPostTheImageRefresh)
-{
-    TTearPageControl pages;
-    QImage red(16, 16, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    TImageList images(16, 16);
-    images.Add(red);
-    pages.SetImages(&images);
-    EXPECT_EQ(pages.Images(), &images);
-    pages.SetMultiLine(true);
-    QCoreApplication::sendPostedEvents(&pages);
-    EXPECT_TRUE(pages.MultiLine());
 }
 
 }  // namespace
