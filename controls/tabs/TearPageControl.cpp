@@ -34,6 +34,7 @@ TTearPageControl::~TTearPageControl()
     }
     pages_.clear();
     activePage_ = nullptr;
+    for (const QPointer<TTearTabSheet>& sheet : floatingSheets_) delete sheet.data();
 }
 
 int TTearPageControl::IndexOfPage(const TTearTabSheet* sheet) const

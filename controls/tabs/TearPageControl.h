@@ -54,6 +54,8 @@ private:
     static constexpr int kFloatedEvent = 1000 + 3;
 
     std::vector<TTearTabSheet*> pages_;
+    // Sheets torn off from here: still owned by this control, which frees them with itself.
+    std::vector<QPointer<TTearTabSheet>> floatingSheets_;
     TTearTabSheet* activePage_ = nullptr;
     bool removeLastTab_ = false;
     bool changingPage_ = false;

@@ -20,9 +20,11 @@ TTearTabSheet::TTearTabSheet(QWidget* parent) : QWidget(parent)
 TTearTabSheet::~TTearTabSheet()
 {
     if (pageControl_) pageControl_->RemovePage(this, true);
-    if (floatingForm_) {
-        floatingForm_->sheet_ = nullptr;
-        floatingForm_->deleteLater();
+    if (TFloatingForm* window = floatingForm_) {
+        // The window goes with its sheet; the sheet leaves it first so that it is freed once.
+        window->sheet_ = nullptr;
+        if (parentWidget() == window) setParent(nullptr);
+        delete window;
     }
 }
 
@@ -278,6 +280,7 @@ void TTearTabSheet::FloatAt(const QRect& floatRect)
     oldPageControl_ = old;
     floatRect_ = floatRect;
     old->RemovePage(this, false);
+    old->floatingSheets_.emplace_back(this);
     floating_ = true;
     UpdateGripMargins();
     old->SelectNextPage(true);
@@ -305,6 +308,7 @@ void TTearTabSheet::DockSheet()
         floatingForm_->layout()->removeWidget(this);
     }
     floating_ = false;
+    std::erase(old->floatingSheets_, QPointer<TTearTabSheet>(this));
     QWidget::setVisible(false);
     setParent(old);
     old->InsertPage(this);

@@ -380,16 +380,22 @@ TEST_F(TearPageControl, SheetsAndControlsGoInAnyOrder)
     EXPECT_EQ(TabCaptions(), (QStringList{"Two", "Three"}));
     EXPECT_NE(pages->ActivePage(), nullptr);
 
+    // A torn-off sheet and its window go with the page control it came from.
     sheets[2]->FloatSheet();
     QPointer<TFloatingForm> window = sheets[2]->FloatingForm();
     QPointer<TTearTabSheet> floating = sheets[2];
     delete pages;
-    ASSERT_FALSE(window.isNull());
-    window->close();  // nothing to dock to: the sheet stays in its window
-    EXPECT_FALSE(window.isNull());
-    EXPECT_FALSE(floating.isNull());
-    delete window.data();
+    EXPECT_TRUE(window.isNull());
     EXPECT_TRUE(floating.isNull());
+}
+
+TEST_F(TearPageControl, FreeingTheWindowFreesItsSheet)
+{
+    sheets[2]->FloatSheet();
+    QPointer<TTearTabSheet> floating = sheets[2];
+    delete sheets[2]->FloatingForm();
+    EXPECT_TRUE(floating.isNull());
+    EXPECT_EQ(Order(), (QStringList{"One", "Two"}));
 }
 
 }  // namespace
