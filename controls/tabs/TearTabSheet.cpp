@@ -44,7 +44,10 @@ void TTearTabSheet::SetCaption(const QString& caption)
     caption_ = caption;
     setAccessibleName(caption);
     if (tabShowing_) pageControl_->Tabs().Put(TabIndex(), caption);
-    if (floatingForm_) floatingForm_->setWindowTitle(caption);
+    if (floatingForm_) {
+        floatingForm_->setWindowTitle(caption);
+        floatingForm_->setAccessibleName(caption);
+    }
 }
 
 int TTearTabSheet::PageIndex() const
