@@ -208,9 +208,9 @@ void TFtpSession::QuitAndClose(int replyMs, bool quitWanted)
             if (Connected()) guard::absorb([this] { TSockBase::Disconnect(); });
         });
         if (!quitWanted) return;
+        // A transfer's closing reply still to come would be taken for QUIT's.
+        BeginCommand();
         ReportStatus(1, "QUIT");
-        owedReplies_ = 0;
-        if (BufferedBytes() > 0) Read(0);
         ReportStatus(8, "Transaction");
         replyNumber_ = 0;
         Writeln("QUIT");
