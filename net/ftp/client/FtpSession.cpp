@@ -64,9 +64,10 @@ std::vector<std::string> TFtpSession::ReadReply(bool report, int timeoutMs)
             return line;
         });
     } catch (const ftptext::ReplyTooLong&) {
-        // Whatever follows cannot be told apart from replies: the session is over.
+        // Whatever follows cannot be told apart from replies: the session is over. The close is
+        // ours, so it is not reported as the server's.
         replyTimedOut_ = true;
-        guard::absorb([this] { CloseSocket(); });
+        guard::absorb([this] { CloseSocketUnreported(); });
         throw ESockError("Reply too long");
     } catch (const ESockError& e) {
         if (e.message() == "Reply Timed Out") replyTimedOut_ = true;
