@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Transfer benchmark: Trevask against curl and lftp on a loopback vsftpd (active mode), data on
 # tmpfs. Not a test; CI does not run it.
-# Usage: bash bench/transfer.sh [--runs N] [--size-mib N] [--files N] [--only 1,3]
+# Usage: bash bench/transfer.sh [--runs N] [--size-mib N] [--repeat N] [--files N] [--only 1,3]
 #                               [--load quiet|busy|both] [--load-cores N] [--time-wait wait|count]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -185,7 +185,10 @@ bool TScriptVantrel::GuardedTransfer(const std::function<void()>& operation, std
         // have their own lines already.
         const bool logged = failure || transferTimedOut_ || CancelFlag || dynamic_cast<const FTPException*>(&ex) ||
                             dynamic_cast<const EConnectionTerminated*>(&ex);
-        if (!logged) LogLine("   ---> Transfer failed: " + messageOf(ex));
+        if (!logged) {
+            const auto* upload = dynamic_cast<const ETransferFailed*>(&ex);
+            LogLine("   ---> Transfer failed: " + (upload ? bytetext::trimRight(upload->reason()) : messageOf(ex)));
+        }
     } catch (...) {
         ok = false;
     }

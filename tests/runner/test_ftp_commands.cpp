@@ -760,6 +760,33 @@ TEST_F(FtpRun, HostTimeZoneMovesListedDates)
     EXPECT_EQ(TempDir::read(local.file("in/f.txt")), "content of f.txt");
 }
 
+TEST_F(FtpRun, AnUploadWhoseFileCannotBeReadSaysWhy)
+{
+    // The file shrinks to one byte once its first bytes have arrived: the rest cannot be read.
+    const std::string path = local.file("shrinks.bin");
+    ftpfake::FakeFtpServer fake(greet, [path](ftpfake::Session& s, const std::string& line) {
+        if (line.rfind("STOR ", 0) == 0) {
+            s.send("150 Ok to send data\r\n");
+            bool cut = false;
+            (void)s.receiveData([&](std::size_t) {
+                if (!std::exchange(cut, true)) ::truncate(path.c_str(), 1);
+            });
+            s.send("426 Transfer aborted\r\n");
+        } else {
+            scripted("")(s, line);
+        }
+    });
+    local.write("shrinks.bin", std::string(32 * 1024 * 1024, 'x'));
+    auto e = run(with(login(fake.port()), {"SEND shrinks.bin up.bin", "LET sent=success", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("sent"), "False");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Transfer failed: Cannot read file " + path)) << bytetext::joinLinesCrLf(e->Log());
+    // The aborted upload's closing reply is read before QUIT, not taken for its reply.
+    const auto quit = std::find(e->Log().begin(), e->Log().end(), "   ---> QUIT");
+    ASSERT_NE(quit, e->Log().end());
+    EXPECT_EQ(*(quit - 1), "   ---> 426 Transfer aborted") << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(*(quit + 1), "   ---> 221 Goodbye") << bytetext::joinLinesCrLf(e->Log());
+}
+
 TEST_F(FtpRun, StalledTransferTimesOutAndTheRunGoesOn)
 {
     ftpfake::FakeFtpServer fake(greet, [](ftpfake::Session& s, const std::string& line) {

@@ -467,6 +467,22 @@ TEST_F(TreeRun, AServerThatGoesAwayEndsTheScriptWithTheTerminatedLine)
     }
 }
 
+// A reply past the limits ends the session: its error is logged, not a server's 421.
+TEST_F(TreeRun, AReplyTooLongIsLoggedAsItselfOnly)
+{
+    ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); },
+                                  [](ftpfake::Session& s, const std::string& line) {
+                                      if (line != "NOOP") return ftpfake::standardReply(s, line);
+                                      for (int i = 0; i < 20000 && s.send("200-more to come\r\n"); ++i) {
+                                      }
+                                  });
+    auto e = run(login(server.port(), "u", "p", {"DOCOMMAND NOOP", "MESSAGE after"}));
+    EXPECT_THAT(e->Log(), Contains(HasSubstr("Reply too long"))) << dump(*e);
+    EXPECT_THAT(e->Log(), Not(Contains(HasSubstr("Code: 421")))) << dump(*e);
+    e.reset();
+    (void)server.lines();
+}
+
 // --- the event handlers ---
 
 class FtpEventTable : public ::testing::Test {

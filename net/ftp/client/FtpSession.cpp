@@ -64,9 +64,10 @@ std::vector<std::string> TFtpSession::ReadReply(bool report, int timeoutMs)
             return line;
         });
     } catch (const ftptext::ReplyTooLong&) {
-        // Whatever follows cannot be told apart from replies: the session is over.
+        // Whatever follows cannot be told apart from replies: the session is over. The close is
+        // ours, so it is not reported as the server's.
         replyTimedOut_ = true;
-        guard::absorb([this] { CloseSocket(); });
+        guard::absorb([this] { CloseSocketUnreported(); });
         throw ESockError("Reply too long");
     } catch (const ESockError& e) {
         if (e.message() == "Reply Timed Out") replyTimedOut_ = true;
@@ -208,9 +209,9 @@ void TFtpSession::QuitAndClose(int replyMs, bool quitWanted)
             if (Connected()) guard::absorb([this] { TSockBase::Disconnect(); });
         });
         if (!quitWanted) return;
+        // A transfer's closing reply still to come would be taken for QUIT's.
+        BeginCommand();
         ReportStatus(1, "QUIT");
-        owedReplies_ = 0;
-        if (BufferedBytes() > 0) Read(0);
         ReportStatus(8, "Transaction");
         replyNumber_ = 0;
         Writeln("QUIT");

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A refusal by the server; the message is the reply line as read (with its line end).
@@ -25,6 +26,17 @@ public:
 class ETransferSizeError : public Exception {
 public:
     using Exception::Exception;
+};
+
+// An upload's data phase failed. Callers see "Transfer failed..."; reason() keeps what failed
+// (the local file could not be read, the connection broke).
+class ETransferFailed : public Exception {
+public:
+    explicit ETransferFailed(std::string reason) : Exception("Transfer failed..."), reason_(std::move(reason)) {}
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // How one download treats its local file.

@@ -327,7 +327,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
             } catch (const std::exception& e) {
                 aborted = dynamic_cast<const EAbortError*>(&e) != nullptr;
                 if (std::string(e.what()) == "Transfer timed out...") throw Exception(e.what());
-                throw Exception("Transfer failed...");
+                throw ETransferFailed(e.what());
             }
         }
         if (timedOut_) throw Exception("Transfer timed out...");

@@ -5,11 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <pthread.h>
-#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,14 +66,13 @@ FileSource::FileSource(const std::string& fileName) : name_(fileName)
     struct stat st {};
     if (!fd_ || ::fstat(fd_.get(), &st) != 0) throw Exception("Cannot open file " + fileName);
     size_ = st.st_size;
-    capacity_ = static_cast<std::size_t>(std::clamp<std::int64_t>(size_, 1, kFileBlock));
+    capacity_ = static_cast<std::size_t>(std::clamp<std::int64_t>(size_, 1, kSourceBlock));
 }
 
 std::string_view FileSource::at(std::int64_t offset, std::size_t max)
 {
     if (offset < 0 || offset >= size_ || error_ != 0) return {};
     if (offset < blockOffset_ || offset >= blockOffset_ + static_cast<std::int64_t>(blockLength_)) {
-        // The block is made only when sendfile cannot serve.
         if (!block_) block_ = std::make_unique_for_overwrite<char[]>(capacity_);
         blockOffset_ = offset;
         blockLength_ = 0;
@@ -96,53 +92,9 @@ std::string_view FileSource::at(std::int64_t offset, std::size_t max)
     return std::string_view(block_.get() + skip, std::min({max, blockLength_ - skip, left}));
 }
 
-namespace {
-
-// sendfile takes no MSG_NOSIGNAL: a broken connection would raise SIGPIPE and end the program.
-// The signal is held back for this thread around the call, and one it raised is taken away.
-ssize_t sendfileWithoutSigpipe(int sock, int file, off_t* offset, std::size_t count)
-{
-    sigset_t pipe, old;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, &old);
-    const ssize_t n = ::sendfile(sock, file, offset, count);
-    const int error = errno;
-    if (!sigismember(&old, SIGPIPE)) {
-        if (n < 0 && error == EPIPE) {
-            const timespec now{};
-            while (::sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {}
-        }
-        pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    }
-    errno = error;
-    return n;
-}
-
-}  // namespace
-
 long FileSource::sendTo(int sock, std::int64_t offset, std::size_t max)
 {
-    if (offset < 0 || offset >= size_ || error_ != 0) {
-        errno = 0;
-        return -1;
-    }
-    // Never past the size taken at the start: a file that grows meanwhile is sent as it was.
-    const std::size_t count = static_cast<std::size_t>(std::min<std::int64_t>(size_ - offset, max));
-    if (kernelCopy_) {
-        off_t position = offset;
-        const ssize_t n = sendfileWithoutSigpipe(sock, fd_.get(), &position, count);
-        if (n > 0) return n;
-        // Nothing at an offset before the size: the file shrank. EIO is the file's failure.
-        if (n == 0 || errno == EIO) {
-            error_ = EIO;
-            errno = 0;
-            return -1;
-        }
-        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
-        kernelCopy_ = false;  // this file's system cannot: read and send instead
-    }
-    const std::string_view chunk = at(offset, count);
+    const std::string_view chunk = at(offset, max);
     if (chunk.empty()) {
         errno = 0;
         return -1;

@@ -346,7 +346,11 @@ void TSockBase::Cancel()
     canceled_ = true;
 }
 
-void TSockBase::CloseSocket()
+void TSockBase::CloseSocket() { CloseSocketReporting(true); }
+
+void TSockBase::CloseSocketUnreported() { CloseSocketReporting(false); }
+
+void TSockBase::CloseSocketReporting(bool report)
 {
     // Whatever a handler raises on the way, the socket ends closed and disconnected. The next
     // Connect or Listen makes a fresh one (without the reset on close), so a component that
@@ -356,7 +360,7 @@ void TSockBase::CloseSocket()
         if (sock_) DropSocket();
         resetOnClose_ = false;
     });
-    ReportStatus(1, "Request Close Socket");
+    if (report) ReportStatus(1, "Request Close Socket");
     connected_ = false;
     if (sock_) {
         DropSocket();

@@ -143,6 +143,10 @@ public:
     const std::vector<std::string>& Information() const { return information_; }
 
 protected:
+    // CloseSocket without its "Request Close Socket" status: a close this side decided on,
+    // which a status handler must not take for the server's.
+    void CloseSocketUnreported();
+
     bool connected_ = false;
     bool canceled_ = false;
     bool timedOut_ = false;
@@ -166,6 +170,7 @@ private:
     bool NewSocket(bool resetOnClose) noexcept;
     void DropSocket() noexcept;
     void DropSocketQuietly() noexcept;
+    void CloseSocketReporting(bool report);
     [[noreturn]] void RaiseSocketError(int error);
     void TimerFired();
     void StartConnect(int port);

@@ -65,12 +65,15 @@ void Session::sendData(const std::string& bytes, int pauseMs)
     ::close(fd);
 }
 
-std::string Session::receiveData()
+std::string Session::receiveData(const std::function<void(std::size_t)>& received)
 {
     const int fd = connectToPort(lastPort);
     std::string out;
     char buf[16384];
-    for (ssize_t n; fd >= 0 && (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) out.append(buf, static_cast<std::size_t>(n));
+    for (ssize_t n; fd >= 0 && (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) {
+        out.append(buf, static_cast<std::size_t>(n));
+        if (received) received(out.size());
+    }
     if (fd >= 0) ::close(fd);
     return out;
 }

@@ -19,8 +19,9 @@ public:
     bool send(const std::string& text);
     // Connects to the address of the last PORT command, sends `bytes`, waits `pauseMs` and closes.
     void sendData(const std::string& bytes, int pauseMs = 0);
-    // Connects to the last PORT address and reads until the client closes.
-    std::string receiveData();
+    // Connects to the last PORT address and reads until the client closes; `received` (when
+    // given) hears the count so far after every read.
+    std::string receiveData(const std::function<void(std::size_t)>& received = {});
     // Connects to the last PORT address, sends `bytes`, then holds the connection open until
     // the client closes it (a transfer that stalls half way).
     void sendDataAndHold(const std::string& bytes);

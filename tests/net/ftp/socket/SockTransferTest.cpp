@@ -223,11 +223,11 @@ TEST(FtpSockFileSource, AFileThatGrowsIsServedAtTheSizeItWasOpenedWith)
 {
     // Past one block, and not a whole number of pieces: the last piece would run over.
     TempDir dir;
-    const std::size_t size = ftpsock::kFileBlock + ftpsock::kFileBlock / 2 + 100;
+    const std::size_t size = ftpsock::kSourceBlock + ftpsock::kSourceBlock / 2 + 100;
     const std::string data = makeBytes(size, 3);
     writeFile(dir.file("grows.bin"), data);
     ftpsock::FileSource source(dir.file("grows.bin"));
-    writeFile(dir.file("grows.bin"), data + makeBytes(ftpsock::kFileBlock, 4));
+    writeFile(dir.file("grows.bin"), data + makeBytes(ftpsock::kSourceBlock, 4));
     std::string served;
     for (;;) {
         const std::string_view piece = source.at(static_cast<std::int64_t>(served.size()), 48 * 1024);
