@@ -69,6 +69,8 @@ long long overlap(const TRect& a, const TRect& b)
 
 bool sizeable(const QWidget* form) { return form->minimumSize() != form->maximumSize(); }
 
+constexpr Qt::WindowStates notNormal = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+
 }  // namespace
 
 TIniStorage::TIniStorage(Kind kind, std::string path, std::string key)
@@ -217,9 +219,7 @@ void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_v
     const int showCmd = state & Qt::WindowMinimized                             ? SW_SHOWMINIMIZED
                         : state & (Qt::WindowMaximized | Qt::WindowFullScreen) ? SW_SHOWMAXIMIZED
                                                                                : SW_SHOWNORMAL;
-    QRect normal = state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)
-                       ? form->normalGeometry()
-                       : form->geometry();
+    QRect normal = state & notNormal ? form->normalGeometry() : form->geometry();
     if (!normal.isValid()) normal = form->geometry();
     IniWriteInteger(storage, section, "Flags", 0);
     IniWriteInteger(storage, section, "ShowCmd", showCmd);
@@ -230,36 +230,50 @@ void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_v
     WritePosStr(storage, section, "NormPos", rectText(r.Left, r.Top, r.Right, r.Bottom));
 }
 
-void ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_view section, bool loadState,
+namespace {
+
+// Sets the normal rectangle: a maximized window keeps it aside in Qt and would not take it as such.
+void setNormalGeometry(QWidget* form, const TRect& r)
+{
+    const Qt::WindowStates shown = form->windowState();
+    if (shown & notNormal) form->setWindowState(shown & ~notNormal);
+    form->setGeometry(r.Left, r.Top, RectWidth(r), RectHeight(r));
+    if (shown & notNormal) form->setWindowState(shown);
+}
+
+bool readPosition(QWidget* form, const TIniStorage* storage, std::string_view section)
+{
+    const std::string minMax = ReadPosStr(storage, section, "MinMaxPos");
+    const std::string norm = ReadPosStr(storage, section, "NormPos");
+    const int ppi = IniReadInteger(storage, section, "PixelsPerInch", pixelsPerInch());
+    if ((minMax.empty() && norm.empty()) || ppi != pixelsPerInch()) return false;
+    const QRect g = form->windowState() & notNormal ? form->normalGeometry() : form->geometry();
+    const int defaults[4] = {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+    int n[4];
+    readNumbers(norm, n, defaults);
+    TRect r{n[0], n[1], n[2], n[3]};
+    if (!sizeable(form)) r = TRect{r.Left, r.Top, r.Left + g.width(), r.Top + g.height()};
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return false;
+    std::vector<TRect> screens;
+    std::size_t fallback = 0;
+    const QScreen* own = form->screen();
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s == own) fallback = screens.size();
+        screens.push_back(toTRect(s->availableGeometry()));
+    }
+    setNormalGeometry(form, FitWindowRect(r, screens, fallback, sizeable(form)));
+    return true;
+}
+
+}  // namespace
+
+bool ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_view section, bool loadState,
                        bool loadPosition)
 {
-    if (!form || !(loadState || loadPosition)) return;
-    if (loadPosition) {
-        const std::string minMax = ReadPosStr(storage, section, "MinMaxPos");
-        const std::string norm = ReadPosStr(storage, section, "NormPos");
-        const int ppi = IniReadInteger(storage, section, "PixelsPerInch", pixelsPerInch());
-        if ((!minMax.empty() || !norm.empty()) && ppi == pixelsPerInch()) {
-            const QRect g = form->geometry();
-            const int defaults[4] = {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
-            int n[4];
-            readNumbers(norm, n, defaults);
-            TRect r{n[0], n[1], n[2], n[3]};
-            if (!sizeable(form)) r = TRect{r.Left, r.Top, r.Left + g.width(), r.Top + g.height()};
-            if (r.Right > r.Left && r.Bottom > r.Top) {
-                std::vector<TRect> screens;
-                std::size_t fallback = 0;
-                const QScreen* own = form->screen();
-                for (const QScreen* s : QGuiApplication::screens()) {
-                    if (s == own) fallback = screens.size();
-                    screens.push_back(toTRect(s->availableGeometry()));
-                }
-                r = FitWindowRect(r, screens, fallback, sizeable(form));
-                form->setGeometry(r.Left, r.Top, RectWidth(r), RectHeight(r));
-            }
-        }
-    }
+    if (!form || !(loadState || loadPosition)) return false;
+    const bool placed = loadPosition && readPosition(form, storage, section);
     if (loadState) {
-        Qt::WindowStates state = form->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+        Qt::WindowStates state = form->windowState() & ~notNormal;
         switch (IniReadInteger(storage, section, "ShowCmd", 0)) {
         case 1: case 5: case 9: break;
         case 2: case 6: case 7: state |= Qt::WindowMinimized; break;
@@ -269,4 +283,5 @@ void ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_vi
         form->setWindowState(state);
     }
     form->update();
+    return placed;
 }

@@ -74,7 +74,9 @@ constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIM
 TRect FitWindowRect(const TRect& rect, const std::vector<TRect>& screens, std::size_t fallback, bool sizeable);
 
 // Keys "Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos" (the last two also under the
-// screen-suffixed name).
+// screen-suffixed name). NormPos is the normal rectangle, also while the window is maximized.
 void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_view section);
-void ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_view section, bool loadState,
+// True when a stored position was applied. A maximized (or minimized) form gets the stored
+// rectangle as the normal one it returns to, and stays as it is shown.
+bool ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_view section, bool loadState,
                        bool loadPosition);

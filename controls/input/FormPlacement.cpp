@@ -1,6 +1,7 @@
 #include "controls/input/FormPlacement.h"
 
 #include "controls/input/AppUtils.h"
+#include "controls/input/VisualRoutines.h"
 #include "platform/Guard.h"
 
 #include <QEvent>
@@ -144,8 +145,13 @@ void TFormPlacement::SavePlacement()
 
 void TFormPlacement::RestorePlacement()
 {
-    if (QWidget* form = Form())
-        ReadFormPlacement(form, storage_.get(), IniSection(), options_.testFlag(fpState), options_.testFlag(fpPosition));
+    QWidget* form = Form();
+    if (!form) return;
+    if (ReadFormPlacement(form, storage_.get(), IniSection(), options_.testFlag(fpState),
+                          options_.testFlag(fpPosition)))
+        position_ = poDesigned;
+    else if (position_ == poScreenCenter && !(form->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        CenterWindow(form);
 }
 
 void TFormPlacement::FormDestroying()

@@ -72,6 +72,8 @@ public:
     enum TPlacementOption { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
     Q_DECLARE_FLAGS(TPlacementOptions, TPlacementOption)
     Q_FLAG(TPlacementOptions)
+    // Where the owner form is designed to open: where it was put, or centred on its screen.
+    enum TFormPosition { poDesigned, poScreenCenter };
 
     explicit TFormPlacement(QObject* owner);
     ~TFormPlacement() override;
@@ -92,6 +94,9 @@ public:
     bool PreventResize() const { return preventResize_; }
     void SetPreventResize(bool value);
     TWinMinMaxInfo* MinMaxInfo() const { return minMaxInfo_; }
+    // A centred form opens centred until a stored position is applied; then it is designed.
+    TFormPosition FormPosition() const { return position_; }
+    void SetFormPosition(TFormPosition value) { position_ = value; }
 
     // Saves only after a restore (or when inactive): a form that never showed stores nothing.
     // Throws std::runtime_error when the file cannot be written.
@@ -127,6 +132,7 @@ private:
     std::string iniSection_;
     bool useRegistry_ = false;
     TPlacementOptions options_;
+    TFormPosition position_ = poDesigned;
     std::unique_ptr<TIniStorage> storage_;
     bool saved_ = false;
     bool destroying_ = false;

@@ -89,8 +89,10 @@ TPropInfoList::TPropInfoList(const QObject* object)
 
 const QMetaProperty* TPropInfoList::Find(std::string_view name) const
 {
-    for (const auto& p : list_)
-        if (equalsNoCase(p.name(), name)) return &p;
+    // The most derived class's property wins: Qt's read-only "width" is hidden by a writable
+    // "Width" a control declares, as a redeclared property hides the one it replaces.
+    for (auto p = list_.rbegin(); p != list_.rend(); ++p)
+        if (equalsNoCase(p->name(), name)) return &*p;
     return nullptr;
 }
 

@@ -25,7 +25,7 @@ public:
     explicit TPropInfoList(const QObject* object);
     int Count() const { return static_cast<int>(list_.size()); }
     const QMetaProperty& Item(int index) const { return list_.at(static_cast<std::size_t>(index)); }
-    // Case-insensitive; nullptr when there is none.
+    // Case-insensitive, the last declared of equal names; nullptr when there is none.
     const QMetaProperty* Find(std::string_view name) const;
 
 private:

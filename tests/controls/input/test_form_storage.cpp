@@ -306,6 +306,28 @@ TEST(PropsStorage, SubObjectsStoredByValueAndCyclesEnd)
     EXPECT_EQ(loose.Caption, "deep");
 }
 
+// A panel whose width is a setting: its own "Width" hides Qt's read-only "width".
+class TWidePanel : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int Width READ width WRITE SetWidth)
+public:
+    using QWidget::QWidget;
+    void SetWidth(int w) { resize(w, height()); }
+};
+
+TEST(PropsStorage, ADeclaredPropertyHidesTheFrameworksOfTheSameName)
+{
+    TWidePanel panel;
+    panel.resize(240, 100);
+    Bound b(&panel);
+    ASSERT_TRUE(b.prop("width").isWritable());
+    b.store("Width");
+    EXPECT_EQ(b.value("Width"), "240");
+    panel.resize(90, 100);
+    b.load("Width");
+    EXPECT_EQ(panel.width(), 240);
+}
+
 TEST(StoredItems, ParsingAndNames)
 {
     std::string c, p;
@@ -450,6 +472,70 @@ TEST(FormStorage, StateRestoredAndPositionOnlyAtTheSamePixelsPerInch)
         w.form.setWindowState(Qt::WindowNoState);
         EXPECT_EQ(w.form.geometry(), samePpi ? QRect(60, 70, 300, 300) : w.designed);
     }
+}
+
+TEST(FormPlacement, ACentredFormOpensCentredUntilAPositionIsStored)
+{
+    XdgHome home;
+    const auto centred = [](const QWidget& form) {
+        const QRect screen = form.screen()->geometry();
+        return (form.frameGeometry().center() - screen.center()).manhattanLength() <= 2;
+    };
+    {
+        WizardForm w;
+        w.storage->SetFormPosition(TFormPlacement::poScreenCenter);
+        w.form.show();
+        EXPECT_TRUE(centred(w.form)) << w.form.x() << "," << w.form.y();
+        EXPECT_EQ(w.form.size(), w.designed.size());
+        EXPECT_EQ(w.storage->FormPosition(), TFormPlacement::poScreenCenter);
+        w.form.move(70, 90);
+        w.form.close();
+    }
+    WizardForm w;
+    w.storage->SetFormPosition(TFormPlacement::poScreenCenter);
+    w.form.show();
+    EXPECT_EQ(w.form.pos(), QPoint(70, 90));
+    EXPECT_EQ(w.storage->FormPosition(), TFormPlacement::poDesigned);
+}
+
+TEST(FormPlacement, TheNormalRectangleIsKeptWhileMaximized)
+{
+    XdgHome home;
+    const auto store = [&](const char* normPos) {
+        IniFile ini(iniPath(home));
+        ASSERT_TRUE(ini.load());
+        ini.writeString("TScriptWizard", "ShowCmd", "3");
+        ini.writeString("TScriptWizard", "NormPos", normPos);
+        ini.deleteKey("TScriptWizard", "NormPos" + ScreenSuffix());
+        ASSERT_TRUE(ini.save());
+    };
+    store("60,70,360,370");
+    {
+        WizardForm w;
+        w.form.show();
+        ASSERT_TRUE(w.form.windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(w.form.normalGeometry(), QRect(60, 70, 300, 300));
+        w.form.close();  // saved while maximized: the normal rectangle, not the screen's
+    }
+    IniFile ini(iniPath(home));
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readString("TScriptWizard", "ShowCmd"), "3");
+    EXPECT_EQ(ini.readString("TScriptWizard", "NormPos"), "60,70,360,370");
+
+    // A form that is maximized already when it is restored (shown maximized, or restored again
+    // while it is) takes the stored normal rectangle and stays maximized.
+    store("80,90,380,340");
+    WizardForm w;
+    w.form.setWindowState(Qt::WindowMaximized);
+    w.form.show();
+    ASSERT_TRUE(w.form.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(w.form.normalGeometry(), QRect(80, 90, 300, 250));
+    store("100,110,400,330");
+    w.storage->RestoreFormPlacement();
+    EXPECT_TRUE(w.form.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(w.form.normalGeometry(), QRect(100, 110, 300, 220));
+    w.form.setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(w.form.geometry(), QRect(100, 110, 300, 220));
 }
 
 TEST(FormStorage, OffScreenPlacementPulledBack)
