@@ -6,4 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 ninja -C build editor_bench >/dev/null
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} exec build/bench/editor_bench
+# The editor registers its file type and keeps its settings in the home folders: a private one.
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share \
+  QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} build/bench/editor_bench

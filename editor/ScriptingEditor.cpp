@@ -1,8 +1,11 @@
 #include "editor/ScriptingEditor.h"
 
+#include "controls/input/FormPlacement.h"
 #include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/HostStatusBar.h"
 #include "controls/tabs/LedLight.h"
+#include "editor/EditorPanels.h"
+#include "editor/EditorRegistration.h"
 #include "editor/EditorRules.h"
 #include "editor/EditorSeams.h"
 #include "editor/KeywordHighlighter.h"
@@ -26,6 +29,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStyle>
 #include <QTextBlock>
@@ -63,9 +67,9 @@ private:
 };
 
 // A control under its caption, which also names it for screen readers.
-QWidget* CaptionedColumn(const QString& caption, QWidget* control)
+QWidget* CaptionedColumn(const QString& caption, QWidget* control, QWidget* column = nullptr)
 {
-    auto* column = new QWidget;
+    if (!column) column = new QWidget;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* label = new QLabel(caption);
@@ -92,11 +96,8 @@ TScriptingEditor::TScriptingEditor(EditorSeams& seams, QWidget* parent) : QMainW
     BuildWindow();
     RefreshList();
     MarkClean();
-    // File-type registration comes with its own component; until then nothing is recorded, so
-    // the first start that has it still registers.
+    SetupFormStorage();
 }
-
-TScriptingEditor::~TScriptingEditor() = default;
 
 QAction* TScriptingEditor::Action(const char* objectName) const
 {
@@ -142,7 +143,7 @@ void TScriptingEditor::BuildActions()
            [this] { RunClick(); });
     action("GetOut", tr("&Exit"), tr("Close!"), QStyle::SP_DialogCloseButton, [this] { close(); });
     action("ApplyVantreltoWindowsRegistry1", tr("&Apply Vantrel to Windows Registry..."), {},
-           QStyle::SP_DriveHDIcon, [this] { NotAvailableYet(tr("File-type registration")); });
+           QStyle::SP_DriveHDIcon, [this] { ApplyVantreltoWindowsRegistry1Click(); });
     action("Copy1", tr("&Copy"), {}, QStyle::SP_FileIcon, [this] { memo_->copy(); });
     action("Paste1", tr("&Paste"), {}, QStyle::SP_FileIcon, [this] { memo_->paste(); });
     action("Cut1", tr("Cu&t"), {}, QStyle::SP_FileIcon, [this] { memo_->cut(); });
@@ -154,19 +155,8 @@ void TScriptingEditor::BuildActions()
            QStyle::SP_FileLinkIcon, [this] { RemovethisscriptfromExplorersSendTocontextmenu1Click(); });
     action("CreateaEXEprogramforthescript1", tr("&Create a program for the script"), {}, QStyle::SP_FileLinkIcon,
            [this] { CreateaEXEprogramforthescript1Click(); });
-    action("Changebackground1", tr("&Change background..."), {}, QStyle::SP_DesktopIcon, [this] {
-        const QString name = seams_.PictureName();
-        if (name.isEmpty()) return;
-        const QPixmap picture(name);
-        if (picture.isNull()) {
-            seams_.Fail(tr("The picture \"%1\" cannot be read.").arg(name));
-            return;
-        }
-        QPalette p = toolBar_->palette();
-        p.setBrush(QPalette::Window, QBrush(picture));
-        toolBar_->setPalette(p);
-        toolBar_->setAutoFillBackground(true);
-    });
+    action("Changebackground1", tr("&Change background..."), {}, QStyle::SP_DesktopIcon,
+           [this] { ChangeBackground(); });
     for (QAction* a : findChildren<QAction*>()) {
         // The names screen readers give the commands: the caption without its accelerator mark.
         QString plain = a->text();
@@ -256,7 +246,7 @@ void TScriptingEditor::BuildWindow()
     memo_ = new TSRichEdit;
     memo_->setObjectName(QStringLiteral("Memo1"));
     memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    QWidget* panel = CaptionedColumn(tr("Script files"), list_);
+    QWidget* panel = CaptionedColumn(tr("Script files"), list_, new TScriptsPanel);
     panel->setObjectName(QStringLiteral("Panel1"));
     QWidget* work = CaptionedColumn(tr("Workbench"), memo_);
     splitter->addWidget(panel);
@@ -582,4 +572,57 @@ void TScriptingEditor::CreateaEXEprogramforthescript1Click()
     WithSendTo(seams_, sendToSeams_, currentFileName_, [this](TSendToCommands& c) {
         c.CreateProgram({currentFileName_, ScriptLinesOf(memo_->toPlainText(), utf8_), scriptsFolder_});
     });
+}
+
+void TScriptingEditor::SetupFormStorage()
+{
+    // The toolbar's background fill: its picture is one of the settings kept.
+    fill_ = new TToolbarFill(toolBar_);
+    formStorage_ = new TFormStorage(this);
+    formStorage_->setObjectName(QStringLiteral("FormStorage1"));
+    SetupEditorFormStorage(*formStorage_);
+    formStorage_->SetFormPosition(TFormPlacement::poScreenCenter);
+}
+
+TScriptingEditor::~TScriptingEditor()
+{
+    formStorage_->FormDestroying();
+}
+
+void TScriptingEditor::ChangeBackground()
+{
+    const QString name = seams_.PictureName();
+    if (name.isEmpty()) return;
+    if (!fill_->FillObject()->LoadBitmap(name)) seams_.Fail(tr("The picture \"%1\" cannot be read.").arg(name));
+}
+
+void TScriptingEditor::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_ || event->spontaneous()) return;
+    shown_ = true;
+    RegisterFileTypeOnce();
+}
+
+void TScriptingEditor::RegisterFileTypeOnce()
+{
+    try {
+        RegisterScriptFileTypeOnce();
+    } catch (const std::exception& e) {
+        seams_.Fail(tr("The script file type could not be registered. %1").arg(Q(e.what())));
+    }
+}
+
+void TScriptingEditor::ApplyVantreltoWindowsRegistry1Click()
+{
+    if (!seams_.Confirm(tr("  This option will make Pellisar the default application\nfor servicing .FTP script files. "
+                           "\n  This will make you able to simply Double-click on such a file\nin Explorer to execute "
+                           "it. \n  Other programs will be able to execute such scripts, like, f.ex., \nWindows "
+                           "Scheduler, etc, etc...\n\nDo you want to continue?")))
+        return;
+    try {
+        RegisterScriptFileType();
+    } catch (const std::exception& e) {
+        seams_.Fail(tr("The script file type could not be registered. %1").arg(Q(e.what())));
+    }
 }

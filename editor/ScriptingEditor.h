@@ -21,12 +21,15 @@ class TSRichEdit;
 class THostStatusBar;
 class TLedLight;
 class TScriptPrinter;
+class TFormStorage;
+class TToolbarFill;
 
 class TScriptingEditor : public QMainWindow {
     Q_OBJECT
 public:
     // Creates the scripts folder when it is missing; raises Exception when it cannot.
     explicit TScriptingEditor(EditorSeams& seams, QWidget* parent = nullptr);
+    // Saves the placement and settings when the close did not.
     ~TScriptingEditor() override;
 
     std::string ScriptsFolder() const { return scriptsFolder_; }
@@ -64,9 +67,16 @@ public:
     // Prints the script text through the print dialog; the view of the text does not move.
     void PrintClick();
     TScriptPrinter& ScriptPrinter() { return *printer_; }
+    // The first show's registration of the script file type; a failure is reported.
+    void RegisterFileTypeOnce();
+    // The menu's registration, after a confirmation.
+    void ApplyVantreltoWindowsRegistry1Click();
+    TFormStorage* FormStorage1() const { return formStorage_; }
+    TToolbarFill* EffFill1() const { return fill_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -86,10 +96,15 @@ private:
     QToolBar* toolBar_ = nullptr;
     QMenu* power_ = nullptr;
     std::unique_ptr<TScriptPrinter> printer_;
+    TFormStorage* formStorage_ = nullptr;
+    TToolbarFill* fill_ = nullptr;
+    bool shown_ = false;
 
     void BuildActions();
     void BuildWindow();
     void NotAvailableYet(const QString& what);
+    void SetupFormStorage();
+    void ChangeBackground();
 
     void MarkChanged();
     void MarkClean();

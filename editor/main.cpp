@@ -1,5 +1,6 @@
 // Vantrel: the script editor.
 
+#include "controls/input/Cursors.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptingEditor.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
+    RegisterInputCursors();
     try {
         WidgetSeams seams;
         TScriptingEditor editor(seams);

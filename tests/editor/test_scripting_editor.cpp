@@ -1,10 +1,14 @@
+#include "controls/input/FormPlacement.h"
 #include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/HostStatusBar.h"
 #include "controls/tabs/LedLight.h"
+#include "editor/EditorPanels.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptFile.h"
 #include "editor/ScriptingEditor.h"
 #include "platform/AppPaths.h"
+#include "platform/IniFile.h"
+#include "platform/KeyStore.h"
 #include "printing/ScrollingRichEdit.h"
 #include "tests/support/FakeEditorSeams.h"
 #include "tests/support/TempDir.h"
@@ -19,6 +23,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
+#include <QToolBar>
 #include <QTextBlock>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -39,6 +46,7 @@ std::string Read(const std::string& path)
 }
 
 struct Editor : ::testing::Test {
+    XdgHome home;  // the editor registers its file type and keeps its settings there
     TempDir program;
     FakeSeams seams;
     std::unique_ptr<TScriptingEditor> editor;
@@ -325,10 +333,24 @@ TEST_F(Editor, PowerItemsNeedAScriptFileName)
 
 namespace {
 
+// What the script file type's registration leaves in the XDG folders and the key store.
+struct Registration {
+    const XdgHome& home;
+    std::string entry() const { return home.dataHome() + "/applications/vantrel-ftp-scripts.desktop"; }
+    bool written() const
+    {
+        return apppaths::fileExists(entry()) && apppaths::fileExists(home.dataHome() + "/mime/packages/vantrel-ftp.xml") &&
+               keystore::readValue("HKEY_CLASSES_ROOT\\.ftp", "").value_or("") == "FTP scripts";
+    }
+    static std::string recorded(const std::string& programFolder)
+    {
+        IniFile ini(programFolder + "/Wizard.ini");
+        return ini.load() ? ini.readString("Registry", "Done FTP", "<none>") : "<unreadable>";
+    }
+};
+
 // The editor with a phone book of two entries and a script of its own.
 struct InsertEditor : Editor {
-    XdgHome home;
-
     void SetUp() override
     {
         home.dir().write("home/.config/vantrel/phonebook.ini", "[Office VPN]\nUp=true\n[home]\nUp=true\n");
@@ -529,4 +551,117 @@ TEST_F(Editor, ToolbarButtonsFollowTheirActionsAndCloseRepeatsNoFurther)
     EXPECT_EQ(seams.asked.size(), 1u);
     EXPECT_FALSE(out->RepeatTimer()->isActive());
     QTest::mouseRelease(out, Qt::LeftButton, {}, QPoint(5, 5));
+}
+
+TEST_F(Editor, TheFirstStartRegistersTheScriptTypeAndRecordsIt)
+{
+    const Registration reg{home};
+    EXPECT_TRUE(reg.written());
+    EXPECT_EQ(Registration::recorded(program.path()), "1");
+    EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts", "").value_or(""), "Quorvel's FTP Script-vantrel");
+    EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts\\shell\\open\\command", "").value_or(""),
+              "\"" + program.path() + "/Trevask\" \"%1\"");
+    EXPECT_TRUE(seams.failed.empty());
+
+    std::remove(reg.entry().c_str());
+    TScriptingEditor second(seams);
+    second.show();
+    EXPECT_FALSE(apppaths::fileExists(reg.entry()));  // recorded: not registered again
+    EXPECT_TRUE(seams.failed.empty());
+}
+
+TEST_F(Editor, AFailedRegistrationRecordsNothingSaysSoAndTheEditorGoesOn)
+{
+    const Registration reg{home};
+    std::remove((program.path() + "/Wizard.ini").c_str());
+    const std::string blocker = home.dir().write("blocker", "a file, not a folder");
+    home.set("XDG_DATA_HOME", blocker + "/share");
+    {
+        TScriptingEditor failing(seams);
+        failing.show();
+        ASSERT_EQ(seams.failed.size(), 1u);
+        EXPECT_TRUE(seams.failed[0].contains("could not be registered")) << seams.failed[0].toStdString();
+        EXPECT_EQ(Registration::recorded(program.path()), "<none>");
+        EXPECT_TRUE(failing.isVisible());
+        failing.SelectScript("First.ftp");
+        EXPECT_EQ(failing.CurrentFileName(), scripts + "/First.ftp");
+    }
+    home.set("XDG_DATA_HOME", home.dataHome());
+    std::remove(reg.entry().c_str());
+    TScriptingEditor next(seams);
+    next.show();  // tried again at the next start
+    EXPECT_TRUE(reg.written());
+    EXPECT_EQ(Registration::recorded(program.path()), "1");
+    EXPECT_EQ(seams.failed.size(), 1u);
+}
+
+TEST_F(Editor, TheMenuRegistersAfterAskingWithoutLookingAtTheRecord)
+{
+    const Registration reg{home};
+    std::remove(reg.entry().c_str());
+    QAction* menu = editor->Action("ApplyVantreltoWindowsRegistry1");
+    seams.confirms = {false};
+    menu->trigger();
+    ASSERT_EQ(seams.asked.size(), 1u);
+    EXPECT_TRUE(seams.asked[0].startsWith("  This option will make Pellisar the default application\nfor servicing"));
+    EXPECT_TRUE(seams.asked[0].endsWith("etc, etc...\n\nDo you want to continue?"));
+    EXPECT_FALSE(apppaths::fileExists(reg.entry()));
+    seams.confirms = {true};
+    menu->trigger();
+    EXPECT_TRUE(reg.written());
+    EXPECT_TRUE(seams.informed.empty());
+
+    const std::string blocker = home.dir().write("blocker", "a file, not a folder");
+    home.set("XDG_DATA_HOME", blocker + "/share");
+    seams.confirms = {true};
+    menu->trigger();
+    EXPECT_EQ(seams.failed.size(), 1u);
+}
+
+TEST_F(Editor, PlacementPanelWidthAndBackgroundComeBackAtTheNextStart)
+{
+    // The first run opens centred on the screen.
+    const QRect screen = editor->screen()->geometry();
+    const QRect frame = editor->frameGeometry();
+    if (frame.width() <= screen.width() && frame.height() <= screen.height())
+        EXPECT_LE((frame.center() - screen.center()).manhattanLength(), 2);
+
+    const std::string picture = program.file("stripes.png");
+    QImage stripes(8, 8, QImage::Format_RGB32);
+    stripes.fill(QColor(200, 120, 40));
+    ASSERT_TRUE(stripes.save(QString::fromStdString(picture)));
+    seams.picture = QString::fromStdString(picture);
+    editor->Action("Changebackground1")->trigger();
+    EXPECT_FALSE(editor->EffFill1()->FillObject()->Picture().isNull());
+    auto* panel = editor->findChild<TScriptsPanel*>("Panel1");
+    ASSERT_NE(panel, nullptr);
+    const QRect placed(40, 30, 700, 500);
+    editor->setGeometry(placed);
+    panel->SetWidth(240);
+    QApplication::processEvents();
+    ASSERT_EQ(panel->width(), 240);
+    editor->grab().save("/tmp/editor-background.png");
+    ASSERT_TRUE(Closes());
+    editor->hide();
+    editor.reset();
+
+    IniFile ini(home.configHome() + "/vantrel/ftploc.ini");
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readString("ScriptMainScreen", "Panel1_Width"), "240");
+    EXPECT_EQ(ini.readString("ScriptMainScreen", "EffFill1_FillObjectBitmap"), picture);
+
+    editor = std::make_unique<TScriptingEditor>(seams);
+    editor->show();
+    QApplication::processEvents();
+    EXPECT_EQ(editor->geometry(), placed);
+    EXPECT_EQ(editor->findChild<TScriptsPanel*>("Panel1")->width(), 240);
+    EXPECT_EQ(editor->EffFill1()->FillObject()->Bitmap().toStdString(), picture);
+    const QImage shown = editor->findChild<QToolBar*>("ToolBar1")->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() - 3, shown.height() / 2), QColor(200, 120, 40));
+
+    // A picture that cannot be read is said so and keeps the one there is.
+    seams.picture = QString::fromStdString(program.write("broken.png", "no picture"));
+    editor->Action("Changebackground1")->trigger();
+    ASSERT_EQ(seams.failed.size(), 1u);
+    EXPECT_EQ(editor->EffFill1()->FillObject()->Bitmap().toStdString(), picture);
 }

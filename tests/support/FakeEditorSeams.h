@@ -21,6 +21,7 @@ struct FakeSeams : EditorSeams {
     bool startWorks = true;
     QString popUpChoice;  // the caption of the item chosen from a popped-up menu; empty dismisses it
     int popUps = 0;
+    QString picture;  // what the picture dialog answers
 
     Answer AskYesNoCancel(const QString& text) override
     {
@@ -49,7 +50,7 @@ struct FakeSeams : EditorSeams {
         saveNames.pop_front();
         return n;
     }
-    QString PictureName() override { return {}; }
+    QString PictureName() override { return picture; }
     bool Start(const std::vector<std::string>& argv, std::string& error) override
     {
         started.push_back(argv);
