@@ -604,14 +604,16 @@ void TScriptingEditor::showEvent(QShowEvent* event)
     RegisterFileTypeOnce();
 }
 
-void TScriptingEditor::RegisterFileTypeOnce()
+void TScriptingEditor::RunRegistration(void (*registration)())
 {
     try {
-        RegisterScriptFileTypeOnce();
+        registration();
     } catch (const std::exception& e) {
         seams_.Fail(tr("The script file type could not be registered. %1").arg(Q(e.what())));
     }
 }
+
+void TScriptingEditor::RegisterFileTypeOnce() { RunRegistration(&RegisterScriptFileTypeOnce); }
 
 void TScriptingEditor::ApplyVantreltoWindowsRegistry1Click()
 {
@@ -620,9 +622,5 @@ void TScriptingEditor::ApplyVantreltoWindowsRegistry1Click()
                            "it. \n  Other programs will be able to execute such scripts, like, f.ex., \nWindows "
                            "Scheduler, etc, etc...\n\nDo you want to continue?")))
         return;
-    try {
-        RegisterScriptFileType();
-    } catch (const std::exception& e) {
-        seams_.Fail(tr("The script file type could not be registered. %1").arg(Q(e.what())));
-    }
+    RunRegistration(&RegisterScriptFileType);
 }

@@ -105,6 +105,8 @@ private:
     void NotAvailableYet(const QString& what);
     void SetupFormStorage();
     void ChangeBackground();
+    // Runs a registration; a failure is reported and the editor goes on.
+    void RunRegistration(void (*registration)());
 
     void MarkChanged();
     void MarkClean();
