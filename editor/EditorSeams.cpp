@@ -3,6 +3,7 @@
 #include "platform/Process.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -33,6 +34,11 @@ QString Caption()
 QAction* EditorSeams::PopUp(QMenu& menu, const QPoint& at)
 {
     return menu.exec(at);
+}
+
+int EditorSeams::RunModal(QDialog& dialog)
+{
+    return dialog.exec();
 }
 
 EditorSeams::Answer WidgetSeams::AskYesNoCancel(const QString& text)

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QPoint;
 class QWidget;
@@ -29,6 +30,8 @@ public:
     virtual bool Start(const std::vector<std::string>& argv, std::string& error) = 0;
     // A menu popped up at a screen point until it is dismissed; the chosen item, or none.
     virtual QAction* PopUp(QMenu& menu, const QPoint& at);
+    // A dialog shown modally until it closes; its result.
+    virtual int RunModal(QDialog& dialog);
 };
 
 // Qt's message boxes and file dialogs, and real program starts.

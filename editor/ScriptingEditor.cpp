@@ -123,7 +123,7 @@ void TScriptingEditor::BuildActions()
         return a;
     };
     action("ScriptingWizard1", tr("Scripting &Wizard"), {}, QStyle::SP_FileIcon,
-           [this] { NotAvailableYet(tr("The scripting wizard")); });
+           [this] { ScriptingWizard1Click(); });
     action("Default1", tr("&Default"), {}, QStyle::SP_FileIcon, [this] { DefaultScriptClick(); });
     action("CreateSendTo1", tr("&Create a Send-To menu item Script..."), {}, QStyle::SP_FileIcon,
            [this] { AddthisscripttoExplorersSendTocontextmenu1Click(); });

@@ -4,6 +4,7 @@
 // mark. Questions and program starts go through EditorSeams.
 
 #include <QMainWindow>
+#include <QStringList>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +65,10 @@ public:
     void SyntaxCheckClick();
     // A new, unnamed script from the default template, marked changed.
     void DefaultScriptClick();
+    // The script wizard, shown modally through the seams; Finish replaces the text.
+    void ScriptingWizard1Click();
+    // The text becomes `lines`, coloured, unnamed and marked changed.
+    void PutWizardScript(const QStringList& lines);
     // Prints the script text through the print dialog; the view of the text does not move.
     void PrintClick();
     TScriptPrinter& ScriptPrinter() { return *printer_; }

@@ -1,0 +1,24 @@
+// The editor's side of the script wizard: shown on demand, its script replaces the text.
+
+#include "controls/tabs/HostStatusBar.h"
+#include "desktop/dialup/PhoneBook.h"
+#include "editor/EditorSeams.h"
+#include "editor/ScriptWizard.h"
+#include "editor/ScriptingEditor.h"
+
+void TScriptingEditor::ScriptingWizard1Click()
+{
+    TScriptWizard wizard(PhoneBook::DefaultPath(), this);
+    connect(&wizard, &TScriptWizard::Finished, this, [this](const QStringList& lines) { PutWizardScript(lines); });
+    seams_.RunModal(wizard);
+}
+
+void TScriptingEditor::PutWizardScript(const QStringList& lines)
+{
+    currentFileName_.clear();
+    bar_->SetPanelText(0, {});
+    utf8_ = true;
+    PutText(lines.join(QLatin1Char('\n')));
+    RefreshList();
+    MarkChanged();
+}
