@@ -257,6 +257,6 @@ void SetupEditorFormStorage(TFormStorage& storage)
 
 void SetupWizardFormStorage(TFormStorage& storage)
 {
-    storage.SetStoredProps({"CheckBox1.Checked", "ComboBox1.Text", "Edit1.Text", "Edit2.Text", "CheckBox2.Checked",
+    storage.SetStoredProps({"CheckBox1.Checked", "ComboBox1.Text", "Edit1.Text", "CheckBox2.Checked",
                             "Edit8.Text", "Edit10.Text"});
 }

@@ -5,8 +5,10 @@
 #include "editor/EditorSeams.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@ struct FakeSeams : EditorSeams {
     QString popUpChoice;  // the caption of the item chosen from a popped-up menu; empty dismisses it
     int popUps = 0;
     QString picture;  // what the picture dialog answers
+    std::function<int(QDialog&)> modal;  // acts on a modal dialog instead of a user; none rejects it
 
     Answer AskYesNoCancel(const QString& text) override
     {
@@ -64,4 +67,5 @@ struct FakeSeams : EditorSeams {
             if (!popUpChoice.isEmpty() && a->text() == popUpChoice) return a;
         return nullptr;
     }
+    int RunModal(QDialog& dialog) override { return modal ? modal(dialog) : int(QDialog::Rejected); }
 };

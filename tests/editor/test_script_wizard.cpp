@@ -1,0 +1,241 @@
+// The script wizard as a window: its field events, Submit, Finish into the editor, the fields it
+// keeps between runs, and a picture of each page.
+
+#include "controls/input/IcSpinButton.h"
+#include "controls/input/IcSpinEdit.h"
+#include "controls/tabs/TearPageControl.h"
+#include "controls/tabs/TearTabSheet.h"
+#include "desktop/dialup/PhoneBook.h"
+#include "editor/ScriptWizard.h"
+#include "editor/ScriptingEditor.h"
+#include "platform/AppPaths.h"
+#include "printing/ScrollingRichEdit.h"
+#include "tests/support/FakeEditorSeams.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XdgHome.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Wizard : ::testing::Test {
+    XdgHome home;
+    std::string phoneBook;
+    std::unique_ptr<TScriptWizard> wizard;
+
+    void SetUp() override
+    {
+        phoneBook = home.dir().write("phonebook.ini",
+                                     "[Office]\r\nUp=true\r\nUserName=office-user\r\nPassword=s3cret-pw\r\n");
+        Open();
+    }
+    void Open()
+    {
+        wizard = std::make_unique<TScriptWizard>(phoneBook);
+        wizard->show();
+    }
+    QLineEdit* F(const char* name) { return wizard->Field(name); }
+    QCheckBox* Check(const char* name) { return wizard->findChild<QCheckBox*>(name); }
+    QComboBox* Box(const char* name) { return wizard->findChild<QComboBox*>(name); }
+    void Choose(int item)
+    {
+        wizard->ComboBox2()->setCurrentIndex(item);
+        wizard->ComboBox2Change(item);
+    }
+    QStringList Composed() const
+    {
+        const QString text = wizard->Memo2()->toPlainText();
+        return text.isEmpty() ? QStringList() : text.split('\n');
+    }
+};
+
+TEST_F(Wizard, SubmitAddsTheCommandOrNothingAndAlwaysClosesThePanel)
+{
+    ASSERT_EQ(wizard->PageControl1()->PageCount(), 37);
+    Choose(8);
+    EXPECT_TRUE(wizard->Panel8()->isVisible());
+    EXPECT_EQ(wizard->PageControl1()->ActivePage(), wizard->PageControl1()->Pages(9));
+    F("FilenameEdit1")->setText("\"/home/u/a b.txt\"");
+    wizard->Button1Click();
+    EXPECT_FALSE(wizard->Panel8()->isVisible());
+    EXPECT_EQ(wizard->ComboBox2()->currentText(), "");
+    EXPECT_EQ(Composed(), QStringList({"; Send a file to remote host", "send \"/home/u/a b.txt\" \"a b.txt\""}));
+
+    Choose(0);  // empty guard
+    wizard->Button1Click();
+    EXPECT_FALSE(wizard->Panel8()->isVisible());
+    EXPECT_EQ(Composed().size(), 2);
+
+    for (const auto& [seconds, line] : {std::pair{2.9, QString("WaitSeconds \"2\"")}, std::pair{0.5, QString()}}) {
+        wizard->Memo2()->clear();
+        Choose(24);
+        wizard->IcSpinEdit1()->SetDoubleValue(seconds);
+        wizard->Button1Click();
+        EXPECT_EQ(Composed(), line.isEmpty() ? QStringList() : QStringList({"; Wait for a specified number of seconds", line}));
+    }
+
+    wizard->Memo2()->clear();
+    Choose(30);
+    Box("ComboBox3")->setCurrentText("UNIX");
+    wizard->Button1Click();
+    Choose(3);
+    wizard->Button2Click();  // Cancel adds nothing
+    EXPECT_EQ(Composed(), QStringList({"; Set type of server (Unix,NT,VMS,etc...)", " ServerType=\"UNIX\""}));
+}
+
+TEST_F(Wizard, ChoosingAnItemClearsOnlyTheTransferPages)
+{
+    Choose(10);
+    F("Edit13")->setText("a");
+    wizard->Button2Click();
+    Choose(10);
+    EXPECT_EQ(F("Edit13")->text(), "");
+    Choose(17);
+    F("Edit18")->setText("kept");
+    wizard->Button2Click();
+    Choose(17);
+    EXPECT_EQ(F("Edit18")->text(), "kept");
+}
+
+TEST_F(Wizard, FieldEvents)
+{
+    Check("CheckBox1")->setChecked(true);
+    EXPECT_FALSE(Box("ComboBox1")->isEnabled());
+    EXPECT_FALSE(F("Edit2")->isEnabled());
+    Check("CheckBox1")->setChecked(false);
+    EXPECT_TRUE(F("Edit1")->isEnabled());
+
+    EXPECT_FALSE(F("Edit8")->isEnabled());
+    Check("CheckBox2")->setChecked(true);
+    EXPECT_TRUE(F("Edit8")->isEnabled() && F("Edit10")->isEnabled());
+
+    F("Edit4")->setText("Anonymous");
+    wizard->Edit5Enter();
+    EXPECT_EQ(F("Edit5")->echoMode(), QLineEdit::Normal);
+    F("Edit4")->setText("joe");
+    wizard->Edit5Enter();
+    EXPECT_EQ(F("Edit5")->echoMode(), QLineEdit::Password);
+
+    F("FilenameEdit1")->setText("\"/a/b/c d.bin\"");
+    wizard->Edit11Enter();
+    EXPECT_EQ(F("Edit11")->text(), "c d.bin");
+    F("Edit12")->setText("/pub/x/y.txt");
+    wizard->FilenameEdit2Enter();
+    EXPECT_EQ(F("FilenameEdit2")->text(), "y.txt");
+    F("FilenameEdit4")->setText("\"/tmp/old\"");
+    wizard->Edit16Enter();
+    EXPECT_EQ(F("Edit16")->text(), "/tmp/old");
+
+    Box("ComboBox1")->setCurrentText("Nobody");  // not in the phone book: fields kept
+    F("Edit1")->setText("typed");
+    wizard->ComboBox1Exit();
+    EXPECT_EQ(F("Edit1")->text(), "typed");
+    Box("ComboBox1")->setCurrentText("Office");
+    wizard->ComboBox1Exit();
+    EXPECT_EQ(F("Edit1")->text(), "office-user");
+    EXPECT_EQ(F("Edit2")->text(), "s3cret-pw");
+}
+
+TEST_F(Wizard, KeepsItsFieldsButNotTheDialPassword)
+{
+    EXPECT_EQ(Box("ComboBox1")->count(), 1);
+    Box("ComboBox1")->setCurrentText("Office");
+    wizard->ComboBox1Exit();
+    Check("CheckBox2")->setChecked(true);
+    F("Edit8")->setText("proxy.lan");
+    wizard->close();
+    wizard.reset();
+
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.home())) {
+        if (!entry.is_regular_file() || entry.path() == phoneBook) continue;
+        EXPECT_EQ(Read(entry.path()).find("s3cret-pw"), std::string::npos) << entry.path();
+    }
+    Open();
+    EXPECT_EQ(Box("ComboBox1")->currentText(), "Office");
+    EXPECT_EQ(F("Edit1")->text(), "office-user");
+    EXPECT_EQ(F("Edit2")->text(), "s3cret-pw");  // refilled from the phone book
+    EXPECT_TRUE(Check("CheckBox2")->isChecked());
+    EXPECT_EQ(F("Edit8")->text(), "proxy.lan");
+}
+
+TEST_F(Wizard, EveryControlHasAName)
+{
+    for (QWidget* w : wizard->findChildren<QWidget*>()) {
+        if (!w->isWidgetType() || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
+        if (!w->focusPolicy()) continue;
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    }
+}
+
+TEST_F(Wizard, PagesRender)
+{
+    const QString dir = qEnvironmentVariable("WIZARD_PICTURE_DIR");
+    TTearPageControl* pages = wizard->PageControl981();
+    for (int i = 0; i < pages->PageCount(); ++i) {
+        pages->SetActivePage(pages->Pages(i));
+        if (i == 3) Choose(9);
+        const QImage picture = wizard->grab().toImage();
+        EXPECT_FALSE(picture.isNull());
+        if (!dir.isEmpty()) picture.save(dir + QString("/wizard-%1.png").arg(i));
+    }
+}
+
+struct EditorWizard : ::testing::Test {
+    XdgHome home;
+    TempDir program;
+    FakeSeams seams;
+    void SetUp() override { apppaths::setProgramFolderForTesting(program.path()); }
+    void TearDown() override { apppaths::setProgramFolderForTesting(""); }
+};
+
+TEST_F(EditorWizard, FinishReplacesTheTextAndCancelKeepsIt)
+{
+    TScriptingEditor editor(seams);
+    editor.show();
+    editor.Memo1()->setPlainText("old text");
+    seams.modal = [](QDialog& dialog) { return dialog.reject(), int(QDialog::Rejected); };
+    editor.Action("ScriptingWizard1")->trigger();
+    EXPECT_EQ(editor.Memo1()->toPlainText(), "old text");
+
+    QStringList expected;
+    seams.modal = [&expected](QDialog& dialog) {
+        auto& wizard = static_cast<TScriptWizard&>(dialog);
+        wizard.show();
+        wizard.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+        wizard.Field("Edit3")->setText("127.0.0.1");
+        wizard.ComboBox2()->setCurrentIndex(3);
+        wizard.ComboBox2Change(3);
+        wizard.Button1Click();
+        expected = wizard.ScriptLines();
+        wizard.findChild<QPushButton*>("BitBtn1")->click();
+        return wizard.result();
+    };
+    editor.Action("ScriptingWizard1")->trigger();
+    EXPECT_TRUE(expected.contains("BINARY"));
+    EXPECT_EQ(editor.Memo1()->toPlainText(), expected.join('\n'));
+    EXPECT_TRUE(editor.Modified());
+    EXPECT_EQ(editor.CurrentFileName(), "");
+    EXPECT_TRUE(seams.informed.empty());
+}
+
+}  // namespace
