@@ -25,6 +25,14 @@ namespace {
 std::string bytes(const QString& text) { return text.toUtf8().toStdString(); }
 constexpr int SendToItem = 31;  // its page has no field, only a note
 
+// The phone book as it is on disk now; unreadable counts as empty.
+PhoneBook loaded(const std::string& path)
+{
+    PhoneBook book(path);
+    if (!book.Load()) return PhoneBook(std::string());
+    return book;
+}
+
 QString shown(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 TTearTabSheet* addSheet(TTearPageControl* pages, const QString& caption)
@@ -34,6 +42,22 @@ TTearTabSheet* addSheet(TTearPageControl* pages, const QString& caption)
     sheet->setAccessibleName(caption);
     return sheet;
 }
+
+TIcLabel* newLabel(QWidget* parent, const QString& text)
+{
+    auto* label = new TIcLabel(parent);
+    label->SetTransparent(true);
+    label->setText(text);
+    return label;
+}
+
+// An editable box whose text is kept between runs as "Text", as an edit field's is.
+class TTextComboBox : public QComboBox {
+    Q_OBJECT
+    Q_PROPERTY(QString Text READ currentText WRITE setCurrentText)
+public:
+    using QComboBox::QComboBox;
+};
 
 }  // namespace
 
@@ -77,8 +101,7 @@ QLineEdit* TScriptWizard::AddEdit(QWidget* page, const char* name, const QString
 {
     auto* grid = static_cast<QGridLayout*>(page->layout());
     const int row = grid->rowCount();
-    auto* label = new TIcLabel(page);
-    label->setText(caption);
+    auto* label = newLabel(page, caption);
     auto* edit = new QLineEdit(text, page);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setAccessibleName(caption);
@@ -92,8 +115,7 @@ void TScriptWizard::BuildGeneralPages()
 {
     TTearTabSheet* description = addSheet(pages_, tr("Description"));
     auto* d = new QVBoxLayout(description);
-    auto* intro = new TIcLabel(description);
-    intro->setText(tr("You can write a free text description about the script and it's purpose:"));
+    auto* intro = newLabel(description, tr("You can write a free text description about the script and it's purpose:"));
     memo1_ = new QPlainTextEdit(description);
     memo1_->setObjectName(QStringLiteral("Memo1"));
     memo1_->setAccessibleName(tr("Description"));
@@ -107,9 +129,8 @@ void TScriptWizard::BuildGeneralPages()
     checkBox1_->setObjectName(QStringLiteral("CheckBox1"));
     checkBox1_->setAccessibleName(checkBox1_->text());
     g->addWidget(checkBox1_, 0, 0, 1, 2);
-    auto* entryLabel = new TIcLabel(dialup);
-    entryLabel->setText(tr("Dial up entry:"));
-    comboBox1_ = new QComboBox(dialup);
+    auto* entryLabel = newLabel(dialup, tr("Dial up entry:"));
+    comboBox1_ = new TTextComboBox(dialup);
     comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
     comboBox1_->setEditable(true);
     comboBox1_->setAccessibleName(tr("Dial up entry:"));
@@ -140,8 +161,7 @@ void TScriptWizard::BuildGeneralPages()
 
     TTearTabSheet* activity = addSheet(pages_, tr("Activity"));
     auto* a = new QVBoxLayout(activity);
-    auto* choose = new TIcLabel(activity);
-    choose->setText(tr("Select a command:"));
+    auto* choose = newLabel(activity, tr("Select a command:"));
     comboBox2_ = new QComboBox(activity);
     comboBox2_->setObjectName(QStringLiteral("ComboBox2"));
     comboBox2_->setAccessibleName(tr("Select a command:"));
@@ -162,6 +182,7 @@ void TScriptWizard::BuildGeneralPages()
     commandPages_ = new TTearPageControl(panel8_);
     commandPages_->setObjectName(QStringLiteral("PageControl1"));
     commandPages_->setAccessibleName(tr("Command fields"));
+    commandPages_->setMinimumHeight(120);
     p->addWidget(commandPages_, 1);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
@@ -184,15 +205,14 @@ void TScriptWizard::BuildGeneralPages()
 
 void TScriptWizard::BuildCommandPages()
 {
-    new TTearTabSheet(commandPages_);  // page 0: no command chosen
+    (new TTearTabSheet(commandPages_))->SetTabVisible(false);  // page 0: no command chosen
     for (int index = 0; index < wizard::CommandCount; ++index) {
         const wizard::CommandItem& item = wizard::CommandItems()[std::size_t(index)];
         const QString caption = QString::fromLatin1(item.caption);
         TTearTabSheet* sheet = addSheet(commandPages_, caption);
         sheet->SetTabVisible(false);
         auto* grid = new QGridLayout(sheet);
-        auto* heading = new TIcLabel(sheet);
-        heading->setText(index == SendToItem ? tr("Press [Submit] to create the line...") : caption);
+        auto* heading = newLabel(sheet, index == SendToItem ? tr("Press [Submit] to create the line...") : caption);
         grid->addWidget(heading, 0, 0, 1, 2);
         for (const wizard::CommandField& field : item.fields) {
             const QString name = QString::fromLatin1(field.name);
@@ -224,8 +244,7 @@ void TScriptWizard::BuildCommandPages()
             input->setObjectName(name);
             input->setAccessibleName(fieldCaption);
             if (*field.caption) {
-                auto* label = new TIcLabel(sheet);
-                label->setText(fieldCaption);
+                auto* label = newLabel(sheet, fieldCaption);
                 label->setBuddy(input);
                 grid->addWidget(label, r, 0);
             }
@@ -266,12 +285,13 @@ void TScriptWizard::showEvent(QShowEvent* event)
     if (shown_) return;
     shown_ = true;
     // FormShow: the entry names; the password is not stored, so it comes back from the phone book.
+    const PhoneBook book = loaded(phoneBookPath_);
     const QString entry = comboBox1_->currentText();
     comboBox1_->clear();
-    for (const std::string& name : PhoneBook(phoneBookPath_).EntryNames()) comboBox1_->addItem(shown(name));
+    for (const std::string& name : book.EntryNames()) comboBox1_->addItem(shown(name));
     comboBox1_->setCurrentText(entry);
     if (!entry.isEmpty() && Field("Edit2")->text().isEmpty()) {
-        if (const auto found = PhoneBook(phoneBookPath_).Find(bytes(entry))) Field("Edit2")->setText(shown(found->password));
+        if (const auto found = book.Find(bytes(entry))) Field("Edit2")->setText(shown(found->password));
     }
     CheckBox1Click();
     CheckBox2Click();
@@ -296,7 +316,7 @@ void TScriptWizard::ComboBox1Exit()
     if (entry.empty()) return;
     try {
         // An entry the phone book does not hold leaves both fields as they are.
-        const auto found = PhoneBook(phoneBookPath_).Find(entry);
+        const auto found = loaded(phoneBookPath_).Find(entry);
         if (!found) return;
         Field("Edit1")->setText(shown(found->userName));
         Field("Edit2")->setText(shown(found->password));
@@ -398,3 +418,5 @@ void TScriptWizard::BitBtn1Click()
     emit Finished(ScriptLines());
     accept();
 }
+
+#include "ScriptWizard.moc"

@@ -73,17 +73,17 @@ TEST_F(Wizard, SubmitAddsTheCommandOrNothingAndAlwaysClosesThePanel)
 {
     ASSERT_EQ(wizard->PageControl1()->PageCount(), 37);
     Choose(8);
-    EXPECT_TRUE(wizard->Panel8()->isVisible());
+    EXPECT_TRUE(!wizard->Panel8()->isHidden());
     EXPECT_EQ(wizard->PageControl1()->ActivePage(), wizard->PageControl1()->Pages(9));
     F("FilenameEdit1")->setText("\"/home/u/a b.txt\"");
     wizard->Button1Click();
-    EXPECT_FALSE(wizard->Panel8()->isVisible());
+    EXPECT_FALSE(!wizard->Panel8()->isHidden());
     EXPECT_EQ(wizard->ComboBox2()->currentText(), "");
     EXPECT_EQ(Composed(), QStringList({"; Send a file to remote host", "send \"/home/u/a b.txt\" \"a b.txt\""}));
 
     Choose(0);  // empty guard
     wizard->Button1Click();
-    EXPECT_FALSE(wizard->Panel8()->isVisible());
+    EXPECT_FALSE(!wizard->Panel8()->isHidden());
     EXPECT_EQ(Composed().size(), 2);
 
     for (const auto& [seconds, line] : {std::pair{2.9, QString("WaitSeconds \"2\"")}, std::pair{0.5, QString()}}) {
