@@ -51,6 +51,14 @@ TIcLabel* newLabel(QWidget* parent, const QString& text)
     return label;
 }
 
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, const QString& accessible)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(accessible);
+    return button;
+}
+
 // An editable box whose text is kept between runs as "Text", as an edit field's is.
 class TTextComboBox : public QComboBox {
     Q_OBJECT
@@ -77,12 +85,8 @@ TScriptWizard::TScriptWizard(std::string phoneBookPath, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* finish = new QPushButton(tr("Finish"), this);
-    finish->setObjectName(QStringLiteral("BitBtn1"));
-    finish->setAccessibleName(tr("Finish"));
-    auto* cancel = new QPushButton(tr("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("BitBtn2"));
-    cancel->setAccessibleName(tr("Cancel"));
+    auto* finish = newButton(this, "BitBtn1", tr("Finish"), tr("Finish"));
+    auto* cancel = newButton(this, "BitBtn2", tr("Cancel"), tr("Cancel"));
     buttons->addWidget(finish);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
@@ -186,12 +190,8 @@ void TScriptWizard::BuildGeneralPages()
     p->addWidget(commandPages_, 1);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    auto* submit = new QPushButton(tr("&Submit!"), panel8_);
-    submit->setObjectName(QStringLiteral("Button1"));
-    submit->setAccessibleName(tr("Submit!"));
-    auto* cancel = new QPushButton(tr("&Cancel"), panel8_);
-    cancel->setObjectName(QStringLiteral("Button2"));
-    cancel->setAccessibleName(tr("Cancel command"));
+    auto* submit = newButton(panel8_, "Button1", tr("&Submit!"), tr("Submit!"));
+    auto* cancel = newButton(panel8_, "Button2", tr("&Cancel"), tr("Cancel command"));
     row->addWidget(submit);
     row->addWidget(cancel);
     p->addLayout(row);

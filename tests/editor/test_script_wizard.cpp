@@ -24,19 +24,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
-
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct Wizard : ::testing::Test {
     XdgHome home;
@@ -168,7 +158,7 @@ TEST_F(Wizard, KeepsItsFieldsButNotTheDialPassword)
 
     for (const auto& entry : std::filesystem::recursive_directory_iterator(home.home())) {
         if (!entry.is_regular_file() || entry.path() == phoneBook) continue;
-        EXPECT_EQ(Read(entry.path()).find("s3cret-pw"), std::string::npos) << entry.path();
+        EXPECT_EQ(TempDir::read(entry.path()).find("s3cret-pw"), std::string::npos) << entry.path();
     }
     Open();
     EXPECT_EQ(Box("ComboBox1")->currentText(), "Office");
