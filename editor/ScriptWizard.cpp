@@ -5,6 +5,7 @@
 #include "controls/input/IcLabel.h"
 #include "controls/input/IcSpinButton.h"
 #include "controls/input/IcSpinEdit.h"
+#include "controls/tabs/ImageList.h"
 #include "controls/tabs/TearPageControl.h"
 #include "controls/tabs/TearTabSheet.h"
 #include "desktop/dialup/PhoneBook.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -93,6 +95,16 @@ TScriptWizard::TScriptWizard(std::string phoneBookPath, QWidget* parent)
     connect(finish, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);  // Escape does the same
 
+    // FormCreate: one picture a tab, in page order.
+    auto* images = new TImageList(16, 16, this);
+    int page = 0;
+    for (QStyle::StandardPixmap icon : {QStyle::SP_FileDialogDetailedView, QStyle::SP_DriveNetIcon,
+                                        QStyle::SP_ComputerIcon, QStyle::SP_MediaPlay}) {
+        images->Add(style()->standardIcon(icon).pixmap(16, 16).toImage());
+        pages_->Pages(page)->SetImageIndex(page);
+        ++page;
+    }
+    pages_->SetImages(images);
     pages_->SetActivePage(pages_->Pages(0));
     formStorage_ = new TFormStorage(this);
     formStorage_->setObjectName(QStringLiteral("FormStorage1"));
