@@ -4,6 +4,7 @@
 #include "controls/effects/EffContainers.h"
 #include "controls/effects/EffUtils.h"
 #include "platform/AppPaths.h"
+#include "platform/Painting.h"
 #include "platform/QtText.h"
 
 #include <QPainter>
@@ -248,6 +249,65 @@ QImage TEffImageListItem::Image(int index) const
 {
     if (index < 0 || index >= Count()) return {};
     return strip_.copy(offsets_[static_cast<std::size_t>(index)].Left, 0, width_, height_);
+}
+
+QImage TEffImageListItem::MaskImage(int index) const
+{
+    if (!masked_ || index < 0 || index >= Count()) return {};
+    return mask_.copy(offsets_[static_cast<std::size_t>(index)].Left, 0, width_, height_).convertToFormat(QImage::Format_RGB32);
+}
+
+namespace {
+
+bool drawnByMask(const QImage& mask, int x, int y) { return qGray(mask.pixel(x, y)) < 128; }
+
+// Black where the mask leaves the canvas as it is, so that ORing the image adds nothing there.
+QImage imageForMask(const QImage& image, const QImage& mask)
+{
+    QImage shown = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (!drawnByMask(mask, x, y)) shown.setPixel(x, y, qRgb(0, 0, 0));
+    return shown;
+}
+
+// Every other pixel takes the colour: all of them, or only those the mask draws.
+void layCheckerboard(QImage& image, TColor color, const QImage* mask)
+{
+    if (color == kNoColor) return;
+    const QRgb rgb = painting::ToQColor(color).rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = (y + 1) % 2; x < image.width(); x += 2)
+            if (!mask || drawnByMask(*mask, x, y)) image.setPixel(x, y, rgb);
+}
+
+}  // namespace
+
+void TEffImageListItem::Draw(QPainter& canvas, int x, int y, int index) const
+{
+    if (index < 0 || index >= Count()) return;
+    const QImage image = Image(index);
+    if (!masked_ || imageType_ == 1) {
+        DrawBitmap(canvas, {x, y, x + width_, y + height_}, image, kNoTransparentColor, {}, 0);
+        return;
+    }
+    const QImage mask = MaskImage(index);
+    const TColor blend = drawStyle_ <= 1 ? blendColor_ : kNoColor;
+    QImage shown = imageForMask(image, mask);
+    if (drawStyle_ == 3 || backgroundColor_ == kNoColor) {
+        layCheckerboard(shown, blend, &mask);
+        DrawTransparent(canvas, {x, y}, mask, shown);
+        return;
+    }
+    QImage buffer;
+    FillBitmapArea(buffer, {0, 0, width_, height_}, backgroundColor_);
+    {
+        QPainter composer(&buffer);
+        DrawTransparent(composer, {0, 0}, mask, shown);
+    }
+    // The blend colour lies over the whole composed image, background included.
+    layCheckerboard(buffer, blend, nullptr);
+    DrawBitmap(canvas, {x, y, x + width_, y + height_}, buffer, kNoTransparentColor, {}, 0);
 }
 
 void TEffImageListItem::AddStrip(const QImage& strip, const QImage& mask)
