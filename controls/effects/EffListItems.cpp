@@ -102,6 +102,36 @@ void TEffListItem::ReadData(TStream& stream)
     EndUpdate(true);
 }
 
+QString TEffListItem::InternalText() const
+{
+    TMemoryStream record;
+    // Writing the record changes nothing of the item.
+    const_cast<TEffListItem*>(this)->WriteData(record);
+    return QString::fromLatin1(BytesToHex(record.Bytes()));
+}
+
+void TEffListItem::ReadStoredText(const QString& text, const std::function<void(TStream&)>& read)
+{
+    if (text.isEmpty()) return;
+    std::vector<std::uint8_t> bytes;
+    if (!HexToBytes(text.toStdString(), bytes)) throw EReadError("Stream read error");
+    TMemoryStream before;
+    WriteData(before);
+    TMemoryStream stored(std::move(bytes));
+    try {
+        read(stored);
+    } catch (...) {
+        before.SetPosition(0);
+        ReadData(before);
+        throw;
+    }
+}
+
+void TEffListItem::SetInternalText(const QString& text)
+{
+    ReadStoredText(text, [this](TStream& stream) { ReadData(stream); });
+}
+
 void TEffListItem::Assign(const TEffListItem& source)
 {
     description_ = source.description_;
@@ -371,6 +401,22 @@ void TEffImageListItem::WriteBody(TStream& stream)
     if (Count() == 0) return;
     WriteBitmapData(stream, strip_.copy(0, 0, Count() * width_, height_), Compressed(), PixelFormatColors(pixelFormat_));
     if (masked_) WriteBitmapData(stream, mask_.copy(0, 0, Count() * width_, height_), Compressed(), 2);
+}
+
+void TEffImageListItem::SetOldBitmapText(const QString& text)
+{
+    // The compression and pixel format the item has now say how the data part reads.
+    const std::uint8_t flags = GetFlags() | pixelFormatFlags(pixelFormat_);
+    ReadStoredText(text, [this, flags](TStream& stream) {
+        BeginUpdate();
+        try {
+            ReadBody(stream, flags);
+        } catch (...) {
+            EndUpdate(false);
+            throw;
+        }
+        EndUpdate(true);
+    });
 }
 
 void TEffImageListItem::ReadBody(TStream& stream, std::uint8_t flags)

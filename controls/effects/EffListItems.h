@@ -24,6 +24,9 @@ int PixelFormatColors(TEffSavePixelFormat format);
 
 class TEffListItem : public TEffComponent {
     Q_OBJECT
+    // The item record. The ini storage of forms holds no binary values: its bytes are kept as
+    // hexadecimal text, two upper-case digits a byte.
+    Q_PROPERTY(QString Internal READ InternalText WRITE SetInternalText)
 public:
     explicit TEffListItem(QObject* owner = nullptr) : TEffComponent(owner) {}
 
@@ -45,9 +48,15 @@ public:
     // The container that holds the item, if any.
     TEffCustomContainer* Container() const;
 
+    QString InternalText() const;
+    // Text that is no record raises EReadError and leaves the item as it was; empty text is no value.
+    void SetInternalText(const QString& text);
+
 protected:
     virtual void ReadBody(TStream& stream, std::uint8_t flags) = 0;
     virtual void WriteBody(TStream& stream) = 0;
+    // Reads stored hex text with `read`; on any failure the item's own record is read back.
+    void ReadStoredText(const QString& text, const std::function<void(TStream&)>& read);
     // Strings as the form storage shows them.
     QString DescriptionText() const;
     void SetDescriptionText(const QString& text);
@@ -100,6 +109,8 @@ class TEffImageListItem : public TEffListItem {
     Q_PROPERTY(bool Masked READ Masked WRITE SetMasked)
     Q_PROPERTY(int Height READ Height WRITE SetHeight)
     Q_PROPERTY(int Width READ Width WRITE SetWidth)
+    // The older form of the record: its data part alone, as hexadecimal text. Only read.
+    Q_PROPERTY(QString Bitmap READ OldBitmapText WRITE SetOldBitmapText STORED false)
 public:
     static constexpr int kMaxStripWidth = 32768;
     struct TOffset {
@@ -160,6 +171,8 @@ protected:
 
 private:
     void RebuildOffsets(int count);
+    QString OldBitmapText() const { return {}; }
+    void SetOldBitmapText(const QString& text);
     int allocBy_ = 4, height_ = 16, width_ = 16;
     bool masked_ = false;
     QImage strip_, mask_;

@@ -188,3 +188,34 @@ void ReadStringsData(TStream& source, std::vector<std::string>& strings, bool co
     }
     if (!line.empty()) strings.push_back(line);
 }
+
+std::string BytesToHex(const std::vector<std::uint8_t>& bytes)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 0xF];
+    }
+    return text;
+}
+
+bool HexToBytes(std::string_view text, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    if (text.size() % 2 != 0) return false;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int hi = digit(text[i]), lo = digit(text[i + 1]);
+        if (hi < 0 || lo < 0) {
+            bytes.clear();
+            return false;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
+    }
+    return true;
+}

@@ -81,3 +81,8 @@ std::vector<std::uint8_t> ReadPayload(TStream& source, bool compressed);
 // A string list as its text (each line ended by CR LF).
 void WriteStringsData(TStream& dest, const std::vector<std::string>& strings, bool compressed);
 void ReadStringsData(TStream& source, std::vector<std::string>& strings, bool compressed);
+
+// Bytes as text for stores that hold no binary values: two upper-case hexadecimal digits a byte.
+std::string BytesToHex(const std::vector<std::uint8_t>& bytes);
+// False (and Bytes empty) for text of odd length or with a character that is no hex digit.
+bool HexToBytes(std::string_view text, std::vector<std::uint8_t>& bytes);

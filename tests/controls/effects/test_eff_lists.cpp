@@ -5,9 +5,11 @@
 #include "tests/support/TempDir.h"
 
 #include <QPainter>
+#include <QVariant>
 #include <gtest/gtest.h>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -532,4 +534,74 @@ TEST(EffContainers, SharedListsAndDesigningCopies)
     EXPECT_EQ(shared.BitmapList().Count(), 1);  // not designing: nothing copied
     shared.BitmapList().Clear();
     shared.StringList().Clear();
+}
+
+namespace {
+
+Bytes recordOf(TEffListItem& item)
+{
+    TMemoryStream s;
+    item.WriteData(s);
+    return s.Bytes();
+}
+
+}  // namespace
+
+TEST(EffListItems, InternalPropertyAsHexText)
+{
+    TEffBitmapListItem bitmap;
+    bitmap.SetBitmap(picture(4, 4, Qt::red, Qt::blue));
+    bitmap.SetDescription("pic");
+    bitmap.SetIdent(9);
+    TEffImageListItem images;
+    images.SetWidth(4);
+    images.SetHeight(4);
+    images.SetMasked(true);
+    images.AddStrip(picture(8, 4, Qt::green, Qt::black), picture(8, 4, Qt::white, Qt::black));
+    images.SetCompressed(true);
+    TEffStringListItem strings;
+    strings.SetItems({"one", "two"});
+    TEffWaveListItem wave;
+    TMemoryStream waveBytes(waveFile(64));
+    wave.Wave()->LoadFromStream(waveBytes);
+    struct Case {
+        TEffListItem* item;
+        std::function<std::unique_ptr<TEffListItem>()> make;
+    };
+    const Case cases[] = {{&bitmap, [] { return std::make_unique<TEffBitmapListItem>(); }},
+                          {&images, [] { return std::make_unique<TEffImageListItem>(); }},
+                          {&strings, [] { return std::make_unique<TEffStringListItem>(); }},
+                          {&wave, [] { return std::make_unique<TEffWaveListItem>(); }}};
+    for (const Case& c : cases) {
+        const char* name = c.item->metaObject()->className();
+        const QString text = c.item->property("Internal").toString();
+        EXPECT_EQ(text, QString::fromLatin1(BytesToHex(recordOf(*c.item)))) << name;
+        EXPECT_GT(text.size(), 2) << name;
+        const std::unique_ptr<TEffListItem> back = c.make();
+        EXPECT_TRUE(back->setProperty("Internal", text)) << name;
+        EXPECT_EQ(recordOf(*back), recordOf(*c.item)) << name;
+    }
+
+    // Stored text that is no record: an error, the item as it was.
+    const Bytes before = recordOf(bitmap);
+    for (const char* bad : {"0", "0G", "08FFFFFF7F", "0A03", "02FF41"}) {
+        EXPECT_THROW(bitmap.SetInternalText(QString::fromLatin1(bad)), Exception) << bad;
+        EXPECT_EQ(recordOf(bitmap), before) << bad;
+    }
+    bitmap.SetInternalText({});
+    EXPECT_EQ(recordOf(bitmap), before);
+
+    // The older property holds the data part alone: the record after its flag byte.
+    TEffImageListItem plain;
+    plain.SetWidth(4);
+    plain.SetHeight(4);
+    plain.AddStrip(picture(12, 4, Qt::yellow, Qt::red));
+    const Bytes record = recordOf(plain);
+    ASSERT_EQ(record[0], 0);
+    TEffImageListItem old;
+    EXPECT_TRUE(old.setProperty("Bitmap", QString::fromLatin1(BytesToHex(Bytes(record.begin() + 1, record.end())))));
+    EXPECT_EQ(old.Count(), 3);
+    EXPECT_EQ(recordOf(old), record);
+    EXPECT_THROW(old.setProperty("Bitmap", QStringLiteral("0400")), Exception);
+    EXPECT_EQ(old.Count(), 3);
 }
