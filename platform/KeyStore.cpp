@@ -27,4 +27,13 @@ bool writeValues(const std::vector<Value>& values)
     return ini.save();
 }
 
+bool deleteValue(std::string_view key, std::string_view name)
+{
+    IniFile ini(storePath());
+    if (!ini.load()) return false;
+    if (!ini.hasValue(key, name)) return true;
+    ini.deleteKey(key, name);
+    return ini.save();
+}
+
 }  // namespace keystore

@@ -24,6 +24,8 @@ struct Value {
     std::string name;
     std::string value;
 };
+// Removes one value; true when it is gone (or was not there), false when the store cannot be written.
+[[nodiscard]] bool deleteValue(std::string_view key, std::string_view name);
 // Writes all values in one atomic save: all of them land or none.
 [[nodiscard]] bool writeValues(const std::vector<Value>& values);
 

@@ -1,7 +1,9 @@
 #include "controls/effects/EffApplication.h"
 
 #include "controls/effects/EffUtils.h"
+#include "controls/input/Cursors.h"
 #include "platform/AppPaths.h"
+#include "platform/ByteText.h"
 #include "platform/IniFile.h"
 #include "platform/KeyStore.h"
 #include "platform/QtText.h"
@@ -127,15 +129,21 @@ std::string TEffIniCtrl::IniFileName()
     return name;
 }
 
-std::string TEffIniCtrl::RegKey() const
+std::string RootKeyName(TEffRegRootKey root)
 {
     static const char* const kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE",
                                          "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
-    const char* root = kRoots[regRoot_];
+    return root >= rpClassesRoot && root <= rpDynData ? kRoots[root] : kRoots[rpCurrentUser];
+}
+
+std::string TEffIniCtrl::KeyPath() const
+{
     std::string key = IsBlankStr(regPath_) ? EffApplication().DefaultRegKey() : regPath_;
     if (!key.empty() && key.back() != '\\') key += '\\';
-    return std::string(root) + "\\" + key;
+    return key;
 }
+
+std::string TEffIniCtrl::RegKey() const { return RootKeyName(regRoot_) + "\\" + KeyPath(); }
 
 std::string TEffIniCtrl::SectionName(const std::string& section)
 {
@@ -148,22 +156,62 @@ std::string TEffIniCtrl::SectionName(const std::string& section)
     return name;
 }
 
-namespace {
+TEffRegIniFile::TEffRegIniFile(TEffRegRootKey root, const std::string& path) : root_(root), path_(path) {}
 
-std::string keyOf(const std::string& regKey, const std::string& section)
+std::string TEffRegIniFile::KeyName() const { return keyOf(""); }
+
+std::string TEffRegIniFile::keyOf(const std::string& section) const
 {
-    std::string key = regKey;
-    if (!section.empty()) key += section;
+    std::string key = RootKeyName(root_) + "\\" + path_;
+    if (!section.empty()) {
+        if (key.back() != '\\') key += '\\';
+        key += section;
+    }
     while (!key.empty() && key.back() == '\\') key.pop_back();
     return key;
 }
 
-}  // namespace
+std::string TEffRegIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def) const
+{
+    return keystore::readValue(keyOf(section), ident).value_or(def);
+}
+
+void TEffRegIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
+{
+    if (!keystore::writeValue(keyOf(section), ident, value)) throw ERegistryException("Failed to set data for '" + ident + "'");
+}
+
+int TEffRegIniFile::ReadInteger(const std::string& section, const std::string& ident, int def) const
+{
+    int value = def;
+    return bytetext::parseInt(ReadString(section, ident, ""), value) ? value : def;
+}
+
+void TEffRegIniFile::WriteInteger(const std::string& section, const std::string& ident, int value)
+{
+    WriteString(section, ident, std::to_string(value));
+}
+
+bool TEffRegIniFile::ReadBool(const std::string& section, const std::string& ident, bool def) const
+{
+    return ReadInteger(section, ident, def ? 1 : 0) != 0;
+}
+
+void TEffRegIniFile::WriteBool(const std::string& section, const std::string& ident, bool value)
+{
+    WriteInteger(section, ident, value ? 1 : 0);
+}
+
+void TEffRegIniFile::DeleteKey(const std::string& section, const std::string& ident)
+{
+    // As the registry's own, a value that cannot be removed is no error.
+    (void)keystore::deleteValue(keyOf(section), ident);
+}
 
 std::string TEffIniCtrl::ReadString(const std::string& section, const std::string& ident, const std::string& def)
 {
     const std::string name = SectionName(section);
-    if (ToKeyStore()) return keystore::readValue(keyOf(RegKey(), name), ident).value_or(def);
+    if (ToKeyStore()) return TEffRegIniFile(regRoot_, KeyPath()).ReadString(name, ident, def);
     ::IniFile ini(IniFileName());
     ini.load();
     return ini.readString(name, ident, def);
@@ -173,8 +221,7 @@ void TEffIniCtrl::WriteString(const std::string& section, const std::string& ide
 {
     const std::string name = SectionName(section);
     if (ToKeyStore()) {
-        if (!keystore::writeValue(keyOf(RegKey(), name), ident, value))
-            throw ERegistryException("Failed to set data for '" + ident + "'");
+        TEffRegIniFile(regRoot_, KeyPath()).WriteString(name, ident, value);
         return;
     }
     ::IniFile ini(IniFileName());
@@ -187,8 +234,7 @@ void TEffIniCtrl::DeleteKey(const std::string& section, const std::string& ident
 {
     const std::string name = SectionName(section);
     if (ToKeyStore()) {
-        // The key store has no removal of single values: an empty value reads as the default's absence.
-        (void)keystore::writeValue(keyOf(RegKey(), name), ident, "");
+        TEffRegIniFile(regRoot_, KeyPath()).DeleteKey(name, ident);
         return;
     }
     ::IniFile ini(IniFileName());
@@ -323,6 +369,7 @@ TEffApplication::TEffApplication(const std::string& programName)
     lockFd_ = open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd_ >= 0 && flock(lockFd_, LOCK_EX | LOCK_NB) != 0) prevInstance_ = errno == EWOULDBLOCK;
     timerPool_->SetMinInterval(50);
+    RegisterScreenCursor(crEffHand, QCursor(Qt::PointingHandCursor));
 }
 
 TEffApplication::~TEffApplication()

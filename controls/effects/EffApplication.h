@@ -58,6 +58,36 @@ private:
     QPointer<QWidget> target_, mainWindow_;
 };
 
+// Ini-file access to one key of the key store: sections are its subkeys (an empty section is the
+// key itself), values text. The store keeps no empty keys, so opening creates nothing that a
+// read could tell apart from a missing key; the key appears with its first value.
+class TEffRegIniFile {
+public:
+    TEffRegIniFile(TEffRegRootKey root, const std::string& path);
+
+    TEffRegRootKey RootKey() const { return root_; }
+    // The key path as given.
+    const std::string& FileName() const { return path_; }
+    // "HKEY_CURRENT_USER\<path>" without a trailing backslash.
+    std::string KeyName() const;
+    std::string ReadString(const std::string& section, const std::string& ident, const std::string& def) const;
+    // ERegistryException "Failed to set data for '<ident>'" when the store cannot be written.
+    void WriteString(const std::string& section, const std::string& ident, const std::string& value);
+    int ReadInteger(const std::string& section, const std::string& ident, int def) const;
+    void WriteInteger(const std::string& section, const std::string& ident, int value);
+    bool ReadBool(const std::string& section, const std::string& ident, bool def) const;
+    void WriteBool(const std::string& section, const std::string& ident, bool value);
+    void DeleteKey(const std::string& section, const std::string& ident);
+
+private:
+    std::string keyOf(const std::string& section) const;
+    TEffRegRootKey root_;
+    std::string path_;
+};
+
+// The key store's name of a root key.
+std::string RootKeyName(TEffRegRootKey root);
+
 class TEffIniCtrl : public TEffComponent {
     Q_OBJECT
     Q_PROPERTY(QString About READ About WRITE SetAbout)
@@ -118,6 +148,8 @@ private:
     QString RegPathText() const;
     void SetRegPathText(const QString& text);
     bool ToKeyStore() const { return target_ != itIniFile; }
+    // RegPath with a trailing "\", or the application's default key.
+    std::string KeyPath() const;
 
     bool alphaCounter_ = false, common_ = true, netUser_ = false;
     std::string iniFile_, user_, regPath_, lastSection_;
@@ -174,8 +206,11 @@ private:
     QTimer timer_;
 };
 
+// The effect controls' hand cursor, registered by the application object.
+inline constexpr int crEffHand = -255;
+
 // The program-wide object: an ini control, a timer pool of 50 ms, the one-instance lock and the
-// log-file name.
+// log-file name; it registers the hand cursor.
 class TEffApplication : public QObject {
     Q_OBJECT
 public:

@@ -131,6 +131,19 @@ void DrawBitmapStyled(QPainter& canvas, const TRect& rect, const QImage& source,
     canvas.restore();
 }
 
+int BitmapStyleFlags(TEffBitmapStyle style)
+{
+    switch (style) {
+    case sbCenter: return kBmpClip | kBmpCenter;
+    case sbStretch: return kBmpStretch;
+    case sbTile: return kBmpClip | kBmpTile;
+    case sbKeepAspRatio: return kBmpStretch | kBmpAspect;
+    case sbKeepWidth: return kBmpClip | kBmpStretch | kBmpKeepWidth;
+    case sbKeepHeight: return kBmpClip | kBmpStretch | kBmpKeepHeight;
+    default: return kBmpClip;
+    }
+}
+
 void DrawBitmap(QPainter& canvas, const TRect& rect, const QImage& bitmap, TColor transparentColor, QPoint offset,
                 int flags)
 {

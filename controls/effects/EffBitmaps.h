@@ -3,6 +3,7 @@
 // stretched, aspect kept, tiled), a key colour or a mask for transparency, and the two-pass
 // transparent copy. Masks are images of black (drawn) and white (left as it is).
 
+#include "controls/effects/EffTypes.h"
 #include "controls/input/GdiTypes.h"
 
 #include <QImage>
@@ -11,12 +12,15 @@
 class QPainter;
 
 inline constexpr TColor kNoTransparentColor = 0xFFFFFFFF;  // -1: draw opaque
+inline constexpr TColor kNoColor = kNoTransparentColor;      // a colour that is not set
 
 // DrawBitmap flags.
 inline constexpr int kBmpClip = 0x1, kBmpCenter = 0x8, kBmpStretch = 0x10, kBmpTile = 0x20,
                      kBmpTransparent = 0x40, kBmpBrushCopy = 0x80, kBmpMask = 0x100,
                      kBmpKeepWidth = 0x200, kBmpKeepHeight = 0x400, kBmpPalette = 0x1000;
 inline constexpr int kBmpAspect = kBmpKeepWidth | kBmpKeepHeight;
+// The placement flags of a bitmap style: all clip but plain stretching and the kept aspect ratio.
+int BitmapStyleFlags(TEffBitmapStyle style);
 
 // Draws the bitmap into Rect by the flags: clip (to Rect moved by Offset), centre, stretch (with
 // both keep flags the aspect ratio is kept, with one that side fills Rect and the other follows in

@@ -3,11 +3,13 @@
 #include "controls/effects/EffBitmaps.h"
 #include "controls/effects/EffUtils.h"
 #include "platform/AppPaths.h"
+#include "platform/ByteText.h"
 #include "platform/LocalFiles.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 
 TEffChangeLink::~TEffChangeLink()
@@ -291,6 +293,25 @@ void TEffCustomImageList::Draw(QPainter& canvas, int x, int y, int listIndex, in
     DrawBitmap(canvas, {x, y, x + image.width(), y + image.height()}, image, kNoTransparentColor, {}, 0);
 }
 
+QList<QRgb> TEffCustomImageList::GetPalette(int listIndex) const
+{
+    return HasImage(listIndex, 0) ? Picture(listIndex, 0).colorTable() : QList<QRgb>();
+}
+
+void TEffCustomImageList::DrawStyled(QPainter& canvas, const TRect& rect, TEffBitmapStyle style, int flags,
+                                     int listIndex, int imageIndex) const
+{
+    if (!HasImage(listIndex, imageIndex)) return;
+    const QImage image = Picture(listIndex, imageIndex);
+    const int all = BitmapStyleFlags(style) | flags;
+    if (IsMasked(listIndex)) {
+        const QImage mask = MaskPicture(listIndex, imageIndex);
+        DrawBitmapStyled(canvas, rect, image, &mask, kNoTransparentColor, {}, all | kBmpMask);
+    } else {
+        DrawBitmap(canvas, rect, image, GetTransparentColor(listIndex, imageIndex), {}, all);
+    }
+}
+
 void TEffCustomImageList::DrawTransparent(QPainter& canvas, const TRect& rect, int flags, int listIndex,
                                           int imageIndex) const
 {
@@ -320,6 +341,12 @@ QImage TEffBitmapList::Picture(int listIndex, int) const
     return item ? item->Bitmap() : QImage();
 }
 
+QImage* TEffBitmapList::GetCanvas(int listIndex)
+{
+    TEffBitmapListItem* item = At(listIndex);
+    return item ? item->Canvas() : nullptr;
+}
+
 int TEffImageList::GetImageCount(int listIndex) const
 {
     const TEffImageListItem* item = At(listIndex);
@@ -344,4 +371,57 @@ bool TEffImageList::IsMasked(int listIndex) const
 {
     const TEffImageListItem* item = At(listIndex);
     return item && item->Masked();
+}
+
+QImage TEffImageList::MaskPicture(int listIndex, int imageIndex) const
+{
+    const TEffImageListItem* item = At(listIndex);
+    return item ? item->MaskImage(imageIndex) : QImage();
+}
+
+QImage* TEffImageList::GetCanvas(int listIndex)
+{
+    TEffImageListItem* item = At(listIndex);
+    return item ? item->Canvas() : nullptr;
+}
+
+void TEffImageList::Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const
+{
+    if (const TEffImageListItem* item = At(listIndex)) item->Draw(canvas, x, y, imageIndex);
+}
+
+// The container of one list of each kind.
+
+TEffContainer::TEffContainer(QObject* owner)
+    : TEffBaseContainer(owner), bitmapList_(new TEffBitmapList(this)), imageList_(new TEffImageList(this)),
+      waveList_(new TEffWaveList(this)), stringList_(new TEffStringList(this))
+{
+    for (TEffCustomContainer* list : std::initializer_list<TEffCustomContainer*>{bitmapList_, imageList_, waveList_, stringList_})
+        list->OnChange = [this, list](QObject*) { ListChanged(*list); };
+}
+
+void TEffContainer::ListChanged(TEffCustomContainer& list)
+{
+    TEffContainer& shared = SharedContainer();
+    if (designing_ && this != &shared) {
+        TEffCustomContainer* const mine[] = {bitmapList_, imageList_, waveList_, stringList_};
+        TEffCustomContainer* const theirs[] = {shared.bitmapList_, shared.imageList_, shared.waveList_, shared.stringList_};
+        for (std::size_t i = 0; i < std::size(mine); ++i)
+            if (mine[i] == &list) theirs[i]->Assign(list);
+    }
+    Change();
+}
+
+TEffContainer& SharedContainer()
+{
+    static const std::unique_ptr<TEffContainer> shared(new TEffContainer);
+    return *shared;
+}
+
+TEffCustomImageList* SharedImageList(const std::string& name)
+{
+    const std::string upper = bytetext::toUpper(name);
+    if (upper == ListFileSignature(lkBitmapList)) return &SharedContainer().BitmapList();
+    if (upper == ListFileSignature(lkImageList)) return &SharedContainer().ImageList();
+    return nullptr;
 }

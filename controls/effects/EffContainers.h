@@ -8,6 +8,8 @@
 
 class QPainter;
 
+#include <QList>
+#include <QRgb>
 #include <functional>
 #include <memory>
 #include <string>
@@ -115,6 +117,12 @@ public:
     virtual TRect GetBounds(int listIndex, int imageIndex) const = 0;
     virtual QImage Picture(int listIndex, int imageIndex) const = 0;
     virtual bool IsMasked(int listIndex) const { return false; }
+    // The image's part of the item's mask; empty when the item is not masked.
+    virtual QImage MaskPicture(int listIndex, int imageIndex) const { return {}; }
+    // The item's bitmap or strip to draw on; null past the items.
+    virtual QImage* GetCanvas(int listIndex) = 0;
+    // Palettes do not exist here: the colour table of an indexed bitmap, empty otherwise.
+    QList<QRgb> GetPalette(int listIndex) const;
     // 0 width, 1 height of one image.
     int GetMetric(int listIndex, int metric) const;
     bool HasImage(int listIndex, int imageIndex) const;
@@ -123,9 +131,12 @@ public:
     // The image's bottom-left pixel.
     TColor GetTransparentColor(int listIndex, int imageIndex) const;
     TColor GetPixel(int listIndex, int imageIndex, int x, int y) const;
-    void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const;
+    virtual void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const;
     // By its bottom-left pixel as key colour; `flags` are DrawBitmap's.
     void DrawTransparent(QPainter& canvas, const TRect& rect, int flags, int listIndex, int imageIndex) const;
+    // Placed in Rect by the style, more DrawBitmap flags added; a masked image through its mask.
+    void DrawStyled(QPainter& canvas, const TRect& rect, TEffBitmapStyle style, int flags, int listIndex,
+                    int imageIndex) const;
 
 private:
     bool defaultCompressed_ = false;
@@ -146,6 +157,7 @@ public:
     int GetImageCount(int listIndex) const override;
     TRect GetBounds(int listIndex, int imageIndex) const override;
     QImage Picture(int listIndex, int imageIndex) const override;
+    QImage* GetCanvas(int listIndex) override;
 };
 
 class TEffImageList : public TEffTypedContainer<TEffImageListItem, lkImageList, TEffCustomImageList> {
@@ -155,10 +167,44 @@ public:
     TRect GetBounds(int listIndex, int imageIndex) const override;
     QImage Picture(int listIndex, int imageIndex) const override;
     bool IsMasked(int listIndex) const override;
+    QImage MaskPicture(int listIndex, int imageIndex) const override;
+    QImage* GetCanvas(int listIndex) override;
+    // By the item's draw style (TEffImageListItem::Draw).
+    void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const override;
 };
 
 using TEffStringList = TEffTypedContainer<TEffStringListItem, lkStringList>;
 using TEffWaveList = TEffTypedContainer<TEffWaveListItem, lkWaveList>;
+
+// One list of each kind. The program-wide container holds the shared lists that controls name
+// "EFFBML30" and "EFFIML30"; a container placed on a form while designing copies each of its lists
+// into the shared container's whenever that list changes.
+class TEffContainer : public TEffBaseContainer {
+    Q_OBJECT
+public:
+    explicit TEffContainer(QObject* owner = nullptr);
+
+    TEffBitmapList& BitmapList() const { return *bitmapList_; }
+    TEffImageList& ImageList() const { return *imageList_; }
+    TEffWaveList& WaveList() const { return *waveList_; }
+    TEffStringList& StringList() const { return *stringList_; }
+    bool Designing() const { return designing_; }
+    void SetDesigning(bool designing) { designing_ = designing; }
+
+private:
+    void ListChanged(TEffCustomContainer& list);
+    TEffBitmapList* bitmapList_;
+    TEffImageList* imageList_;
+    TEffWaveList* waveList_;
+    TEffStringList* stringList_;
+    bool designing_ = false;
+};
+
+// The program-wide container, made on first use and freed when the program ends.
+TEffContainer& SharedContainer();
+// The shared list a control names: "EFFBML30" the bitmap list, "EFFIML30" the image list
+// (case-insensitive); null for any other name.
+TEffCustomImageList* SharedImageList(const std::string& name);
 
 // The signature and the count; the offsets too when asked and the kind is known. A file of no
 // known signature is lkUnknown with no offsets. Offsets outside the file are errors.

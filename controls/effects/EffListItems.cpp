@@ -4,6 +4,7 @@
 #include "controls/effects/EffContainers.h"
 #include "controls/effects/EffUtils.h"
 #include "platform/AppPaths.h"
+#include "platform/Painting.h"
 #include "platform/QtText.h"
 
 #include <QPainter>
@@ -99,6 +100,36 @@ void TEffListItem::ReadData(TStream& stream)
         throw;
     }
     EndUpdate(true);
+}
+
+QString TEffListItem::InternalText() const
+{
+    TMemoryStream record;
+    // Writing the record changes nothing of the item.
+    const_cast<TEffListItem*>(this)->WriteData(record);
+    return QString::fromLatin1(BytesToHex(record.Bytes()));
+}
+
+void TEffListItem::ReadStoredText(const QString& text, const std::function<void(TStream&)>& read)
+{
+    if (text.isEmpty()) return;
+    std::vector<std::uint8_t> bytes;
+    if (!HexToBytes(text.toStdString(), bytes)) throw EReadError("Stream read error");
+    TMemoryStream before;
+    WriteData(before);
+    TMemoryStream stored(std::move(bytes));
+    try {
+        read(stored);
+    } catch (...) {
+        before.SetPosition(0);
+        ReadData(before);
+        throw;
+    }
+}
+
+void TEffListItem::SetInternalText(const QString& text)
+{
+    ReadStoredText(text, [this](TStream& stream) { ReadData(stream); });
 }
 
 void TEffListItem::Assign(const TEffListItem& source)
@@ -250,6 +281,65 @@ QImage TEffImageListItem::Image(int index) const
     return strip_.copy(offsets_[static_cast<std::size_t>(index)].Left, 0, width_, height_);
 }
 
+QImage TEffImageListItem::MaskImage(int index) const
+{
+    if (!masked_ || index < 0 || index >= Count()) return {};
+    return mask_.copy(offsets_[static_cast<std::size_t>(index)].Left, 0, width_, height_).convertToFormat(QImage::Format_RGB32);
+}
+
+namespace {
+
+bool drawnByMask(const QImage& mask, int x, int y) { return qGray(mask.pixel(x, y)) < 128; }
+
+// Black where the mask leaves the canvas as it is, so that ORing the image adds nothing there.
+QImage imageForMask(const QImage& image, const QImage& mask)
+{
+    QImage shown = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (!drawnByMask(mask, x, y)) shown.setPixel(x, y, qRgb(0, 0, 0));
+    return shown;
+}
+
+// Every other pixel takes the colour: all of them, or only those the mask draws.
+void layCheckerboard(QImage& image, TColor color, const QImage* mask)
+{
+    if (color == kNoColor) return;
+    const QRgb rgb = painting::ToQColor(color).rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = (y + 1) % 2; x < image.width(); x += 2)
+            if (!mask || drawnByMask(*mask, x, y)) image.setPixel(x, y, rgb);
+}
+
+}  // namespace
+
+void TEffImageListItem::Draw(QPainter& canvas, int x, int y, int index) const
+{
+    if (index < 0 || index >= Count()) return;
+    const QImage image = Image(index);
+    if (!masked_ || imageType_ == 1) {
+        DrawBitmap(canvas, {x, y, x + width_, y + height_}, image, kNoTransparentColor, {}, 0);
+        return;
+    }
+    const QImage mask = MaskImage(index);
+    const TColor blend = drawStyle_ <= 1 ? blendColor_ : kNoColor;
+    QImage shown = imageForMask(image, mask);
+    if (drawStyle_ == 3 || backgroundColor_ == kNoColor) {
+        layCheckerboard(shown, blend, &mask);
+        DrawTransparent(canvas, {x, y}, mask, shown);
+        return;
+    }
+    QImage buffer;
+    FillBitmapArea(buffer, {0, 0, width_, height_}, backgroundColor_);
+    {
+        QPainter composer(&buffer);
+        DrawTransparent(composer, {0, 0}, mask, shown);
+    }
+    // The blend colour lies over the whole composed image, background included.
+    layCheckerboard(buffer, blend, nullptr);
+    DrawBitmap(canvas, {x, y, x + width_, y + height_}, buffer, kNoTransparentColor, {}, 0);
+}
+
 void TEffImageListItem::AddStrip(const QImage& strip, const QImage& mask)
 {
     if (strip.isNull() || strip.height() != height_ || strip.width() % width_ != 0)
@@ -311,6 +401,22 @@ void TEffImageListItem::WriteBody(TStream& stream)
     if (Count() == 0) return;
     WriteBitmapData(stream, strip_.copy(0, 0, Count() * width_, height_), Compressed(), PixelFormatColors(pixelFormat_));
     if (masked_) WriteBitmapData(stream, mask_.copy(0, 0, Count() * width_, height_), Compressed(), 2);
+}
+
+void TEffImageListItem::SetOldBitmapText(const QString& text)
+{
+    // The compression and pixel format the item has now say how the data part reads.
+    const std::uint8_t flags = GetFlags() | pixelFormatFlags(pixelFormat_);
+    ReadStoredText(text, [this, flags](TStream& stream) {
+        BeginUpdate();
+        try {
+            ReadBody(stream, flags);
+        } catch (...) {
+            EndUpdate(false);
+            throw;
+        }
+        EndUpdate(true);
+    });
 }
 
 void TEffImageListItem::ReadBody(TStream& stream, std::uint8_t flags)

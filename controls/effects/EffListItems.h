@@ -3,12 +3,14 @@
 // each with a description, an identifier and its record (the "Internal" form property and the
 // list-file record). Records are read with every length and count checked against what is there.
 
+#include "controls/effects/EffBitmaps.h"
 #include "controls/effects/EffComponent.h"
 #include "controls/effects/EffStreams.h"
 #include "controls/effects/EffWave.h"
 
 #include <QImage>
 #include <QStringList>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,9 @@ int PixelFormatColors(TEffSavePixelFormat format);
 
 class TEffListItem : public TEffComponent {
     Q_OBJECT
+    // The item record. The ini storage of forms holds no binary values: its bytes are kept as
+    // hexadecimal text, two upper-case digits a byte.
+    Q_PROPERTY(QString Internal READ InternalText WRITE SetInternalText)
 public:
     explicit TEffListItem(QObject* owner = nullptr) : TEffComponent(owner) {}
 
@@ -43,9 +48,15 @@ public:
     // The container that holds the item, if any.
     TEffCustomContainer* Container() const;
 
+    QString InternalText() const;
+    // Text that is no record raises EReadError and leaves the item as it was; empty text is no value.
+    void SetInternalText(const QString& text);
+
 protected:
     virtual void ReadBody(TStream& stream, std::uint8_t flags) = 0;
     virtual void WriteBody(TStream& stream) = 0;
+    // Reads stored hex text with `read`; on any failure the item's own record is read back.
+    void ReadStoredText(const QString& text, const std::function<void(TStream&)>& read);
     // Strings as the form storage shows them.
     QString DescriptionText() const;
     void SetDescriptionText(const QString& text);
@@ -66,6 +77,12 @@ public:
     // At run time an empty bitmap is first fetched as the container's storage mode says.
     const QImage& Bitmap();
     const QImage& StoredBitmap() const { return bitmap_; }
+    // The bitmap to draw on (fetched first, as Bitmap is).
+    QImage* Canvas()
+    {
+        Bitmap();
+        return &bitmap_;
+    }
     void SetBitmap(const QImage& bitmap);
     TEffSavePixelFormat PixelFormat() const { return pixelFormat_; }
     void SetPixelFormat(TEffSavePixelFormat format);
@@ -92,6 +109,8 @@ class TEffImageListItem : public TEffListItem {
     Q_PROPERTY(bool Masked READ Masked WRITE SetMasked)
     Q_PROPERTY(int Height READ Height WRITE SetHeight)
     Q_PROPERTY(int Width READ Width WRITE SetWidth)
+    // The older form of the record: its data part alone, as hexadecimal text. Only read.
+    Q_PROPERTY(QString Bitmap READ OldBitmapText WRITE SetOldBitmapText STORED false)
 public:
     static constexpr int kMaxStripWidth = 32768;
     struct TOffset {
@@ -117,6 +136,23 @@ public:
     const QImage& Strip() const { return strip_; }
     const QImage& Mask() const { return mask_; }
     QImage Image(int index) const;
+    // The image's part of the mask (black drawn, white left as it is); empty when not masked.
+    QImage MaskImage(int index) const;
+    QImage* Canvas() { return &strip_; }
+    // A plain copy when not masked (or of image type 1); otherwise through the mask: draw styles
+    // 0 and 1 compose on the background colour and lay a checkerboard of the blend colour over
+    // it, style 2 composes on the background colour, style 3 (and any style without a background
+    // colour) draws straight onto the canvas. Nothing for an index past the images.
+    void Draw(QPainter& canvas, int x, int y, int index) const;
+    // Not published; kNoColor when not set. The draw style is 0 to 3.
+    TColor BackgroundColor() const { return backgroundColor_; }
+    void SetBackgroundColor(TColor color) { backgroundColor_ = color; }
+    TColor BlendColor() const { return blendColor_; }
+    void SetBlendColor(TColor color) { blendColor_ = color; }
+    int DrawStyle() const { return drawStyle_; }
+    void SetDrawStyle(int style) { drawStyle_ = std::clamp(style, 0, 3); }
+    int ImageType() const { return imageType_; }
+    void SetImageType(int type) { imageType_ = type; }
     // Appends the images of another item of the same image size (EInvalidGraphic "Invalid image
     // size"; a strip past 32768 pixels "Too many images").
     void AddImages(const TEffImageListItem& other);
@@ -135,9 +171,13 @@ protected:
 
 private:
     void RebuildOffsets(int count);
+    QString OldBitmapText() const { return {}; }
+    void SetOldBitmapText(const QString& text);
     int allocBy_ = 4, height_ = 16, width_ = 16;
     bool masked_ = false;
     QImage strip_, mask_;
+    TColor backgroundColor_ = kNoColor, blendColor_ = kNoColor;
+    int drawStyle_ = 0, imageType_ = 0;
     std::vector<TOffset> offsets_;
     TEffSavePixelFormat pixelFormat_ = spfDefault;
 };

@@ -26,6 +26,13 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count)
 
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count)
 {
+    // Appending copies straight in; resizing first would clear the bytes only to overwrite them.
+    if (position_ == bytes_.size() && count) {
+        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+        bytes_.insert(bytes_.end(), bytes, bytes + count);
+        position_ += count;
+        return count;
+    }
     if (position_ + count > bytes_.size()) bytes_.resize(position_ + count);
     if (count) std::memcpy(bytes_.data() + position_, buffer, count);
     position_ += count;
@@ -33,6 +40,11 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count)
 }
 
 void TMemoryStream::SetPosition(std::int64_t position) { position_ = position < 0 ? 0 : static_cast<std::size_t>(position); }
+
+void TMemoryStream::Reserve(std::int64_t size)
+{
+    if (size > 0) bytes_.reserve(static_cast<std::size_t>(size));
+}
 
 void TMemoryStream::SetSize(std::size_t size)
 {
@@ -83,6 +95,10 @@ void ReadString(TStream& stream, std::string& s)
 void WriteCompressedStream(TStream& source, TStream& dest, std::int64_t count)
 {
     const std::int64_t start = dest.Position();
+    // At most every chunk stored, with its flag byte and its length.
+    const std::int64_t promised = std::min(count, std::max<std::int64_t>(source.Remaining(), 0));
+    const std::int64_t chunks = (promised + std::int64_t(kLzbChunkSize) - 1) / std::int64_t(kLzbChunkSize);
+    dest.Reserve(start + 4 + promised + 5 * chunks);
     dest.SetPosition(start + 4);
     std::int64_t total = 0;
     std::vector<std::uint8_t> chunk(kLzbChunkSize), block(kLzbChunkSize + kLzbDestSlack);
@@ -171,4 +187,35 @@ void ReadStringsData(TStream& source, std::vector<std::string>& strings, bool co
         }
     }
     if (!line.empty()) strings.push_back(line);
+}
+
+std::string BytesToHex(const std::vector<std::uint8_t>& bytes)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 0xF];
+    }
+    return text;
+}
+
+bool HexToBytes(std::string_view text, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    if (text.size() % 2 != 0) return false;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int hi = digit(text[i]), lo = digit(text[i + 1]);
+        if (hi < 0 || lo < 0) {
+            bytes.clear();
+            return false;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
+    }
+    return true;
 }

@@ -26,6 +26,8 @@ public:
     virtual std::int64_t Position() const = 0;
     virtual void SetPosition(std::int64_t position) = 0;
     virtual std::int64_t Size() const = 0;
+    // A hint that the stream will grow to about `size` bytes; streams that cannot use it ignore it.
+    virtual void Reserve(std::int64_t size) {}
 
     // Exactly count bytes, or EReadError ("Stream read error").
     void ReadBuffer(void* buffer, std::size_t count);
@@ -45,6 +47,8 @@ public:
     void SetPosition(std::int64_t position) override;
     std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
     void SetSize(std::size_t size);
+    // Room for the bytes at once: growing by doubling would copy them again and again.
+    void Reserve(std::int64_t size) override;
 
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
@@ -77,3 +81,8 @@ std::vector<std::uint8_t> ReadPayload(TStream& source, bool compressed);
 // A string list as its text (each line ended by CR LF).
 void WriteStringsData(TStream& dest, const std::vector<std::string>& strings, bool compressed);
 void ReadStringsData(TStream& source, std::vector<std::string>& strings, bool compressed);
+
+// Bytes as text for stores that hold no binary values: two upper-case hexadecimal digits a byte.
+std::string BytesToHex(const std::vector<std::uint8_t>& bytes);
+// False (and Bytes empty) for text of odd length or with a character that is no hex digit.
+bool HexToBytes(std::string_view text, std::vector<std::uint8_t>& bytes);

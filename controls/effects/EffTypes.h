@@ -71,6 +71,9 @@ Q_ENUM_NS(TEffIniTarget)
 enum TEffSavePixelFormat { spfDefault, spfMono, spf4bit, spf8bit };
 Q_ENUM_NS(TEffSavePixelFormat)
 
+enum TEffBitmapStyle { sbNone, sbAutosize, sbCenter, sbStretch, sbTile, sbKeepAspRatio, sbKeepWidth, sbKeepHeight };
+Q_ENUM_NS(TEffBitmapStyle)
+
 // The font and brush settings the attribute objects own.
 enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
@@ -89,7 +92,7 @@ using eff::TEffAlignment, eff::TEffBevelMode, eff::TEffBevelStyle, eff::TEffBord
     eff::TEffEdgeStyle, eff::TEffFillOption, eff::TEffFillOptions, eff::TEffFillStyle, eff::TEffFrameSide,
     eff::TEffFrameSides, eff::TEffGradientStyle, eff::TEffPathPrefix, eff::TEffThreeDStyle, eff::TEffTileMode,
     eff::TEffTransparentMode, eff::TFontStyle, eff::TFontStyles, eff::TBrushStyle, eff::TEffSavePixelFormat, eff::TEffRegRootKey,
-    eff::TEffIniTarget;
+    eff::TEffIniTarget, eff::TEffBitmapStyle;
 using enum eff::TEffAlignment;
 using enum eff::TEffBevelMode;
 using enum eff::TEffBevelStyle;
@@ -107,5 +110,6 @@ using enum eff::TEffTransparentMode;
 using enum eff::TFontStyle;
 using enum eff::TBrushStyle;
 using enum eff::TEffSavePixelFormat;
+using enum eff::TEffBitmapStyle;
 using enum eff::TEffRegRootKey;
 using enum eff::TEffIniTarget;

@@ -1,23 +1,44 @@
 #include "controls/effects/Lzb1Codec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
 
-// Bytes past the end of the block enter the hash as 0; no match can start there anyway.
-std::uint32_t hashAt(const std::uint8_t* s, std::uint32_t x, std::uint32_t size)
+std::uint32_t hash3(std::uint32_t b0, std::uint32_t b1, std::uint32_t b2)
 {
-    const std::uint32_t b0 = s[x], b1 = x + 1 < size ? s[x + 1] : 0, b2 = x + 2 < size ? s[x + 2] : 0;
     std::uint32_t h = (b0 << 4) ^ b1;
     h = (h << 4) ^ b2;
     return ((h * 40543u) >> 4) & 0xFFF;
+}
+
+// Bytes past the end of the block enter the hash as 0; no match can start there anyway.
+std::uint32_t hashAt(const std::uint8_t* s, std::uint32_t x, std::uint32_t size)
+{
+    if (x + 2 < size) return hash3(s[x], s[x + 1], s[x + 2]);
+    return hash3(s[x], x + 1 < size ? s[x + 1] : 0, 0);
 }
 
 void putWord(std::uint8_t* at, std::uint16_t value)
 {
     at[0] = static_cast<std::uint8_t>(value >> 8);
     at[1] = static_cast<std::uint8_t>(value);
+}
+
+// FindMatch's search, inlined into the compressor's loop: the match length at X, -1 when no
+// position within the window is stored for its hash; X is stored in every case.
+inline int matchAt(const std::uint8_t* source, std::uint32_t x, std::uint32_t sourceSize, std::uint16_t* hash,
+                   std::uint32_t& pos)
+{
+    const std::uint32_t h = hashAt(source, x, sourceSize);
+    pos = hash[h];
+    hash[h] = static_cast<std::uint16_t>(x);
+    if (pos == kLzbHashEmpty || x - pos >= 4096) return -1;
+    const std::uint32_t limit = std::min<std::uint32_t>(18, sourceSize - x);
+    std::uint32_t size = 0;
+    while (size < limit && source[x + size] == source[pos + size]) ++size;
+    return static_cast<int>(size);
 }
 
 [[noreturn]] void corrupt() { throw ELzbError("LZB Error!"); }
@@ -27,16 +48,12 @@ void putWord(std::uint8_t* at, std::uint16_t value)
 bool FindMatch(const std::uint8_t* source, std::uint16_t x, std::uint16_t sourceSize, std::uint16_t* hash,
                std::uint16_t& pos, std::uint16_t& size)
 {
-    const std::uint32_t h = hashAt(source, x, sourceSize);
-    bool found = false;
-    if (hash[h] != kLzbHashEmpty && x - hash[h] < 4096) {
-        pos = hash[h];
-        size = 0;
-        while (size < 18 && x + size < sourceSize && source[x + size] == source[pos + size]) ++size;
-        found = size >= 3;
-    }
-    hash[h] = x;
-    return found;
+    std::uint32_t at = 0;
+    const int length = matchAt(source, x, sourceSize, hash, at);
+    if (length < 0) return false;
+    pos = static_cast<std::uint16_t>(at);
+    size = static_cast<std::uint16_t>(length);
+    return length >= 3;
 }
 
 std::uint16_t CompressBlock(const std::uint8_t* source, std::uint8_t* dest, std::uint16_t sourceSize)
@@ -54,23 +71,30 @@ std::uint16_t CompressBlock(const std::uint8_t* source, std::uint8_t* dest, std:
             bit = 0;
         }
         // A run comes first: 16 or more equal bytes are a run even where a match would do.
-        std::uint32_t run = 1;
-        while (x + run < sourceSize && run < 4095 && source[x + run] == source[x]) ++run;
-        std::uint16_t pos = 0, size = 0;
+        const std::uint8_t c = source[x];
+        const std::uint32_t runEnd = std::min<std::uint32_t>(sourceSize, x + 4095);
+        std::uint32_t end = x + 1;
+        while (end < runEnd && source[end] == c) ++end;
+        const std::uint32_t run = end - x;
         if (run >= 16) {
             dest[y] = 0;
             putWord(dest + y + 1, static_cast<std::uint16_t>(run - 16));
-            dest[y + 3] = source[x];
+            dest[y + 3] = c;
             y += 4;
             x += run;
             command = static_cast<std::uint16_t>(command * 2 + 1);
-        } else if (FindMatch(source, static_cast<std::uint16_t>(x), sourceSize, hash, pos, size)) {
-            putWord(dest + y, static_cast<std::uint16_t>(((x - pos) << 4) + (size - 3u)));
+            ++bit;
+            continue;
+        }
+        std::uint32_t pos = 0;
+        const int size = matchAt(source, x, sourceSize, hash, pos);
+        if (size >= 3) {
+            putWord(dest + y, static_cast<std::uint16_t>(((x - pos) << 4) + (size - 3)));
             y += 2;
             x += size;
             command = static_cast<std::uint16_t>(command * 2 + 1);
         } else {
-            dest[y] = source[x];
+            dest[y] = c;
             y += 1;
             x += 1;
             command = static_cast<std::uint16_t>(command * 2);

@@ -1,5 +1,6 @@
 #include "controls/effects/EffApplication.h"
 #include "controls/effects/EffUtils.h"
+#include "controls/input/Cursors.h"
 #include "platform/IniFile.h"
 #include "platform/KeyStore.h"
 
@@ -200,4 +201,48 @@ TEST(EffOneInstance, ChecksAndTexts)
     EXPECT_TRUE(CheckOneInstance(nullptr, TWatcher::staticMetaObject, true));
     EXPECT_STREQ(EffEOneInstError(0, "TEffForm").what(), "TEffForm:\rInvalid owner (<>TForm) or second instance on a form");
     EXPECT_STREQ(EffEOneInstError(1, "TEffForm").what(), "TEffForm:\rAlready one TEffForm control in this project!");
+}
+
+TEST(EffRegIniFile, SectionsAreSubkeysOfItsKey)
+{
+    XdgHome home;
+    TEffRegIniFile reg(rpLocalMachine, "Software\\Eff\\");
+    EXPECT_EQ(reg.FileName(), "Software\\Eff\\");
+    EXPECT_EQ(reg.RootKey(), rpLocalMachine);
+    EXPECT_EQ(reg.KeyName(), "HKEY_LOCAL_MACHINE\\Software\\Eff");
+    EXPECT_EQ(reg.ReadString("Main", "Name", "none"), "none");  // a missing key reads as defaults
+    reg.WriteString("Main", "Name", "x");
+    reg.WriteString("", "Top", "y");
+    reg.WriteInteger("Main", "Count", -7);
+    reg.WriteBool("Main", "On", true);
+    EXPECT_EQ(keystore::readValue("HKEY_LOCAL_MACHINE\\Software\\Eff\\Main", "Name").value_or("?"), "x");
+    EXPECT_EQ(keystore::readValue("HKEY_LOCAL_MACHINE\\Software\\Eff", "Top").value_or("?"), "y");
+    struct Case {
+        const char* value;
+        int def, expected;
+    };
+    const Case integers[] = {{"-7", 0, -7}, {"12", 0, 12}, {"twelve", 3, 3}, {"", 4, 4}, {"99999999999", 5, 5}};
+    for (const Case& c : integers) {
+        reg.WriteString("Ints", "V", c.value);
+        EXPECT_EQ(reg.ReadInteger("Ints", "V", c.def), c.expected) << c.value;
+    }
+    EXPECT_EQ(reg.ReadInteger("Main", "Count", 0), -7);
+    EXPECT_TRUE(reg.ReadBool("Main", "On", false));
+    EXPECT_TRUE(reg.ReadBool("Main", "Missing", true));
+    reg.DeleteKey("Main", "Name");
+    EXPECT_EQ(reg.ReadString("Main", "Name", "gone"), "gone");  // removed, not emptied
+    reg.DeleteKey("Main", "Name");                              // nothing to remove: no error
+
+    // The ini control goes through it: a deleted value reads as the default again.
+    EffApplication().SetTitle("EffTest");
+    TEffIniCtrl ctrl;
+    ctrl.WriteString("Main", "Size", "3");
+    ctrl.DeleteKey("Main", "Size");
+    EXPECT_EQ(ctrl.ReadString("Main", "Size", "default"), "default");
+}
+
+TEST(EffApplication, RegistersTheHandCursor)
+{
+    EffApplication();
+    EXPECT_EQ(ScreenCursor(crEffHand).shape(), Qt::PointingHandCursor);
 }

@@ -5,9 +5,11 @@
 #include "tests/support/TempDir.h"
 
 #include <QPainter>
+#include <QVariant>
 #include <gtest/gtest.h>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -408,4 +410,198 @@ TEST(EffContainers, LinksHearEveryChangeUntilDetached)
     EXPECT_EQ(static_cast<TEffStringListItem*>(copy.Item(0))->Items(), (std::vector<std::string>{"x"}));
     TEffWaveList waves;
     EXPECT_THROW(waves.Assign(list), EAssignError);
+}
+
+TEST(EffImageLists, DrawStylesThroughTheMask)
+{
+    // One image of three pixels: yellow everywhere, the mask drawing the first two.
+    QImage strip(3, 1, QImage::Format_RGB32), mask(3, 1, QImage::Format_RGB32);
+    strip.fill(Qt::yellow);
+    mask.fill(Qt::black);
+    mask.setPixelColor(2, 0, Qt::white);
+    const QColor Y = Qt::yellow, G = Qt::green, B = Qt::blue, R = Qt::red;
+    struct Case {
+        bool masked;
+        int imageType, drawStyle;
+        TColor background, blend;
+        QColor expected[3];  // on a red canvas; the blend falls on every other pixel, (1, 0) here
+    };
+    const Case cases[] = {
+        {false, 0, 0, clBlue, clLime, {Y, Y, Y}},   // not masked: a plain copy
+        {true, 1, 0, clBlue, clLime, {Y, Y, Y}},    // image type 1: a plain copy too
+        {true, 0, 0, clBlue, clLime, {Y, G, B}},    // composed on the background, blended over
+        {true, 0, 1, clBlue, kNoColor, {Y, Y, B}},
+        {true, 0, 1, kNoColor, clLime, {Y, G, R}},  // no background: straight, blend on what is drawn
+        {true, 0, 2, clBlue, clLime, {Y, Y, B}},    // style 2 has no blend
+        {true, 0, 2, kNoColor, kNoColor, {Y, Y, R}},
+        {true, 0, 3, clBlue, clLime, {Y, Y, R}},    // style 3: always straight through the mask
+    };
+    for (const Case& c : cases) {
+        TEffImageList images;
+        auto* item = static_cast<TEffImageListItem*>(images.Add());
+        item->SetWidth(3);
+        item->SetHeight(1);
+        item->SetMasked(c.masked);
+        item->AddStrip(strip, mask);
+        item->SetImageType(c.imageType);
+        item->SetDrawStyle(c.drawStyle);
+        item->SetBackgroundColor(c.background);
+        item->SetBlendColor(c.blend);
+        QImage canvas(5, 3, QImage::Format_RGB32);
+        canvas.fill(Qt::red);
+        {
+            QPainter p(&canvas);
+            images.Draw(p, 1, 1, 0, 0);
+            images.Draw(p, 0, 0, 0, 1);  // no such image: nothing
+        }
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(canvas.pixelColor(1 + x, 1), c.expected[x]) << c.masked << c.imageType << c.drawStyle << " x " << x;
+        EXPECT_EQ(canvas.pixelColor(0, 0), R);
+    }
+}
+
+TEST(EffImageLists, StyledDrawingCanvasAndPalette)
+{
+    struct FlagCase {
+        TEffBitmapStyle style;
+        int flags;
+    };
+    const FlagCase flagCases[] = {{sbNone, 0x1},        {sbAutosize, 0x1},   {sbCenter, 0x9},     {sbStretch, 0x10},
+                                  {sbTile, 0x21},       {sbKeepAspRatio, 0x610}, {sbKeepWidth, 0x211}, {sbKeepHeight, 0x411}};
+    for (const FlagCase& c : flagCases) EXPECT_EQ(BitmapStyleFlags(c.style), c.flags) << c.style;
+
+    TEffImageList images;
+    auto* item = static_cast<TEffImageListItem*>(images.Add());
+    item->SetWidth(2);
+    item->SetHeight(2);
+    item->SetMasked(true);
+    QImage strip(2, 2, QImage::Format_RGB32), mask(2, 2, QImage::Format_RGB32);
+    strip.fill(Qt::blue);
+    mask.fill(Qt::white);
+    mask.setPixelColor(0, 0, Qt::black);
+    item->AddStrip(strip, mask);
+    QImage canvas(6, 6, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter p(&canvas);
+        images.DrawStyled(p, {0, 0, 6, 6}, sbStretch, 0, 0, 0);  // the mask stretched too: a 3x3 corner
+        images.DrawStyled(p, {0, 0, 6, 6}, sbStretch, 0, 3, 0);  // no such item: nothing
+    }
+    EXPECT_EQ(canvas.pixelColor(2, 2), QColor(Qt::blue));
+    EXPECT_EQ(canvas.pixelColor(3, 3), QColor(Qt::white));
+
+    ASSERT_NE(images.GetCanvas(0), nullptr);
+    EXPECT_EQ(images.GetCanvas(0)->size(), QSize(2, 2));
+    EXPECT_EQ(images.GetCanvas(1), nullptr);
+    TEffBitmapList bitmaps;
+    auto* bitmapItem = static_cast<TEffBitmapListItem*>(bitmaps.Add());
+    QImage indexed(2, 2, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(1, 2, 3), qRgb(4, 5, 6)});
+    indexed.fill(1);
+    bitmapItem->SetBitmap(indexed);
+    EXPECT_EQ(bitmaps.GetPalette(0), (QList<QRgb>{qRgb(1, 2, 3), qRgb(4, 5, 6)}));
+    EXPECT_TRUE(bitmaps.GetPalette(1).isEmpty());
+    ASSERT_NE(bitmaps.GetCanvas(0), nullptr);
+    EXPECT_EQ(bitmaps.GetCanvas(0)->size(), QSize(2, 2));
+    EXPECT_EQ(bitmaps.GetCanvas(2), nullptr);
+}
+
+TEST(EffContainers, SharedListsAndDesigningCopies)
+{
+    TEffContainer& shared = SharedContainer();
+    EXPECT_EQ(SharedImageList("EFFBML30"), &shared.BitmapList());
+    EXPECT_EQ(SharedImageList("effiml30"), &shared.ImageList());
+    EXPECT_EQ(SharedImageList("EFFWVL30"), nullptr);
+    EXPECT_EQ(SharedImageList(""), nullptr);
+
+    TEffChangeLink link;
+    int heard = 0;
+    link.OnChange = [&](QObject*) { ++heard; };
+    shared.BitmapList().Attach(link);
+    TEffContainer placed, plain;
+    int placedChanges = 0;
+    placed.OnChange = [&](QObject*) { ++placedChanges; };
+    placed.SetDesigning(true);
+    static_cast<TEffBitmapListItem*>(placed.BitmapList().Add())->SetBitmap(picture(3, 3, Qt::red, Qt::red));
+    EXPECT_GT(placedChanges, 0);
+    ASSERT_EQ(shared.BitmapList().Count(), 1);
+    EXPECT_TRUE(samePixels(shared.BitmapList().At(0)->StoredBitmap(), picture(3, 3, Qt::red, Qt::red)));
+    EXPECT_GT(heard, 0);
+    placed.StringList().Add();
+    EXPECT_EQ(shared.StringList().Count(), 1);
+    plain.BitmapList().Add();
+    plain.BitmapList().Add();
+    EXPECT_EQ(shared.BitmapList().Count(), 1);  // not designing: nothing copied
+    shared.BitmapList().Clear();
+    shared.StringList().Clear();
+}
+
+namespace {
+
+Bytes recordOf(TEffListItem& item)
+{
+    TMemoryStream s;
+    item.WriteData(s);
+    return s.Bytes();
+}
+
+}  // namespace
+
+TEST(EffListItems, InternalPropertyAsHexText)
+{
+    TEffBitmapListItem bitmap;
+    bitmap.SetBitmap(picture(4, 4, Qt::red, Qt::blue));
+    bitmap.SetDescription("pic");
+    bitmap.SetIdent(9);
+    TEffImageListItem images;
+    images.SetWidth(4);
+    images.SetHeight(4);
+    images.SetMasked(true);
+    images.AddStrip(picture(8, 4, Qt::green, Qt::black), picture(8, 4, Qt::white, Qt::black));
+    images.SetCompressed(true);
+    TEffStringListItem strings;
+    strings.SetItems({"one", "two"});
+    TEffWaveListItem wave;
+    TMemoryStream waveBytes(waveFile(64));
+    wave.Wave()->LoadFromStream(waveBytes);
+    struct Case {
+        TEffListItem* item;
+        std::function<std::unique_ptr<TEffListItem>()> make;
+    };
+    const Case cases[] = {{&bitmap, [] { return std::make_unique<TEffBitmapListItem>(); }},
+                          {&images, [] { return std::make_unique<TEffImageListItem>(); }},
+                          {&strings, [] { return std::make_unique<TEffStringListItem>(); }},
+                          {&wave, [] { return std::make_unique<TEffWaveListItem>(); }}};
+    for (const Case& c : cases) {
+        const char* name = c.item->metaObject()->className();
+        const QString text = c.item->property("Internal").toString();
+        EXPECT_EQ(text, QString::fromLatin1(BytesToHex(recordOf(*c.item)))) << name;
+        EXPECT_GT(text.size(), 2) << name;
+        const std::unique_ptr<TEffListItem> back = c.make();
+        EXPECT_TRUE(back->setProperty("Internal", text)) << name;
+        EXPECT_EQ(recordOf(*back), recordOf(*c.item)) << name;
+    }
+
+    // Stored text that is no record: an error, the item as it was.
+    const Bytes before = recordOf(bitmap);
+    for (const char* bad : {"0", "0G", "08FFFFFF7F", "0A03", "02FF41"}) {
+        EXPECT_THROW(bitmap.SetInternalText(QString::fromLatin1(bad)), Exception) << bad;
+        EXPECT_EQ(recordOf(bitmap), before) << bad;
+    }
+    bitmap.SetInternalText({});
+    EXPECT_EQ(recordOf(bitmap), before);
+
+    // The older property holds the data part alone: the record after its flag byte.
+    TEffImageListItem plain;
+    plain.SetWidth(4);
+    plain.SetHeight(4);
+    plain.AddStrip(picture(12, 4, Qt::yellow, Qt::red));
+    const Bytes record = recordOf(plain);
+    ASSERT_EQ(record[0], 0);
+    TEffImageListItem old;
+    EXPECT_TRUE(old.setProperty("Bitmap", QString::fromLatin1(BytesToHex(Bytes(record.begin() + 1, record.end())))));
+    EXPECT_EQ(old.Count(), 3);
+    EXPECT_EQ(recordOf(old), record);
+    EXPECT_THROW(old.setProperty("Bitmap", QStringLiteral("0400")), Exception);
+    EXPECT_EQ(old.Count(), 3);
 }
