@@ -205,6 +205,27 @@ TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
     EXPECT_EQ(filesUnder(work.path() + "/mirror"), tree);
 }
 
+TEST_P(TreeOnServers, AMaskThatNamesAFolderTakesNoFileListedFromInsideIt)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    remoteRoot.write("rtree/b.txt", "b");
+    remoteRoot.write("rtree/sub/c.txt", "c");
+    remoteRoot.write("top.txt", "top");
+    ASSERT_EQ(::chdir(work.path().c_str()), 0);
+    // The server lists a folder's content for its name; those files are not in the current folder.
+    auto e = run(login(server.port(), server.user(), server.password(),
+                       {"GETTREE rtree bymask", "LET masked=success", "GETTREE rtree/*.* whole", "DISCONNECT"}));
+    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+    EXPECT_EQ(e->GetVariable("masked"), "True") << dump(*e);
+    EXPECT_TRUE(e->SuccessFlag) << dump(*e);
+    EXPECT_THAT(e->Log(), Not(Contains(HasSubstr("Downloading /b.txt")))) << dump(*e);
+    EXPECT_THAT(e->Log(), Not(Contains("   ---> Failed to download item."))) << dump(*e);
+    EXPECT_EQ(filesUnder(work.path() + "/bymask"), (std::map<std::string, std::string>{}));
+    EXPECT_EQ(filesUnder(work.path() + "/whole"), (std::map<std::string, std::string>{{"b.txt", "b"}, {"sub/c.txt", "c"}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, TreeOnServers, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
