@@ -88,7 +88,10 @@ TScriptWizard::TScriptWizard(std::string phoneBookPath, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto* finish = newButton(this, "BitBtn1", tr("Finish"), tr("Finish"));
+    finish->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    finish->setDefault(true);
     auto* cancel = newButton(this, "BitBtn2", tr("Cancel"), tr("Cancel"));
+    cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     buttons->addWidget(finish);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
