@@ -125,7 +125,7 @@ QLineEdit* TScriptWizard::AddEdit(QWidget* page, const char* name, const QString
     edit->setObjectName(QString::fromLatin1(name));
     edit->setAccessibleName(caption);
     label->setBuddy(edit);
-    grid->addWidget(label, row, 0);
+    grid->addWidget(label, row, 0, Qt::AlignVCenter);
     grid->addWidget(edit, row, 1);
     return edit;
 }
@@ -155,7 +155,7 @@ void TScriptWizard::BuildGeneralPages()
     comboBox1_->setAccessibleName(tr("Dial up entry:"));
     comboBox1_->installEventFilter(this);
     entryLabel->setBuddy(comboBox1_);
-    g->addWidget(entryLabel, 1, 0);
+    g->addWidget(entryLabel, 1, 0, Qt::AlignVCenter);
     g->addWidget(comboBox1_, 1, 1);
     AddEdit(dialup, "Edit1", tr("Username:"));
     AddEdit(dialup, "Edit2", tr("Password:"))->setEchoMode(QLineEdit::Password);
@@ -261,7 +261,7 @@ void TScriptWizard::BuildCommandPages()
             if (*field.caption) {
                 auto* label = newLabel(sheet, fieldCaption);
                 label->setBuddy(input);
-                grid->addWidget(label, r, 0);
+                grid->addWidget(label, r, 0, Qt::AlignVCenter);
             }
             grid->addWidget(input, r, 1);
             if (name == "Edit11" || name == "Edit16" || name == "FilenameEdit2") input->installEventFilter(this);
