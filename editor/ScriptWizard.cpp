@@ -174,7 +174,9 @@ void TScriptWizard::BuildGeneralPages()
     checkBox2_->setAccessibleName(checkBox2_->text());
     h->addWidget(checkBox2_, h->rowCount(), 0, 1, 2);
     AddEdit(host, "Edit8", tr("Proxy:"))->setEnabled(false);
-    AddEdit(host, "Edit10", tr("Port:"), QStringLiteral("21"))->setEnabled(false);
+    QLineEdit* proxyPort = AddEdit(host, "Edit10", tr("Port:"), QStringLiteral("21"));
+    proxyPort->setEnabled(false);
+    proxyPort->setAccessibleName(tr("Proxy port:"));  // the host's port is "Port:" too
     h->setRowStretch(h->rowCount(), 1);
     connect(checkBox2_, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
 
@@ -231,7 +233,11 @@ void TScriptWizard::BuildCommandPages()
         grid->addWidget(heading, 0, 0, 1, 2);
         for (const wizard::CommandField& field : item.fields) {
             const QString name = QString::fromLatin1(field.name);
-            const QString fieldCaption = *field.caption ? QString::fromLatin1(field.caption) : caption;
+            // A field without a label is named after its command; a second one is where it goes.
+            const bool second = &field != &item.fields.front();
+            const QString fieldCaption = *field.caption ? QString::fromLatin1(field.caption)
+                                         : second       ? caption + tr(" (destination)")
+                                                        : caption;
             const int r = grid->rowCount();
             QWidget* input = nullptr;
             switch (field.kind) {

@@ -200,6 +200,20 @@ TEST_F(Wizard, EveryControlHasAName)
         if (!w->focusPolicy()) continue;
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
     }
+    // Two fields of one command page never share a name.
+    for (int item = 0; item < wizard::CommandCount; ++item) {
+        QStringList names;
+        for (const wizard::CommandField& field : wizard::CommandItems()[std::size_t(item)].fields)
+            names << wizard->findChild<QWidget*>(field.name)->accessibleName();
+        EXPECT_EQ(names.removeDuplicates(), 0) << "item " << item;
+    }
+    EXPECT_EQ(F("Edit19")->accessibleName(), "Send NEWER files (destination)");
+    for (int page : {1, 2}) {
+        QStringList names;
+        for (QWidget* w : wizard->PageControl981()->Pages(page)->findChildren<QWidget*>())
+            if (w->focusPolicy() && !w->objectName().isEmpty()) names << w->accessibleName();
+        EXPECT_EQ(names.removeDuplicates(), 0) << names.join(", ").toStdString();
+    }
 }
 
 TEST_F(Wizard, PagesRender)
