@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -270,7 +272,12 @@ TEST_F(EditorWizard, FinishReplacesTheTextAndCancelKeepsIt)
     EXPECT_TRUE(expected.contains("BINARY"));
     EXPECT_EQ(editor.Memo1()->toPlainText(), expected.join('\n'));
     EXPECT_TRUE(editor.Modified());
+    EXPECT_TRUE(editor.Action("SaveBtn")->isEnabled());
     EXPECT_EQ(editor.CurrentFileName(), "");
+    // Coloured as the highlighter colours a typed line.
+    const QTextBlock host = editor.Memo1()->document()->findBlockByNumber(int(expected.indexOf("Host=\"127.0.0.1\"")));
+    EXPECT_EQ(host.text(), "Host=\"127.0.0.1\"");
+    EXPECT_EQ(host.begin().fragment().charFormat().foreground().color(), QColor(0, 0, 255));
     EXPECT_TRUE(seams.informed.empty());
 }
 
