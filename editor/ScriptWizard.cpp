@@ -88,7 +88,10 @@ TScriptWizard::TScriptWizard(std::string phoneBookPath, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto* finish = newButton(this, "BitBtn1", tr("Finish"), tr("Finish"));
+    finish->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    finish->setDefault(true);
     auto* cancel = newButton(this, "BitBtn2", tr("Cancel"), tr("Cancel"));
+    cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     buttons->addWidget(finish);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
@@ -122,7 +125,7 @@ QLineEdit* TScriptWizard::AddEdit(QWidget* page, const char* name, const QString
     edit->setObjectName(QString::fromLatin1(name));
     edit->setAccessibleName(caption);
     label->setBuddy(edit);
-    grid->addWidget(label, row, 0);
+    grid->addWidget(label, row, 0, Qt::AlignVCenter);
     grid->addWidget(edit, row, 1);
     return edit;
 }
@@ -152,7 +155,7 @@ void TScriptWizard::BuildGeneralPages()
     comboBox1_->setAccessibleName(tr("Dial up entry:"));
     comboBox1_->installEventFilter(this);
     entryLabel->setBuddy(comboBox1_);
-    g->addWidget(entryLabel, 1, 0);
+    g->addWidget(entryLabel, 1, 0, Qt::AlignVCenter);
     g->addWidget(comboBox1_, 1, 1);
     AddEdit(dialup, "Edit1", tr("Username:"));
     AddEdit(dialup, "Edit2", tr("Password:"))->setEchoMode(QLineEdit::Password);
@@ -171,7 +174,9 @@ void TScriptWizard::BuildGeneralPages()
     checkBox2_->setAccessibleName(checkBox2_->text());
     h->addWidget(checkBox2_, h->rowCount(), 0, 1, 2);
     AddEdit(host, "Edit8", tr("Proxy:"))->setEnabled(false);
-    AddEdit(host, "Edit10", tr("Port:"), QStringLiteral("21"))->setEnabled(false);
+    QLineEdit* proxyPort = AddEdit(host, "Edit10", tr("Port:"), QStringLiteral("21"));
+    proxyPort->setEnabled(false);
+    proxyPort->setAccessibleName(tr("Proxy port:"));  // the host's port is "Port:" too
     h->setRowStretch(h->rowCount(), 1);
     connect(checkBox2_, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
 
@@ -228,7 +233,11 @@ void TScriptWizard::BuildCommandPages()
         grid->addWidget(heading, 0, 0, 1, 2);
         for (const wizard::CommandField& field : item.fields) {
             const QString name = QString::fromLatin1(field.name);
-            const QString fieldCaption = *field.caption ? QString::fromLatin1(field.caption) : caption;
+            // A field without a label is named after its command; a second one is where it goes.
+            const bool second = &field != &item.fields.front();
+            const QString fieldCaption = *field.caption ? QString::fromLatin1(field.caption)
+                                         : second       ? caption + tr(" (destination)")
+                                                        : caption;
             const int r = grid->rowCount();
             QWidget* input = nullptr;
             switch (field.kind) {
@@ -258,7 +267,7 @@ void TScriptWizard::BuildCommandPages()
             if (*field.caption) {
                 auto* label = newLabel(sheet, fieldCaption);
                 label->setBuddy(input);
-                grid->addWidget(label, r, 0);
+                grid->addWidget(label, r, 0, Qt::AlignVCenter);
             }
             grid->addWidget(input, r, 1);
             if (name == "Edit11" || name == "Edit16" || name == "FilenameEdit2") input->installEventFilter(this);

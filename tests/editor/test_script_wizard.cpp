@@ -16,6 +16,8 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -23,6 +25,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -168,6 +172,29 @@ TEST_F(Wizard, KeepsItsFieldsButNotTheDialPassword)
     EXPECT_EQ(F("Edit8")->text(), "proxy.lan");
 }
 
+TEST_F(Wizard, EscapeCancelsFromAnyFieldAndFinishIsTheDefaultButton)
+{
+    auto* finish = wizard->findChild<QPushButton*>("BitBtn1");
+    auto* cancel = wizard->findChild<QPushButton*>("BitBtn2");
+    EXPECT_TRUE(finish->isDefault());
+    EXPECT_FALSE(finish->icon().isNull());
+    EXPECT_FALSE(cancel->icon().isNull());
+    bool finished = false;
+    QObject::connect(wizard.get(), &TScriptWizard::Finished, [&finished] { finished = true; });
+    for (const char* field : {"Edit3", "Edit9"}) {
+        SCOPED_TRACE(field);
+        wizard->show();
+        if (std::string(field) == "Edit9") Choose(0);
+        else wizard->PageControl981()->SetActivePage(wizard->PageControl981()->Pages(2));
+        F(field)->setFocus();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(F(field), &escape);
+        EXPECT_TRUE(wizard->isHidden());
+        EXPECT_EQ(wizard->result(), QDialog::Rejected);
+    }
+    EXPECT_FALSE(finished);
+}
+
 TEST_F(Wizard, EveryControlHasAName)
 {
     for (QWidget* w : wizard->findChildren<QWidget*>()) {
@@ -175,18 +202,39 @@ TEST_F(Wizard, EveryControlHasAName)
         if (!w->focusPolicy()) continue;
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
     }
+    // Two fields of one command page never share a name.
+    for (int item = 0; item < wizard::CommandCount; ++item) {
+        QStringList names;
+        for (const wizard::CommandField& field : wizard::CommandItems()[std::size_t(item)].fields)
+            names << wizard->findChild<QWidget*>(field.name)->accessibleName();
+        EXPECT_EQ(names.removeDuplicates(), 0) << "item " << item;
+    }
+    EXPECT_EQ(F("Edit19")->accessibleName(), "Send NEWER files (destination)");
+    for (int page : {1, 2}) {
+        QStringList names;
+        for (QWidget* w : wizard->PageControl981()->Pages(page)->findChildren<QWidget*>())
+            if (w->focusPolicy() && !w->objectName().isEmpty()) names << w->accessibleName();
+        EXPECT_EQ(names.removeDuplicates(), 0) << names.join(", ").toStdString();
+    }
 }
 
 TEST_F(Wizard, PagesRender)
 {
     const QString dir = qEnvironmentVariable("WIZARD_PICTURE_DIR");
     TTearPageControl* pages = wizard->PageControl981();
+    const auto take = [&](const QString& name) {
+        const QImage picture = wizard->grab().toImage();
+        EXPECT_FALSE(picture.isNull()) << name.toStdString();
+        if (!dir.isEmpty()) picture.save(dir + "/" + name + ".png");
+    };
     for (int i = 0; i < pages->PageCount(); ++i) {
         pages->SetActivePage(pages->Pages(i));
-        if (i == 3) Choose(9);
-        const QImage picture = wizard->grab().toImage();
-        EXPECT_FALSE(picture.isNull());
-        if (!dir.isEmpty()) picture.save(dir + QString("/wizard-%1.png").arg(i));
+        take(QString("wizard-%1").arg(i));
+    }
+    // Every command page inside the activity page.
+    for (int item = 0; item < wizard::CommandCount; ++item) {
+        Choose(item);
+        take(QString("wizard-3-%1").arg(item, 2, 10, QChar('0')));
     }
 }
 
@@ -224,7 +272,12 @@ TEST_F(EditorWizard, FinishReplacesTheTextAndCancelKeepsIt)
     EXPECT_TRUE(expected.contains("BINARY"));
     EXPECT_EQ(editor.Memo1()->toPlainText(), expected.join('\n'));
     EXPECT_TRUE(editor.Modified());
+    EXPECT_TRUE(editor.Action("SaveBtn")->isEnabled());
     EXPECT_EQ(editor.CurrentFileName(), "");
+    // Coloured as the highlighter colours a typed line.
+    const QTextBlock host = editor.Memo1()->document()->findBlockByNumber(int(expected.indexOf("Host=\"127.0.0.1\"")));
+    EXPECT_EQ(host.text(), "Host=\"127.0.0.1\"");
+    EXPECT_EQ(host.begin().fragment().charFormat().foreground().color(), QColor(0, 0, 255));
     EXPECT_TRUE(seams.informed.empty());
 }
 

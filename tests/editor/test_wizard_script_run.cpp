@@ -79,8 +79,8 @@ TEST(WizardScript, EveryCommandOnceRunsWithoutAnError)
         {18, {{"Edit20", q(L + "/up.txt")}, {"Edit21", "/made"}}},
         {19, {{"Edit22", "down.txt"}, {"Edit23", q(L)}}},
         {20, {{"Edit24", "down.txt"}, {"Edit25", q(L)}}},
-        {21, {{"Edit26", q(L + "/tree")}, {"Edit27", "/"}}},
-        {22, {{"Edit28", "rtree"}, {"Edit29", q(L + "/rtree-got")}}},
+        {21, {{"Edit26", q(L + "/tree/*.*")}, {"Edit27", "/"}}},
+        {22, {{"Edit28", "rtree/*.*"}, {"Edit29", q(L + "/rtree-got")}}},
         {23, {{"Edit30", q(L + "/up.txt")}}},
         {24, {}},
         {25, {{"Edit31", q(L + "/localmade")}}},
@@ -130,6 +130,10 @@ TEST(WizardScript, EveryCommandOnceRunsWithoutAnError)
     EXPECT_TRUE(fs::exists(L + "/down.txt")) << out;
     EXPECT_TRUE(fs::exists(L + "/new.txt")) << out;
     EXPECT_TRUE(fs::exists(L + "/copy.txt")) << out;
+    EXPECT_TRUE(fs::exists(R + "/a.txt")) << out;
+    EXPECT_TRUE(fs::exists(L + "/rtree-got/b.txt")) << out;
+    EXPECT_EQ(out.find("Failed to download item."), std::string::npos) << out;
+    EXPECT_EQ(out.find("Failed to upload item."), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(R + "/remove.txt")) << out;
     EXPECT_FALSE(fs::exists(L + "/skipped.txt")) << out;
 }

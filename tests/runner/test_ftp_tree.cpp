@@ -198,11 +198,24 @@ TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
     remoteRoot.write("top/none/b.dat", "b");
     remoteRoot.write("top/none/deeper/c.txt", "c");
     ASSERT_EQ(::chdir(work.path().c_str()), 0);
-    auto e = run(login(server.port(), server.user(), server.password(), {"GETTREE top/*.txt mirror", "DISCONNECT"}));
-    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
-    EXPECT_TRUE(e->SuccessFlag) << dump(*e);
-    const std::map<std::string, std::string> tree{{"a.txt", "a"}, {"none/deeper/c.txt", "c"}};
-    EXPECT_EQ(filesUnder(work.path() + "/mirror"), tree);
+    const struct {
+        const char* command;
+        std::map<std::string, std::string> tree;
+    } cases[] = {
+        {"GETTREE top/*.txt mirror", {{"a.txt", "a"}, {"none/deeper/c.txt", "c"}}},
+        {"GETTREE top/*.* mirror", {{"a.txt", "a"}, {"none/b.dat", "b"}, {"none/deeper/c.txt", "c"}}},
+        // A server lists a folder's content for its name: those are no files of the current folder.
+        {"GETTREE top mirror", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        fs::remove_all(work.path() + "/mirror");
+        auto e = run(login(server.port(), server.user(), server.password(), {c.command, "DISCONNECT"}));
+        EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+        EXPECT_TRUE(e->SuccessFlag) << dump(*e);
+        EXPECT_THAT(e->Log(), Not(Contains("   ---> Failed to download item."))) << dump(*e);
+        EXPECT_EQ(filesUnder(work.path() + "/mirror"), c.tree);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, TreeOnServers, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
