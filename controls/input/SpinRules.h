@@ -39,4 +39,9 @@ TSpinButtonState HalfAt(int x, int y, int width, int height);
 TPoint UpGlyphAt(int width, int height, int gw, int gh, bool topDown);
 TPoint DownGlyphAt(int width, int height, int gw, int gh);
 
+// Where the diagonal button stands in a field of width x height, frame included: a square of
+// the inside's height at its right end, reaching one pixel into a 3-D frame at the top; without a
+// frame, the field's full height.
+TRect DiagonalButtonPlace(int width, int height, bool framed);
+
 }  // namespace spin
