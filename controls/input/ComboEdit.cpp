@@ -45,7 +45,6 @@ public:
     {
         return metric == PM_TextCursorWidth ? width_ : QProxyStyle::pixelMetric(metric, option, widget);
     }
-    int Width() const { return width_; }
 
 private:
     int width_;
@@ -373,7 +372,11 @@ void TCustomComboEdit::applyCaret()
 {
     const int wanted = fileedit::CaretWidth(font().bold());
     if (style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this) == wanted) return;
-    if (caretStyle_ && static_cast<CaretStyle*>(caretStyle_.get())->Width() == wanted) return;
+    if (QApplication::style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this) == wanted) {
+        setStyle(nullptr);
+        caretStyle_.reset();
+        return;
+    }
     auto next = std::make_unique<CaretStyle>(wanted);
     setStyle(next.get());
     caretStyle_ = std::move(next);

@@ -43,6 +43,7 @@ struct TFileDialogSettings {
     TOpenOptions Options = ofHideReadOnly;
     TFileEditStyle EditStyle = fsEdit;
     std::vector<std::string> History, Files;
+    friend bool operator==(const TFileDialogSettings&, const TFileDialogSettings&) = default;
 };
 
 // One run of a file dialog, as the dialogs below are asked.

@@ -3,6 +3,7 @@
 // holds, dialog filters in Qt's form, folder lists, the button's glyph, width and place, and where
 // a pop-up opens.
 
+#include "controls/input/EditMetrics.h"
 #include "controls/input/SpeedButtonRules.h"
 
 #include <functional>

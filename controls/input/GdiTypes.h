@@ -22,9 +22,3 @@ TRect CenteredRect(const TRect& window, const TRect& screen);
 // A rectangle past the right or bottom edge moved back to end there, then one past the left or
 // top edge moved to start there; the size is kept.
 TRect FitRectIntoScreen(const TRect& rect, const TRect& screen);
-
-// The system's thin border; a sunken 3-D frame is two of them on each side.
-inline constexpr int kBorderHeight = 1;
-// The least height of a one-line edit field whose characters are textHeight high: its frame, and
-// one pixel so that descenders are not clipped.
-constexpr int MinimumEditHeight(int textHeight) { return textHeight + 4 * kBorderHeight + 1; }

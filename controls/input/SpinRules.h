@@ -2,6 +2,7 @@
 // The rules of the spin edit that need no window: the value kept in the text, its bounds and
 // rounding, the characters it accepts, and which half of the diagonal spin button a point hits.
 
+#include "controls/input/EditMetrics.h"
 #include "controls/input/SpeedButtonRules.h"
 
 #include <string>
