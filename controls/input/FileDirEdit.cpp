@@ -47,29 +47,31 @@ std::vector<std::string> localFiles(const QMimeData* data)
 
 bool TFileDialogs::ExecuteFile(QWidget* parent, const TFileDialogRequest& r, std::vector<std::string>& names)
 {
-    QString selected = Q(r.SelectedFilter);
-    const QString start = r.FileName.empty() ? Q(r.InitialDir) : Q(r.FileName);
     names.clear();
-    if (r.Kind == dkSave || r.Kind == dkSavePicture) {
-        QFileDialog dialog(parent, Q(r.Title), start, Q(r.Filter));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(Q(r.DefaultExt));
-        if (!selected.isEmpty()) dialog.selectNameFilter(selected);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        names.push_back(QFile::encodeName(dialog.selectedFiles().front()).toStdString());
-        return true;
-    }
-    if (r.Multiple) {
-        for (const QString& name : QFileDialog::getOpenFileNames(parent, Q(r.Title), start, Q(r.Filter), &selected))
-            names.push_back(QFile::encodeName(name).toStdString());
-    } else {
-        const QString name = QFileDialog::getOpenFileName(parent, Q(r.Title), start, Q(r.Filter), &selected);
-        if (!name.isEmpty()) names.push_back(QFile::encodeName(name).toStdString());
-    }
+    const bool save = r.Kind == dkSave || r.Kind == dkSavePicture;
+    QFileDialog dialog(parent, Q(r.Title), r.FileName.empty() ? Q(r.InitialDir) : Q(r.FileName), Q(r.Filter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (save)
+        dialog.setFileMode(QFileDialog::AnyFile);
+    else if (r.Multiple)
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    else
+        dialog.setFileMode(r.Options & ofFileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(r.Options & ofOverwritePrompt));
+    dialog.setOption(QFileDialog::DontResolveSymlinks, (r.Options & ofNoDereferenceLinks) != 0);
+    dialog.setDefaultSuffix(Q(r.DefaultExt));
+    if (!r.SelectedFilter.empty()) dialog.selectNameFilter(Q(r.SelectedFilter));
+    QStringList history;
+    for (const std::string& h : r.History) history.push_back(Q(h));
+    dialog.setHistory(history);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    for (const QString& name : dialog.selectedFiles()) names.push_back(QFile::encodeName(name).toStdString());
     return !names.empty();
 }
 
-bool TFileDialogs::ExecuteDirectory(QWidget* parent, TDirDialogKind kind, const std::string& text, std::string& folder)
+// Qt's folder dialog always offers to make a new folder, so the creation options are its own.
+bool TFileDialogs::ExecuteDirectory(QWidget* parent, TDirDialogKind kind, TSelectDirOpts, const std::string& text,
+                                    std::string& folder)
 {
     if (kind == dkWin32) return BrowseDirectory(folder, text, 0);
     const QString chosen = QFileDialog::getExistingDirectory(parent, Q(text), Q(folder));
@@ -166,17 +168,23 @@ void TFilenameEdit::SetFileName(const std::string& value)
     ClearFileList();
 }
 
+void TFilenameEdit::SetDialogOptions(TOpenOptions value)
+{
+    dialog_.Options = value;
+    multiple_ = (value & ofAllowMultiSelect) != 0;
+    if (!multiple_) ClearFileList();
+}
+
 void TFilenameEdit::SetAllowMultiSelect(bool value)
 {
-    multiple_ = value;
-    if (!value) ClearFileList();
+    SetDialogOptions(value ? dialog_.Options | ofAllowMultiSelect : dialog_.Options & ~ofAllowMultiSelect);
 }
 
 void TFilenameEdit::ReceptFileDir(const std::string& name)
 {
     if (multiple_) {
-        if (files_.empty()) SetFileName(name);
-        files_.push_back(name);
+        if (dialog_.Files.empty()) SetFileName(name);
+        dialog_.Files.push_back(name);
     } else {
         SetFileName(name);
     }
@@ -189,30 +197,36 @@ void TFilenameEdit::DoButtonClick()
     bool action = true;
     DoBeforeDialog(name, action);
     if (!action) return;
-    TFileDialogRequest request;
-    request.Kind = dialogKind_;
-    request.Title = title_;
-    request.DefaultExt = defaultExt_;
-    request.Filter = fileedit::ToQtFilter(filter_);
-    request.SelectedFilter = fileedit::QtFilterAt(filter_, filterIndex_);
-    request.Multiple = multiple_;
     if (ValidFileName(name)) {
         const std::string folder = fileedit::FolderOf(name);
-        if (!folder.empty() && DirExists(folder)) initialDir_ = folder;
+        if (!folder.empty() && DirExists(folder)) dialog_.InitialDir = folder;
         const std::string part = fileedit::FilePartOf(name);
-        request.FileName = part.empty() || !ValidFileName(part) ? std::string() : name;
+        dialog_.FileName = part.empty() || !ValidFileName(part) ? std::string() : name;
     }
-    request.InitialDir = initialDir_;
+    TFileDialogRequest request;
+    request.Kind = dialog_.Kind;
+    request.Title = dialog_.Title;
+    request.DefaultExt = dialog_.DefaultExt;
+    request.Filter = fileedit::ToQtFilter(dialog_.Filter);
+    request.SelectedFilter = fileedit::QtFilterAt(dialog_.Filter, dialog_.FilterIndex);
+    request.Options = dialog_.Options;
+    request.History = dialog_.History;
+    request.Multiple = multiple_;
+    request.FileName = dialog_.FileName;
+    request.InitialDir = dialog_.InitialDir;
     std::vector<std::string> names;
     action = Dialogs().ExecuteFile(window(), request, names);
-    if (action && !names.empty()) name = names.front();
+    if (action && !names.empty()) {
+        name = names.front();
+        dialog_.FileName = name;
+        dialog_.Files = multiple_ ? names : std::vector<std::string>{};
+    }
     if (focusPolicy() & Qt::TabFocus && isEnabled()) setFocus();
     DoAfterDialog(name, action);
     if (!action) return;
     SetBytes(fileedit::QuotedName(name));
-    files_ = multiple_ ? names : std::vector<std::string>{};
-    const std::string folder = fileedit::FolderOf(name);
-    if (!folder.empty()) initialDir_ = folder;
+    const std::string folder = fileedit::FolderOf(dialog_.FileName);
+    if (!folder.empty()) dialog_.InitialDir = folder;
 }
 
 TDirectoryEdit::TDirectoryEdit(QWidget* parent) : TFileDirEdit(parent) {}
@@ -254,7 +268,7 @@ void TDirectoryEdit::DoButtonClick()
     static const std::string root(1, '/');
     if (name.empty()) name = initialDir_.empty() ? root : initialDir_;
     if (!DirExists(name)) name = root;
-    action = Dialogs().ExecuteDirectory(window(), dialogKind_, dialogText_, name);
+    action = Dialogs().ExecuteDirectory(window(), dialogKind_, dialogOptions_, dialogText_, name);
     if (focusPolicy() & Qt::TabFocus && isEnabled()) setFocus();
     DoAfterDialog(name, action);
     if (!action) return;

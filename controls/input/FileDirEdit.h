@@ -17,12 +17,43 @@ public:
 
 enum TFileDialogKind { dkOpen, dkSave, dkOpenPicture, dkSavePicture };
 enum TDirDialogKind { dkFramework, dkWin32 };
+enum TFileEditStyle { fsEdit, fsComboBox };
 
+// Options of the file dialog that mean something here; a set is their sum.
+enum TOpenOption : unsigned {
+    ofOverwritePrompt = 1u << 0,  // a save dialog asks before it names an existing file
+    ofHideReadOnly = 1u << 1,     // no read-only check box (the dialogs here have none)
+    ofAllowMultiSelect = 1u << 2,
+    ofFileMustExist = 1u << 3,    // an open dialog takes only existing files
+    ofNoDereferenceLinks = 1u << 4,
+};
+using TOpenOptions = unsigned;
+
+// Options of the folder dialog: a new folder may be named, is then made, after asking.
+enum TSelectDirOpt : unsigned { sdAllowCreate = 1u << 0, sdPerformCreate = 1u << 1, sdPrompt = 1u << 2 };
+using TSelectDirOpts = unsigned;
+
+// What a file dialog is set to. The field keeps one; a new dialog kind keeps every setting.
+struct TFileDialogSettings {
+    TFileDialogKind Kind = dkOpen;
+    std::string Title = fileedit::kDefaultDialogTitle;
+    std::string Filter = fileedit::kDefaultFilter;  // "Desc|*.x;*.y|..."
+    int FilterIndex = 1;
+    std::string InitialDir, FileName, DefaultExt;
+    TOpenOptions Options = ofHideReadOnly;
+    TFileEditStyle EditStyle = fsEdit;
+    std::vector<std::string> History, Files;
+    friend bool operator==(const TFileDialogSettings&, const TFileDialogSettings&) = default;
+};
+
+// One run of a file dialog, as the dialogs below are asked.
 struct TFileDialogRequest {
     TFileDialogKind Kind = dkOpen;
     std::string Title, InitialDir, FileName, DefaultExt;
     std::string Filter;        // in Qt's form
     std::string SelectedFilter;
+    TOpenOptions Options = ofHideReadOnly;
+    std::vector<std::string> History;
     bool Multiple = false;
 };
 
@@ -32,7 +63,8 @@ public:
     // The chosen names (several only when asked); false when cancelled.
     virtual bool ExecuteFile(QWidget* parent, const TFileDialogRequest& request, std::vector<std::string>& names);
     // The chosen folder in `folder` (it comes in as the one to start at); false when cancelled.
-    virtual bool ExecuteDirectory(QWidget* parent, TDirDialogKind kind, const std::string& text, std::string& folder);
+    virtual bool ExecuteDirectory(QWidget* parent, TDirDialogKind kind, TSelectDirOpts options,
+                                  const std::string& text, std::string& folder);
 };
 
 class TFileDirEdit : public TCustomComboEdit {
@@ -83,36 +115,43 @@ public:
     std::string FileName() const;
     // Raises EComboEditError for a name no file can have; the text is then unchanged.
     void SetFileName(const std::string& value);
-    TFileDialogKind DialogKind() const { return dialogKind_; }
-    void SetDialogKind(TFileDialogKind value) { dialogKind_ = value; }
-    const std::string& Filter() const { return filter_; }
-    void SetFilter(const std::string& value) { filter_ = value; }
-    int FilterIndex() const { return filterIndex_; }
-    void SetFilterIndex(int value) { filterIndex_ = value; }
-    const std::string& InitialDir() const { return initialDir_; }
-    void SetInitialDir(const std::string& value) { initialDir_ = value; }
-    const std::string& DefaultExt() const { return defaultExt_; }
-    void SetDefaultExt(const std::string& value) { defaultExt_ = value; }
-    const std::string& DialogTitle() const { return title_; }
-    void SetDialogTitle(const std::string& value) { title_ = value; }
+    TFileDialogKind DialogKind() const { return dialog_.Kind; }
+    // Another kind of dialog, with every setting and the file list of the old one.
+    void SetDialogKind(TFileDialogKind value) { dialog_.Kind = value; }
+    const std::string& Filter() const { return dialog_.Filter; }
+    void SetFilter(const std::string& value) { dialog_.Filter = value; }
+    bool IsFilterStored() const { return dialog_.Filter != fileedit::kDefaultFilter; }
+    int FilterIndex() const { return dialog_.FilterIndex; }
+    void SetFilterIndex(int value) { dialog_.FilterIndex = value; }
+    const std::string& InitialDir() const { return dialog_.InitialDir; }
+    void SetInitialDir(const std::string& value) { dialog_.InitialDir = value; }
+    const std::string& DefaultExt() const { return dialog_.DefaultExt; }
+    void SetDefaultExt(const std::string& value) { dialog_.DefaultExt = value; }
+    const std::string& DialogTitle() const { return dialog_.Title; }
+    void SetDialogTitle(const std::string& value) { dialog_.Title = value; }
+    bool IsDialogTitleStored() const { return dialog_.Title != fileedit::kDefaultDialogTitle; }
+    TOpenOptions DialogOptions() const { return dialog_.Options; }
+    // Several names only with ofAllowMultiSelect; without it the file list is emptied.
+    void SetDialogOptions(TOpenOptions value);
+    TFileEditStyle FileEditStyle() const { return dialog_.EditStyle; }
+    void SetFileEditStyle(TFileEditStyle value) { dialog_.EditStyle = value; }
+    const std::vector<std::string>& HistoryList() const { return dialog_.History; }
+    void SetHistoryList(const std::vector<std::string>& value) { dialog_.History = value; }
     bool AllowMultiSelect() const { return multiple_; }
     void SetAllowMultiSelect(bool value);
-    const std::vector<std::string>& Files() const { return files_; }
+    const std::vector<std::string>& Files() const { return dialog_.Files; }
+    const TFileDialogSettings& Dialog() const { return dialog_; }
 
     std::string LongName() const override { return FileName(); }
     std::string ShortName() const override { return FileName(); }
     void ReceptFileDir(const std::string& name) override;
-    void ClearFileList() override { files_.clear(); }
+    void ClearFileList() override { dialog_.Files.clear(); }
 
 protected:
     void DoButtonClick() override;
 
 private:
-    TFileDialogKind dialogKind_ = dkOpen;
-    std::string filter_ = "All files (*.*)|*.*";
-    int filterIndex_ = 1;
-    std::string initialDir_, defaultExt_, title_ = "Browse";
-    std::vector<std::string> files_;
+    TFileDialogSettings dialog_;
 };
 
 class TDirectoryEdit : public TFileDirEdit {
@@ -128,6 +167,8 @@ public:
     void SetDialogText(const std::string& value) { dialogText_ = value; }
     bool MultipleDirs() const { return multiple_; }
     void SetMultipleDirs(bool value) { multiple_ = value; }
+    TSelectDirOpts DialogOptions() const { return dialogOptions_; }
+    void SetDialogOptions(TSelectDirOpts value) { dialogOptions_ = value; }
 
     std::string LongName() const override;
     std::string ShortName() const override;
@@ -138,5 +179,6 @@ protected:
 
 private:
     TDirDialogKind dialogKind_ = dkFramework;
+    TSelectDirOpts dialogOptions_ = 0;
     std::string initialDir_, dialogText_;
 };

@@ -98,6 +98,31 @@ std::string WithFolder(const std::string& text, const std::string& folder, bool 
     return multiple && !text.empty() ? text + ";" + folder : folder;
 }
 
+int ImpliedButtonWidth(TGlyphKind kind, int glyphWidth, int numGlyphs, int scrollBarWidth)
+{
+    if (kind == gkDropDown) return scrollBarWidth;
+    if (kind == gkDefault && glyphWidth > 0)
+        return std::max(glyphWidth / std::max(numGlyphs, 1) + 6, kDefaultButtonWidth);
+    return kDefaultButtonWidth;
+}
+
+TRect ButtonPlace(int width, int height, int buttonWidth, bool framed)
+{
+    // A 3-D frame is two border widths on each side.
+    const int frame = framed ? 2 : 0;
+    const int left = width - buttonWidth - frame;
+    return {left, frame, left + buttonWidth, std::max(height - frame, frame)};
+}
+
+TPoint PopupOrigin(const TRect& edit, TSize popup, const TRect& screen, TEditPopupAlign align)
+{
+    TPoint at{align == epaLeft ? edit.Left : edit.Right - popup.Width, edit.Bottom};
+    if (at.Y + popup.Height > screen.Bottom) at.Y = edit.Top - popup.Height;
+    if (at.X + popup.Width > screen.Right) at.X = screen.Right - popup.Width;
+    if (at.X < screen.Left) at.X = screen.Left;
+    return at;
+}
+
 TEllipsis EllipsisDots(int buttonWidth)
 {
     TEllipsis e;

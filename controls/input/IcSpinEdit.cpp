@@ -1,6 +1,7 @@
 #include "controls/input/IcSpinEdit.h"
 
 #include "controls/input/IcSpinButton.h"
+#include "controls/input/VisualRoutines.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -34,6 +35,7 @@ TIcSpinEdit::TIcSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
         if (!changing_) emit Change();
     });
+    setMinimumHeight(MinimumEditHeight(fontMetrics().height()));
     buildSpinControl();
 }
 
@@ -132,8 +134,7 @@ void TIcSpinEdit::placeSpinControl()
 {
     QRect control;
     if (button_) {
-        const int side = std::max(height() - 2, 0);
-        control = QRect(width() - side - 1, 1, side, side);
+        control = ToQRect(spin::DiagonalButtonPlace(width(), height(), hasFrame()));
         button_->setGeometry(control);
     } else if (upDown_) {
         const int extent = upDown_->sizeHint().width();
@@ -209,7 +210,11 @@ void TIcSpinEdit::focusOutEvent(QFocusEvent* event)
 void TIcSpinEdit::focusInEvent(QFocusEvent* event)
 {
     QAbstractSpinBox::focusInEvent(event);
-    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) lineEdit()->selectAll();
+    // Qt's own spin box selects on Tab whatever the setting.
+    if (!autoSelect_)
+        lineEdit()->deselect();
+    else if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+        lineEdit()->selectAll();
 }
 
 void TIcSpinEdit::resizeEvent(QResizeEvent* event)
@@ -221,6 +226,7 @@ void TIcSpinEdit::resizeEvent(QResizeEvent* event)
 void TIcSpinEdit::changeEvent(QEvent* event)
 {
     QAbstractSpinBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange) setMinimumHeight(MinimumEditHeight(fontMetrics().height()));
     if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) placeSpinControl();
 }
 
@@ -233,6 +239,6 @@ QSize TIcSpinEdit::sizeHint() const
 
 QSize TIcSpinEdit::minimumSizeHint() const
 {
-    const int h = QAbstractSpinBox::minimumSizeHint().height();
+    const int h = std::max(QAbstractSpinBox::minimumSizeHint().height(), MinimumEditHeight(fontMetrics().height()));
     return QSize(QFontMetrics(font()).horizontalAdvance(QStringLiteral("000")) + h + 6, h);
 }

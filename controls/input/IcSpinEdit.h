@@ -36,6 +36,7 @@ class TIcSpinEdit : public QAbstractSpinBox {
     Q_PROPERTY(int Decimal READ Decimal WRITE SetDecimal)
     Q_PROPERTY(bool EditorEnabled READ EditorEnabled WRITE SetEditorEnabled)
     Q_PROPERTY(bool ArrowKeys READ ArrowKeys WRITE SetArrowKeys)
+    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
 
 public:
     explicit TIcSpinEdit(QWidget* parent = nullptr);
@@ -50,6 +51,11 @@ public:
     void SetMaxValue(long double value);
     long double Increment() const { return increment_; }
     void SetIncrement(long double value) { increment_ = value; }
+    // A stored form keeps the bounds, the increment and the value only when they are not 0, 0, 1, 0.
+    bool IsMinValueStored() const { return minValue_ != 0; }
+    bool IsMaxValueStored() const { return maxValue_ != 0; }
+    bool IsIncrementStored() const { return increment_ != 1; }
+    bool IsValueStored() const { return Value() != 0; }
     int Decimal() const { return decimal_; }
     void SetDecimal(int value);
     TValueType ValueType() const { return valueType_; }
@@ -58,6 +64,9 @@ public:
     void SetEditorEnabled(bool value);
     bool ArrowKeys() const { return arrowKeys_; }
     void SetArrowKeys(bool value) { arrowKeys_ = value; }
+    // Entering the field selects its text.
+    bool AutoSelect() const { return autoSelect_; }
+    void SetAutoSelect(bool value) { autoSelect_ = value; }
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
     TSpinButtonKind ButtonKind() const { return buttonKind_; }
@@ -107,6 +116,7 @@ private:
     TSpinButtonKind buttonKind_ = bkDiagonal;
     bool editorEnabled_ = true;
     bool arrowKeys_ = true;
+    bool autoSelect_ = true;
     bool readOnly_ = false;
     bool changing_ = false;
     QPointer<TIcSpinButton> button_;

@@ -2,6 +2,7 @@
 
 #include "platform/ByteText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -128,6 +129,14 @@ TPoint UpGlyphAt(int width, int height, int gw, int gh, bool topDown)
 TPoint DownGlyphAt(int width, int height, int gw, int gh)
 {
     return {roundHalfEven(3 * width * 0.25 - gw * 0.5) - 1, roundHalfEven(3 * height * 0.25 - gh * 0.5) - 1};
+}
+
+TRect DiagonalButtonPlace(int width, int height, bool framed)
+{
+    if (!framed) return {width - height, 0, width, height};
+    const int side = std::max(height - 3, 0);
+    const int left = width - height + 1;
+    return {left, 1, left + side, 1 + side};
 }
 
 }  // namespace spin

@@ -2,6 +2,7 @@
 // The rules of the spin edit that need no window: the value kept in the text, its bounds and
 // rounding, the characters it accepts, and which half of the diagonal spin button a point hits.
 
+#include "controls/input/EditMetrics.h"
 #include "controls/input/SpeedButtonRules.h"
 
 #include <string>
@@ -38,5 +39,10 @@ TSpinButtonState HalfAt(int x, int y, int width, int height);
 // Where the arrows of a width x height spin button stand (their size gw x gh).
 TPoint UpGlyphAt(int width, int height, int gw, int gh, bool topDown);
 TPoint DownGlyphAt(int width, int height, int gw, int gh);
+
+// Where the diagonal button stands in a field of width x height, frame included: a square of
+// the inside's height at its right end, reaching one pixel into a 3-D frame at the top; without a
+// frame, the field's full height.
+TRect DiagonalButtonPlace(int width, int height, bool framed);
 
 }  // namespace spin

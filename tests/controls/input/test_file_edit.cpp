@@ -1,11 +1,15 @@
 #include "controls/input/FileDirEdit.h"
+#include "controls/input/VisualRoutines.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QMimeData>
+#include <QSignalSpy>
+#include <QStyle>
 #include <QUrl>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -22,7 +26,7 @@ struct FakeDialogs : TFileDialogs {
         names = answer;
         return ok;
     }
-    bool ExecuteDirectory(QWidget*, TDirDialogKind, const std::string&, std::string& folder) override
+    bool ExecuteDirectory(QWidget*, TDirDialogKind, TSelectDirOpts, const std::string&, std::string& folder) override
     {
         folderStarts.push_back(folder);
         if (ok && !answer.empty()) folder = answer.front();
@@ -178,6 +182,231 @@ TEST_F(DirectoryEditTest, DroppedFileGivesItsFolder)
     const std::string file = dir.write("sub/f.txt", "x");
     drop({file});
     EXPECT_EQ(field->text().toStdString(), dir.path() + "/sub");
+}
+
+TEST_F(FilenameEditTest, ADialogOfAnotherKindKeepsEverySetting)
+{
+    field->SetFilter("Scripts|*.ftp");
+    field->SetFilterIndex(1);
+    field->SetDialogTitle("Pick");
+    field->SetDefaultExt("ftp");
+    field->SetHistoryList({"/tmp/a", "/tmp/b"});
+    field->SetFileEditStyle(fsComboBox);
+    field->SetInitialDir(dir.path());
+    field->SetDialogOptions(ofAllowMultiSelect | ofOverwritePrompt);
+    EXPECT_TRUE(field->AllowMultiSelect());
+    field->SetAcceptFiles(true);
+    drop({"/tmp/one", "/tmp/two"});
+    const TFileDialogSettings before = field->Dialog();
+
+    field->SetDialogKind(dkSave);
+    TFileDialogSettings expected = before;
+    expected.Kind = dkSave;
+    EXPECT_TRUE(field->Dialog() == expected);
+    EXPECT_EQ(field->Files(), (std::vector<std::string>{"/tmp/one", "/tmp/two"}));
+
+    dialogs.ok = false;
+    field->Button()->click();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const TFileDialogRequest& asked = dialogs.fileRequests[0];
+    EXPECT_EQ(asked.Kind, dkSave);
+    EXPECT_EQ(asked.Title, "Pick");
+    EXPECT_EQ(asked.Filter, "Scripts (*.ftp)");
+    EXPECT_EQ(asked.DefaultExt, "ftp");
+    EXPECT_EQ(asked.History, before.History);
+    EXPECT_EQ(asked.Options, ofAllowMultiSelect | ofOverwritePrompt);
+    EXPECT_TRUE(asked.Multiple);
+
+    // Without several names the file list goes.
+    field->SetDialogOptions(ofHideReadOnly);
+    EXPECT_FALSE(field->AllowMultiSelect());
+    EXPECT_TRUE(field->Files().empty());
+}
+
+TEST_F(FilenameEditTest, StoredFormKeepsOnlyWhatDiffersFromTheDefaults)
+{
+    // The folder glyph is 14 wide: 14 + 6 is under the default 21.
+    EXPECT_EQ(field->GlyphKind(), gkDefault);
+    EXPECT_EQ(field->ButtonWidth(), 21);
+    EXPECT_FALSE(field->IsButtonWidthStored());
+    EXPECT_FALSE(field->IsGlyphStored());
+    EXPECT_FALSE(field->IsFilterStored());
+    EXPECT_FALSE(field->IsDialogTitleStored());
+
+    field->SetButtonWidth(30);
+    EXPECT_TRUE(field->IsButtonWidthStored());
+    field->SetGlyphKind(gkDropDown);
+    EXPECT_EQ(field->ButtonWidth(), field->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    EXPECT_FALSE(field->IsButtonWidthStored());
+    field->SetGlyph(QImage(10, 10, QImage::Format_ARGB32));
+    EXPECT_EQ(field->GlyphKind(), gkCustom);
+    EXPECT_TRUE(field->IsGlyphStored());
+    EXPECT_TRUE(field->IsButtonWidthStored());  // custom glyphs imply 21
+
+    // A width the field's inside cannot hold is refused.
+    field->SetButtonWidth(21);
+    field->SetButtonWidth(field->width());
+    EXPECT_EQ(field->ButtonWidth(), 21);
+
+    field->SetFilter("Scripts|*.ftp");
+    field->SetDialogTitle("Pick");
+    EXPECT_TRUE(field->IsFilterStored());
+    EXPECT_TRUE(field->IsDialogTitleStored());
+}
+
+TEST_F(FilenameEditTest, HeightCaretAndDisabledText)
+{
+    const int least = MinimumEditHeight(std::min(QFontMetrics(QApplication::font()).height(), field->fontMetrics().height()));
+    field->resize(field->width(), 5);
+    EXPECT_EQ(field->height(), least);
+    QFont big = field->font();
+    big.setPointSize(big.pointSize() * 3);
+    field->setFont(big);
+    field->resize(field->width(), 5);
+    EXPECT_GE(field->height(), least);  // the smaller of the system's and the field's font counts
+    field->setFont(QApplication::font());
+
+    // The button stays inside the frame at the right, the text stops short of it.
+    field->resize(200, 24);
+    EXPECT_EQ(field->Button()->geometry(), QRect(177, 2, 21, 20));
+    EXPECT_EQ(field->textMargins().right(), 23);
+
+    const auto caretWidth = [this] { return field->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, field); };
+    QFont bold = field->font();
+    bold.setBold(true);
+    field->setFont(bold);
+    field->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(caretWidth(), 2);
+    field->setFont(QApplication::font());
+    EXPECT_EQ(caretWidth(), 1);
+
+    field->setEnabled(false);
+    EXPECT_EQ(field->palette().color(QPalette::Disabled, QPalette::Text), ToQColor(clGrayText));
+}
+
+// A field with a pop-up of its own: the pop-up holds a value and closes itself on request.
+struct ValuePopup : TComboPopup {
+    using TComboPopup::TComboPopup;
+    QVariant value;
+    QVariant Value() const override { return value; }
+    void SetValue(const QVariant& v) override { value = v; }
+};
+
+struct PopupEdit : TCustomComboEdit {
+    explicit PopupEdit(QWidget* parent) : TCustomComboEdit(parent)
+    {
+        popup = new ValuePopup(this);
+        popup->resize(120, 60);
+        SetPopup(popup);
+    }
+    ValuePopup* popup;
+};
+
+class PopupEditTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<QWidget>();
+        window->resize(300, 100);
+        field = new PopupEdit(window.get());
+        field->setGeometry(10, 10, 200, 24);
+        other = new QLineEdit(window.get());
+        other->setGeometry(10, 50, 100, 24);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 2000));
+        field->setFocus();
+    }
+    void open(const QString& value)
+    {
+        field->Button()->click();
+        ASSERT_TRUE(field->PopupVisible());
+        field->popup->value = value;
+    }
+    std::unique_ptr<QWidget> window;
+    PopupEdit* field = nullptr;
+    QLineEdit* other = nullptr;
+};
+
+TEST_F(PopupEditTest, ButtonDropsThePopUpUnderTheFieldAndTakesItsValue)
+{
+    int clicks = 0;
+    QObject::connect(field, &TCustomComboEdit::ButtonClick, [&] { ++clicks; });
+    QSignalSpy changes(field, &QLineEdit::textChanged);
+    field->Button()->click();
+    EXPECT_EQ(clicks, 1);
+    ASSERT_TRUE(field->PopupVisible());
+    EXPECT_TRUE(field->popup->isVisible());
+    EXPECT_TRUE(field->popup->value.isNull());  // an empty text is no value
+    const QPoint under = field->mapToGlobal(QPoint(field->width() - 120, field->height()));
+    EXPECT_EQ(field->popup->pos(), under);
+    EXPECT_TRUE(field->isReadOnly());  // no typing while it is open
+
+    field->popup->value = QStringLiteral("picked");
+    field->Button()->click();
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(field->PopupVisible());
+    EXPECT_FALSE(field->popup->isVisible());
+    EXPECT_EQ(field->text(), "picked");
+    EXPECT_TRUE(field->isModified());
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_FALSE(field->isReadOnly());
+
+    // Opening again hands the text over; the same value changes nothing.
+    open(QStringLiteral("picked"));
+    EXPECT_EQ(field->popup->Value(), "picked");
+    field->PopupCloseUp(true);
+    EXPECT_EQ(changes.count(), 1);
+}
+
+TEST_F(PopupEditTest, WaysOfClosingWithAndWithoutTheValue)
+{
+    struct Row {
+        const char* name;
+        std::function<void(PopupEdit*, QLineEdit*)> close;
+        bool taken;
+    };
+    const Row rows[] = {
+        {"Enter", [](PopupEdit* f, QLineEdit*) { QTest::keyClick(f, Qt::Key_Return); }, true},
+        {"Escape", [](PopupEdit* f, QLineEdit*) { QTest::keyClick(f, Qt::Key_Escape); }, false},
+        {"click key", [](PopupEdit* f, QLineEdit*) { QTest::keyClick(f, Qt::Key_Down, Qt::AltModifier); }, true},
+        {"the pop-up asks", [](PopupEdit* f, QLineEdit*) { emit f->popup->CloseUp(true); }, true},
+        {"a press on the field", [](PopupEdit* f, QLineEdit*) { QTest::mouseClick(f, Qt::LeftButton, {}, QPoint(5, 5)); }, false},
+        {"a press elsewhere", [](PopupEdit*, QLineEdit* o) { QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(5, 5)); }, false},
+        {"focus leaves", [](PopupEdit*, QLineEdit* o) { o->setFocus(); }, false},
+    };
+    for (const Row& row : rows) {
+        field->setText("before");
+        field->setFocus();
+        open(QStringLiteral("after"));
+        row.close(field, other);
+        EXPECT_FALSE(field->PopupVisible()) << row.name;
+        EXPECT_FALSE(field->popup->isVisible()) << row.name;
+        EXPECT_EQ(field->text(), row.taken ? "after" : "before") << row.name;
+    }
+}
+
+TEST_F(PopupEditTest, PressOnTheButtonClosesWithoutOpeningAgain)
+{
+    open(QStringLiteral("after"));
+    QTest::mouseClick(field->Button(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(field->PopupVisible());
+    EXPECT_EQ(field->text(), "after");
+    // The next click is an ordinary one again.
+    QTest::mouseClick(field->Button(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(field->PopupVisible());
+}
+
+TEST_F(PopupEditTest, AReadOnlyFieldKeepsItsText)
+{
+    open(QStringLiteral("after"));
+    field->SetReadOnly(true);
+    emit field->popup->CloseUp(true);
+    EXPECT_FALSE(field->PopupVisible());
+    EXPECT_TRUE(field->text().isEmpty());
+    field->Button()->click();
+    EXPECT_FALSE(field->PopupVisible());
 }
 
 }  // namespace

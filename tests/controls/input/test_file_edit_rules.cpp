@@ -65,3 +65,50 @@ TEST(FileEditRules, FoldersAndTheEllipsis)
     EXPECT_EQ(narrow.Width, 1);
     EXPECT_EQ(narrow.Dots.size(), 3u);
 }
+
+TEST(FileEditRules, ButtonWidthTheGlyphKindImplies)
+{
+    struct Row {
+        const char* name;
+        TGlyphKind kind;
+        int glyphWidth, numGlyphs;
+        int implied;
+    };
+    const Row rows[] = {
+        {"default glyph narrower than the button", gkDefault, 14, 1, 21},
+        {"default glyph wider than the button", gkDefault, 60, 2, 36},
+        {"default kind without a glyph", gkDefault, 0, 1, 21},
+        {"drop-down arrow", gkDropDown, 7, 1, 17},
+        {"ellipsis", gkEllipsis, 15, 1, 21},
+        {"custom glyph", gkCustom, 40, 1, 21},
+    };
+    for (const Row& row : rows) EXPECT_EQ(ImpliedButtonWidth(row.kind, row.glyphWidth, row.numGlyphs, 17), row.implied) << row.name;
+    EXPECT_TRUE(GlyphStored(gkCustom));
+    EXPECT_FALSE(GlyphStored(gkDefault));
+}
+
+TEST(FileEditRules, ButtonAndPopUpPlaces)
+{
+    EXPECT_EQ(ButtonPlace(200, 24, 21, true), (TRect{177, 2, 198, 22}));
+    EXPECT_EQ(ButtonPlace(200, 24, 21, false), (TRect{179, 0, 200, 24}));
+    EXPECT_EQ(ButtonPlace(200, 3, 21, true), (TRect{177, 2, 198, 2}));
+    EXPECT_EQ(MinimumEditHeight(13), 18);
+
+    struct Row {
+        const char* name;
+        TRect edit;
+        TEditPopupAlign align;
+        TPoint origin;
+    };
+    // A 100 x 50 pop-up on a 800 x 600 screen.
+    const Row rows[] = {
+        {"under the field, right edges aligned", {100, 100, 300, 121}, epaRight, {200, 121}},
+        {"under the field, left edges aligned", {100, 100, 300, 121}, epaLeft, {100, 121}},
+        {"above when the bottom is too near", {100, 560, 300, 581}, epaRight, {200, 510}},
+        {"just fits at the bottom", {100, 529, 300, 550}, epaRight, {200, 550}},
+        {"kept inside at the right", {720, 100, 790, 121}, epaLeft, {700, 121}},
+        {"kept inside at the left", {-30, 100, 50, 121}, epaRight, {0, 121}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(PopupOrigin(row.edit, {100, 50}, {0, 0, 800, 600}, row.align), row.origin) << row.name;
+}

@@ -120,6 +120,36 @@ TEST_F(SpinEditTest, LeavingTheFieldBoundsItsValue)
     EXPECT_EQ(edit->Text(), "20");
 }
 
+TEST_F(SpinEditTest, EnteringSelectsTheTextOnlyWithAutoSelect)
+{
+    auto* other = new QLineEdit(window.get());
+    other->show();
+    edit->SetText("123");
+    for (const bool autoSelect : {true, false}) {
+        other->setFocus();
+        edit->SetAutoSelect(autoSelect);
+        edit->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        EXPECT_EQ(edit->findChild<QLineEdit*>()->hasSelectedText(), autoSelect) << autoSelect;
+    }
+}
+
+TEST_F(SpinEditTest, HeightAndButtonPlaceFollowTheFrameAndFont)
+{
+    edit->resize(120, 3);
+    EXPECT_EQ(edit->height(), MinimumEditHeight(edit->fontMetrics().height()));
+    QFont big = edit->font();
+    big.setPointSize(big.pointSize() * 2);
+    edit->setFont(big);
+    edit->resize(120, 3);
+    EXPECT_EQ(edit->height(), MinimumEditHeight(QFontMetrics(big).height()));
+
+    edit->setFont(QApplication::font());
+    edit->resize(120, 24);
+    EXPECT_EQ(edit->Button()->geometry(), QRect(97, 1, 21, 21));
+    EXPECT_LE(edit->findChild<QLineEdit*>()->geometry().right(), 97 - 2);
+}
+
 TEST_F(SpinEditTest, StandardKindReportsEachPress)
 {
     edit->SetButtonKind(bkStandard);

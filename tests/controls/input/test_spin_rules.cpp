@@ -104,3 +104,11 @@ TEST(SpinRules, DiagonalHalvesAndArrowPlaces)
     EXPECT_EQ(DownGlyphAt(20, 20, 6, 6), (TPoint{11, 11}));
     EXPECT_EQ(UpGlyphAt(18, 18, 6, 6, false), (TPoint{3, 3}));  // 1.5 rounds to 2
 }
+
+TEST(SpinRules, DiagonalButtonPlace)
+{
+    // Inside a 3-D frame: (height - 3) square, one pixel into the frame at the top.
+    EXPECT_EQ(DiagonalButtonPlace(120, 24, true), (TRect{97, 1, 118, 22}));
+    EXPECT_EQ(DiagonalButtonPlace(120, 24, false), (TRect{96, 0, 120, 24}));
+    EXPECT_EQ(DiagonalButtonPlace(10, 2, true), (TRect{9, 1, 9, 1}));
+}
