@@ -1,9 +1,9 @@
 #include "editor/Animation.h"
 
 #include "platform/AppPaths.h"
+#include "platform/ByteText.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -78,17 +78,11 @@ std::vector<QPixmap> LightningFrames()
     return frames;
 }
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
 }  // namespace
 
 std::vector<QPixmap> AnimationFrames(const std::string& fileName)
 {
-    const std::string name = Lower(apppaths::extractFileName(fileName));
+    const std::string name = bytetext::toLower(apppaths::extractFileName(fileName));
     if (name == "working.avi") return WorkingFrames();
     if (name == "lightng2.avi") return LightningFrames();
     return {};
