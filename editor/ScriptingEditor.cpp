@@ -148,7 +148,7 @@ void TScriptingEditor::BuildActions()
     action("Paste1", tr("&Paste"), {}, QStyle::SP_FileIcon, [this] { memo_->paste(); });
     action("Cut1", tr("Cu&t"), {}, QStyle::SP_FileIcon, [this] { memo_->cut(); });
     action("SelectAll1", tr("Select &All"), {}, QStyle::SP_FileIcon, [this] { memo_->selectAll(); });
-    action("About1", tr("About..."), {}, QStyle::SP_MessageBoxInformation, [this] { NotAvailableYet(tr("The about box")); });
+    action("About1", tr("About..."), {}, QStyle::SP_MessageBoxInformation, [this] { About1Click(); });
     action("AddthisscripttoExplorersSendTocontextmenu1", tr("&Add this script to the Send-To menu"), {},
            QStyle::SP_FileLinkIcon, [this] { AddthisscripttoExplorersSendTocontextmenu1Click(); });
     action("RemovethisscriptfromExplorersSendTocontextmenu1", tr("&Remove this script from the Send-To menu"), {},
@@ -599,6 +599,9 @@ void TScriptingEditor::ChangeBackground()
 void TScriptingEditor::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // The splash stays on top of everything: it goes first, so no question or failure below
+    // ends up beneath it.
+    HideSplash();
     if (shown_ || event->spontaneous()) return;
     shown_ = true;
     RegisterFileTypeOnce();

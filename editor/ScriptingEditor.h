@@ -78,6 +78,10 @@ public:
     void ApplyVantreltoWindowsRegistry1Click();
     TFormStorage* FormStorage1() const { return formStorage_; }
     TToolbarFill* EffFill1() const { return fill_; }
+    // A fresh about box, shown modally through the seams and freed.
+    void About1Click();
+    // The start-up splash, hidden and freed at the first show before anything there can ask.
+    void SetSplash(std::unique_ptr<QWidget> splash);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +108,8 @@ private:
     TFormStorage* formStorage_ = nullptr;
     TToolbarFill* fill_ = nullptr;
     bool shown_ = false;
+    std::unique_ptr<QWidget> splash_;
+    void HideSplash();
 
     void BuildActions();
     void BuildWindow();

@@ -3,6 +3,7 @@
 #include "controls/input/Cursors.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptingEditor.h"
+#include "editor/StartUp.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -19,13 +20,13 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
     RegisterInputCursors();
     try {
         WidgetSeams seams;
-        TScriptingEditor editor(seams);
-        seams.SetOwner(&editor);
-        editor.show();
+        std::unique_ptr<TScriptingEditor> editor =
+            StartEditor([&seams] { return std::make_unique<TScriptingEditor>(seams); });
+        seams.SetOwner(editor.get());
+        editor->show();
         return QApplication::exec();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "Vantrel: %s\n", e.what());

@@ -1,0 +1,119 @@
+#include "editor/AboutBox.h"
+
+#include "controls/tabs/StyledLabel.h"
+#include "editor/Animation.h"
+#include "platform/AppPaths.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+TFTPabout::TFTPabout(QWidget* parent, double intervalScale)
+    : QDialog(parent), scale_(intervalScale), caption_(MakeAboutCaption(*this))
+{
+    setObjectName(QStringLiteral("FTPabout"));
+    setFixedSize(330, 200);
+    MakeGradientFill(this);
+
+    vantrelLabel_ = MakeEffectLabel(this, QStringLiteral("Vantrel"), 40);
+    vantrelLabel_->move(124, 26);
+    vantrelLabel_->hide();
+    ftpLabel_ = MakeEffectLabel(this, QStringLiteral("FTP"), 44);
+    ftpLabel_->move(18, 12);
+    versionLabel_ = new TStyledLabel(QStringLiteral("Version 1.5"), this);
+    QFont serif(QStringLiteral("DejaVu Serif"));
+    serif.setPixelSize(14);
+    versionLabel_->setFont(serif);
+    versionLabel_->SetTransparent(true);
+    versionLabel_->move(132, 84);
+
+    panel2_ = new QFrame(this);
+    panel2_->setObjectName(QStringLiteral("Panel2"));
+    panel2_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel2_->setGeometry(18, 112, 72, 72);
+    animate1_ = new TAnimate(panel2_);
+    animate1_->setAccessibleName(tr("Lightning"));
+    animate1_->setGeometry(4, 4, 64, 64);
+    animate1_->SetFrameInterval(std::max(1, Scaled(TAnimate::DefaultFrameInterval)));
+    panel2_->hide();
+
+    button1_ = new QPushButton(tr("OK"), this);
+    button1_->setDefault(true);
+    button1_->setGeometry(236, 156, 76, 26);
+    connect(button1_, &QPushButton::clicked, this, &QDialog::accept);
+
+    connect(&timer1_, &QTimer::timeout, this, &TFTPabout::Timer1Timer);
+    pause_.setSingleShot(true);
+    connect(&pause_, &QTimer::timeout, this, [this] {
+        if (auto next = std::exchange(afterPause_, nullptr)) next();
+    });
+    connect(animate1_, &TAnimate::Stopped, this, [this] {
+        if (std::exchange(downAfterPlay_, false)) PanelDown();
+    });
+
+    animate1_->SetFileName(apppaths::programFolder() + "/lightng2.Avi");
+    ftpLabel_->raise();
+}
+
+int TFTPabout::Scaled(int ms) const
+{
+    return int(std::lround(ms * scale_));
+}
+
+void TFTPabout::StartTimer1()
+{
+    timer1_.start(std::max(1, Scaled(interval_)));
+}
+
+void TFTPabout::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    caption_.SetPart(0, QStringLiteral("Vantrel"));
+    caption_.SetPart(1, QStringLiteral(" - About..."));
+    caption_.SetPart(2, QString());
+    vantrelLabel_->show();
+    panel2_->hide();
+    StartTimer1();
+}
+
+void TFTPabout::hideEvent(QHideEvent* event)
+{
+    // Nothing of the chain outlives the showing: no panel coming up or going down later.
+    downAfterPlay_ = false;
+    afterPause_ = nullptr;
+    pause_.stop();
+    animate1_->Stop();
+    timer1_.stop();
+    QDialog::hideEvent(event);
+}
+
+void TFTPabout::AfterPause(std::function<void()> next)
+{
+    afterPause_ = std::move(next);
+    pause_.start(Scaled(PanelPause));
+}
+
+// Timers in place of waiting: panel up, a pause, frames 1 to 9, a pause, panel down, and the
+// next round in 20 s.
+void TFTPabout::Timer1Timer()
+{
+    timer1_.stop();
+    panel2_->show();
+    panel2_->repaint();
+    AfterPause([this] {
+        animate1_->Play(1, 9, 1);
+        AfterPause([this] {
+            if (animate1_->Active()) downAfterPlay_ = true;
+            else PanelDown();
+        });
+    });
+}
+
+void TFTPabout::PanelDown()
+{
+    panel2_->hide();
+    interval_ = NextInterval;
+    StartTimer1();
+}
