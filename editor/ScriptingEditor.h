@@ -24,6 +24,7 @@ class TLedLight;
 class TScriptPrinter;
 class TFormStorage;
 class TToolbarFill;
+class TPaintedCaption;
 
 class TScriptingEditor : public QMainWindow {
     Q_OBJECT
@@ -78,6 +79,7 @@ public:
     void ApplyVantreltoWindowsRegistry1Click();
     TFormStorage* FormStorage1() const { return formStorage_; }
     TToolbarFill* EffFill1() const { return fill_; }
+    TPaintedCaption* PaintedCaption1() const { return paintedCaption_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,12 +105,15 @@ private:
     std::unique_ptr<TScriptPrinter> printer_;
     TFormStorage* formStorage_ = nullptr;
     TToolbarFill* fill_ = nullptr;
+    TPaintedCaption* paintedCaption_ = nullptr;
     bool shown_ = false;
 
     void BuildActions();
     void BuildWindow();
     void NotAvailableYet(const QString& what);
     void SetupFormStorage();
+    // The title bar and the window text (EditorCaption.cpp).
+    void SetupPaintedCaption();
     void ChangeBackground();
     // Runs a registration; a failure is reported and the editor goes on.
     void RunRegistration(void (*registration)());
