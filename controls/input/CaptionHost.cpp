@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QWhatsThis>
 #include <QWindow>
 #include <algorithm>
@@ -264,6 +265,14 @@ TCaptionHost::~TCaptionHost()
     }
     delete bar_;
     for (auto& grip : grips_) delete grip;
+}
+
+QIcon TCaptionHost::SmallIcon(const QWidget* window)
+{
+    QIcon icon = window ? window->windowIcon() : QIcon();
+    if (icon.isNull()) icon = QApplication::windowIcon();
+    if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
+    return icon;
 }
 
 bool TCaptionHost::WindowBeingDestroyed(const QWidget* window)

@@ -7,6 +7,7 @@
 #include "controls/input/WindowHook.h"
 
 #include <QAbstractButton>
+#include <QIcon>
 #include <QMargins>
 #include <QPointer>
 #include <QWidget>
@@ -92,6 +93,8 @@ public:
     // The window is deleting its children (so its components are going with it): nothing may
     // be restored on it any more.
     static bool WindowBeingDestroyed(const QWidget* window);
+    // The window's icon, else the application's, else the platform's generic one.
+    static QIcon SmallIcon(const QWidget* window);
 
 private:
     friend class TCaptionBar;

@@ -3,11 +3,8 @@
 #include "controls/input/VisualRoutines.h"
 #include "platform/Painting.h"
 
-#include <QApplication>
 #include <QFontMetrics>
-#include <QIcon>
 #include <QPainter>
-#include <QStyle>
 
 namespace {
 
@@ -276,10 +273,7 @@ void TIcGradientCaption::PaintCaption(QPainter& canvas, const TCaptionArea& area
         canvas.fillRect(bar, ToQColor(end));
 
     if (!area.Icon.isEmpty()) {
-        QIcon icon = form_ ? form_->windowIcon() : QIcon();
-        if (icon.isNull()) icon = QApplication::windowIcon();
-        if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
-        icon.paint(&canvas, area.Icon);
+        TCaptionHost::SmallIcon(form_).paint(&canvas, area.Icon);
     }
     if (formCaption_.isEmpty() && captions_.Count() == 0) return;
 

@@ -6,10 +6,8 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QIcon>
 #include <QPainter>
 #include <QScreen>
-#include <QStyle>
 
 namespace {
 
@@ -175,10 +173,7 @@ void TPaintedCaption::PaintCaption(QPainter& canvas, const TCaptionArea& area) c
         canvas.fillRect(text, painting::ToQColor(solid));
     }
     if (!area.Icon.isEmpty()) {
-        QIcon icon = form_ ? form_->windowIcon() : QIcon();
-        if (icon.isNull()) icon = QApplication::windowIcon();
-        if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
-        icon.paint(&canvas, area.Icon);
+        TCaptionHost::SmallIcon(form_).paint(&canvas, area.Icon);
     }
 
     QRect textRect = text;

@@ -1,6 +1,7 @@
 #include "controls/input/CaptionHost.h"
 #include "controls/input/IcGradientCaption.h"
 #include "controls/input/VisualRoutines.h"
+#include "tests/support/PixelCount.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -29,18 +30,6 @@ QImage Bar(TCaptionHost& host)
 }
 
 QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
-
-int CountNear(const QImage& image, const QRect& area, QRgb colour)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            n += std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
-                         std::abs(qBlue(p) - qBlue(colour)) < 40;
-        }
-    return n;
-}
 
 QFont Crisp(int pixels, bool bold = true)
 {
@@ -232,7 +221,7 @@ TEST_F(GradientForm, SegmentsTakeTheirOwnColourActiveAndTheirInactiveColourInact
     caption->SetFontInactiveColor(clAqua);
     const auto count = [&](TColor colour) {
         const QImage image = Bar(Host());
-        return CountNear(image, Host().Area().Text, Rgb(colour));
+        return CountPixelsNear(image, Host().Area().Text, Rgb(colour));
     };
 
     SetActivation(*form, true);

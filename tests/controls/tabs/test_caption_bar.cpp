@@ -1,6 +1,7 @@
 #include "controls/tabs/CaptionBar.h"
 #include "platform/Errors.h"
 #include "platform/Painting.h"
+#include "tests/support/PixelCount.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -15,14 +16,7 @@ QRgb Rgb(TColor color) { return painting::ToQColor(color).rgb(); }
 
 int CountNear(const QImage& image, const QRect& area, TColor colour)
 {
-    const QRgb c = Rgb(colour);
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            n += std::abs(qRed(p) - qRed(c)) + std::abs(qGreen(p) - qGreen(c)) + std::abs(qBlue(p) - qBlue(c)) < 40;
-        }
-    return n;
+    return CountPixelsNear(image, area, Rgb(colour));
 }
 
 QFont Crisp()
