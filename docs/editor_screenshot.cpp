@@ -34,6 +34,7 @@ int main(int argc, char** argv)
     seams.SetOwner(&editor);
     editor.resize(900, 560);
     editor.show();
+    editor.activateWindow();  // the title bar in its active colours
     editor.SelectScript(QString::fromStdString(script.filename().string()));
     QElapsedTimer settle;
     settle.start();

@@ -86,7 +86,7 @@ QWidget* CaptionedColumn(const QString& caption, QWidget* control, QWidget* colu
 TScriptingEditor::TScriptingEditor(EditorSeams& seams, QWidget* parent) : QMainWindow(parent), seams_(seams)
 {
     setObjectName(QStringLiteral("ScriptingEditor"));
-    setWindowTitle(tr("Vantrel - FTP scripts"));
+    SetupPaintedCaption();
     scriptsFolder_ = apppaths::dataFolder() + "/Scripts";
     if (!apppaths::makeDirectories(scriptsFolder_))
         throw Exception("Cannot create the folder \"" + scriptsFolder_ + "\". " + std::strerror(errno));

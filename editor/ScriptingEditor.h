@@ -24,6 +24,7 @@ class TLedLight;
 class TScriptPrinter;
 class TFormStorage;
 class TToolbarFill;
+class TPaintedCaption;
 
 class TScriptingEditor : public QMainWindow {
     Q_OBJECT
@@ -78,6 +79,7 @@ public:
     void ApplyVantreltoWindowsRegistry1Click();
     TFormStorage* FormStorage1() const { return formStorage_; }
     TToolbarFill* EffFill1() const { return fill_; }
+    TPaintedCaption* PaintedCaption1() const { return paintedCaption_; }
     // A fresh about box, shown modally through the seams and freed.
     void About1Click();
     // The start-up splash, hidden and freed at the first show before anything there can ask.
@@ -107,6 +109,7 @@ private:
     std::unique_ptr<TScriptPrinter> printer_;
     TFormStorage* formStorage_ = nullptr;
     TToolbarFill* fill_ = nullptr;
+    TPaintedCaption* paintedCaption_ = nullptr;
     bool shown_ = false;
     std::unique_ptr<QWidget> splash_;
     void HideSplash();
@@ -115,6 +118,8 @@ private:
     void BuildWindow();
     void NotAvailableYet(const QString& what);
     void SetupFormStorage();
+    // The title bar and the window text (EditorCaption.cpp).
+    void SetupPaintedCaption();
     void ChangeBackground();
     // Runs a registration; a failure is reported and the editor goes on.
     void RunRegistration(void (*registration)());

@@ -1,5 +1,6 @@
 #include "controls/input/FormPlacement.h"
 #include "controls/input/IcSpeedButton.h"
+#include "controls/tabs/CaptionBar.h"
 #include "controls/tabs/HostStatusBar.h"
 #include "controls/tabs/LedLight.h"
 #include "editor/EditorPanels.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMenu>
 #include <QMimeData>
 #include <QScreen>
@@ -314,6 +316,19 @@ TEST_F(Editor, EveryControlHasAnAccessibleName)
         EXPECT_TRUE(named) << w->metaObject()->className() << " " << w->objectName().toStdString();
     }
     EXPECT_FALSE(editor->Light()->accessibleName().isEmpty());
+}
+
+TEST_F(Editor, TheTitleBarIsOursAndTheWindowTextNamesAllThreeParts)
+{
+    EXPECT_EQ(editor->windowTitle(), "Vantrel Dolmark - FTP scripts");
+    TPaintedCaption* caption = editor->PaintedCaption1();
+    ASSERT_NE(caption, nullptr);
+    EXPECT_TRUE(caption->CompanyText().Font().bold());
+    EXPECT_TRUE(caption->CompanyText().Font().italic());
+    EXPECT_TRUE(caption->AppNameText().Font().bold());
+    EXPECT_EQ(caption->CaptionText().Font(), caption->SystemFont());
+    ASSERT_TRUE(caption->Host()->Attached());
+    EXPECT_GE(editor->menuBar()->geometry().top(), caption->Host()->Bar()->geometry().bottom() + 1);
 }
 
 TEST_F(Editor, PowerItemsNeedAScriptFileName)
