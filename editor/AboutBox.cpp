@@ -14,22 +14,28 @@ TFTPabout::TFTPabout(QWidget* parent, double intervalScale)
     : QDialog(parent), scale_(intervalScale), caption_(MakeAboutCaption(*this))
 {
     setObjectName(QStringLiteral("FTPabout"));
-    setFixedSize(330, 200);
-    MakeGradientFill(this);
+    // The painted caption takes the window's top margin: the box's face lies beneath it.
+    auto* face = new QWidget(this);
+    face->setFixedSize(330, 200);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(face);
+    MakeGradientFill(face);
 
-    vantrelLabel_ = MakeEffectLabel(this, QStringLiteral("Vantrel"), 40);
+    vantrelLabel_ = MakeEffectLabel(face, QStringLiteral("Vantrel"), 40);
     vantrelLabel_->move(124, 26);
     vantrelLabel_->hide();
-    ftpLabel_ = MakeEffectLabel(this, QStringLiteral("FTP"), 44);
+    ftpLabel_ = MakeEffectLabel(face, QStringLiteral("FTP"), 44);
     ftpLabel_->move(18, 12);
-    versionLabel_ = new TStyledLabel(QStringLiteral("Version 1.5"), this);
+    versionLabel_ = new TStyledLabel(QStringLiteral("Version 1.5"), face);
     QFont serif(QStringLiteral("DejaVu Serif"));
     serif.setPixelSize(14);
     versionLabel_->setFont(serif);
     versionLabel_->SetTransparent(true);
     versionLabel_->move(132, 84);
 
-    panel2_ = new QFrame(this);
+    panel2_ = new QFrame(face);
     panel2_->setObjectName(QStringLiteral("Panel2"));
     panel2_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel2_->setGeometry(18, 112, 72, 72);
@@ -39,7 +45,7 @@ TFTPabout::TFTPabout(QWidget* parent, double intervalScale)
     animate1_->SetFrameInterval(std::max(1, Scaled(TAnimate::DefaultFrameInterval)));
     panel2_->hide();
 
-    button1_ = new QPushButton(tr("OK"), this);
+    button1_ = new QPushButton(tr("OK"), face);
     button1_->setDefault(true);
     button1_->setGeometry(236, 156, 76, 26);
     connect(button1_, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,6 +1,7 @@
 #include "editor/AboutStandIns.h"
 
 #include "controls/effects/EffFills.h"
+#include "controls/input/IcGradientCaption.h"
 #include "controls/tabs/StyledLabel.h"
 
 #include <QDialog>
@@ -45,17 +46,39 @@ private:
 
 void AboutCaption::SetPart(int index, const QString& text)
 {
-    if (index < 0) return;
-    while (parts_.size() <= index) parts_.append(QString());
-    parts_[index] = text;
-    window_.setWindowTitle(parts_.join(QString()));
+    TIcCaptionList& parts = caption_.Captions();
+    if (index < 0 || index >= parts.Count()) return;
+    parts[index].SetCaption(text);
+    QString title;
+    for (int i = 0; i < parts.Count(); ++i) title += parts[i].Caption();
+    window_.setWindowTitle(title);
+}
+
+QString AboutCaption::Part(int index) const
+{
+    const TIcCaptionList& parts = caption_.Captions();
+    return index >= 0 && index < parts.Count() ? parts[index].Caption() : QString();
 }
 
 AboutCaption MakeAboutCaption(QDialog& box)
 {
-    AboutCaption caption(box);
+    auto* gradient = new TIcGradientCaption(&box);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    font.setBold(true);
+    font.setItalic(true);
+    TIcCaption& company = gradient->Captions().Add();
+    company.SetFont(font);
+    company.SetFontColor(16773593);
+    gradient->Captions().Add();
+    TIcCaption& about = gradient->Captions().Add();
+    font.setBold(false);
+    font.setItalic(false);
+    about.SetFont(font);
+    about.SetFontColor(clCaptionText);
+    gradient->SetGradientInactive(true);
+    AboutCaption caption(box, *gradient);
     caption.SetPart(0, QStringLiteral("Pellisar"));
-    caption.SetPart(1, QString());
     caption.SetPart(2, QStringLiteral("About..."));
     return caption;
 }

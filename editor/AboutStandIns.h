@@ -1,28 +1,31 @@
 #pragma once
 // The about box's and the splash's caption, effect labels and gradient fill, each made in one
-// place. Stand-ins: the effect label, the fill control and the painted caption take their places
-// here once they exist.
+// place. Stand-ins: the effect label and the fill control take their places here once they exist.
 
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 class QDialog;
+class TIcGradientCaption;
 class TStyledLabel;
 
-// The box's caption made of parts; shown, for now, as the window's own title.
+// The box's gradient caption of three parts; the window's title (what the window list shows) is
+// their text too.
 class AboutCaption {
 public:
-    explicit AboutCaption(QWidget& window) : window_(window) {}
+    AboutCaption(QWidget& window, TIcGradientCaption& caption) : window_(window), caption_(caption) {}
     void SetPart(int index, const QString& text);
-    QString Part(int index) const { return index >= 0 && index < parts_.size() ? parts_[index] : QString(); }
+    QString Part(int index) const;
+    TIcGradientCaption& Caption() const { return caption_; }
 
 private:
     QWidget& window_;
-    QStringList parts_;
+    TIcGradientCaption& caption_;
 };
 
-// Stand-in for the gradient caption.
+// "Pellisar" bold italic in a light blue, an empty part, "About..." regular; a gradient while
+// inactive too.
 AboutCaption MakeAboutCaption(QDialog& box);
 
 // Stand-in for an effect label: a large raised serif caption.
