@@ -68,6 +68,10 @@ private:
 // The painted line's base.
 class TEffBaseControl : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(TColor Color READ Color WRITE SetColor)
+    Q_PROPERTY(int ImageIndex READ ImageIndex WRITE SetImageIndex)
+    Q_PROPERTY(int ListIndex READ ListIndex WRITE SetListIndex)
+    Q_PROPERTY(QString Internal READ Internal WRITE SetInternal)
 public:
     using TNotifyEvent = std::function<void(TEffBaseControl* sender)>;
     using TBoundsEvent = std::function<void(TEffBaseControl* sender, TEffBoundsFlags flags)>;
@@ -139,6 +143,7 @@ private:
 // Adds transparency (on by default) and the redraw rule.
 class TEffBaseGraphicControl : public TEffBaseControl {
     Q_OBJECT
+    Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
 public:
     explicit TEffBaseGraphicControl(QWidget* parent = nullptr);
 
@@ -162,6 +167,7 @@ private:
 // Adds an owned bevel painted over the client area.
 class TEffGraphicControl : public TEffBaseGraphicControl {
     Q_OBJECT
+    Q_PROPERTY(TEffBevel* Bevel READ Bevel WRITE SetBevel)
 public:
     explicit TEffGraphicControl(QWidget* parent = nullptr);
 

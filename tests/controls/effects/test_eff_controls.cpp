@@ -84,6 +84,16 @@ void bigText(TEffCustomLabel& label, const QString& text)
     label.SetCaption(text);
 }
 
+// A label fill of big centred text on white, as wide as the stage.
+TEffLabelFill* whiteLabelFill(Stage& stage, const QString& text)
+{
+    auto* label = new TEffLabelFill(&stage);
+    label->SetColor(clWhite);
+    bigText(*label, text);
+    label->setGeometry(stage.rect());
+    return label;
+}
+
 }  // namespace
 
 TEST(EffRedrawRule, OpaqueRepaintsAloneTransparentRepaintsItsParent)
@@ -220,10 +230,7 @@ TEST(EffLabelFill, LetterPixelsComeFromTheGradient)
 {
     // The font has the shadow's colour: the face still shows the fill, the shadow stays.
     Stage stage(300, 60);
-    auto* label = new TEffLabelFill(&stage);
-    label->SetColor(clWhite);
-    bigText(*label, QStringLiteral("WWWWWW"));
-    label->setGeometry(0, 0, 300, 60);
+    TEffLabelFill* label = whiteLabelFill(stage, QStringLiteral("WWWWWW"));
     label->Font()->SetColor(clBlack);
     label->FontFx()->SetStyle(tdRaisedShadow);
     label->FontFx()->SetShadowColor(clBlack);
@@ -252,10 +259,7 @@ TEST(EffLabelFill, EdgesOfLettersBlendFillAndBackgroundOnly)
 {
     // A green font over a red fill on white: no pixel may carry the font's green.
     Stage stage(240, 60);
-    auto* label = new TEffLabelFill(&stage);
-    label->SetColor(clWhite);
-    bigText(*label, QStringLiteral("Sago"));
-    label->setGeometry(0, 0, 240, 60);
+    TEffLabelFill* label = whiteLabelFill(stage, QStringLiteral("Sago"));
     label->Font()->SetColor(clLime);
     useGradient(*label->FillObject(), clRed, clRed);
     stage.Settle();
@@ -341,11 +345,15 @@ TEST(EffLabel, AutoSizeFollowsCaptionFontAndEffects)
     EXPECT_FALSE(label->ParentFont()) << "a font set is the label's own";
     EXPECT_EQ(label->accessibleName(), QStringLiteral("A much longer caption"));
 
-    auto* bar = new TEffCustomStatusBar(&stage);
-    auto* onBar = new TEffLabel(bar);
+    // On a status bar the label is taller by the bar's offset.
+    struct ShiftingBar : TEffCustomStatusBar {
+        using TEffCustomStatusBar::TEffCustomStatusBar;
+        int LabelOffset() const override { return 5; }
+    };
+    auto* onBar = new TEffLabel(new ShiftingBar(&stage));
     auto* loose = new TEffLabel(&stage);
     for (TEffLabel* l : {onBar, loose}) l->SetCaption(QStringLiteral("Same"));
-    EXPECT_EQ(onBar->size(), loose->size()) << "a bar that asks for no offset adds none";
+    EXPECT_EQ(onBar->size(), loose->size() + QSize(0, 5));
 }
 
 TEST(EffNImage, SizesKeysAndFollowsItsControl)
@@ -442,4 +450,71 @@ TEST(EffCustomControl, WheelNotchesAndPanelWithoutBackChain)
     outer.show();
     QApplication::processEvents();
     EXPECT_EQ(at(panel->grab().toImage(), 15, 10), clRed) << "no background bitmap: its own colour";
+}
+
+TEST(EffGallery, EveryControlDrawsItsParts)
+{
+    Stage stage(420, 200);
+    auto* label = new TEffLabel(&stage);
+    label->SetCaption(QStringLiteral("Effect label"));
+    label->Font()->SetSize(14);
+    label->FontFx()->SetStyle(tdSunkenShadow);
+    label->Bevel()->SetStyleOuter(bvRaised);
+    label->move(10, 10);
+
+    auto* turned = new TEffLabel(&stage);
+    turned->Font()->SetName(QStringLiteral("DejaVu Sans"));
+    turned->Font()->SetSize(12);
+    turned->SetCaption(QStringLiteral("Turned"));
+    turned->FontFx()->SetAngle(90);
+    turned->move(10, 60);
+
+    auto* fill = new TEffFill(&stage);
+    fill->setGeometry(150, 10, 120, 60);
+    useGradient(*fill->FillObject(), clNavy, clAqua);
+    fill->FillObject()->Gradient()->SetStyle(gstElliptic);
+    fill->FillObject()->Gradient()->SetColorCount(31);
+    fill->Bevel()->SetMode(bmStandard);
+    fill->Bevel()->SetStandardStyle(lsRaised);
+    fill->Caption()->SetCaption(QStringLiteral("Fill"));
+    fill->Caption()->Font()->SetColor(clWhite);
+    fill->Caption()->FontFx()->SetStyle(tdShadow);
+
+    auto* labelFill = new TEffLabelFill(&stage);
+    bigText(*labelFill, QStringLiteral("Filled"));
+    labelFill->FontFx()->SetStyle(tdRaisedShadow);
+    labelFill->FillObject()->Bitmap()->SetImage(tileImage());
+    labelFill->FillObject()->SetStyle(sfBitmap);
+    labelFill->setGeometry(150, 80, 260, 60);
+
+    auto* image = new TEffNImage(&stage);
+    image->Bitmap()->SetImage(tileImage().scaled(24, 24));
+    image->SetStyle(sbCenter);
+    image->Bevel()->SetStyleOuter(bvLowered);
+    image->Bevel()->SetWidthOuter(2);
+    image->setGeometry(290, 10, 40, 40);
+
+    auto* panel = new TEffCustomExtPanel(&stage);
+    panel->SetColor(clSilver);
+    panel->Bevel()->SetStyleOuter(bvRaised);
+    panel->Bevel()->SetStyleInner(bvLowered);
+    panel->Bevel()->SetBorderWidth(2);
+    panel->SetCaption(QStringLiteral("Panel"));
+    panel->FontFx()->SetStyle(tdRaised);
+    panel->setGeometry(10, 150, 130, 40);
+
+    stage.Settle();
+    const QImage shown = stage.Picture();
+    saveRender(shown, "gallery.png");
+    for (QWidget* w : std::initializer_list<QWidget*>{label, turned, fill, labelFill, image, panel}) {
+        SCOPED_TRACE(w->metaObject()->className());
+        const QRect r = w->geometry();
+        ASSERT_FALSE(r.isEmpty());
+        QList<QRgb> seen;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (!seen.contains(shown.pixel(x, y)) && seen.size() < 4) seen << shown.pixel(x, y);
+        EXPECT_GE(seen.size(), 3) << "a bevel, a face and text or picture";
+    }
+    EXPECT_GT(turned->height(), turned->width()) << "turned upright, the label sized to it";
 }
