@@ -234,18 +234,27 @@ TRect TEffCustomLabel::PaintLabelBevel(QPainter& canvas, const TRect& rect) cons
 
 void TEffCustomLabel::PaintText(QPainter& canvas, const TRect& rect, int fxFlags) const
 {
+    PaintText(canvas, rect, fxFlags, *fontFx_, painting::ToQColor(Font()->Color()), painting::ToQColor(Color()));
+}
+
+void TEffCustomLabel::PaintText(QPainter& canvas, const TRect& rect, int fxFlags, const TEffFxCaption& fx,
+                                const QColor& face, const QColor& back) const
+{
     const int flags = TextFlags();
     const QFont font = Font()->ToQFont();
     TRect textRect = rect;
-    if (NeedsMeasure()) DrawFxTextCalc(font, Alignment(), Caption(), fontFx_, textRect, flags, rect);
+    // Measuring stores the turned text's start in the effects: a copy keeps the label's own.
+    TEffFxCaption placed;
+    placed.Assign(&fx);
+    if (NeedsMeasure()) DrawFxTextCalc(font, Alignment(), Caption(), &placed, textRect, flags, rect);
     canvas.save();
     canvas.setFont(font);
-    canvas.setPen(painting::ToQColor(Font()->Color()));
-    canvas.setBrush(painting::ToQColor(Color()));
+    canvas.setPen(face);
+    canvas.setBrush(back);
     // A measured multi-line block is placed as a whole; its lines keep their own alignment.
     int drawFlags = flags;
     if (textRect != rect && !(flags & DT_SINGLELINE)) drawFlags &= ~(DT_VCENTER | DT_BOTTOM);
-    DrawFxText(canvas, Caption(), fontFx_, rect, fxFlags | kFxClip, drawFlags, textRect);
+    DrawFxText(canvas, Caption(), &placed, rect, fxFlags | kFxClip, drawFlags, textRect);
     canvas.restore();
 }
 
@@ -347,16 +356,7 @@ void TEffCustomLabelFill::PaintFilledText(QPainter& canvas, const TRect& area) c
     mask.fill(Qt::black);
     {
         QPainter p(&mask);
-        const int flags = TextFlags();
-        const QFont font = Font()->ToQFont();
-        TRect textRect = local;
-        if (NeedsMeasure()) DrawFxTextCalc(font, Alignment(), Caption(), &maskFx, textRect, flags, local);
-        int drawFlags = flags;
-        if (textRect != local && !(flags & DT_SINGLELINE)) drawFlags &= ~(DT_VCENTER | DT_BOTTOM);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.setBrush(Qt::white);
-        DrawFxText(p, Caption(), &maskFx, local, kFxEnabled | kFxClip, drawFlags, textRect);
+        PaintText(p, local, kFxEnabled, maskFx, Qt::white, Qt::white);
     }
     // Where the face covers (by the mask), the fill takes the face colour's place. The layers
     // hold face x cover + beneath x (1 - cover), so swapping the face for the fill is adding

@@ -92,6 +92,9 @@ protected:
     // The plain label: background, bevel and text. PaintText draws the caption into Rect.
     void PaintPlain(QPainter& canvas);
     void PaintText(QPainter& canvas, const TRect& rect, int fxFlags) const;
+    // The same with other effects and colours (the face's pen, the brush of the colour styles).
+    void PaintText(QPainter& canvas, const TRect& rect, int fxFlags, const TEffFxCaption& fx, const QColor& face,
+                   const QColor& back) const;
     // The area inside the bevel, which is painted (transparent like the label, or when it has the label's colour).
     TRect PaintLabelBevel(QPainter& canvas, const TRect& rect) const;
 
