@@ -1,7 +1,6 @@
 #include "editor/EditorPanels.h"
 
 #include <QEvent>
-#include <QPainter>
 #include <QSplitter>
 #include <algorithm>
 
@@ -42,17 +41,23 @@ bool TFillObject::LoadBitmap(const QString& file)
     return true;
 }
 
-TToolbarFill::TToolbarFill(QWidget* target) : QObject(target), target_(target), fill_(new TFillObject(this))
+TToolbarFill::TToolbarFill(QWidget* target) : TEffFill(target), target_(target), file_(new TFillObject(this))
 {
     setObjectName(QStringLiteral("EffFill1"));
-    connect(fill_, &TFillObject::Changed, target_, qOverload<>(&QWidget::update));
+    Bevel()->SetMode(bmStandard);
+    Bevel()->SetStandardStyle(lsSingleLowered);
+    PaintedFill()->SetTileMode(tmTile);
+    PaintedFill()->SetStyle(sfBitmap);
+    connect(file_, &TFillObject::Changed, this,
+            [this] { PaintedFill()->Bitmap()->SetImage(file_->Picture().toImage().convertToFormat(QImage::Format_RGB32)); });
+    // Beneath the buttons, over the whole bar.
+    lower();
+    setGeometry(target_->rect());
     target_->installEventFilter(this);
 }
 
 bool TToolbarFill::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != target_ || event->type() != QEvent::Paint || fill_->Picture().isNull()) return false;
-    QPainter painter(target_);
-    painter.drawTiledPixmap(target_->rect(), fill_->Picture());
-    return true;
+    if (watched == target_ && event->type() == QEvent::Resize) setGeometry(target_->rect());
+    return false;
 }

@@ -2,6 +2,8 @@
 // The editor window's parts whose settings the form storage keeps: the script list's panel
 // (its width) and the toolbar's background fill (its picture).
 
+#include "controls/effects/EffLabels.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QString>
@@ -39,19 +41,22 @@ private:
     QPixmap picture_;
 };
 
-// "EffFill1": fills a widget's background with its fill object's picture, tiled, in place of the
-// style's panel (which would draw from the brush's colour alone).
-class TToolbarFill : public QObject {
+// "EffFill1": the toolbar's background, an effect fill over the whole bar beneath its buttons,
+// tiling the picture. What the form storage keeps of it is the picture's file: its FillObject
+// property is that file's settings object, which hands the picture to the fill.
+class TToolbarFill : public TEffFill {
     Q_OBJECT
     Q_PROPERTY(TFillObject* FillObject READ FillObject)
 public:
     explicit TToolbarFill(QWidget* target);
-    TFillObject* FillObject() const { return fill_; }
+    TFillObject* FillObject() const { return file_; }
+    // The fill that paints.
+    TEffFillObject* PaintedFill() const { return TEffFill::FillObject(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* target_;
-    TFillObject* fill_;
+    TFillObject* file_;
 };

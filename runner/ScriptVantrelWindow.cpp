@@ -1,6 +1,8 @@
 #include "runner/ScriptVantrelWindow.h"
 
+#include "controls/effects/EffLabels.h"
 #include "platform/Guard.h"
+#include "platform/Painting.h"
 #include "platform/QtText.h"
 #include "runner/ScriptVantrel.h"
 
@@ -22,7 +24,68 @@ constexpr int kLogFlushMs = 50;
 // The log shows the most recent lines; the history file holds them all. A document of every line
 // of a long run (with the undo record of each append) grew without bound.
 constexpr int kShownLogLines = 5000;
+// The bar's texture: soft diagonal ridges in button-face shades, drawn here.
+QImage barTexture()
+{
+    QImage tile(8, 8, QImage::Format_RGB32);
+    const QColor face = painting::ToQColor(clBtnFace);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const int d = (x + y) % 8;
+            tile.setPixelColor(x, y, d == 0 ? face.lighter(112) : d == 1 ? face.darker(106) : face);
+        }
+    return tile;
+}
+
 }  // namespace
+
+// "Panel1": the bar above the log. A textured fill over the whole bar, a sunken bevel inside it,
+// and "Executing" with its letters filled by a gradient.
+TExecutingBar::TExecutingBar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Panel1"));
+    EffFill1 = new TEffFill(this);
+    EffFill1->setObjectName(QStringLiteral("EffFill1"));
+    EffFill1->Bevel()->SetMode(bmStandard);
+    EffFill1->Bevel()->SetStandardStyle(lsSingleLowered);
+    EffFill1->FillObject()->Bitmap()->SetImage(barTexture());
+    EffFill1->FillObject()->SetTileMode(tmTile);
+    EffFill1->FillObject()->SetStyle(sfBitmap);
+
+    Bevel2 = new QFrame(this);
+    Bevel2->setObjectName(QStringLiteral("Bevel2"));
+    Bevel2->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel2->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    EffLabelFill1 = new TEffLabelFill(this);
+    EffLabelFill1->setObjectName(QStringLiteral("EffLabelFill1"));
+    EffLabelFill1->BeginLoad();
+    EffLabelFill1->SetCaption(QStringLiteral("Executing"));
+    EffLabelFill1->SetAutoSize(false);
+    EffLabelFill1->SetAlignment(agCenter);
+    EffLabelFill1->SetTransparent(true);
+    TFont* font = EffLabelFill1->Font();
+    font->SetName(QStringLiteral("Times New Roman"));
+    font->SetHeight(-16);
+    font->SetStyle(fsBold);
+    font->SetColor(clBlack);
+    EffLabelFill1->FontFx()->SetStyle(tdRaisedShadow);
+    TEffGradient* gradient = EffLabelFill1->FillObject()->Gradient();
+    gradient->SetStyle(gstHorizontal);
+    gradient->SetColorCount(61);
+    gradient->SetColor(clActiveCaption);
+    gradient->SetEndColor(clBlack);
+    EffLabelFill1->FillObject()->SetStyle(sfGradient);
+    EffLabelFill1->EndLoad();
+}
+
+void TExecutingBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    EffFill1->setGeometry(rect());
+    Bevel2->setGeometry(rect().adjusted(3, 3, -3, -3));
+    EffLabelFill1->setGeometry(rect().adjusted(5, 4, -5, -4));
+}
 
 TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* parent)
     : QWidget(parent, Qt::Tool), engine_(engine)
@@ -30,17 +93,8 @@ TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* pare
     setWindowTitle(QStringLiteral("Script Vantrel"));
     resize(407, 318);
 
-    auto* panel1 = new QFrame(this);
+    auto* panel1 = new TExecutingBar(this);
     panel1->setFixedHeight(33);
-    panel1->setFrameShape(QFrame::StyledPanel);
-    auto* executing = new QLabel(QStringLiteral("Executing"), panel1);
-    QFont f(QStringLiteral("Times New Roman"));
-    f.setPixelSize(16);
-    f.setBold(true);
-    executing->setFont(f);
-    auto* p1 = new QHBoxLayout(panel1);
-    p1->setContentsMargins(8, 2, 8, 2);
-    p1->addWidget(executing);
 
     memo_ = new QPlainTextEdit(this);
     memo_->setReadOnly(true);

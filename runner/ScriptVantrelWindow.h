@@ -6,10 +6,26 @@
 #include <QTimer>
 #include <QWidget>
 
+class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class TEffFill;
+class TEffLabelFill;
 class TScriptVantrel;
+
+// "Panel1", the "Executing" bar: a textured fill, a bevel and the title with filled letters.
+class TExecutingBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit TExecutingBar(QWidget* parent = nullptr);
+    TEffFill* EffFill1;
+    QFrame* Bevel2;
+    TEffLabelFill* EffLabelFill1;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
 
 class TScriptVantrelWindow : public QWidget {
     Q_OBJECT

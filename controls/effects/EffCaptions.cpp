@@ -99,10 +99,7 @@ void TEffCaption::GetChange(TEffObject* sender)
 
 int TEffCaption::TextFlags(int flags) const
 {
-    static constexpr int kAlign[] = {DT_LEFT | DT_TOP, DT_CENTER,          DT_RIGHT,
-                                     DT_VCENTER,       DT_CENTER | DT_VCENTER, DT_RIGHT | DT_VCENTER,
-                                     DT_BOTTOM,        DT_CENTER | DT_BOTTOM,  DT_RIGHT | DT_BOTTOM};
-    int textFlags = kAlign[alignment_] | DT_WORDBREAK | DT_EXPANDTABS;
+    int textFlags = AlignmentTextFlags(alignment_) | DT_WORDBREAK | DT_EXPANDTABS;
     if (!(flags & kCaptionPrefix)) textFlags |= DT_NOPREFIX;
     if (fontFx_->Angle() > 0 || !multiLine_) textFlags |= DT_SINGLELINE;
     return textFlags;

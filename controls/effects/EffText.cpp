@@ -50,6 +50,14 @@ struct TLayer {
 
 }  // namespace
 
+int AlignmentTextFlags(TEffAlignment alignment)
+{
+    static constexpr int kAlign[] = {DT_LEFT | DT_TOP, DT_CENTER,          DT_RIGHT,
+                                     DT_VCENTER,       DT_CENTER | DT_VCENTER, DT_RIGHT | DT_VCENTER,
+                                     DT_BOTTOM,        DT_CENTER | DT_BOTTOM,  DT_RIGHT | DT_BOTTOM};
+    return kAlign[alignment];
+}
+
 int DrawTextRect(QPainter& canvas, const QString& text, TRect& rect, int flags)
 {
     if (flags & DT_CALCRECT) {

@@ -20,6 +20,9 @@ inline constexpr int DT_LEFT = 0x0, DT_TOP = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x
                      DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40,
                      DT_NOCLIP = 0x100, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800;
 
+// The layout flags of an alignment's column and row.
+int AlignmentTextFlags(TEffAlignment alignment);
+
 // The text laid out in Rect by the flags, in the canvas's font and pen; "&" marks a mnemonic unless
 // DT_NOPREFIX. With DT_CALCRECT nothing is drawn and Rect becomes the text's size at its top-left.
 // Returns the text's height.

@@ -12,8 +12,12 @@
 #include "runner/ScriptLoader.h"
 #include "runner/ScriptVantrel.h"
 #include "runner/ScriptVantrelWindow.h"
+#include "controls/effects/EffLabels.h"
+#include "platform/Painting.h"
 #include "tests/support/TempDir.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <algorithm>
@@ -431,6 +435,43 @@ TEST_F(EngineTest, WindowShowsTheLog)
     for (int y = 40; y < 120 && !inked; ++y)
         for (int x = 2; x < 300 && !inked; ++x) inked = image.pixelColor(x, y) != bg;
     EXPECT_TRUE(inked);
+}
+
+TEST_F(EngineTest, ExecutingBarIsAFilledTitleOnATexturedFill)
+{
+    auto e = prepared({script("bar.ftp", {"BINARY"})});
+    TScriptVantrelWindow window(*e);
+    window.show();
+    QApplication::processEvents();
+    auto* bar = window.findChild<TExecutingBar*>("Panel1");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->height(), 33);
+    EXPECT_EQ(bar->EffFill1->geometry(), bar->rect());
+    EXPECT_EQ(bar->EffFill1->FillObject()->Style(), sfBitmap);
+    TEffLabelFill* title = bar->EffLabelFill1;
+    EXPECT_EQ(title->Caption(), QStringLiteral("Executing"));
+    EXPECT_EQ(title->accessibleName(), QStringLiteral("Executing"));
+    EXPECT_EQ(title->Font()->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(title->Font()->Height(), -16);
+    EXPECT_TRUE(title->Font()->Style() & fsBold);
+    EXPECT_EQ(title->FontFx()->Style(), tdRaisedShadow);
+    EXPECT_EQ(title->FillObject()->Style(), sfGradient);
+    EXPECT_TRUE(title->Transparent());
+    const QImage shown = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString renders = QStringLiteral(VANTREL_BIN_DIR "/../effects-renders");
+    QDir().mkpath(renders);
+    shown.scaled(shown.size() * 2).save(renders + "/runner-executing-bar.png");
+    // Inside the bevel the texture shows; the letters carry the gradient's first colours.
+    const QColor face = painting::ToQColor(clBtnFace);
+    EXPECT_TRUE(shown.pixelColor(1, 1) == face || shown.pixelColor(1, 1) == face.lighter(112) ||
+                shown.pixelColor(1, 1) == face.darker(106));
+    const std::vector<TColor>& steps = title->FillObject()->Gradient()->Colors();
+    int fromGradient = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (std::find(steps.begin(), steps.end(), painting::FromQColor(shown.pixelColor(x, y))) != steps.end())
+                ++fromGradient;
+    EXPECT_GT(fromGradient, 30);
 }
 
 TEST_F(EngineTest, ClosingTheWindowEndsTheWaitTheRunIsIn)

@@ -1,0 +1,464 @@
+#include "controls/effects/EffControls.h"
+
+#include "controls/effects/EffCaptions.h"
+#include "controls/effects/EffDraw.h"
+#include "controls/effects/EffFills.h"
+#include "controls/effects/EffText.h"
+#include "platform/Painting.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QMoveEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QWheelEvent>
+
+namespace {
+
+QRect qrect(const TRect& r) { return painting::GdiRect(r.Left, r.Top, r.Right, r.Bottom); }
+
+TRect clientRect(const QWidget& w) { return {0, 0, w.width(), w.height()}; }
+
+void sendToChildren(QWidget& parent, QEvent::Type type)
+{
+    for (QObject* child : parent.children()) {
+        if (!child->isWidgetType()) continue;
+        QEvent e(type);
+        QCoreApplication::sendEvent(child, &e);
+    }
+}
+
+}  // namespace
+
+// --- the list link ---------------------------------------------------------------------------
+
+TEffListLink::TEffListLink(std::function<void(QObject*)> changed) : changed_(std::move(changed))
+{
+    link_.OnChange = [this](QObject* sender) { changed_(sender); };
+}
+
+TEffListLink::~TEffListLink()
+{
+    QObject::disconnect(destroyed_);
+    if (list_ && link_.Container()) list_->Detach(link_);
+}
+
+void TEffListLink::SetImageList(TEffCustomImageList* list)
+{
+    if (list == list_) return;
+    QObject::disconnect(destroyed_);
+    if (list_ && link_.Container()) list_->Detach(link_);
+    list_ = list;
+    if (list_) {
+        list_->Attach(link_);
+        // The list's own part is gone by the time this runs: only forget it.
+        destroyed_ = QObject::connect(list_, &QObject::destroyed, [this] {
+            list_ = nullptr;
+            changed_(nullptr);
+        });
+    }
+    changed_(list_);
+}
+
+void TEffListLink::SetIndex(int& field, int value)
+{
+    if (value < 0 || value == field) return;
+    field = value;
+    if (list_) changed_(list_);
+}
+
+bool TEffListLink::IsEmpty() const { return !list_ || !list_->HasImage(listIndex_, imageIndex_); }
+
+void TEffListLink::CopyImageTo(TEffShapeFill& fill) const
+{
+    QImage image;
+    if (!IsEmpty()) list_->GetBitmap(listIndex_, imageIndex_, &image);
+    fill.SetListBitmap(image);
+}
+
+QString TEffListLink::Internal() const
+{
+    if (!list_) return {};
+    if (list_ == &SharedContainer().BitmapList()) return QString::fromStdString(ListFileSignature(lkBitmapList));
+    if (list_ == &SharedContainer().ImageList()) return QString::fromStdString(ListFileSignature(lkImageList));
+    return {};
+}
+
+void TEffListLink::SetInternal(const QString& name) { SetImageList(SharedImageList(name.toStdString())); }
+
+// --- the painted line ------------------------------------------------------------------------
+
+TEffBaseControl::TEffBaseControl(QWidget* parent)
+    : QWidget(parent), link_([this](QObject* sender) { GetImageListChange(sender); })
+{
+}
+
+TEffBaseControl::~TEffBaseControl()
+{
+    // No change of an attribute object may reach a control half destroyed.
+    for (const QPointer<TEffObject>& object : owned_)
+        if (object) object->OnChange = nullptr;
+}
+
+void TEffBaseControl::SetColor(TColor color)
+{
+    if (color == color_) return;
+    color_ = color;
+    GetChange(this);
+}
+
+void TEffBaseControl::EndLoad()
+{
+    loading_ = false;
+    Loaded();
+}
+
+void TEffBaseControl::DoBoundsChange(TEffBoundsFlags flags)
+{
+    if (OnBoundsChange) OnBoundsChange(this, flags);
+}
+
+void TEffBaseControl::GetChange(QObject*)
+{
+    if (!loading_) update();
+}
+
+void TEffBaseControl::MouseEnter()
+{
+    if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TEffBaseControl::MouseExit()
+{
+    if (OnMouseExit) OnMouseExit(this);
+}
+
+void TEffBaseControl::enterEvent(QEnterEvent* event)
+{
+    QWidget::enterEvent(event);
+    MouseEnter();
+}
+
+void TEffBaseControl::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    MouseExit();
+}
+
+void TEffBaseControl::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (!loading_ && event->pos() != event->oldPos()) DoBoundsChange(bcMoved);
+}
+
+void TEffBaseControl::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!loading_ && event->size() != event->oldSize()) DoBoundsChange(bcResized);
+}
+
+void TEffBaseControl::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton;
+    QWidget::mousePressEvent(event);
+}
+
+void TEffBaseControl::mouseReleaseEvent(QMouseEvent* event)
+{
+    // A click is a press and a release of the left button over the control.
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    QWidget::mouseReleaseEvent(event);
+    if (click && OnClick) OnClick(this);
+}
+
+void TEffBaseControl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
+}
+
+TEffBaseGraphicControl::TEffBaseGraphicControl(QWidget* parent) : TEffBaseControl(parent)
+{
+    resize(30, 30);
+}
+
+void TEffBaseGraphicControl::SetTransparent(bool transparent)
+{
+    if (transparent == transparent_) return;
+    // An opaque control paints every pixel itself: Qt then leaves the parent beneath alone.
+    setAttribute(Qt::WA_OpaquePaintEvent, !transparent);
+    transparent_ = transparent;
+    QEvent redraw(kEffRedrawEvent);
+    QCoreApplication::sendEvent(this, &redraw);
+}
+
+void TEffBaseGraphicControl::Redraw()
+{
+    if (Loading() || painting_) return;
+    // Opaque: this control alone repaints. Transparent: the parent's background is painted first.
+    update();
+}
+
+bool TEffBaseGraphicControl::CanUseParentBack() const
+{
+    const auto* parent = qobject_cast<const TEffCustomControl*>(parentWidget());
+    return transparent_ && parent && parent->BackChainAvailable();
+}
+
+void TEffBaseGraphicControl::GetChange(QObject*) { Redraw(); }
+
+bool TEffBaseGraphicControl::event(QEvent* event)
+{
+    if (event->type() == kEffRedrawEvent) {
+        Redraw();
+        return true;
+    }
+    if (event->type() == kEffParentBackChangedEvent) {
+        if (!Loading() && CanUseParentBack()) GetChange(nullptr);
+        return true;
+    }
+    return TEffBaseControl::event(event);
+}
+
+TEffGraphicControl::TEffGraphicControl(QWidget* parent) : TEffBaseGraphicControl(parent)
+{
+    bevel_ = Own(new TEffBevel);
+}
+
+void TEffGraphicControl::SetBevel(const TEffBevel* bevel)
+{
+    if (bevel && bevel != bevel_) bevel_->Assign(bevel);
+}
+
+void TEffGraphicControl::paintEvent(QPaintEvent*)
+{
+    if (Loading() || (IsEmpty() && BevelWidth() == 0)) return;
+    QPainter canvas(this);
+    painting::BeginPlainPaint(canvas);
+    TRect inner;
+    bevel_->PaintBevel(canvas, clientRect(*this), inner, Transparent());
+}
+
+// --- the container line ----------------------------------------------------------------------
+
+TEffCustomControl::TEffCustomControl(QWidget* parent)
+    : QWidget(parent), link_([this](QObject* sender) { GetImageListChange(sender); })
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(100, 40);
+}
+
+void TEffCustomControl::SetTransparent(bool transparent)
+{
+    if (transparent == transparent_) return;
+    transparent_ = transparent;
+    setAttribute(Qt::WA_OpaquePaintEvent, !transparent);
+    GetChange(this);
+}
+
+void TEffCustomControl::SetColor(TColor color)
+{
+    if (color == color_) return;
+    color_ = color;
+    GetChange(this);
+}
+
+void TEffCustomControl::EndLoad()
+{
+    loading_ = false;
+    update();
+}
+
+void TEffCustomControl::DoMouseWheel(int x, int y, int notches)
+{
+    if (OnMouseWheel) OnMouseWheel(this, x, y, notches);
+}
+
+void TEffCustomControl::PaintBackground(QPainter& canvas)
+{
+    const TRect client = clientRect(*this);
+    if (IsTransparentActive() && CopyBack(canvas, client, GetBackOffset({0, 0}))) return;
+    FillSolidRect(canvas, client, color_);
+}
+
+void TEffCustomControl::GetChange(QObject*)
+{
+    if (repaintOnChange_ && !loading_) update();
+}
+
+void TEffCustomControl::BroadcastBackChanged() { sendToChildren(*this, kEffParentBackChangedEvent); }
+
+void TEffCustomControl::paintEvent(QPaintEvent*)
+{
+    if (loading_) return;
+    QPainter canvas(this);
+    painting::BeginPlainPaint(canvas);
+    PaintBackground(canvas);
+}
+
+void TEffCustomControl::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (!IsTransparentActive()) return;
+    update();
+    BroadcastBackChanged();
+}
+
+void TEffCustomControl::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    update();
+    if (!IsTransparentActive()) return;
+    for (QObject* child : children())
+        if (child->isWidgetType()) static_cast<QWidget*>(child)->update();
+}
+
+void TEffCustomControl::wheelEvent(QWheelEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    // Whole notches of 120, rounded toward zero.
+    DoMouseWheel(at.x(), at.y(), event->angleDelta().y() / 120);
+    event->accept();
+}
+
+void TEffCustomControl::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && !transparent_) update();
+}
+
+bool TEffCustomControl::event(QEvent* event)
+{
+    if (event->type() != kEffParentBackChangedEvent) return QWidget::event(event);
+    if (!loading_) {
+        update();
+        if (IsTransparentActive()) BroadcastBackChanged();
+    }
+    return true;
+}
+
+TEffCustomPanel::TEffCustomPanel(QWidget* parent) : TEffCustomControl(parent) { SetColor(clBtnFace); }
+
+const QImage* TEffCustomPanel::GetBackBitmap() const
+{
+    return BackChainAvailable() ? ParentControl()->GetBackBitmap() : nullptr;
+}
+
+bool TEffCustomPanel::BackChainAvailable() const
+{
+    const TEffCustomControl* parent = ParentControl();
+    return parent && Transparent() && parent->BackChainAvailable();
+}
+
+bool TEffCustomPanel::CopyBack(QPainter& canvas, const TRect& destination, QPoint offset) const
+{
+    const QImage* back = GetBackBitmap();
+    if (Loading() || !back) return false;
+    const QRect from(offset, QSize(RectWidth(destination), RectHeight(destination)));
+    canvas.drawImage(qrect(destination), *back, from);
+    return true;
+}
+
+QPoint TEffCustomPanel::GetBackOffset(QPoint point) const
+{
+    const TEffCustomControl* parent = ParentControl();
+    return parent ? parent->GetBackOffset(point + pos()) : point + pos();
+}
+
+void TEffCustomPanel::resizeEvent(QResizeEvent* event)
+{
+    TEffCustomControl::resizeEvent(event);
+    if (!Loading() && OnResize) OnResize(this);
+}
+
+TEffCustomBevelPanel::TEffCustomBevelPanel(QWidget* parent) : TEffCustomPanel(parent), bevel_(new TEffBevel(this))
+{
+    bevel_->OnChange = [this](TEffObject* sender) { GetChange(sender); };
+}
+
+void TEffCustomBevelPanel::SetBevel(const TEffBevel* bevel)
+{
+    if (bevel && bevel != bevel_) bevel_->Assign(bevel);
+}
+
+void TEffCustomBevelPanel::GetChange(QObject* sender)
+{
+    if (sender == bevel_) {
+        // The children keep inside the bevel.
+        const int w = bevel_->BevelExtend();
+        setContentsMargins(w, w, w, w);
+    }
+    TEffCustomPanel::GetChange(sender);
+}
+
+TRect TEffCustomBevelPanel::PaintFrame(QPainter& canvas, bool transparent)
+{
+    TRect inner;
+    bevel_->PaintBevel(canvas, clientRect(*this), inner, transparent);
+    return inner;
+}
+
+void TEffCustomBevelPanel::paintEvent(QPaintEvent*)
+{
+    if (Loading()) return;
+    QPainter canvas(this);
+    painting::BeginPlainPaint(canvas);
+    PaintBackground(canvas);
+    PaintFrame(canvas, Transparent());
+}
+
+TEffCustomExtPanel::TEffCustomExtPanel(QWidget* parent)
+    : TEffCustomBevelPanel(parent), fontFx_(new TEffFxCaption(this)), font_(new TFont(this))
+{
+    fontFx_->OnChange = [this](TEffObject* sender) { GetChange(sender); };
+    font_->OnChange = [this](TEffObject* sender) { GetChange(sender); };
+}
+
+void TEffCustomExtPanel::SetCaption(const QString& caption)
+{
+    if (caption == caption_) return;
+    caption_ = caption;
+    setAccessibleName(caption);
+    GetChange(this);
+}
+
+void TEffCustomExtPanel::SetCaptionAlignment(TEffAlignment alignment)
+{
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    GetChange(this);
+}
+
+void TEffCustomExtPanel::GetChange(QObject* sender)
+{
+    // Only outline fonts turn: a bitmap font drops the angle, an angle asks for an outline font.
+    if (fontFx_->Angle() != 0 && !IsTrueTypeFont(font_->ToQFont())) {
+        if (sender == font_) fontFx_->SetAngle(0);
+        else if (sender == fontFx_) font_->SetName(QStringLiteral("Arial"));
+    }
+    TEffCustomBevelPanel::GetChange(sender);
+    if (sender == fontFx_) sendToChildren(*this, QEvent::FontChange);
+}
+
+void TEffCustomExtPanel::DrawCaption(QPainter& canvas, const TRect& rect, TEffAlignment alignment)
+{
+    const int textFlags = AlignmentTextFlags(alignment) | DT_SINGLELINE | DT_EXPANDTABS | DT_NOPREFIX;
+    const QFont font = font_->ToQFont();
+    TRect textRect = rect;
+    if (fontFx_->Angle() != 0 && alignment != agTopLeft)
+        DrawFxTextCalc(font, alignment, caption_, fontFx_, textRect, textFlags, rect);
+    canvas.setBrush(Qt::NoBrush);
+    canvas.setFont(font);
+    canvas.setPen(painting::ToQColor(font_->Color()));
+    DrawFxText(canvas, caption_, fontFx_, rect, EnabledTextFlags(*this), textFlags, textRect);
+}
+
+void TEffCustomExtPanel::paintEvent(QPaintEvent*)
+{
+    if (Loading()) return;
+    QPainter canvas(this);
+    painting::BeginPlainPaint(canvas);
+    PaintBackground(canvas);
+    DrawCaption(canvas, PaintFrame(canvas, IsTransparentActive()), alignment_);
+}
