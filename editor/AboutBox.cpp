@@ -1,5 +1,6 @@
 #include "editor/AboutBox.h"
 
+#include "controls/effects/EffLabels.h"
 #include "controls/tabs/StyledLabel.h"
 #include "editor/Animation.h"
 #include "platform/AppPaths.h"

@@ -2,7 +2,7 @@
 // The about box: the program's name in large letters, its version and, every 20 seconds, a
 // panel with a short lightning animation.
 
-#include "editor/AboutStandIns.h"
+#include "editor/AboutParts.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -11,6 +11,7 @@
 class QFrame;
 class QPushButton;
 class TAnimate;
+class TEffLabel;
 class TStyledLabel;
 
 class TFTPabout : public QDialog {
@@ -22,8 +23,8 @@ public:
     explicit TFTPabout(QWidget* parent = nullptr, double intervalScale = 1.0);
 
     AboutCaption& IcGradientCaption1() { return caption_; }
-    TStyledLabel* FtpLabel() const { return ftpLabel_; }
-    TStyledLabel* VantrelLabel() const { return vantrelLabel_; }
+    TEffLabel* FtpLabel() const { return ftpLabel_; }
+    TEffLabel* VantrelLabel() const { return vantrelLabel_; }
     TStyledLabel* VersionLabel() const { return versionLabel_; }
     QFrame* Panel2() const { return panel2_; }
     TAnimate* Animate1() const { return animate1_; }
@@ -46,8 +47,8 @@ private:
 
     double scale_;
     AboutCaption caption_;
-    TStyledLabel* ftpLabel_;
-    TStyledLabel* vantrelLabel_;
+    TEffLabel* ftpLabel_;
+    TEffLabel* vantrelLabel_;
     TStyledLabel* versionLabel_;
     QFrame* panel2_;
     TAnimate* animate1_;

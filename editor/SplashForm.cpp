@@ -1,7 +1,8 @@
 #include "editor/SplashForm.h"
 
+#include "controls/effects/EffLabels.h"
 #include "controls/tabs/StyledLabel.h"
-#include "editor/AboutStandIns.h"
+#include "editor/AboutParts.h"
 #include "editor/Animation.h"
 #include "platform/AppPaths.h"
 

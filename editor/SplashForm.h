@@ -6,6 +6,7 @@
 class QFrame;
 class QLabel;
 class TAnimate;
+class TEffLabel;
 class TStyledLabel;
 
 class TSplashForm : public QWidget {
@@ -14,13 +15,13 @@ public:
     // Starts the "working" animation at once.
     explicit TSplashForm(QWidget* parent = nullptr);
 
-    TStyledLabel* TitleLabel() const { return title_; }
+    TEffLabel* TitleLabel() const { return title_; }
     QLabel* PreparingLabel() const { return preparing_; }
     TAnimate* Animate1() const { return animate1_; }
 
 private:
     QFrame* bevel_;
-    TStyledLabel* title_;
+    TEffLabel* title_;
     QLabel* preparing_;
     TAnimate* animate1_;
 };

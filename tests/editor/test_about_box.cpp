@@ -1,3 +1,4 @@
+#include "controls/effects/EffLabels.h"
 #include "controls/tabs/StyledLabel.h"
 #include "editor/AboutBox.h"
 #include "editor/Animation.h"

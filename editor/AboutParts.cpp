@@ -1,8 +1,8 @@
-#include "editor/AboutStandIns.h"
+#include "editor/AboutParts.h"
 
 #include "controls/effects/EffFills.h"
 #include "controls/input/IcGradientCaption.h"
-#include "controls/tabs/StyledLabel.h"
+#include "controls/effects/EffLabels.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -10,36 +10,21 @@
 
 namespace {
 
-class GradientFill : public QWidget {
+// Keeps the fill over the whole of its parent.
+class FollowParent : public QObject {
 public:
-    explicit GradientFill(QWidget* parent) : QWidget(parent)
-    {
-        fill_.SetStyle(sfGradient);
-        TEffGradient* gradient = fill_.Gradient();
-        gradient->SetStyle(gstSquare);
-        gradient->SetColorCount(61);
-        gradient->SetColor(clWhite);
-        gradient->SetEndColor(clGray);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        parent->installEventFilter(this);
-        setGeometry(parent->rect());
-        lower();
-    }
+    explicit FollowParent(QWidget* fill) : QObject(fill), fill_(fill) { fill->parentWidget()->installEventFilter(this); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == parent() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
+        if (watched == fill_->parentWidget() && event->type() == QEvent::Resize)
+            fill_->setGeometry(fill_->parentWidget()->rect());
         return false;
-    }
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter canvas(this);
-        fill_.Fill(canvas, TRect{0, 0, width(), height()}, {}, clBtnFace);
     }
 
 private:
-    TEffFillObject fill_;
+    QWidget* fill_;
 };
 
 }  // namespace
@@ -83,23 +68,36 @@ AboutCaption MakeAboutCaption(QDialog& box)
     return caption;
 }
 
-TStyledLabel* MakeEffectLabel(QWidget* parent, const QString& caption, int pixelSize)
+TEffLabel* MakeEffectLabel(QWidget* parent, const QString& caption, int pixelSize)
 {
-    auto* label = new TStyledLabel(caption, parent);
-    QFont font(QStringLiteral("DejaVu Serif"));
-    font.setPixelSize(pixelSize);
-    font.setBold(true);
-    font.setItalic(true);
-    label->setFont(font);
-    label->SetTextStyle(tsRaised);
-    label->SetFontColor(clNavy);
-    label->SetShadowColor(clGray);
-    label->SetHighlightColor(clWhite);
+    auto* label = new TEffLabel(parent);
+    label->BeginLoad();
+    label->SetCaption(caption);
+    TFont* font = label->Font();
+    font->SetName(QStringLiteral("DejaVu Serif"));
+    font->SetHeight(-pixelSize);
+    font->SetStyle(TFontStyles(fsBold) | fsItalic);
+    font->SetColor(clNavy);
+    label->FontFx()->SetStyle(tdRaisedShadow);
     label->SetTransparent(true);
+    label->SetAutoSize(true);
+    label->EndLoad();
     return label;
 }
 
 QWidget* MakeGradientFill(QWidget* parent)
 {
-    return new GradientFill(parent);
+    auto* fill = new TEffFill(parent);
+    fill->setObjectName(QStringLiteral("EffFill1"));
+    TEffGradient* gradient = fill->FillObject()->Gradient();
+    gradient->SetStyle(gstSquare);
+    gradient->SetColorCount(61);
+    gradient->SetColor(clWhite);
+    gradient->SetEndColor(clGray);
+    fill->FillObject()->SetStyle(sfGradient);
+    fill->setAttribute(Qt::WA_TransparentForMouseEvents);
+    fill->setGeometry(parent->rect());
+    fill->lower();
+    new FollowParent(fill);
+    return fill;
 }

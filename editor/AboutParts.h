@@ -1,6 +1,6 @@
 #pragma once
 // The about box's and the splash's caption, effect labels and gradient fill, each made in one
-// place. Stand-ins: the effect label and the fill control take their places here once they exist.
+// place.
 
 #include <QString>
 #include <QStringList>
@@ -8,7 +8,7 @@
 
 class QDialog;
 class TIcGradientCaption;
-class TStyledLabel;
+class TEffLabel;
 
 // The box's gradient caption of three parts; the window's title (what the window list shows) is
 // their text too.
@@ -28,9 +28,9 @@ private:
 // inactive too.
 AboutCaption MakeAboutCaption(QDialog& box);
 
-// Stand-in for an effect label: a large raised serif caption.
-TStyledLabel* MakeEffectLabel(QWidget* parent, const QString& caption, int pixelSize);
+// An effect label: a large bold italic serif caption in navy with a raised shadow.
+TEffLabel* MakeEffectLabel(QWidget* parent, const QString& caption, int pixelSize);
 
-// Stand-in for the fill control: a square gradient of 61 colours from white to grey over the
-// whole of `parent`, beneath its other children.
+// A fill control with a square gradient of 61 colours from white to grey over the whole of
+// `parent`, beneath its other children.
 QWidget* MakeGradientFill(QWidget* parent);
