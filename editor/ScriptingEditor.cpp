@@ -104,11 +104,6 @@ QAction* TScriptingEditor::Action(const char* objectName) const
     return findChild<QAction*>(QString::fromLatin1(objectName));
 }
 
-void TScriptingEditor::NotAvailableYet(const QString& what)
-{
-    seams_.Inform(tr("%1 is not available yet.").arg(what));
-}
-
 void TScriptingEditor::BuildActions()
 {
     auto action = [this](const char* name, const QString& menuText, const QString& buttonText,

@@ -116,7 +116,6 @@ private:
 
     void BuildActions();
     void BuildWindow();
-    void NotAvailableYet(const QString& what);
     void SetupFormStorage();
     // The title bar and the window text (EditorCaption.cpp).
     void SetupPaintedCaption();
