@@ -277,6 +277,10 @@ bool TCustomTearTabControl::SelectTabByUser(int index)
     if (index < 0 || index >= tabs_.Count()) return false;
     if (index == tabIndex_) {
         ClearPressedTabs();  // a plain click on the selected button leaves it pressed alone
+        if (const int first = FirstVisibleShowing(layout_, index); first != firstVisible_) {
+            firstVisible_ = first;
+            Relayout();
+        }
         return false;
     }
     if (!CanChange()) return false;
@@ -518,11 +522,13 @@ void TCustomTearTabControl::mousePressEvent(QMouseEvent* event)
         return;
     }
     const int tab = IndexOfTabAt(event->position().toPoint());
-    if (tab >= 0 && tab != tabIndex_ && MultiSelecting() && (event->modifiers() & Qt::ControlModifier)) {
+    if (tab >= 0 && MultiSelecting() && (event->modifiers() & Qt::ControlModifier)) {
         // Ctrl+click presses or releases a further button; the selection stays.
-        items_[tab].pressed = !items_[tab].pressed;
-        update(TabRect(tab));
-        UpdateAccessibleTabs();
+        if (tab != tabIndex_) {
+            items_[tab].pressed = !items_[tab].pressed;
+            update(TabRect(tab));
+            UpdateAccessibleTabs();
+        }
     } else if (tab >= 0) {
         SelectTabByUser(tab);
     }
