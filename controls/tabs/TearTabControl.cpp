@@ -327,10 +327,16 @@ void TCustomTearTabControl::SetTabImageIndex(int tab, int image)
     Relayout();
 }
 
+void TCustomTearTabControl::CheckTabSize(int size) const
+{
+    // Tab sizes are 16-bit values: beyond that is as far out of range as below zero.
+    if (size < 0 || size > 32767)
+        throw EInvalidOperation(std::string(metaObject()->className()) + " property out of range");
+}
+
 void TCustomTearTabControl::SetTabWidth(int width)
 {
-    if (width < 0)
-        throw EInvalidOperation(std::string(metaObject()->className()) + " property out of range");
+    CheckTabSize(width);
     if (width == tabWidth_) return;
     const bool sizeOnly = width != 0 && tabWidth_ != 0;
     tabWidth_ = width;
@@ -340,8 +346,7 @@ void TCustomTearTabControl::SetTabWidth(int width)
 
 void TCustomTearTabControl::SetTabHeight(int height)
 {
-    if (height < 0)
-        throw EInvalidOperation(std::string(metaObject()->className()) + " property out of range");
+    CheckTabSize(height);
     if (height == tabHeight_) return;
     tabHeight_ = height;
     Relayout();

@@ -219,6 +219,7 @@ private:
     int TabLength(int index) const;
     int RowBreadth() const;
     void TrackTab(int tab);
+    void CheckTabSize(int size) const;
     void ScrollTabs(int steps);
     void PlaceScrollButtons();
     bool MultiSelecting() const { return multiSelect_ && buttonStyle_; }

@@ -79,6 +79,8 @@ TEST_F(TearTabControl, StyleErrorsLeaveTheStyleAsItWas)
               "TTearPageControl property out of range");
     EXPECT_EQ(raisedMessage<EInvalidOperation>([&] { pages.SetTabHeight(-3); }),
               "TTearPageControl property out of range");
+    EXPECT_EQ(raisedMessage<EInvalidOperation>([&] { pages.SetTabWidth(40000); }),
+              "TTearPageControl property out of range");  // sizes are 16-bit
     EXPECT_EQ(pages.TabWidth(), 0);
 
     pages.SetVerticalTabs(true);
