@@ -33,6 +33,29 @@ QImage RotateBitmap(const QImage& source, int angle)
     return dst;
 }
 
+void DrawTabEdges(QPainter& p, const QRect& r, bool sunken, const TEdgeSide* open)
+{
+    const TColor light = sunken ? clBtnShadow : clBtnHighlight;
+    const TColor dark = sunken ? clBtnHighlight : cl3DDkShadow;
+    const TColor darkInner = sunken ? cl3DLight : clBtnShadow;
+    const int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
+    const auto drawn = [&](TEdgeSide s) { return !open || *open != s; };
+    const auto line = [&](TColor color, int x0, int y0, int x1, int y1) {
+        p.setPen(painting::ToQColor(color));
+        p.drawLine(x0, y0, x1, y1);
+    };
+    if (drawn(TEdgeSide::Top)) line(light, l, t, rr, t);
+    if (drawn(TEdgeSide::Left)) line(light, l, t, l, b);
+    if (drawn(TEdgeSide::Right)) {
+        line(dark, rr, t, rr, b);
+        line(darkInner, rr - 1, t + 1, rr - 1, b - (drawn(TEdgeSide::Bottom) ? 1 : 0));
+    }
+    if (drawn(TEdgeSide::Bottom)) {
+        line(dark, l, b, rr, b);
+        line(darkInner, l + 1, b - 1, rr - 1, b - 1);
+    }
+}
+
 bool IsOutlineFont(const QFont& font)
 {
     const QFontInfo info(font);

@@ -2,6 +2,9 @@
 // Rotated tab captions: through the font itself for outline fonts, else by turning a bitmap of
 // the text pixel by pixel (bitmap fonts cannot be drawn at an angle).
 
+#include "controls/tabs/TabLayout.h"
+#include "platform/Colors.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -23,6 +26,10 @@ QImage RotateBitmap(const QImage& source, int angle);
 // bitmap of `brush` colour, turned with RotateBitmap and copied with the brush colour transparent.
 void DrawRotatedText(QPainter& painter, const QRect& rect, const QString& text, int angle, const QFont& font,
                      const QColor& textColor, const QColor& brush, bool outlineFont);
+
+// Raised (or sunken) edges two pixels deep, as tabs, buttons and the frame have; `open`, when
+// given, names a side left undrawn (where a tab runs into its page).
+void DrawTabEdges(QPainter& painter, const QRect& rect, bool sunken, const TEdgeSide* open = nullptr);
 
 // Whether the font's glyphs are outlines that can be drawn at any angle.
 bool IsOutlineFont(const QFont& font);

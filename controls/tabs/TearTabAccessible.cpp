@@ -1,8 +1,10 @@
 #include "controls/tabs/TearTabAccessible.h"
 
+#include "controls/tabs/TabScrollButton.h"
 #include "controls/tabs/TearTabControl.h"
 
 #include <QAccessibleWidget>
+#include <algorithm>
 #include <vector>
 
 class TTabItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
@@ -42,9 +44,11 @@ public:
         }
         s.selectable = true;
         s.focusable = strip_->TabStop();
-        s.selected = strip_->TabIndex() == index_;
-        s.focused = s.selected && strip_->hasFocus();
+        s.selected = strip_->TabIndex() == index_ || strip_->items_[index_].pressed;
+        s.focused = strip_->TabIndex() == index_ && strip_->hasFocus();
         s.invisible = !strip_->isVisible();
+        // Scrolled out of the row, or under its arrows.
+        s.offscreen = !strip_->layout_.tabClip.contains(strip_->layout_.tabs[index_].center());
         s.disabled = !strip_->isEnabled();
         return s;
     }
@@ -85,11 +89,20 @@ public:
             if (item) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(item));
     }
 
-    int childCount() const override { return Strip()->Tabs().Count(); }
+    // The tabs come first, then the child widgets (the pages, the scroll arrows while shown).
+    int childCount() const override { return Tabs() + int(Widgets().size()); }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.multiSelectable = Strip()->MultiSelect() && Strip()->ButtonStyle();
+        return s;
+    }
 
     QAccessibleInterface* child(int index) const override
     {
         if (index < 0 || index >= childCount()) return nullptr;
+        if (index >= Tabs()) return Widgets()[index - Tabs()];
         if (index >= int(items_.size())) items_.resize(index + 1, nullptr);
         if (!items_[index]) {
             items_[index] = new TTabItemAccessible(Strip(), index);
@@ -100,21 +113,36 @@ public:
 
     int indexOfChild(const QAccessibleInterface* child) const override
     {
-        for (int i = 0; i < int(items_.size()) && i < childCount(); ++i)
+        for (int i = 0; i < int(items_.size()) && i < Tabs(); ++i)
             if (items_[i] == child) return i;
-        return -1;
+        const auto widgets = Widgets();
+        const auto it = std::find(widgets.begin(), widgets.end(), child);
+        return it == widgets.end() ? -1 : Tabs() + int(it - widgets.begin());
     }
 
     QAccessibleInterface* childAt(int x, int y) const override
     {
         const int tab = Strip()->IndexOfTabAt(Strip()->mapFromGlobal(QPoint(x, y)));
-        return tab >= 0 ? child(tab) : nullptr;
+        return tab >= 0 ? child(tab) : QAccessibleWidget::childAt(x, y);
     }
 
 private:
     mutable std::vector<QAccessibleInterface*> items_;
 
     TCustomTearTabControl* Strip() const { return static_cast<TCustomTearTabControl*>(widget()); }
+    int Tabs() const { return Strip()->Tabs().Count(); }
+    std::vector<QAccessibleInterface*> Widgets() const
+    {
+        std::vector<QAccessibleInterface*> out;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface* w = QAccessibleWidget::child(i);
+            if (!w) continue;
+            auto* arrow = qobject_cast<QWidget*>(w->object());
+            if (arrow && dynamic_cast<TTabScrollButton*>(arrow) && !arrow->isVisibleTo(Strip())) continue;
+            out.push_back(w);
+        }
+        return out;
+    }
 };
 
 QAccessibleInterface* TabStripFactory(const QString&, QObject* object)

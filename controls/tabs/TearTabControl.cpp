@@ -2,6 +2,7 @@
 
 #include "controls/tabs/ImageList.h"
 #include "controls/tabs/TabDrawing.h"
+#include "controls/tabs/TabScrollButton.h"
 #include "controls/tabs/TearTabAccessible.h"
 
 #include <QAccessible>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -144,6 +146,10 @@ TCustomTearTabControl::TCustomTearTabControl(QWidget* parent) : QWidget(parent),
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(tr("Tabs"));
+    scrollBack_ = new TTabScrollButton(false, this);
+    scrollForward_ = new TTabScrollButton(true, this);
+    connect(scrollBack_, &QAbstractButton::clicked, this, [this] { ScrollTabs(-1); });
+    connect(scrollForward_, &QAbstractButton::clicked, this, [this] { ScrollTabs(1); });
     Relayout();
 }
 
@@ -151,7 +157,7 @@ TCustomTearTabControl::~TCustomTearTabControl() = default;
 
 TTabStripShape TCustomTearTabControl::Shape() const
 {
-    return {tabPosition_, verticalTabs_, multiLine_ || verticalTabs_, buttonStyle_};
+    return {tabPosition_, verticalTabs_, multiLine_ || verticalTabs_, buttonStyle_, scrollOpposite_};
 }
 
 int TCustomTearTabControl::RowBreadth() const
@@ -178,10 +184,35 @@ void TCustomTearTabControl::Relayout()
     if (updating_) return;
     std::vector<int> lengths;
     for (int i = 0; i < int(items_.size()); ++i) lengths.push_back(TabLength(i));
-    layout_ = LayOutTabStrip(Shape(), size(), lengths, RowBreadth());
+    layout_ = LayOutTabStrip(Shape(), size(), lengths, RowBreadth(), tabIndex_, firstVisible_);
+    firstVisible_ = layout_.firstVisible;
+    PlaceScrollButtons();
     AlignControls();
     UpdateAccessibleTabs();
     update();
+}
+
+void TCustomTearTabControl::PlaceScrollButtons()
+{
+    const bool shown = !layout_.scrollBack.isEmpty();
+    if (shown) {
+        scrollBack_->setGeometry(layout_.scrollBack);
+        scrollForward_->setGeometry(layout_.scrollForward);
+        scrollBack_->setEnabled(layout_.firstVisible > 0);
+        scrollForward_->setEnabled(layout_.firstVisible < layout_.lastFirstVisible);
+        scrollBack_->raise();
+        scrollForward_->raise();
+    }
+    scrollBack_->setVisible(shown);
+    scrollForward_->setVisible(shown);
+}
+
+void TCustomTearTabControl::ScrollTabs(int steps)
+{
+    const int first = std::clamp(firstVisible_ + steps, 0, layout_.lastFirstVisible);
+    if (first == firstVisible_) return;
+    firstVisible_ = first;
+    Relayout();
 }
 
 void TCustomTearTabControl::RecreateWnd()
@@ -223,7 +254,9 @@ void TCustomTearTabControl::SetTabIndex(int index)
     if (index < -1 || index >= tabs_.Count()) index = -1;
     if (index == tabIndex_) return;
     tabIndex_ = index;
-    update();
+    // The selected tab comes into view, and its row next to the pages.
+    firstVisible_ = FirstVisibleShowing(layout_, index);
+    Relayout();
     AnnounceSelection();
 }
 
@@ -241,11 +274,35 @@ void TCustomTearTabControl::Change()
 
 bool TCustomTearTabControl::SelectTabByUser(int index)
 {
-    if (index < 0 || index >= tabs_.Count() || index == tabIndex_) return false;
+    if (index < 0 || index >= tabs_.Count()) return false;
+    if (index == tabIndex_) {
+        ClearPressedTabs();  // a plain click on the selected button leaves it pressed alone
+        if (const int first = FirstVisibleShowing(layout_, index); first != firstVisible_) {
+            firstVisible_ = first;
+            Relayout();
+        }
+        return false;
+    }
     if (!CanChange()) return false;
+    ClearPressedTabs();
     SetTabIndex(index);
     Change();
     return true;
+}
+
+std::vector<int> TCustomTearTabControl::SelectedTabs() const
+{
+    std::vector<int> out;
+    for (int i = 0; i < int(items_.size()); ++i)
+        if (i == tabIndex_ || items_[i].pressed) out.push_back(i);
+    return out;
+}
+
+void TCustomTearTabControl::ClearPressedTabs()
+{
+    bool any = false;
+    for (TabItem& item : items_) any |= std::exchange(item.pressed, false);
+    if (any) update();
 }
 
 void TCustomTearTabControl::SetImages(TImageList* images)
@@ -270,10 +327,16 @@ void TCustomTearTabControl::SetTabImageIndex(int tab, int image)
     Relayout();
 }
 
+void TCustomTearTabControl::CheckTabSize(int size) const
+{
+    // Tab sizes are 16-bit values: beyond that is as far out of range as below zero.
+    if (size < 0 || size > 32767)
+        throw EInvalidOperation(std::string(metaObject()->className()) + " property out of range");
+}
+
 void TCustomTearTabControl::SetTabWidth(int width)
 {
-    if (width < 0)
-        throw EInvalidOperation(std::string(metaObject()->className()) + " property out of range");
+    CheckTabSize(width);
     if (width == tabWidth_) return;
     const bool sizeOnly = width != 0 && tabWidth_ != 0;
     tabWidth_ = width;
@@ -283,8 +346,7 @@ void TCustomTearTabControl::SetTabWidth(int width)
 
 void TCustomTearTabControl::SetTabHeight(int height)
 {
-    if (height < 0)
-        throw EInvalidOperation(std::string(metaObject()->className()) + " property out of range");
+    CheckTabSize(height);
     if (height == tabHeight_) return;
     tabHeight_ = height;
     Relayout();
@@ -310,6 +372,7 @@ void TCustomTearTabControl::SetMultiSelect(bool on)
 {
     if (on == multiSelect_) return;
     multiSelect_ = on;
+    if (!on) ClearPressedTabs();
     RecreateWnd();
 }
 
@@ -361,6 +424,7 @@ void TCustomTearTabControl::SetButtonStyle(bool on)
 {
     if (on == buttonStyle_) return;
     buttonStyle_ = on;
+    if (!on) ClearPressedTabs();
     verticalTabs_ = false;
     tabPosition_ = tpTopLeft;
     RecreateWnd();
@@ -463,7 +527,16 @@ void TCustomTearTabControl::mousePressEvent(QMouseEvent* event)
         return;
     }
     const int tab = IndexOfTabAt(event->position().toPoint());
-    if (tab >= 0) SelectTabByUser(tab);
+    if (tab >= 0 && MultiSelecting() && (event->modifiers() & Qt::ControlModifier)) {
+        // Ctrl+click presses or releases a further button; the selection stays.
+        if (tab != tabIndex_) {
+            items_[tab].pressed = !items_[tab].pressed;
+            update(TabRect(tab));
+            UpdateAccessibleTabs();
+        }
+    } else if (tab >= 0) {
+        SelectTabByUser(tab);
+    }
     event->accept();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A painted tab strip whose tabs are always drawn by the control: inactive tabs take a colour and
 // font of their own, tabs carry images, and vertical tabs can turn their text. A change of tab can
-// be refused (OnChanging), rows wrap (MultiLine), tabs can look like buttons (ButtonStyle).
+// be refused (OnChanging), rows wrap (MultiLine) or scroll with two arrows, tabs can look like
+// buttons (ButtonStyle), and Ctrl+click presses further buttons (MultiSelect).
 
 #include "controls/tabs/ImageList.h"
 #include "controls/tabs/TabLayout.h"
@@ -15,6 +16,7 @@
 #include <vector>
 
 class TCustomTearTabControl;
+class TTabScrollButton;
 
 class EListError : public Exception {
 public:
@@ -140,6 +142,10 @@ public:
     int IndexOfTabAt(QPoint point) const;
     int HotTab() const { return hotTab_; }
     int RowCount() const { return layout_.rows; }
+    // The first tab a single row shows while it runs past the edge (0 when every tab fits).
+    int FirstVisibleTab() const { return layout_.firstVisible; }
+    // The selected tab and, with MultiSelect on buttons, the ones Ctrl+click pressed, in tab order.
+    std::vector<int> SelectedTabs() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -182,6 +188,7 @@ private:
         QString caption;
         QObject* object = nullptr;
         int image = -1;
+        bool pressed = false;  // pressed by Ctrl+click besides the selected one (MultiSelect)
     };
 
     TTabStrings tabs_;
@@ -204,11 +211,19 @@ private:
     QFont inactiveFont_;
     TColor inactiveFontColor_ = clWindowText;
     TTabStripLayout layout_;
+    int firstVisible_ = 0;
+    TTabScrollButton* scrollBack_ = nullptr;
+    TTabScrollButton* scrollForward_ = nullptr;
 
     TTabStripShape Shape() const;
     int TabLength(int index) const;
     int RowBreadth() const;
     void TrackTab(int tab);
+    void CheckTabSize(int size) const;
+    void ScrollTabs(int steps);
+    void PlaceScrollButtons();
+    bool MultiSelecting() const { return multiSelect_ && buttonStyle_; }
+    void ClearPressedTabs();
     void UpdateAccessibleTabs();
     void AnnounceSelection();
     void DrawFrame(QPainter& painter) const;

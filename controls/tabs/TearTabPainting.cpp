@@ -12,38 +12,10 @@ using painting::ToQColor;
 
 namespace {
 
-enum class Side { Top, Bottom, Left, Right };
-
-Side OpenSide(const TTabStripShape& shape)
-{
-    if (!shape.vertical) return shape.position == tpTopLeft ? Side::Bottom : Side::Top;
-    return shape.position == tpTopLeft ? Side::Right : Side::Left;
-}
-
 void Line(QPainter& p, TColor color, int x0, int y0, int x1, int y1)
 {
     p.setPen(ToQColor(color));
     p.drawLine(x0, y0, x1, y1);
-}
-
-// Raised (or sunken) edges two pixels deep; `open` names a side left undrawn.
-void DrawEdges(QPainter& p, const QRect& r, bool sunken, const Side* open)
-{
-    const TColor light = sunken ? clBtnShadow : clBtnHighlight;
-    const TColor dark = sunken ? clBtnHighlight : cl3DDkShadow;
-    const TColor darkInner = sunken ? cl3DLight : clBtnShadow;
-    const int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
-    const auto drawn = [&](Side s) { return !open || *open != s; };
-    if (drawn(Side::Top)) Line(p, light, l, t, rr, t);
-    if (drawn(Side::Left)) Line(p, light, l, t, l, b);
-    if (drawn(Side::Right)) {
-        Line(p, dark, rr, t, rr, b);
-        Line(p, darkInner, rr - 1, t + 1, rr - 1, b - (drawn(Side::Bottom) ? 1 : 0));
-    }
-    if (drawn(Side::Bottom)) {
-        Line(p, dark, l, b, rr, b);
-        Line(p, darkInner, l + 1, b - 1, rr - 1, b - 1);
-    }
 }
 
 }  // namespace
@@ -54,7 +26,9 @@ void TCustomTearTabControl::paintEvent(QPaintEvent*)
     painting::BeginPlainPaint(painter);
     painter.fillRect(rect(), ToQColor(clBtnFace));
     if (!buttonStyle_) DrawFrame(painter);
-    // The selected tab last: it lies over its neighbours and the frame.
+    // Tabs scrolled under the arrows stay hidden. The selected tab last: it lies over its
+    // neighbours and the frame.
+    painter.setClipRect(layout_.tabClip);
     for (int i = 0; i < int(items_.size()); ++i)
         if (i != tabIndex_) DrawTabEdge(painter, i);
     if (tabIndex_ >= 0) DrawTabEdge(painter, tabIndex_);
@@ -64,7 +38,7 @@ void TCustomTearTabControl::DrawFrame(QPainter& painter) const
 {
     const QRect frame = layout_.display.adjusted(-4, -4, 3, 3);
     painter.fillRect(frame, ToQColor(color_));
-    DrawEdges(painter, frame, false, nullptr);
+    DrawTabEdges(painter, frame, false);
 }
 
 void TCustomTearTabControl::DrawTabEdge(QPainter& painter, int index) const
@@ -75,23 +49,24 @@ void TCustomTearTabControl::DrawTabEdge(QPainter& painter, int index) const
     QRect inner = shown.adjusted(2, 2, -2, -2);
     if (buttonStyle_) {
         const bool hot = hotTrack_ && index == hotTab_;
-        if (selected || !flatButtons_ || hot) DrawEdges(painter, shown, selected, nullptr);
+        const bool down = selected || items_[index].pressed;
+        if (down || !flatButtons_ || hot) DrawTabEdges(painter, shown, down);
         if (flatButtons_ && flatSeperators_ && index + 1 < int(items_.size())) {
             const int x = shown.right() + kButtonGap / 2 + 1;
             Line(painter, clBtnShadow, x, shown.top() + 1, x, shown.bottom() - 1);
             Line(painter, clBtnHighlight, x + 1, shown.top() + 1, x + 1, shown.bottom() - 1);
         }
     } else {
-        const Side open = OpenSide(shape);
-        DrawEdges(painter, shown, false, &open);
+        const TEdgeSide open = OpenSide(shape, layout_.opposite[index]);
+        DrawTabEdges(painter, shown, false, &open);
         // The tab runs into the page: its open side reaches the frame, and the selected one
         // covers the frame line.
         const int reach = selected ? 2 : 0;
         switch (open) {
-        case Side::Bottom: inner.setBottom(shown.bottom() + reach); break;
-        case Side::Top: inner.setTop(shown.top() - reach); break;
-        case Side::Right: inner.setRight(shown.right() + reach); break;
-        case Side::Left: inner.setLeft(shown.left() - reach); break;
+        case TEdgeSide::Bottom: inner.setBottom(shown.bottom() + reach); break;
+        case TEdgeSide::Top: inner.setTop(shown.top() - reach); break;
+        case TEdgeSide::Right: inner.setRight(shown.right() + reach); break;
+        case TEdgeSide::Left: inner.setLeft(shown.left() - reach); break;
         }
     }
     auto* self = const_cast<TCustomTearTabControl*>(this);
@@ -103,8 +78,10 @@ void TCustomTearTabControl::DrawTabEdge(QPainter& painter, int index) const
 void TCustomTearTabControl::DrawItem(QPainter& painter, int index, QRect rect)
 {
     if (index != tabIndex_ && !buttonStyle_) {
-        if (verticalTabs_) rect.translate(tabPosition_ == tpTopLeft ? 1 : -2, 0);
-        else rect.translate(0, tabPosition_ == tpTopLeft ? 1 : -2);
+        // Away from the pages: a row on their far side shifts the other way.
+        const bool nearSide = (tabPosition_ == tpTopLeft) != layout_.opposite[index];
+        if (verticalTabs_) rect.translate(nearSide ? 1 : -2, 0);
+        else rect.translate(0, nearSide ? 1 : -2);
     }
     painter.setFont(font());
     DrawTab(painter, tabs_.Get(index), index, rect);
@@ -154,9 +131,10 @@ void TCustomTearTabControl::DrawTab(QPainter& painter, const QString& caption, i
     const QFontMetrics fm(textFont);
     const int x = rect.left() + rect.width() / 2 - fm.horizontalAdvance(text) / 2;
     const int y = rect.top() + rect.height() / 2 - fm.height() / 2;
-    painter.setClipRect(rect);
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
     painter.setFont(textFont);
     painter.setPen(ToQColor(textColor));
     painting::DrawTextAt(painter, x, y, text);
-    painter.setClipping(false);
+    painter.restore();
 }

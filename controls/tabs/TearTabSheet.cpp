@@ -114,6 +114,21 @@ void TTearTabSheet::SetDragable(bool on)
     UpdateGripMargins();
 }
 
+TColor TTearTabSheet::Color() const
+{
+    if (color_) return *color_;
+    // A torn-off page keeps the colour it had.
+    const TTearPageControl* owner = pageControl_ ? pageControl_ : oldPageControl_.data();
+    return owner ? owner->Color() : clBtnFace;
+}
+
+void TTearTabSheet::SetColor(TColor color)
+{
+    if (color_ == color) return;
+    color_ = color;
+    update();
+}
+
 void TTearTabSheet::SetGripAlign(TGripAlign align)
 {
     if (align == gripAlign_) return;
@@ -186,8 +201,7 @@ void TTearTabSheet::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painting::BeginPlainPaint(painter);
-    const TColor face = pageControl_ ? pageControl_->Color() : clBtnFace;
-    painter.fillRect(rect(), ToQColor(face));
+    painter.fillRect(rect(), ToQColor(Color()));
     if (dragable_ && !floating_) DrawGrip(painter);
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QRubberBand;
 class TFloatingForm;
@@ -21,6 +22,7 @@ class TTearTabSheet : public QWidget {
     Q_PROPERTY(int ImageIndex READ ImageIndex WRITE SetImageIndex)
     Q_PROPERTY(QString TabHint READ TabHint WRITE SetTabHint)
     Q_PROPERTY(bool Dragable READ Dragable WRITE SetDragable)
+    Q_PROPERTY(TColor Color READ Color WRITE SetColor)
 public:
     // Width of the grip strip and length of the part of it that tears the sheet off.
     static constexpr int kGripWidth = 7;
@@ -53,6 +55,9 @@ public:
     void SetTabHint(const QString& hint) { tabHint_ = hint; }
     bool Dragable() const { return dragable_; }
     void SetDragable(bool on);
+    // The page's own colour once set; until then its page control's, as its selected tab has.
+    TColor Color() const;
+    void SetColor(TColor color);
     TGripAlign GripAlign() const { return gripAlign_; }
     void SetGripAlign(TGripAlign align);
 
@@ -106,6 +111,7 @@ private:
     int imageIndex_ = -1;
     QString tabHint_;
     QString caption_;
+    std::optional<TColor> color_;
     std::unique_ptr<QRubberBand> dragFrame_;
 
     void UpdateTabShowing();

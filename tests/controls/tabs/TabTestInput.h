@@ -8,10 +8,11 @@
 
 namespace tabtest {
 
-inline void Mouse(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons held)
+inline void Mouse(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons held,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, QPointF(at), QPointF(w.mapToGlobal(at)), button, held, Qt::NoModifier);
+    QMouseEvent e(type, QPointF(at), QPointF(w.mapToGlobal(at)), button, held, modifiers);
     QApplication::sendEvent(&w, &e);
 }
 
@@ -21,10 +22,10 @@ inline void Move(QWidget& w, QPoint at, bool held = false)
 {
     Mouse(w, QEvent::MouseMove, at, held ? Qt::LeftButton : Qt::NoButton);
 }
-inline void Click(QWidget& w, QPoint at)
+inline void Click(QWidget& w, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    Press(w, at);
-    Release(w, at);
+    Mouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton, modifiers);
+    Mouse(w, QEvent::MouseButtonRelease, at, Qt::NoButton, modifiers);
 }
 
 inline void Key(QWidget& w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

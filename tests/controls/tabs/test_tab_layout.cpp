@@ -49,6 +49,122 @@ TEST(TabLayout, MultiLineRowsWrapWithTheFirstRowNextToThePages)
     EXPECT_EQ(single.tabs[2].left(), 242);  // runs past the edge rather than wrapping
 }
 
+// Five tabs of 120 wrap into rows of two, two and one: tabs 0-1, 2-3 and 4.
+TEST(TabLayout, TheSelectedRowComesNextToThePagesAndScrollOppositeSendsTheRowsInFrontAcross)
+{
+    const std::vector<int> lengths{120, 120, 120, 120, 120};
+    const struct {
+        const char* name;
+        TTabStripShape shape;
+        int selected;
+        int rowTop[3];       // the top of each row's tabs, in wrapping order
+        bool opposite[3];    // whether the row lies beyond the pages
+        QRect display;
+    } cases[] = {
+        {"first row selected", {tpTopLeft, false, true}, 0, {42, 22, 2}, {}, {4, 66, 292, 130}},
+        {"rows turn round keeping their order", {tpTopLeft, false, true}, 4, {22, 2, 42}, {}, {4, 66, 292, 130}},
+        {"no selection leaves the first row in front", {tpTopLeft, false, true}, -1, {42, 22, 2}, {}, {4, 66, 292, 130}},
+        {"scroll opposite, first row", {tpTopLeft, false, true, false, true}, 1, {42, 22, 2}, {}, {4, 66, 292, 130}},
+        {"scroll opposite, middle row", {tpTopLeft, false, true, false, true}, 2, {178, 22, 2}, {true, false, false},
+         {4, 46, 292, 128}},
+        {"scroll opposite at the bottom, last row", {tpBottomRight, false, true, false, true}, 4, {2, 22, 178},
+         {true, true, false}, {4, 46, 292, 128}},
+        {"buttons stay where they wrapped", {tpTopLeft, false, true, true}, 4, {40, 20, 0}, {}, {0, 63, 300, 137}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TTabStripLayout l = LayOutTabStrip(c.shape, kClient, lengths, 20, c.selected);
+        ASSERT_EQ(l.rows, 3);
+        ASSERT_EQ(l.rowOf, (std::vector<int>{0, 0, 1, 1, 2}));
+        for (int tab = 0; tab < 5; ++tab) {
+            EXPECT_EQ(l.tabs[tab].top(), c.rowTop[l.rowOf[tab]]) << "tab " << tab;
+            EXPECT_EQ(l.opposite[tab], c.opposite[l.rowOf[tab]]) << "tab " << tab;
+        }
+        EXPECT_EQ(l.display, c.display);
+        EXPECT_EQ(l.oppositeBand.isEmpty(), !c.opposite[0]);
+    }
+}
+
+TEST(TabLayout, TabsOpenTowardsThePagesFromEitherSide)
+{
+    const struct {
+        TTabStripShape shape;
+        bool opposite;
+        TEdgeSide open;
+    } cases[] = {
+        {{tpTopLeft, false}, false, TEdgeSide::Bottom},  {{tpTopLeft, false}, true, TEdgeSide::Top},
+        {{tpBottomRight, false}, false, TEdgeSide::Top}, {{tpBottomRight, false}, true, TEdgeSide::Bottom},
+        {{tpTopLeft, true}, false, TEdgeSide::Right},    {{tpTopLeft, true}, true, TEdgeSide::Left},
+        {{tpBottomRight, true}, false, TEdgeSide::Left}, {{tpBottomRight, true}, true, TEdgeSide::Right},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.shape.position << c.shape.vertical << c.opposite);
+        EXPECT_EQ(OpenSide(c.shape, c.opposite), c.open);
+    }
+}
+
+// Four tabs of 100 in a row of 300: the arrows take the last 40 pixels.
+TEST(TabLayout, ASingleRowPastTheEdgeScrollsBehindTwoArrows)
+{
+    const std::vector<int> lengths{100, 100, 100, 100};
+    const struct {
+        const char* name;
+        TTabStripShape shape;
+        int askedFirst, first;
+        int firstTabLeft;  // of tab `first`
+        QRect back, forward;
+    } cases[] = {
+        {"unscrolled", {}, 0, 0, 2, {260, 2, 20, 20}, {280, 2, 20, 20}},
+        {"one step on", {}, 1, 1, 2, {260, 2, 20, 20}, {280, 2, 20, 20}},
+        {"no further than the last tab needs", {}, 9, 2, 2, {260, 2, 20, 20}, {280, 2, 20, 20}},
+        {"not before the first", {}, -3, 0, 2, {260, 2, 20, 20}, {280, 2, 20, 20}},
+        {"bottom", {tpBottomRight}, 1, 1, 2, {260, 178, 20, 20}, {280, 178, 20, 20}},
+        {"buttons", {tpTopLeft, false, false, true}, 1, 1, 0, {260, 0, 20, 20}, {280, 0, 20, 20}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TTabStripLayout l = LayOutTabStrip(c.shape, kClient, lengths, 20, -1, c.askedFirst);
+        EXPECT_EQ(l.rows, 1);
+        EXPECT_EQ(l.firstVisible, c.first);
+        EXPECT_EQ(l.lastFirstVisible, 2);
+        EXPECT_EQ(l.tabs[c.first].left(), c.firstTabLeft);
+        EXPECT_LT(l.tabs[0].left(), 3);
+        EXPECT_EQ(l.scrollBack, c.back);
+        EXPECT_EQ(l.scrollForward, c.forward);
+        EXPECT_EQ(l.tabClip.right(), 259);
+    }
+
+    // Under the arrows nothing is hit, though tab 2 reaches there.
+    const TTabStripShape top;
+    const TTabStripLayout l = LayOutTabStrip(top, kClient, lengths, 20);
+    EXPECT_EQ(TabAtPoint(top, l, -1, {250, 10}), 2);
+    EXPECT_EQ(TabAtPoint(top, l, -1, {265, 10}), -1);
+    // Scrolled on, the first tab lies out of sight to the left.
+    EXPECT_EQ(TabAtPoint(top, LayOutTabStrip(top, kClient, lengths, 20, -1, 1), -1, {50, 10}), 1);
+
+    // Tabs that fit show no arrows and never scroll.
+    const TTabStripLayout fits = LayOutTabStrip(top, kClient, {50, 40}, 20, -1, 1);
+    EXPECT_TRUE(fits.scrollBack.isEmpty());
+    EXPECT_EQ(fits.firstVisible, 0);
+    EXPECT_EQ(fits.tabClip, QRect(QPoint(0, 0), kClient));
+}
+
+TEST(TabLayout, ScrollingToATabMovesAsLittleAsItCan)
+{
+    const std::vector<int> lengths{100, 100, 100, 100};
+    const struct {
+        int first, tab, expected;
+    } cases[] = {
+        {0, 0, 0}, {0, 1, 0}, {0, 2, 1}, {0, 3, 2}, {2, 0, 0}, {2, 3, 2}, {1, 2, 1}, {0, 7, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "from " << c.first << " to tab " << c.tab);
+        EXPECT_EQ(FirstVisibleShowing(LayOutTabStrip({}, kClient, lengths, 20, -1, c.first), c.tab), c.expected);
+    }
+    // A tab longer than the room shows from its start.
+    EXPECT_EQ(FirstVisibleShowing(LayOutTabStrip({}, kClient, {100, 400}, 20), 1), 1);
+}
+
 TEST(TabLayout, TheSelectedTabGrowsAndIsHitFirst)
 {
     const TTabStripShape shape;

@@ -2,6 +2,7 @@
 // the pictures are also written there as PNG files.
 
 #include "controls/tabs/TearTabSheet.h"
+#include "tests/controls/tabs/TabTestInput.h"
 
 #include <QDir>
 #include <QImage>
@@ -83,6 +84,29 @@ TEST(TabPictures, EachLookRenders)
              p.SetMultiLine(true);
              p.SetTabWidth(130);
              p.Pages(0)->SetDragable(true);
+         }},
+        {"multi-line-back-row",
+         [](TTearPageControl& p) {
+             p.SetMultiLine(true);
+             p.SetTabWidth(130);
+             p.SetActivePage(p.Pages(3));
+         }},
+        {"scroll-opposite",
+         [](TTearPageControl& p) {
+             p.SetScrollOpposite(true);
+             p.SetTabWidth(130);
+             p.SetActivePage(p.Pages(2));
+         }},
+        {"scroll-arrows",
+         [](TTearPageControl& p) {
+             p.SetTabWidth(110);
+             p.SetActivePage(p.Pages(3));
+         }},
+        {"multi-select",
+         [](TTearPageControl& p) {
+             p.SetButtonStyle(true);
+             p.SetMultiSelect(true);
+             tabtest::Click(p, p.TabRect(2).center(), Qt::ControlModifier);
          }},
         {"colours",
          [](TTearPageControl& p) {

@@ -3,6 +3,7 @@
 #include "tests/support/Raised.h"
 
 #include <QCoreApplication>
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -396,6 +397,46 @@ TEST_F(TearPageControl, FreeingTheWindowFreesItsSheet)
     delete sheets[2]->FloatingForm();
     EXPECT_TRUE(floating.isNull());
     EXPECT_EQ(Order(), (QStringList{"One", "Two"}));
+}
+
+TEST_F(TearPageControl, TheActivePageFollowsTheDisplayAsRowsMove)
+{
+    pages->SetTabWidth(130);  // two tabs a row
+    pages->SetScrollOpposite(true);
+    ASSERT_EQ(pages->RowCount(), 2);
+    tabtest::Click(*pages, pages->TabRect(2).center());
+    EXPECT_EQ(pages->ActivePage(), sheets[2]);
+    EXPECT_EQ(sheets[2]->geometry(), pages->DisplayRect());
+    EXPECT_GT(pages->TabRect(0).top(), sheets[2]->geometry().bottom());  // its row went below
+    pages->SetActivePage(sheets[0]);
+    EXPECT_EQ(sheets[0]->geometry(), pages->DisplayRect());
+    EXPECT_LT(pages->TabRect(2).bottom(), sheets[0]->geometry().top());
+}
+
+TEST_F(TearPageControl, ThePagesAreReachableOnTheAccessibilityBusAfterTheTabs)
+{
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(pages);
+    ASSERT_EQ(list->childCount(), 6);
+    EXPECT_EQ(list->child(1)->role(), QAccessible::PageTab);
+    QAccessibleInterface* page = list->child(4);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->object(), sheets[1]);
+    EXPECT_EQ(page->text(QAccessible::Name), "Two");
+    EXPECT_EQ(list->indexOfChild(page), 4);
+}
+
+TEST_F(TearPageControl, APageTakesItsControlsColourUntilItHasItsOwn)
+{
+    const auto face = [&](TTearTabSheet* sheet) { return sheet->grab().toImage().pixel(20, 20) & 0xFFFFFF; };
+    pages->SetColor(clYellow);
+    EXPECT_EQ(sheets[0]->Color(), clYellow);
+    EXPECT_EQ(face(sheets[0]), 0xFFFF00u);
+    sheets[0]->SetColor(clAqua);
+    pages->SetColor(clWhite);
+    EXPECT_EQ(face(sheets[0]), 0x00FFFFu);
+    EXPECT_EQ(sheets[1]->Color(), clWhite);
+    sheets[1]->FloatSheet();
+    EXPECT_EQ(sheets[1]->Color(), clWhite);  // torn off, it keeps the colour
 }
 
 }  // namespace

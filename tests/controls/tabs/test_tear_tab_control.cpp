@@ -2,6 +2,7 @@
 #include "tests/controls/tabs/TabTestInput.h"
 #include "tests/support/Raised.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QImage>
@@ -78,6 +79,8 @@ TEST_F(TearTabControl, StyleErrorsLeaveTheStyleAsItWas)
               "TTearPageControl property out of range");
     EXPECT_EQ(raisedMessage<EInvalidOperation>([&] { pages.SetTabHeight(-3); }),
               "TTearPageControl property out of range");
+    EXPECT_EQ(raisedMessage<EInvalidOperation>([&] { pages.SetTabWidth(40000); }),
+              "TTearPageControl property out of range");  // sizes are 16-bit
     EXPECT_EQ(pages.TabWidth(), 0);
 
     pages.SetVerticalTabs(true);
@@ -221,6 +224,141 @@ TEST_F(TearTabControl, TabsAreNamedOnTheAccessibilityBus)
 
     strip.Tabs().Delete(2);
     EXPECT_EQ(list->childCount(), 2);
+}
+
+TEST_F(TearTabControl, CtrlClickPressesFurtherButtonsOnlyWithMultiSelect)
+{
+    int changing = 0, changes = 0;
+    QObject::connect(&strip, &TCustomTearTabControl::OnChanging, [&](bool&) { ++changing; });
+    QObject::connect(&strip, &TCustomTearTabControl::OnChange, [&] { ++changes; });
+    const auto ctrlClick = [&](int tab) { tabtest::Click(strip, TabCentre(tab), Qt::ControlModifier); };
+    using Tabs = std::vector<int>;
+
+    // Without buttons, or without MultiSelect, Ctrl+click is a plain click.
+    strip.SetMultiSelect(true);
+    ctrlClick(1);
+    EXPECT_EQ(strip.SelectedTabs(), Tabs{1});
+    strip.SetMultiSelect(false);
+    strip.SetButtonStyle(true);
+    ctrlClick(2);
+    EXPECT_EQ(strip.SelectedTabs(), Tabs{2});
+    EXPECT_EQ(changes, 2);
+
+    strip.SetMultiSelect(true);
+    changing = changes = 0;
+    ctrlClick(0);
+    EXPECT_EQ(strip.SelectedTabs(), (Tabs{0, 2}));
+    ctrlClick(1);
+    EXPECT_EQ(strip.SelectedTabs(), (Tabs{0, 1, 2}));
+    ctrlClick(0);  // a second Ctrl+click releases
+    ctrlClick(2);  // the selected button stays pressed
+    EXPECT_EQ(strip.SelectedTabs(), (Tabs{1, 2}));
+    EXPECT_EQ(strip.TabIndex(), 2);
+    EXPECT_EQ(changing, 0);
+    EXPECT_EQ(changes, 0);
+
+    // Pressed buttons look pushed in, as the selected one does.
+    const auto edge = [&](int tab) { return PixelAt(strip, strip.TabRect(tab).topLeft()); };
+    const QRgb sunken = painting::ToQColor(clBtnShadow).rgb() & 0xFFFFFF;
+    EXPECT_EQ(edge(1), sunken);
+    EXPECT_EQ(edge(2), sunken);
+    EXPECT_EQ(edge(0), painting::ToQColor(clBtnHighlight).rgb() & 0xFFFFFF);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&strip);
+    EXPECT_TRUE(list->state().multiSelectable);
+    EXPECT_TRUE(list->child(1)->state().selected);
+    EXPECT_FALSE(list->child(0)->state().selected);
+
+    // A pressed button keeps its press as tabs come and go before it.
+    strip.Tabs().Insert(0, "Zero");
+    EXPECT_EQ(strip.SelectedTabs(), (Tabs{2, 3}));
+    // A plain click leaves only the chosen button pressed.
+    tabtest::Click(strip, TabCentre(1));
+    EXPECT_EQ(strip.SelectedTabs(), Tabs{1});
+    EXPECT_EQ(changes, 1);
+    ctrlClick(3);
+    strip.SetMultiSelect(false);
+    EXPECT_EQ(strip.SelectedTabs(), Tabs{1});
+}
+
+QAbstractButton* Arrow(QWidget& strip, const char* name)
+{
+    for (QAbstractButton* b : strip.findChildren<QAbstractButton*>())
+        if (b->accessibleName() == name) return b;
+    return nullptr;
+}
+
+TEST_F(TearTabControl, ASingleRowPastTheEdgeScrollsWithItsArrows)
+{
+    strip.SetTabWidth(100);
+    strip.Tabs().Add("Four");  // four tabs of 100 in 300
+    QAbstractButton* back = Arrow(strip, "Previous tabs");
+    QAbstractButton* forward = Arrow(strip, "Next tabs");
+    ASSERT_TRUE(back && forward);
+    EXPECT_TRUE(back->isVisible());
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_EQ(forward->focusPolicy(), Qt::NoFocus);
+
+    forward->click();
+    EXPECT_EQ(strip.FirstVisibleTab(), 1);
+    EXPECT_TRUE(back->isEnabled());
+    EXPECT_EQ(strip.IndexOfTabAt(QPoint(50, 10)), 1);
+    forward->click();
+    forward->click();  // the last tab shows whole: no further
+    EXPECT_EQ(strip.FirstVisibleTab(), 2);
+    EXPECT_FALSE(forward->isEnabled());
+    EXPECT_EQ(strip.TabIndex(), 0);  // scrolling selects nothing
+
+    // The selected tab comes into view, by key or by program.
+    tabtest::Key(strip, Qt::Key_Home);
+    EXPECT_EQ(strip.FirstVisibleTab(), 0);
+    tabtest::Key(strip, Qt::Key_End);
+    EXPECT_EQ(strip.FirstVisibleTab(), 2);
+    strip.SetTabIndex(1);
+    EXPECT_EQ(strip.FirstVisibleTab(), 1);
+
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&strip);
+    ASSERT_EQ(list->childCount(), 6);
+    EXPECT_TRUE(list->child(0)->state().offscreen);
+    EXPECT_FALSE(list->child(1)->state().offscreen);
+    EXPECT_EQ(list->child(4)->text(QAccessible::Name), "Previous tabs");
+    EXPECT_EQ(list->indexOfChild(list->child(5)), 5);
+
+    // Room for every tab takes the arrows away.
+    strip.resize(500, 200);
+    EXPECT_FALSE(back->isVisible());
+    EXPECT_EQ(strip.FirstVisibleTab(), 0);
+    EXPECT_EQ(list->childCount(), 4);
+}
+
+// Five tabs of 120 wrap into three rows: tabs 0-1, 2-3 and 4.
+TEST_F(TearTabControl, ChoosingATabOnABackRowBringsItsRowToThePages)
+{
+    strip.SetTabWidth(120);
+    strip.Tabs().Add("Four");
+    strip.Tabs().Add("Five");
+    strip.SetMultiLine(true);
+    ASSERT_EQ(strip.RowCount(), 3);
+    const QRect display = strip.DisplayRect();
+    // The front row's tabs end on the frame line, six pixels above the pages.
+    const auto inFront = [&](int tab) { return strip.TabRect(tab).bottom() + 7 == strip.DisplayRect().top(); };
+    EXPECT_TRUE(inFront(0));
+    EXPECT_FALSE(inFront(4));
+    tabtest::Click(strip, TabCentre(4));
+    EXPECT_TRUE(inFront(4));
+    EXPECT_FALSE(inFront(0));
+    EXPECT_EQ(strip.DisplayRect(), display);
+
+    // With ScrollOpposite the rows in front of the chosen one go below the pages.
+    strip.SetScrollOpposite(true);
+    tabtest::Click(strip, TabCentre(2));
+    EXPECT_TRUE(inFront(2));
+    EXPECT_GT(strip.TabRect(0).top(), strip.DisplayRect().bottom());
+    EXPECT_LT(strip.DisplayRect().height(), display.height());
+    EXPECT_EQ(strip.IndexOfTabAt(TabCentre(1)), 1);
+    tabtest::Click(strip, TabCentre(0));
+    EXPECT_TRUE(inFront(0));
+    EXPECT_LT(strip.TabRect(4).bottom(), strip.DisplayRect().top());
+    EXPECT_EQ(strip.DisplayRect(), display);
 }
 
 }  // namespace
