@@ -704,7 +704,12 @@ TEST_F(Editor, TheFormHelperOnlyOpensTheWindowTheFormStorageKeepsThePlacement)
         if (!entry.is_regular_file()) continue;
         EXPECT_EQ(Read(entry.path()).find("ScriptingEditor"), std::string::npos) << entry.path();
     }
+    // The helper sees the show once the form storage has placed the window: its effect opens
+    // onto the restored rectangle.
     editor = std::make_unique<TScriptingEditor>(seams);
+    QRect seenAtShow;
+    editor->EffForm1()->OnTrackInfo = [&](QObject*, TEffTrackInfo&) { seenAtShow = editor->geometry(); };
     editor->show();
+    EXPECT_EQ(seenAtShow, QRect(60, 40, 720, 520));
     EXPECT_EQ(editor->geometry(), QRect(60, 40, 720, 520));
 }
