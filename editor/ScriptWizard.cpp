@@ -1,5 +1,6 @@
 #include "editor/ScriptWizard.h"
 
+#include "controls/effects/EffForm.h"
 #include "controls/input/FileDirEdit.h"
 #include "controls/input/FormPlacement.h"
 #include "controls/input/IcLabel.h"
@@ -109,6 +110,11 @@ TScriptWizard::TScriptWizard(std::string phoneBookPath, QWidget* parent)
     }
     pages_->SetImages(images);
     pages_->SetActivePage(pages_->Pages(0));
+    // The opening effect, storing nothing; made before the form storage so it opens onto the placement.
+    auto* effForm = new TEffForm(this);
+    effForm->setObjectName(QStringLiteral("EffForm1"));
+    SetupOpeningEffForm(*effForm, "ScriptWizard");
+    effForm->Loaded();
     formStorage_ = new TFormStorage(this);
     formStorage_->setObjectName(QStringLiteral("FormStorage1"));
     SetupWizardFormStorage(*formStorage_);

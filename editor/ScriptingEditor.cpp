@@ -1,5 +1,6 @@
 #include "editor/ScriptingEditor.h"
 
+#include "controls/effects/EffForm.h"
 #include "controls/input/FormPlacement.h"
 #include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/HostStatusBar.h"
@@ -573,6 +574,11 @@ void TScriptingEditor::SetupFormStorage()
 {
     // The toolbar's background fill: its picture is one of the settings kept.
     fill_ = new TToolbarFill(toolBar_);
+    // The opening effect; it stores nothing. Made first, it sees the show after the placement.
+    effForm_ = new TEffForm(this);
+    effForm_->setObjectName(QStringLiteral("EffForm1"));
+    SetupOpeningEffForm(*effForm_, "ScriptingEditor");
+    effForm_->Loaded();
     formStorage_ = new TFormStorage(this);
     formStorage_->setObjectName(QStringLiteral("FormStorage1"));
     SetupEditorFormStorage(*formStorage_);

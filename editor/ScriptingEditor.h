@@ -23,6 +23,7 @@ class THostStatusBar;
 class TLedLight;
 class TScriptPrinter;
 class TFormStorage;
+class TEffForm;
 class TToolbarFill;
 class TPaintedCaption;
 
@@ -78,6 +79,7 @@ public:
     // The menu's registration, after a confirmation.
     void ApplyVantreltoWindowsRegistry1Click();
     TFormStorage* FormStorage1() const { return formStorage_; }
+    TEffForm* EffForm1() const { return effForm_; }
     TToolbarFill* EffFill1() const { return fill_; }
     TPaintedCaption* PaintedCaption1() const { return paintedCaption_; }
     // A fresh about box, shown modally through the seams and freed.
@@ -108,6 +110,7 @@ private:
     QMenu* power_ = nullptr;
     std::unique_ptr<TScriptPrinter> printer_;
     TFormStorage* formStorage_ = nullptr;
+    TEffForm* effForm_ = nullptr;
     TToolbarFill* fill_ = nullptr;
     TPaintedCaption* paintedCaption_ = nullptr;
     bool shown_ = false;

@@ -212,34 +212,72 @@ TRect FitWindowRect(const TRect& rect, const std::vector<TRect>& screens, std::s
     return FitRectIntoScreen(r, screen);
 }
 
-void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_view section)
+int FormShowCmd(const QWidget* form)
 {
-    if (!form) return;
     const Qt::WindowStates state = form->windowState();
-    const int showCmd = state & Qt::WindowMinimized                             ? SW_SHOWMINIMIZED
-                        : state & (Qt::WindowMaximized | Qt::WindowFullScreen) ? SW_SHOWMAXIMIZED
-                                                                               : SW_SHOWNORMAL;
-    QRect normal = state & notNormal ? form->normalGeometry() : form->geometry();
-    if (!normal.isValid()) normal = form->geometry();
-    IniWriteInteger(storage, section, "Flags", 0);
-    IniWriteInteger(storage, section, "ShowCmd", showCmd);
-    IniWriteInteger(storage, section, "PixelsPerInch", pixelsPerInch());
-    // Minimized and maximized positions are the window manager's here: none is kept.
-    WritePosStr(storage, section, "MinMaxPos", rectText(-1, -1, -1, -1));
-    const TRect r = toTRect(normal);
-    WritePosStr(storage, section, "NormPos", rectText(r.Left, r.Top, r.Right, r.Bottom));
+    return state & Qt::WindowMinimized                             ? SW_SHOWMINIMIZED
+           : state & (Qt::WindowMaximized | Qt::WindowFullScreen) ? SW_SHOWMAXIMIZED
+                                                                  : SW_SHOWNORMAL;
 }
 
-namespace {
+TRect FormNormalRect(const QWidget* form)
+{
+    QRect normal = form->windowState() & notNormal ? form->normalGeometry() : form->geometry();
+    if (!normal.isValid()) normal = form->geometry();
+    return toTRect(normal);
+}
 
-// Sets the normal rectangle: a maximized window keeps it aside in Qt and would not take it as such.
-void setNormalGeometry(QWidget* form, const TRect& r)
+// A maximized window keeps the normal rectangle aside in Qt and would not take it as such.
+void SetFormNormalRect(QWidget* form, const TRect& r)
 {
     const Qt::WindowStates shown = form->windowState();
     if (shown & notNormal) form->setWindowState(shown & ~notNormal);
     form->setGeometry(r.Left, r.Top, RectWidth(r), RectHeight(r));
     if (shown & notNormal) form->setWindowState(shown);
 }
+
+TRect FitFormRect(const QWidget* form, const TRect& rect, bool sizeable)
+{
+    std::vector<TRect> screens;
+    std::size_t fallback = 0;
+    const QScreen* own = form->screen();
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s == own) fallback = screens.size();
+        screens.push_back(toTRect(s->availableGeometry()));
+    }
+    // The frame goes onto the screen with the window, so its title bar can still be taken.
+    const QRect frame = form->frameGeometry(), client = form->geometry();
+    const int left = client.left() - frame.left(), top = client.top() - frame.top();
+    const int right = frame.right() - client.right(), bottom = frame.bottom() - client.bottom();
+    const TRect outer =
+        FitWindowRect({rect.Left - left, rect.Top - top, rect.Right + right, rect.Bottom + bottom}, screens, fallback, sizeable);
+    return {outer.Left + left, outer.Top + top, outer.Right - right, outer.Bottom - bottom};
+}
+
+Qt::WindowStates ShowCmdState(int showCmd, Qt::WindowStates current)
+{
+    const Qt::WindowStates normal = current & ~notNormal;
+    switch (showCmd) {
+    case 1: case 5: case 9: return normal;
+    case 2: case 6: case 7: return normal | Qt::WindowMinimized;
+    case 3: return normal | Qt::WindowMaximized;
+    default: return current;
+    }
+}
+
+void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_view section)
+{
+    if (!form) return;
+    IniWriteInteger(storage, section, "Flags", 0);
+    IniWriteInteger(storage, section, "ShowCmd", FormShowCmd(form));
+    IniWriteInteger(storage, section, "PixelsPerInch", pixelsPerInch());
+    // Minimized and maximized positions are the window manager's here: none is kept.
+    WritePosStr(storage, section, "MinMaxPos", rectText(-1, -1, -1, -1));
+    const TRect r = FormNormalRect(form);
+    WritePosStr(storage, section, "NormPos", rectText(r.Left, r.Top, r.Right, r.Bottom));
+}
+
+namespace {
 
 bool readPosition(QWidget* form, const TIniStorage* storage, std::string_view section)
 {
@@ -254,14 +292,7 @@ bool readPosition(QWidget* form, const TIniStorage* storage, std::string_view se
     TRect r{n[0], n[1], n[2], n[3]};
     if (!sizeable(form)) r = TRect{r.Left, r.Top, r.Left + g.width(), r.Top + g.height()};
     if (r.Right <= r.Left || r.Bottom <= r.Top) return false;
-    std::vector<TRect> screens;
-    std::size_t fallback = 0;
-    const QScreen* own = form->screen();
-    for (const QScreen* s : QGuiApplication::screens()) {
-        if (s == own) fallback = screens.size();
-        screens.push_back(toTRect(s->availableGeometry()));
-    }
-    setNormalGeometry(form, FitWindowRect(r, screens, fallback, sizeable(form)));
+    SetFormNormalRect(form, FitFormRect(form, r, sizeable(form)));
     return true;
 }
 
@@ -272,16 +303,7 @@ bool ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_vi
 {
     if (!form || !(loadState || loadPosition)) return false;
     const bool placed = loadPosition && readPosition(form, storage, section);
-    if (loadState) {
-        Qt::WindowStates state = form->windowState() & ~notNormal;
-        switch (IniReadInteger(storage, section, "ShowCmd", 0)) {
-        case 1: case 5: case 9: break;
-        case 2: case 6: case 7: state |= Qt::WindowMinimized; break;
-        case 3: state |= Qt::WindowMaximized; break;
-        default: state = form->windowState(); break;
-        }
-        form->setWindowState(state);
-    }
+    if (loadState) form->setWindowState(ShowCmdState(IniReadInteger(storage, section, "ShowCmd", 0), form->windowState()));
     form->update();
     return placed;
 }

@@ -5,6 +5,8 @@
 #include "controls/input/GdiTypes.h"
 #include "platform/IniFile.h"
 
+#include <QtCore/qnamespace.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,6 +74,19 @@ constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIM
 // Where a restored window goes: onto the available area it overlaps most, else the fallback one
 // (index into `screens`), shrunk to it when it may be resized, moved in on every side.
 TRect FitWindowRect(const TRect& rect, const std::vector<TRect>& screens, std::size_t fallback, bool sizeable);
+
+// The window's show command: minimized, maximized (also full screen) or normal.
+int FormShowCmd(const QWidget* form);
+// The rectangle the window has when neither minimized nor maximized.
+TRect FormNormalRect(const QWidget* form);
+// Sets that rectangle; a maximized or minimized window stays so.
+void SetFormNormalRect(QWidget* form, const TRect& rect);
+// FitWindowRect over the available areas of all screens, the form's own as the fallback; the
+// window's frame, as far as it is known yet, goes onto the screen too.
+TRect FitFormRect(const QWidget* form, const TRect& rect, bool sizeable);
+// The window state a stored show command gives (normal, minimized, maximized); any other
+// command keeps `current`.
+Qt::WindowStates ShowCmdState(int showCmd, Qt::WindowStates current);
 
 // Keys "Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos" (the last two also under the
 // screen-suffixed name). NormPos is the normal rectangle, also while the window is maximized.

@@ -1,6 +1,7 @@
 // The script wizard as a window: its field events, Submit, Finish into the editor, the fields it
 // keeps between runs, and a picture of each page.
 
+#include "controls/effects/EffForm.h"
 #include "controls/input/IcSpinButton.h"
 #include "controls/input/IcSpinEdit.h"
 #include "controls/tabs/TearPageControl.h"
@@ -193,6 +194,22 @@ TEST_F(Wizard, EscapeCancelsFromAnyFieldAndFinishIsTheDefaultButton)
         EXPECT_EQ(wizard->result(), QDialog::Rejected);
     }
     EXPECT_FALSE(finished);
+}
+
+TEST_F(Wizard, TheFormHelperOpensItAndStoresNothing)
+{
+    auto* helper = wizard->findChild<TEffForm*>("EffForm1");
+    ASSERT_NE(helper, nullptr);
+    EXPECT_EQ(helper->Effect(), deExplode);
+    EXPECT_EQ(helper->IniKey(), "ScriptWizard");
+    EXPECT_EQ(helper->IniUse(), ioNone);
+    EXPECT_EQ(helper->IniSaveOptions(), TEffForm::TEffFormIniSaveOptions());
+    wizard->close();
+    wizard.reset();
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.home())) {
+        if (entry.is_regular_file())
+            EXPECT_EQ(TempDir::read(entry.path()).find("ScriptWizard="), std::string::npos) << entry.path();
+    }
 }
 
 TEST_F(Wizard, EveryControlHasAName)

@@ -1,3 +1,4 @@
+#include "controls/effects/EffForm.h"
 #include "controls/input/FormPlacement.h"
 #include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/CaptionBar.h"
@@ -33,6 +34,7 @@
 #include <QtTest/QTest>
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -679,4 +681,35 @@ TEST_F(Editor, PlacementPanelWidthAndBackgroundComeBackAtTheNextStart)
     editor->Action("Changebackground1")->trigger();
     ASSERT_EQ(seams.failed.size(), 1u);
     EXPECT_EQ(editor->EffFill1()->FillObject()->Bitmap().toStdString(), picture);
+}
+
+TEST_F(Editor, TheFormHelperOnlyOpensTheWindowTheFormStorageKeepsThePlacement)
+{
+    TEffForm* helper = editor->EffForm1();
+    ASSERT_NE(helper, nullptr);
+    EXPECT_EQ(helper->objectName(), "EffForm1");
+    EXPECT_EQ(helper->Effect(), deExplode);
+    EXPECT_EQ(helper->IniKey(), "ScriptingEditor");
+    EXPECT_EQ(helper->IniUse(), ioNone);
+    EXPECT_EQ(helper->IniSaveOptions(), TEffForm::TEffFormIniSaveOptions());
+    EXPECT_TRUE(helper->Hooked());
+    // No size limits of its own: the window keeps the ones it has.
+    EXPECT_EQ(editor->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+
+    editor->setGeometry(60, 40, 720, 520);
+    ASSERT_TRUE(Closes());
+    editor->hide();
+    editor.reset();
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.home())) {
+        if (!entry.is_regular_file()) continue;
+        EXPECT_EQ(Read(entry.path()).find("ScriptingEditor"), std::string::npos) << entry.path();
+    }
+    // The helper sees the show once the form storage has placed the window: its effect opens
+    // onto the restored rectangle.
+    editor = std::make_unique<TScriptingEditor>(seams);
+    QRect seenAtShow;
+    editor->EffForm1()->OnTrackInfo = [&](QObject*, TEffTrackInfo&) { seenAtShow = editor->geometry(); };
+    editor->show();
+    EXPECT_EQ(seenAtShow, QRect(60, 40, 720, 520));
+    EXPECT_EQ(editor->geometry(), QRect(60, 40, 720, 520));
 }
