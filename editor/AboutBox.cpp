@@ -1,5 +1,6 @@
 #include "editor/AboutBox.h"
 
+#include "controls/effects/EffForm.h"
 #include "controls/effects/EffLabels.h"
 #include "controls/tabs/StyledLabel.h"
 #include "editor/Animation.h"
@@ -15,6 +16,10 @@ TFTPabout::TFTPabout(QWidget* parent, double intervalScale)
     : QDialog(parent), scale_(intervalScale), caption_(MakeAboutCaption(*this))
 {
     setObjectName(QStringLiteral("FTPabout"));
+    auto* effForm = new TEffForm(this);
+    effForm->setObjectName(QStringLiteral("EffForm1"));
+    SetupOpeningEffForm(*effForm, "FTPabout");
+    effForm->Loaded();
     // The painted caption takes the window's top margin: the box's face lies beneath it.
     auto* face = new QWidget(this);
     face->setFixedSize(330, 200);

@@ -1,3 +1,4 @@
+#include "controls/effects/EffForm.h"
 #include "controls/effects/EffLabels.h"
 #include "controls/tabs/StyledLabel.h"
 #include "editor/AboutBox.h"
@@ -69,6 +70,10 @@ TEST(AboutBox, ShowingSetsTheCaptionAndStartsTheTimerAt200)
 {
     TFTPabout box;
     EXPECT_EQ(box.objectName(), QStringLiteral("FTPabout"));
+    auto* helper = box.findChild<TEffForm*>("EffForm1");
+    ASSERT_NE(helper, nullptr);
+    EXPECT_EQ(helper->Effect(), deExplode);
+    EXPECT_EQ(helper->IniKey(), "FTPabout");
     EXPECT_EQ(box.FtpLabel()->Caption(), QStringLiteral("FTP"));
     EXPECT_EQ(box.VantrelLabel()->Caption(), QStringLiteral("Vantrel"));
     EXPECT_EQ(box.VersionLabel()->Caption(), QStringLiteral("Version 1.5"));
