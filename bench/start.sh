@@ -12,11 +12,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 ninja -C build start_bench >/dev/null
 
 work=$(mktemp -d)
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+source scripts/xvfb.sh
+start_xvfb
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 
 # 500 scripts of about 40 lines each, as a busy Scripts folder holds them.
 mkdir -p "$work/prog/Scripts" "$work/home"
@@ -31,10 +29,10 @@ for n in range(500):
 PY
 
 unset QT_QPA_PLATFORM
-export DISPLAY=$display HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
-# One start: "<elapsed s> <peak KiB> <ms to the first paint>".
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+# One start: "<elapsed s> <peak KiB> <user s> <system s> <ms to the first paint>".
 start() {
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" build/bench/start_bench "$work/prog" >"$work/shown.txt"
+  /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" build/bench/start_bench "$work/prog" >"$work/shown.txt"
   echo "$(cat "$work/time.txt") $(cat "$work/shown.txt")"
 }
 first=$(start)
@@ -44,18 +42,20 @@ for _ in $(seq "$runs"); do warm+=("$(start)"); done
 /usr/bin/python3 - "$first" "${warm[@]}" <<'PY'
 import statistics, sys
 def parse(run):
-    wall, kib, shown = run.split()
-    return float(wall), int(kib) / 1024, float(shown) / 1000
+    wall, kib, user, system, shown = run.split()
+    return float(wall), int(kib) / 1024, float(shown) / 1000, float(user) + float(system)
 first, warm = parse(sys.argv[1]), [parse(r) for r in sys.argv[2:]]
 def verdict(ok):
     return "MET" if ok else "MISSED"
 print("editor start with 500 scripts (%d later starts)" % len(warm))
-print("  first start (registers the file type): %.3f s to the window painted, %.3f s process; peak RSS %.1f MiB"
-      % (first[2], first[0], first[1]))
+# Processor time beside the wall time: on a loaded machine the wall time is mostly waiting for a core.
+print("  first start (registers the file type): %.3f s to the window painted, %.3f s process, %.3f s CPU; "
+      "peak RSS %.1f MiB" % (first[2], first[0], first[3], first[1]))
 shown = statistics.median(r[2] for r in warm)
 wall = statistics.median(r[0] for r in warm)
 peak = max([r[1] for r in warm] + [first[1]])
-print("  later starts: median %.3f s to the window painted, %.3f s process" % (shown, wall))
+cpu = statistics.median(r[3] for r in warm)
+print("  later starts: median %.3f s to the window painted, %.3f s process, %.3f s CPU" % (shown, wall, cpu))
 print("  target start < 1 s (first start): %s" % verdict(first[2] < 1.0))
 print("  target start < 1 s (later starts): %s" % verdict(shown < 1.0))
 print("  target peak RSS < 150 MiB (%.1f MiB): %s" % (peak, verdict(peak < 150)))
