@@ -143,7 +143,7 @@ def press_now(role, name, scope):
 
 def new_window(app, pred, what):
     """A window that is not the main window, when it shows."""
-    return wait_for(what, lambda: next((w for w in windows(app) if w.name != MAIN and pred(w)), None))
+    return wait_for(what, lambda: next((w for w in windows(app) if not is_main(w) and pred(w)), None))
 
 
 def box_with(app, text):
@@ -190,7 +190,15 @@ def start_ftp_server(root):
     return server, int(port)
 
 
-MAIN = "Vantrel - FTP scripts"
+def is_main(w):
+    """The main window: its title is composed from parts, the last of them "FTP scripts"."""
+    return w.getRole() == pyatspi.ROLE_FRAME and (w.name or "").endswith("FTP scripts")
+
+
+def main_window(app):
+    return next((w for w in windows(app) if is_main(w)), None)
+
+
 scripts = os.path.join(program, "Scripts")
 ftp_root = os.path.join(work, "ftp root")
 arrived = os.path.join(work, "arrived")
@@ -203,9 +211,9 @@ try:
     # --- the editor starts: a splash may come first, then the main window
     app = wait_for("the editor on the bus", editor)
     first = wait_for("the editor's first window", lambda: windows(app))
-    if all(w.name != MAIN for w in first):
+    if not any(is_main(w) for w in first):
         shoot("splash")
-    main = wait_for("the main window", lambda: window(app, MAIN), 30)
+    main = wait_for("the main window", lambda: main_window(app), 30)
     wait_for("the script list", lambda: find(main, named("Script files", pyatspi.ROLE_LIST)))
     shoot("main-window")
 
@@ -356,12 +364,12 @@ try:
     box = new_window(app, lambda w: find(w, named("Cancel", ROLES["button"])), "the question before closing")
     shoot("close-asked")
     answer(box, "Cancel")
-    if window(editor(), MAIN) is None:
+    if main_window(editor()) is None:
         sys.exit("Cancel closed the editor")
     press_later("menu", "Exit")
     box = new_window(app, lambda w: find(w, named("No", ROLES["button"])), "the question before closing")
     answer(box, "No")
-    wait_for("the editor to close", lambda: editor() is None or window(editor(), MAIN) is None)
+    wait_for("the editor to close", lambda: editor() is None or main_window(editor()) is None)
     with open(saved, "rb") as f:
         if f.read() != before:
             sys.exit("No saved the script")
