@@ -1,25 +1,40 @@
 #!/usr/bin/python3
-# Drives a running Vantrel through the accessibility bus: selects a script in the list, runs it
-# from the Tools menu after a syntax check, waits for the runner's history file, then views the
-# log from the View menu.
-# Usage: drive_editor.py <script name> <history file> <xdg-open record file>
-#        drive_editor.py --press <push button name>  (presses it from a process of its own)
+# Drives a running Vantrel through the accessibility bus along the road a person takes: the main
+# window, a new script from the wizard (a GET from a loopback FTP server started here), the
+# syntax check, Save As under a name with a blank, a run in the runner, its log, a print to a PDF
+# file, a Send-To item made and removed, a stand-alone program made and run, the about box, and
+# closing with unsaved changes. Every step leaves a screenshot in the shots folder.
+#
+# Usage: drive_editor.py <work folder> <program folder> <shots folder> <test server folder>
+#        drive_editor.py --press <role> <name> [<window name>]  (presses it from a process of its
+#                        own: the bus call that opens a modal window returns only once it closes)
+#        drive_editor.py --dump  (prints the editor's accessible tree, for writing this driver)
 import os
+import stat
 import subprocess
 import sys
 import time
 
 import pyatspi
 
-DEADLINE = time.monotonic() + 60
+STEP_SECONDS = 20  # the longest any one wait may take
+ROLES = {"button": pyatspi.ROLE_PUSH_BUTTON, "menu": pyatspi.ROLE_MENU_ITEM, "tab": pyatspi.ROLE_PAGE_TAB,
+         "check": pyatspi.ROLE_CHECK_BOX}
 
 
-def wait_for(what, probe, step=0.2):
-    while time.monotonic() < DEADLINE:
-        found = probe()
+def wait_for(what, probe, seconds=STEP_SECONDS, step=0.2):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        try:
+            found = probe()
+        except Exception:  # a node went away while it was looked at: look again
+            found = None
         if found:
             return found
         time.sleep(step)
+    if len(sys.argv) > 3 and os.path.isdir(sys.argv[3]):  # what the bus showed, to mend the driver by
+        with open(os.path.join(sys.argv[3], "tree.txt"), "w") as out:
+            dump(editor(), out=out)
     sys.exit("timed out waiting for " + what)
 
 
@@ -38,13 +53,31 @@ def find(node, pred):
     return None
 
 
-def editor():
+def application(name):
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
         app = desktop.getChildAtIndex(i)
-        if app is not None and app.name == "Vantrel":
+        if app is not None and app.name == name:
             return app
     return None
+
+
+def editor():
+    return application("Vantrel")
+
+
+def windows(app):
+    """The application's showing top-level windows."""
+    shown = []
+    for i in range(app.childCount if app else 0):
+        w = app.getChildAtIndex(i)
+        if w is not None and w.getState().contains(pyatspi.STATE_SHOWING):
+            shown.append(w)
+    return shown
+
+
+def window(app, name):
+    return next((w for w in windows(app) if w.name == name), None)
 
 
 def named(name, role=None):
@@ -60,45 +93,292 @@ def press(node):
     action.doAction(0)
 
 
-if sys.argv[1] == "--press":
-    app = wait_for("the editor on the bus", editor)
-    press(wait_for(sys.argv[2], lambda: find(app, named(sys.argv[2], pyatspi.ROLE_PUSH_BUTTON))))
+def dump(node, depth=0, out=sys.stdout):
+    try:
+        print("  " * depth + "%s %r %r" % (node.getRoleName(), node.name, node.description), file=out)
+        for i in range(node.childCount):
+            dump(node.getChildAtIndex(i), depth + 1, out)
+    except Exception:
+        pass
+
+
+if sys.argv[1] == "--dump":
+    dump(editor())
     sys.exit(0)
 
-script, history, record = sys.argv[1:4]
-app = wait_for("the editor on the bus", editor)
-scripts = wait_for("the script list", lambda: find(app, named("Script files", pyatspi.ROLE_LIST)))
-item = wait_for("the script in the list", lambda: find(scripts, named(script)))
-press(item)  # the cell's Toggle selects it
-status = wait_for("the script loaded", lambda: find(app, lambda n: n.getRole() == pyatspi.ROLE_STATUS_BAR
-                                                   and script in (n.description or "")))
+if sys.argv[1] == "--press":
+    role, name = ROLES[sys.argv[2]], sys.argv[3]
+    app = wait_for("the editor on the bus", editor)
+    scope = (lambda: window(app, sys.argv[4])) if len(sys.argv) > 4 else (lambda: app)
+    target = wait_for(name, lambda: find(scope(), named(name, role)))
+    try:
+        press(target)
+    except Exception:
+        pass  # the bus call timed out while a modal window stayed open: it was pressed
+    sys.exit(0)
 
-# The syntax check reports in a message box whose text the bus can read. The bus call that
-# presses its button returns only once the box is closed, so another process presses it.
-checking = subprocess.Popen([sys.executable, os.path.abspath(__file__), "--press", "Syntax check commands..."])
-report = wait_for("the syntax check's report",
-                  lambda: find(app, lambda n: n.getRole() == pyatspi.ROLE_LABEL
-                               and (n.name or "").startswith("No errors found in script!")))
-if "Command parameters are not validated." not in report.name:
-    sys.exit("the syntax check said %r" % report.name)
-box = report
-while box is not None and box.getRole() not in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
-    box = box.parent
-press(wait_for("the report's OK", lambda: find(box, named("OK", pyatspi.ROLE_PUSH_BUTTON))))
-if checking.wait(timeout=30) != 0:
-    sys.exit("pressing the syntax check failed")
+work, program, shots, servers = sys.argv[1:5]
+os.makedirs(shots, exist_ok=True)
+pressers = []
+shot_count = 0
 
-run = wait_for("Tools > Perform", lambda: find(app, named("Perform the selected script...", pyatspi.ROLE_MENU_ITEM)))
-press(run)
 
-wait_for("the history file", lambda: os.path.exists(history), 0.5)
+def shoot(name):
+    global shot_count
+    shot_count += 1
+    path = os.path.join(shots, "%02d-%s.png" % (shot_count, name))
+    time.sleep(0.3)  # the last repaint reaches the server
+    subprocess.run(["import", "-window", "root", path], check=True, timeout=30)
 
-view = wait_for("View > View log", lambda: find(app, named("View log of current Script", pyatspi.ROLE_MENU_ITEM)))
-press(view)
-got = wait_for("xdg-open", lambda: os.path.exists(record) and open(record).read().strip())
-if got != history:
-    sys.exit("xdg-open got %r, expected %r" % (got, history))
 
-exit_item = wait_for("File > Exit", lambda: find(app, named("Exit", pyatspi.ROLE_MENU_ITEM)))
-press(exit_item)
-print("driven: selected, checked, ran, viewed", got)
+def press_later(role, name, in_window=None):
+    """Presses from another process, for commands that open a modal window."""
+    argv = [sys.executable, os.path.abspath(__file__), "--press", role, name] + ([in_window] if in_window else [])
+    pressers.append(subprocess.Popen(argv))
+
+
+def press_now(role, name, scope):
+    press(wait_for(name, lambda: find(scope(), named(name, ROLES[role]))))
+
+
+def new_window(app, pred, what):
+    """A window that is not the main window, when it shows."""
+    return wait_for(what, lambda: next((w for w in windows(app) if not is_main(w) and pred(w)), None))
+
+
+def box_with(app, text):
+    """A message box whose label starts with `text`."""
+    return new_window(app, lambda w: find(w, lambda n: n.getRole() == pyatspi.ROLE_LABEL
+                                          and (n.name or "").startswith(text)), "a box saying " + text)
+
+
+def answer(box, button):
+    press(wait_for(button + " in " + (box.name or "the box"), lambda: find(box, named(button, ROLES["button"]))))
+    wait_for("the box to close", lambda: gone(box))
+
+
+def gone(node):
+    try:
+        return not node.getState().contains(pyatspi.STATE_SHOWING)
+    except Exception:
+        return True
+
+
+def set_text(node, text):
+    node.queryEditableText().setTextContents(text)
+    wait_for("the text %r" % text, lambda: node.queryText().getText(0, -1) == text)
+
+
+def click(node):
+    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, pyatspi.MOUSE_B1C)
+
+
+def editor_text(app):
+    memo = find(app, named("Workbench", pyatspi.ROLE_TEXT)) or find(app, lambda n: n.name == "Workbench"
+                                                                     and n.getRole() != pyatspi.ROLE_LABEL)
+    return memo, memo.queryText().getText(0, -1)
+
+
+def start_ftp_server(root):
+    server = subprocess.Popen(["/usr/bin/python3", os.path.join(servers, "ftpserver.py"), "--root", root,
+                               "--user", "road", "--password", "test"], stdin=subprocess.PIPE,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    port = server.stdout.readline().strip()
+    if not port.isdigit():
+        sys.exit("the FTP server did not start")
+    return server, int(port)
+
+
+def is_main(w):
+    """The main window: its title is composed from parts, the last of them "FTP scripts"."""
+    return w.getRole() == pyatspi.ROLE_FRAME and (w.name or "").endswith("FTP scripts")
+
+
+def main_window(app):
+    return next((w for w in windows(app) if is_main(w)), None)
+
+
+scripts = os.path.join(program, "Scripts")
+ftp_root = os.path.join(work, "ftp root")
+arrived = os.path.join(work, "arrived")
+os.makedirs(ftp_root)
+os.makedirs(arrived)
+with open(os.path.join(ftp_root, "report.txt"), "w") as f:
+    f.write("fetched over FTP\n")
+server, port = start_ftp_server(ftp_root)
+try:
+    # --- the editor starts: a splash may come first, then the main window
+    app = wait_for("the editor on the bus", editor)
+    first = wait_for("the editor's first window", lambda: windows(app))
+    if not any(is_main(w) for w in first):
+        shoot("splash")
+    main = wait_for("the main window", lambda: main_window(app), 30)
+    wait_for("the script list", lambda: find(main, named("Script files", pyatspi.ROLE_LIST)))
+    shoot("main-window")
+
+    # --- the wizard: host, login and one GET
+    press_later("menu", "Scripting Wizard")
+    wizard = new_window(app, lambda w: w.name == "Scripting Wizard...", "the wizard")
+    shoot("wizard")
+    press_now("check", "Do not dial up!", lambda: wizard)
+    press_now("tab", "Host", lambda: wizard)
+    host = wait_for("the Host page", lambda: find(wizard, lambda n: n.name == "Host" and n.getRole()
+                                                    != pyatspi.ROLE_PAGE_TAB and n.childCount > 0))
+    fields = {}
+    for caption in ("FTP Host:", "User login:", "Password:", "Port:"):
+        fields[caption] = wait_for(caption, lambda: find(host, lambda n: n.name == caption and n.getRole()
+                                                         in (pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT)
+                                                         and n.getState().contains(pyatspi.STATE_ENABLED)))
+    for caption, text in (("FTP Host:", "127.0.0.1"), ("User login:", "road"), ("Password:", "test"),
+                          ("Port:", str(port))):
+        set_text(fields[caption], text)
+    shoot("wizard-host")
+    press_now("tab", "Activity", lambda: wizard)
+    commands = wait_for("the command list", lambda: find(wizard, named("Select a command:", pyatspi.ROLE_COMBO_BOX)))
+    click(commands)
+    choice = "Get a file from the remote host"
+    item = wait_for("the GET command in the list", lambda: find(commands, lambda n: n.name == choice and n.getState()
+                                                                .contains(pyatspi.STATE_SHOWING)))
+    time.sleep(0.8)  # a popup ignores the release of a click that came too soon after it opened
+    click(item)
+    remote = wait_for("the remote name field", lambda: find(wizard, lambda n: n.name == "Filename to get from host::"
+                                                             and n.getState().contains(pyatspi.STATE_SHOWING)))
+    local = wait_for("the local name field", lambda: find(wizard, lambda n: n.name == "Local destination filename:"
+                                                           and n.getRole() == pyatspi.ROLE_TEXT))
+    set_text(remote, "report.txt")
+    set_text(local, os.path.join(arrived, "report.txt"))
+    press_now("button", "Submit!", lambda: wizard)
+    lines = wait_for("the submitted lines", lambda: find(wizard, named("Command lines")))
+    wait_for("the GET line", lambda: "report.txt" in lines.queryText().getText(0, -1))
+    shoot("wizard-activity")
+    press_now("button", "Finish", lambda: wizard)
+    memo, text = wait_for("the wizard's script in the editor",
+                          lambda: (lambda m, t: (m, t) if "report.txt" in t else None)(*editor_text(app)))
+    # A pause typed in before the disconnect keeps the runner's window up long enough to be seen.
+    memo.queryEditableText().insertText(text.index("\ndisconnect") + 1, "WAITSECONDS 2\n", len("WAITSECONDS 2\n"))
+    wait_for("the typed pause", lambda: "WAITSECONDS 2" in editor_text(app)[1])
+    shoot("wizard-script")
+
+    # --- the syntax check
+    press_later("button", "Syntax check commands...")
+    box = box_with(app, "No errors found in script!")
+    shoot("syntax-check")
+    answer(box, "OK")
+
+    # --- Save As under a name with a blank (the editor writes it with "_")
+    press_later("menu", "Save As...")
+    dialog = new_window(app, lambda w: w.name == "Save As", "the save dialog")
+    name_field = wait_for("the file name field", lambda: find(dialog, lambda n: n.getRole() == pyatspi.ROLE_TEXT
+                                                               and (n.name or "").startswith("File name")))
+    set_text(name_field, "Road Test")
+    shoot("save-as")
+    press_now("button", "Save", lambda: dialog)
+    saved = os.path.join(scripts, "Road_Test.ftp")
+    wait_for(saved, lambda: os.path.exists(saved))
+    history = os.path.join(scripts, "Road_Test.History.txt")
+
+    # --- run it in the runner: the file arrives
+    press_now("menu", "Perform the selected script...", lambda: app)
+    got = os.path.join(arrived, "report.txt")
+    # The download comes before the pause: the runner's window is still up with its log.
+    wait_for("the downloaded file", lambda: os.path.exists(got) and open(got).read() == "fetched over FTP\n")
+    shoot("runner")
+    wait_for("the history file", lambda: os.path.exists(history), 30)
+
+    # --- view its log (xdg-open is a recorder here)
+    record = os.path.join(work, "xdg-open.txt")
+    press_now("menu", "View log of current Script", lambda: app)
+    viewed = wait_for("xdg-open", lambda: os.path.exists(record) and open(record).read().strip())
+    if viewed != history:
+        sys.exit("xdg-open got %r, expected %r" % (viewed, history))
+    shoot("view-log")
+
+    # --- print to a PDF file through the print dialog
+    pdf = os.path.join(work, "printed.pdf")
+    press_later("button", "Print current Scriptfile...")
+    printing = new_window(app, lambda w: find(w, named("Print", ROLES["button"])), "the print dialog")
+    output = wait_for("the output file field", lambda: find(printing, lambda n: n.getRole() == pyatspi.ROLE_TEXT
+                                                             and (n.name or "").startswith("Output file")))
+    set_text(output, pdf)
+    shoot("print-dialog")
+    press_now("button", "Print", lambda: printing)
+    wait_for("the PDF file", lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 0, 30)
+    pdf_text = wait_for("the PDF's text", lambda: subprocess.run(["pdftotext", pdf, "-"], capture_output=True,
+                                                                  text=True, timeout=10).stdout
+                        if not any(p.poll() is None for p in pressers[-1:]) else None)
+    for expected in ("Filename:", saved, "report.txt", "Page 1"):
+        if expected not in pdf_text:
+            sys.exit("the printed script lacks %r:\n%s" % (expected, pdf_text))
+
+    # --- onto the Send-To list and off it again
+    item_file = os.path.join(os.environ["XDG_DATA_HOME"], "applications", "Pellisar", "Road test.desktop")
+    press_later("menu", "Add this script to the Send-To menu")
+    answer(box_with(app, "The SendTo menu is used"), "Yes")
+    describe = new_window(app, lambda w: find(w, named("Description", pyatspi.ROLE_TEXT)), "the description form")
+    set_text(find(describe, named("Description", pyatspi.ROLE_TEXT)), "Road test")
+    shoot("send-to-description")
+    press_now("button", "OK", lambda: describe)
+    wait_for(item_file, lambda: os.path.exists(item_file))
+    with open(item_file) as f:
+        launcher = next(line[5:].strip() for line in f if line.startswith("Exec="))
+    press_later("menu", "Remove this script from the Send-To menu")
+    box = box_with(app, "Remove Road test from")
+    shoot("send-to-remove")
+    answer(box, "Yes")
+    wait_for("the item removed", lambda: not os.path.exists(item_file))
+    if os.path.exists(os.path.join(program, "Launchers", "Road test")):
+        sys.exit("the launcher stayed: " + launcher)
+
+    # --- a stand-alone program of the script, run on its own
+    made = os.path.join(program, "Road_Test")
+    press_later("menu", "Create a program for the script")
+    dialog = new_window(app, lambda w: w.name == "Create EXE file for script...", "the program's save dialog")
+    shoot("program-save")
+    press_now("button", "Save", lambda: dialog)
+    wait_for(made, lambda: os.path.exists(made) and os.stat(made).st_mode & stat.S_IXUSR
+             and not any(w.name == "Working..." for w in windows(app)))
+    os.remove(got)
+    run = subprocess.run([made], capture_output=True, text=True, timeout=60)
+    if run.returncode != 0 or not os.path.exists(got):
+        sys.exit("the stand-alone program ended %d without the file:\n%s%s" % (run.returncode, run.stdout, run.stderr))
+    if not os.path.exists(made + ".History.txt"):
+        sys.exit("the stand-alone program left no history beside itself")
+    shoot("program-ran")
+
+    # --- the about box, by whatever it shows and its OK
+    press_later("menu", "About...")
+    about = new_window(app, lambda w: find(w, named("OK", ROLES["button"])), "the about box")
+    shoot("about")
+    answer(about, "OK")
+
+    # --- close with unsaved changes: asked; Cancel keeps the editor, No closes it unsaved
+    memo, text = editor_text(app)
+    memo.queryEditableText().insertText(0, "; changed and not saved\r\n", len("; changed and not saved\r\n"))
+    wait_for("the change mark", lambda: find(main, lambda n: n.getRole() == pyatspi.ROLE_STATUS_BAR
+                                              and "Changed!" in (n.description or "") + (n.name or "")
+                                              or n.name == "Changed!"))
+    with open(saved, "rb") as f:
+        before = f.read()
+    press_later("menu", "Exit")
+    box = new_window(app, lambda w: find(w, named("Cancel", ROLES["button"])), "the question before closing")
+    shoot("close-asked")
+    answer(box, "Cancel")
+    if main_window(editor()) is None:
+        sys.exit("Cancel closed the editor")
+    press_later("menu", "Exit")
+    box = new_window(app, lambda w: find(w, named("No", ROLES["button"])), "the question before closing")
+    answer(box, "No")
+    wait_for("the editor to close", lambda: editor() is None or main_window(editor()) is None)
+    with open(saved, "rb") as f:
+        if f.read() != before:
+            sys.exit("No saved the script")
+    print("driven to the end; screenshots in", shots)
+finally:
+    for p in pressers:
+        if p.poll() is None:
+            p.kill()
+        p.wait()
+    server.terminate()
+    server.wait(timeout=10)
+    server.stdin.close()
