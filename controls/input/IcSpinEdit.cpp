@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
+#include <algorithm>
 #include <cmath>
 
 TIcUpDown::TIcUpDown(QWidget* parent) : QAbstractSpinBox(parent)
@@ -41,6 +42,12 @@ TIcSpinEdit::TIcSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
 
 QString TIcSpinEdit::Text() const { return lineEdit()->text(); }
 void TIcSpinEdit::SetText(const QString& text) { lineEdit()->setText(text); }
+
+void TIcSpinEdit::SetMaxLength(int value)
+{
+    maxLength_ = std::max(0, value);
+    lineEdit()->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+}
 
 char TIcSpinEdit::DecimalSeparator() const
 {

@@ -37,6 +37,7 @@ class TIcSpinEdit : public QAbstractSpinBox {
     Q_PROPERTY(bool EditorEnabled READ EditorEnabled WRITE SetEditorEnabled)
     Q_PROPERTY(bool ArrowKeys READ ArrowKeys WRITE SetArrowKeys)
     Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
+    Q_PROPERTY(int MaxLength READ MaxLength WRITE SetMaxLength)
 
 public:
     explicit TIcSpinEdit(QWidget* parent = nullptr);
@@ -67,6 +68,9 @@ public:
     // Entering the field selects its text.
     bool AutoSelect() const { return autoSelect_; }
     void SetAutoSelect(bool value) { autoSelect_ = value; }
+    // The longest text that can be typed; 0 for no limit.
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
     TSpinButtonKind ButtonKind() const { return buttonKind_; }
@@ -116,6 +120,7 @@ private:
     TSpinButtonKind buttonKind_ = bkDiagonal;
     bool editorEnabled_ = true;
     bool arrowKeys_ = true;
+    int maxLength_ = 0;
     bool autoSelect_ = true;
     bool readOnly_ = false;
     bool changing_ = false;

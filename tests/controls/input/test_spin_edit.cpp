@@ -90,6 +90,11 @@ TEST_F(SpinEditTest, KeysTypeOnlyNumbersAndSpinWithTheArrows)
     edit->findChild<QLineEdit*>()->clear();
     QTest::keyClicks(edit, "1a2.-");
     EXPECT_EQ(edit->Text(), "12-");
+    edit->SetMaxLength(2);
+    edit->findChild<QLineEdit*>()->clear();
+    QTest::keyClicks(edit, "123");
+    EXPECT_EQ(edit->Text(), "12");
+    edit->SetMaxLength(0);
     edit->SetText("5");
     QTest::keyClick(edit, Qt::Key_Up);
     EXPECT_EQ(edit->Text(), "6");
