@@ -1,33 +1,9 @@
 #include "editor/AboutParts.h"
 
-#include "controls/effects/EffFills.h"
-#include "controls/input/IcGradientCaption.h"
 #include "controls/effects/EffLabels.h"
+#include "controls/input/IcGradientCaption.h"
 
 #include <QDialog>
-#include <QEvent>
-#include <QPainter>
-
-namespace {
-
-// Keeps the fill over the whole of its parent.
-class FollowParent : public QObject {
-public:
-    explicit FollowParent(QWidget* fill) : QObject(fill), fill_(fill) { fill->parentWidget()->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == fill_->parentWidget() && event->type() == QEvent::Resize)
-            fill_->setGeometry(fill_->parentWidget()->rect());
-        return false;
-    }
-
-private:
-    QWidget* fill_;
-};
-
-}  // namespace
 
 void AboutCaption::SetPart(int index, const QString& text)
 {
@@ -96,8 +72,6 @@ QWidget* MakeGradientFill(QWidget* parent)
     gradient->SetEndColor(clGray);
     fill->FillObject()->SetStyle(sfGradient);
     fill->setAttribute(Qt::WA_TransparentForMouseEvents);
-    fill->setGeometry(parent->rect());
-    fill->lower();
-    new FollowParent(fill);
+    CoverParent(*fill);
     return fill;
 }

@@ -1,6 +1,5 @@
 #include "editor/EditorPanels.h"
 
-#include <QEvent>
 #include <QSplitter>
 #include <algorithm>
 
@@ -41,7 +40,7 @@ bool TFillObject::LoadBitmap(const QString& file)
     return true;
 }
 
-TToolbarFill::TToolbarFill(QWidget* target) : TEffFill(target), target_(target), file_(new TFillObject(this))
+TToolbarFill::TToolbarFill(QWidget* target) : TEffFill(target), file_(new TFillObject(this))
 {
     setObjectName(QStringLiteral("EffFill1"));
     Bevel()->SetMode(bmStandard);
@@ -51,13 +50,5 @@ TToolbarFill::TToolbarFill(QWidget* target) : TEffFill(target), target_(target),
     connect(file_, &TFillObject::Changed, this,
             [this] { PaintedFill()->Bitmap()->SetImage(file_->Picture().toImage().convertToFormat(QImage::Format_RGB32)); });
     // Beneath the buttons, over the whole bar.
-    lower();
-    setGeometry(target_->rect());
-    target_->installEventFilter(this);
-}
-
-bool TToolbarFill::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == target_ && event->type() == QEvent::Resize) setGeometry(target_->rect());
-    return false;
+    CoverParent(*this);
 }

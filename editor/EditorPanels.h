@@ -53,10 +53,6 @@ public:
     // The fill that paints.
     TEffFillObject* PaintedFill() const { return TEffFill::FillObject(); }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    QWidget* target_;
     TFillObject* file_;
 };

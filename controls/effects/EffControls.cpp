@@ -462,3 +462,33 @@ void TEffCustomExtPanel::paintEvent(QPaintEvent*)
     PaintBackground(canvas);
     DrawCaption(canvas, PaintFrame(canvas, IsTransparentActive()), alignment_);
 }
+
+namespace {
+
+class ParentCover : public QObject {
+public:
+    explicit ParentCover(QWidget& control) : QObject(&control), control_(control)
+    {
+        control.parentWidget()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == control_.parentWidget() && event->type() == QEvent::Resize)
+            control_.setGeometry(control_.parentWidget()->rect());
+        return false;
+    }
+
+private:
+    QWidget& control_;
+};
+
+}  // namespace
+
+void CoverParent(QWidget& control)
+{
+    control.lower();
+    control.setGeometry(control.parentWidget()->rect());
+    new ParentCover(control);
+}

@@ -316,3 +316,7 @@ public:
 
 // The DrawFxText flags of a control's enabled state: a disabled one draws greyed (sunken by default).
 inline int EnabledTextFlags(const QWidget& control) { return control.isEnabled() ? kFxEnabled : kFxAuto3D; }
+
+// Lays `control` over the whole of its parent, beneath the parent's other children, and keeps it
+// there when the parent is resized (a background fill).
+void CoverParent(QWidget& control);
