@@ -11,7 +11,14 @@
 #include "tests/printing/FakePrintSink.h"
 #include "tests/support/XdgHome.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QSpinBox>
+#include <QTimer>
 #include <QImage>
 #include <QApplication>
 #include <QPrinter>
@@ -230,6 +237,63 @@ TEST_F(ScriptPrinting, TheDialogsChoicesShapeThePdf)
         EXPECT_EQ(SheetFooters(dialog->path), expected);
         Pictures(dialog->path, c.name);
     }
+}
+
+TEST_F(ScriptPrinting, TheRealPrintDialogsChoicesReachTheJob)
+{
+    // Qt's own dialog, filled in through its controls as a person would: pages 1 to 2, two
+    // copies not collated, last page first.
+    editor->ScriptPrinter().SetPrintDialog(std::make_unique<TWidgetPrintDialog>(editor.get()));
+    const QString pdf = QString::fromStdString(home.dir().file("chosen.pdf"));
+    std::string missing;
+    QTimer filler;
+    QDeadlineTimer deadline(20000);
+    QObject::connect(&filler, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            // Whatever else is up (or nothing after the deadline) is closed: no test waits on it.
+            if (deadline.hasExpired())
+                if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget())) other->reject();
+            return;
+        }
+        filler.stop();
+        const auto control = [&](const char* name) -> QWidget* {
+            QWidget* w = dialog->findChild<QWidget*>(name);
+            if (!w) missing += std::string(missing.empty() ? "" : ", ") + name;
+            return w;
+        };
+        // Never a real printer: the dialog's PDF file.
+        auto* printers = qobject_cast<QComboBox*>(control("printers"));
+        const int toFile = printers ? printers->findText("PDF", Qt::MatchContains) : -1;
+        if (printers && toFile < 0) missing += "printers: a PDF file";
+        auto* file = qobject_cast<QLineEdit*>(control("filename"));
+        auto* range = qobject_cast<QAbstractButton*>(control("printRange"));
+        auto* from = qobject_cast<QSpinBox*>(control("from"));
+        auto* to = qobject_cast<QSpinBox*>(control("to"));
+        auto* copies = qobject_cast<QSpinBox*>(control("copies"));
+        auto* collate = qobject_cast<QAbstractButton*>(control("collate"));
+        auto* reverse = qobject_cast<QAbstractButton*>(control("reverse"));
+        if (!missing.empty()) {
+            dialog->reject();
+            return;
+        }
+        printers->setCurrentIndex(toFile);
+        file->setText(pdf);
+        range->setChecked(true);
+        to->setValue(2);
+        from->setValue(1);
+        copies->setValue(2);
+        collate->setChecked(false);
+        reverse->setChecked(true);
+        dialog->accept();
+    });
+    filler.start(50);
+    editor->PrintClick();
+    filler.stop();
+    ASSERT_TRUE(missing.empty()) << "the print dialog has no control " << missing;
+    ASSERT_TRUE(seams.failed.empty()) << seams.failed.front().toStdString();
+    EXPECT_EQ(SheetFooters(pdf), (std::vector<std::string>{"Page 2", "Page 2", "Page 1", "Page 1"}));
+    Pictures(pdf, "real-dialog");
 }
 
 TEST_F(ScriptPrinting, HeadingAndFooterStayInsideTheirMargins)
