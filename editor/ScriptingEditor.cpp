@@ -330,6 +330,13 @@ std::string ItemName(const QListWidgetItem* item)
     return std::string(b.constData(), std::size_t(b.size()));
 }
 
+QListWidgetItem* ItemNamed(const QListWidget& list, const std::string& name)
+{
+    for (int i = 0; i < list.count(); ++i)
+        if (ItemName(list.item(i)) == name) return list.item(i);
+    return nullptr;
+}
+
 }  // namespace
 
 void TScriptingEditor::RefreshList()
@@ -366,12 +373,7 @@ void TScriptingEditor::SyncListTo(const std::string& path)
     list_->clearSelection();
     list_->setCurrentItem(nullptr);
     if (path.empty() || apppaths::extractFilePath(path) != scriptsFolder_ + "/") return;
-    const std::string name = apppaths::extractFileName(path);
-    for (int i = 0; i < list_->count(); ++i)
-        if (ItemName(list_->item(i)) == name) {
-            list_->setCurrentItem(list_->item(i));
-            return;
-        }
+    if (QListWidgetItem* item = ItemNamed(*list_, apppaths::extractFileName(path))) list_->setCurrentItem(item);
 }
 
 QListWidgetItem* TScriptingEditor::SelectedItem() const
@@ -395,12 +397,8 @@ void TScriptingEditor::SelectScript(const QString& name)
 
 void TScriptingEditor::SelectScriptFile(const std::string& name)
 {
-    for (int i = 0; i < list_->count(); ++i)
-        if (ItemName(list_->item(i)) == name) {
-            list_->setCurrentItem(list_->item(i));
-            return;
-        }
-    list_->clearSelection();
+    if (QListWidgetItem* item = ItemNamed(*list_, name)) list_->setCurrentItem(item);
+    else list_->clearSelection();
 }
 
 void TScriptingEditor::ListChanged()
