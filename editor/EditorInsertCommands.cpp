@@ -2,7 +2,6 @@
 // context menu with its insert lists, the server-type menu of a "SERVERTYPE=" line, the default
 // script and the syntax check.
 
-#include "controls/tabs/HostStatusBar.h"
 #include "desktop/dialup/PhoneBook.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptInserts.h"

@@ -1,6 +1,5 @@
 // The editor's side of the script wizard: shown on demand, its script replaces the text.
 
-#include "controls/tabs/HostStatusBar.h"
 #include "desktop/dialup/PhoneBook.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptWizard.h"

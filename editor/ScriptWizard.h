@@ -6,9 +6,9 @@
 #include "editor/WizardLines.h"
 
 #include <QDialog>
-#include <functional>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
