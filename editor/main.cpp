@@ -29,7 +29,9 @@ int main(int argc, char* argv[])
         editor->show();
         return QApplication::exec();
     } catch (const std::exception& e) {
+        // Started from a desktop menu, nobody sees standard error; offscreen, nobody sees a box.
         std::fprintf(stderr, "Vantrel: %s\n", e.what());
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) WidgetSeams().Fail(QString::fromLocal8Bit(e.what()));
         return 1;
     }
 }

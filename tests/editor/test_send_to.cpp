@@ -8,6 +8,8 @@
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "tests/support/FakeEditorSeams.h"
+#include "tests/support/Shots.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
 #include <QAction>
@@ -434,7 +436,8 @@ TEST(SendToDialogs, TheDescriptionFormDropsRejectedCharacters)
     for (QWidget* w : {static_cast<QWidget*>(form.Memo1()), static_cast<QWidget*>(form.Edit1()),
                        static_cast<QWidget*>(form.Button1()), static_cast<QWidget*>(form.Button2())})
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-    form.grab().save("/tmp/create-a-send-to.png");
+    const TempDir shots;
+    form.grab().save(ShotPath(shots.path(), "create-a-send-to.png"));
 }
 
 TEST(SendToDialogs, PleaseWaitCountsDashesUpTo37)
@@ -451,7 +454,8 @@ TEST(SendToDialogs, PleaseWaitCountsDashesUpTo37)
     wait.PleaseWaitTick();
     EXPECT_EQ(wait.IcLabel1()->text(), "-");
     for (int i = 0; i < 9; ++i) wait.PleaseWaitTick();
-    wait.grab().save("/tmp/please-wait.png");
+    const TempDir shots;
+    wait.grab().save(ShotPath(shots.path(), "please-wait.png"));
 }
 
 TEST(SendToDialogs, EachQuestionGetsAFormOfItsOwn)

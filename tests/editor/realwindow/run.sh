@@ -31,9 +31,11 @@ prog="$work/Program Folder"
 mkdir -p "$prog/Scripts" "$work/path" "$work/home"
 cp "$bin/Vantrel" "$bin/Trevask" "$bin/Wembic.bin" "$bin/WembicEP.bin" "$prog/"
 rm -rf "$shots" && mkdir -p "$shots"
+# It finds no viewer for the command help, as on a bare desktop (xdg-open's status 3).
 cat > "$work/path/xdg-open" <<REC
 #!/bin/sh
 printf '%s\n' "\$1" > "$work/xdg-open.txt"
+case "\$1" in *Scripts.txt) exit 3;; esac
 REC
 chmod +x "$work/path/xdg-open"
 
