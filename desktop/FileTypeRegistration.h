@@ -14,8 +14,15 @@
 void RegisterFileType(std::string_view extension, std::string_view typeName, std::string_view description,
                       std::string_view command, std::string_view icon);
 
+// Copies the icons of a hicolor theme folder (`<size>/<context>/<name>.png|svg`) into the user's
+// hicolor theme, $XDG_DATA_HOME/icons/hicolor, replacing older copies; other icons there stay.
+// A missing folder installs nothing. ERegistryException when one cannot be written.
+void InstallThemeIcons(const std::string& themeFolder);
+
 namespace filetype {
 // The MIME type and the desktop entry's file name a type name is registered under.
 std::string MimeTypeFor(std::string_view typeName);
 std::string DesktopEntryFor(std::string_view typeName);
+// The theme icon of a MIME type ("application/x-a" -> "application-x-a").
+std::string IconFor(std::string_view mimeType);
 }  // namespace filetype

@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-pyftpdlib python3-aiosmtpd vsftpd
   time
-  xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
+  xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin libfile-mimeinfo-perl librsvg2-bin
   xvfb xauth dbus at-spi2-core python3-pyatspi
   poppler-utils imagemagick
 )
