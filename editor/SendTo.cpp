@@ -398,11 +398,10 @@ bool TSendToCommands::CreateProgram(const SendToScript& script)
     if (embed.hasDial || embed.hasInclude) {
         std::string text = "Please note:";
         if (embed.hasDial)
-            text += "\r\r!! Your script contained the \"DIAL\" command. Because of this\ryou will need to distribute "
-                    "the .EXE file with TWO additional\rfiles for the dialup purpose. Those are:\r\r         "
-                    "\"Dialer\"\r  and    \"Dialup.avi\"\r\rThese additional files can be found in Pellisar's folder "
-                    "at:\r\r      " +
-                    apppaths::programFolder();
+            // The program starts the runner at its path, and the runner the dial program beside it.
+            text += "\r\r!! Your script contained the \"DIAL\" command. Because of this\rthe program needs TWO "
+                    "additional files on the computer it runs on,\rat the same place as here. Those are:\r\r         \"" +
+                    RunnerPath() + "\"\r  and    \"" + apppaths::programFolder() + "/Dialer\"";
         if (embed.hasInclude)
             text += "\r\r!! Please be aware that you script contains a #INCLUDE statement\rwhich points to a file or "
                     "files that also need to be ditributed \ralong with the .EXE file!";

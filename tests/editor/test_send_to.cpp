@@ -498,6 +498,10 @@ TEST_F(SendToTest, TheProgramRunsItsEmbeddedScriptAndKeepsItsHistory)
     EXPECT_TRUE(Executable(target));
     ASSERT_EQ(seams.informed.size(), 1u);
     EXPECT_TRUE(seams.informed[0].startsWith("Please note:\n\n!! Your script contained the \"DIAL\" command."));
+    // It names the files the program needs where it runs: the runner at its path, the dial program.
+    EXPECT_TRUE(seams.informed[0].contains(QString::fromStdString("\"" + program.file("Trevask") + "\"\n")));
+    EXPECT_TRUE(seams.informed[0].contains(QString::fromStdString("\"" + program.file("Dialer") + "\"")));
+    EXPECT_FALSE(seams.informed[0].contains("Dialup.avi"));
 
     const Ran r = RunProgram(target, {}, tmp.path());
     EXPECT_EQ(r.exitCode, 3) << r.err;
