@@ -12,7 +12,7 @@ packages=(
   time
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin libfile-mimeinfo-perl librsvg2-bin
   xvfb xauth dbus at-spi2-core python3-pyatspi
-  poppler-utils imagemagick
+  poppler-utils imagemagick x11-utils
 )
 
 missing=()
