@@ -30,13 +30,19 @@ std::string shellQuoted(const std::string& text)
     return "'" + ReplaceAll(text, "'", "'\\''") + "'";
 }
 
+// Nemo reads "%" in its texts as the start of a token ("%f" is the file's name); "%%" is one.
+std::string nemoText(const std::string& text)
+{
+    return ReplaceAll(text, "%", "%%");
+}
+
 // How each item names the launcher: the part by which a file is known to start it.
 std::string launcherCommand(std::string_view fileManager, const std::string& launcher)
 {
     if (fileManager == Nautilus) return "launcher=" + shellQuoted(launcher);
     // Nemo splits its Exec as a shell would (single quotes are safe there); the others follow
     // the Desktop Entry rules.
-    if (fileManager == Nemo) return xdg::escapeValue(shellQuoted(launcher) + " %F");
+    if (fileManager == Nemo) return xdg::escapeValue(nemoText(shellQuoted(launcher)) + " %F");
     return xdg::escapeValue(xdg::execCommand({launcher}, "%F"));
 }
 
@@ -64,8 +70,8 @@ std::string keyFileText(std::string_view fileManager, const std::string& name, c
     const std::string label = bytetext::asUtf8(name);
     if (fileManager == Nemo) {
         const char* g = "Nemo Action";
-        file.writeString(g, "Name", label);
-        if (!comment.empty()) file.writeString(g, "Comment", bytetext::asUtf8(comment));
+        file.writeString(g, "Name", nemoText(label));
+        if (!comment.empty()) file.writeString(g, "Comment", nemoText(bytetext::asUtf8(comment)));
         file.setValue(g, "Exec", exec);
         file.writeString(g, "Icon-Name", icon);
         file.writeString(g, "Selection", "notnone");

@@ -1,6 +1,7 @@
 #include "desktop/DesktopEntry.h"
 #include "desktop/FileTypeRegistration.h"
 #include "desktop/SendToMenus.h"
+#include "desktop/StringRoutines.h"
 #include "desktop/ShellLink.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptFile.h"
@@ -317,13 +318,14 @@ TEST_F(SendToTest, TheItemsAreValidForTheirFileManagersWhateverTheDescriptionHol
         } else if (kind == "Nemo") {
             xdg::KeyFile action(item.path);
             ASSERT_TRUE(action.load());
-            EXPECT_EQ(action.readString("Nemo Action", "Name"), description);
+            // Its "%%" is one "%".
+            EXPECT_EQ(action.readString("Nemo Action", "Name"), ReplaceAll(description, "%", "%%"));
             EXPECT_EQ(action.readString("Nemo Action", "Selection"), "notnone");
             EXPECT_EQ(action.readString("Nemo Action", "Extensions"), "any;");
             // Nemo splits Exec as a shell does.
             const auto words = Tool("sh", {"-c", "printf '%s\\n' " + QString::fromStdString(
                                                    action.readString("Nemo Action", "Exec").value_or(""))});
-            if (words) EXPECT_EQ(words->toStdString(), Launcher(description) + "\n%F\n");
+            if (words) EXPECT_EQ(words->toStdString(), ReplaceAll(Launcher(description), "%", "%%") + "\n%F\n");
         } else {
             xdg::KeyFile file(item.path);
             ASSERT_TRUE(file.load());
