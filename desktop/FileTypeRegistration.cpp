@@ -7,6 +7,7 @@
 #include "platform/LocalFiles.h"
 #include "platform/Process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -131,7 +132,7 @@ void runCacheTool(const char* tool, const std::string& folder)
 
 }  // namespace
 
-void InstallThemeIcons(const std::string& themeFolder)
+void InstallThemeIcons(const std::string& themeFolder, const std::vector<std::string>& names)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -142,6 +143,8 @@ void InstallThemeIcons(const std::string& themeFolder)
         if (!it->is_regular_file(ec)) continue;
         const std::string ext = it->path().extension().string();
         if (ext != ".png" && ext != ".svg") continue;
+        const std::string name = it->path().stem().string();
+        if (std::find(names.begin(), names.end(), name) == names.end()) continue;
         std::ifstream in(it->path(), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (!in.good() && !in.eof()) throw ERegistryException("Cannot read \"" + it->path().string() + "\"");

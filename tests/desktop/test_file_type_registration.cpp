@@ -186,7 +186,12 @@ TEST(FileTypeRegistration, TheThemeIconsAreInstalledForTheUser)
     XdgHome xdg;
     const std::string theme = xdg.dataHome() + "/icons/hicolor";
     const std::string other = xdg.dir().write("home/.local/share/icons/hicolor/48x48/apps/other.png", "not ours");
-    InstallThemeIcons(std::string(VANTREL_BIN_DIR) + "/icons/hicolor");
+    // A theme folder may hold icons of others: only the ones named are taken.
+    const std::string source = xdg.dir().file("theme");
+    fs::copy(std::string(VANTREL_BIN_DIR) + "/icons/hicolor", source, fs::copy_options::recursive);
+    xdg.dir().write("theme/32x32/apps/firefox.png", "someone else's");
+    InstallThemeIcons(source, {"vantrel", "trevask", "application-x-ftp-scripts"});
+    EXPECT_FALSE(fs::exists(theme + "/32x32/apps/firefox.png"));
     const struct {
         const char *context, *name;
     } icons[] = {{"apps", "vantrel"}, {"apps", "trevask"}, {"mimetypes", "application-x-ftp-scripts"}};
@@ -202,6 +207,6 @@ TEST(FileTypeRegistration, TheThemeIconsAreInstalledForTheUser)
     }
     EXPECT_EQ(TempDir::read(other), "not ours");
     // Nothing to install is no failure.
-    EXPECT_NO_THROW(InstallThemeIcons(xdg.dir().file("no such folder")));
+    EXPECT_NO_THROW(InstallThemeIcons(xdg.dir().file("no such folder"), {"vantrel"}));
     EXPECT_EQ(filetype::IconFor("application/x-ftp-scripts"), "application-x-ftp-scripts");
 }
