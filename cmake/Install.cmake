@@ -48,9 +48,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The templates stay as built: their slots lie at fixed offsets.
 set(CPACK_STRIP_FILES lib/vantrel/Trevask lib/vantrel/Vantrel lib/vantrel/Dialer)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
-# The libraries the programs link, found by dpkg-shlibdeps, and what they start or load by name:
-# the display plugins of Qt and the desktop tools of the file-type registration.
+# The libraries the programs link (with them Qt's X11 and offscreen display plugins), found by
+# dpkg-shlibdeps, and the desktop tools the file-type registration runs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, shared-mime-info, desktop-file-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info, desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin, libfile-mimeinfo-perl")
 include(CPack)
