@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rm -rf build/package
+cmake --build build >/dev/null
 (cd build && cpack -G DEB -B "$PWD/package" >package.log) || { cat build/package.log; exit 1; }
 deb=$(ls build/package/vantrel_*.deb)
 echo "Package: $deb"
