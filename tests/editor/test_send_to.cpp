@@ -264,6 +264,9 @@ TEST_F(SendToTest, AFailedBuildLeavesNeitherLauncherNorItem)
         {"template missing", [&] { fs::remove(program.file("Wembic.bin")); }},
         {"template without slots", [&] { program.write("Wembic.bin", std::string(200000, 'x')); }},
         {"script path too long", [&] { script = program.file(std::string(5000, 'p')); }},
+        // A file where Nemo's folder would be: the items written before it go again.
+        {"a file manager's folder cannot be made",
+         [&] { home.dir().write("home/.local/share/nemo", "a file, not a folder"); }},
     };
     for (const Case& c : cases) {
         fs::copy_file(std::string(VANTREL_BIN_DIR) + "/Wembic.bin", program.file("Wembic.bin"),
@@ -274,6 +277,8 @@ TEST_F(SendToTest, AFailedBuildLeavesNeitherLauncherNorItem)
         EXPECT_FALSE(seams.failed.empty()) << c.name;
         EXPECT_FALSE(fs::exists(Launcher("Broken"))) << c.name;
         EXPECT_FALSE(fs::exists(Link("Broken"))) << c.name;
+        for (const sendto::MenuItem& item : sendto::MenuItemsFor("Broken"))
+            EXPECT_FALSE(fs::exists(item.path)) << c.name << ": " << item.path;
         EXPECT_TRUE(Leftovers(LauncherFolder()).empty()) << c.name;
     }
 }
