@@ -8,8 +8,10 @@ build=$1
 src=$2
 work=$(mktemp -d)
 ftpd_pid=
+editor=
 cleanup() {
   [ -n "$ftpd_pid" ] && kill "$ftpd_pid" 2>/dev/null || true
+  [ -n "$editor" ] && kill "$editor" 2>/dev/null || true
   chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -64,11 +66,18 @@ cmp -s "$work/ftp/data.bin" "$work/got/data.bin" || fail "the file did not arriv
 grep -q "End script get.ftp" "$work/scripts/get.History.txt" || fail "no history beside the script"
 
 # The editor's first start: its Scripts folder and the registration go to the XDG folders.
-rc=0
-timeout -s TERM 10 "$prefix/bin/vantrel" >"$work/editor.log" 2>&1 || rc=$?
-[ "$rc" -eq 124 ] || { cat "$work/editor.log"; fail "the installed editor ended by itself with $rc"; }
-[ -d "$XDG_DATA_HOME/vantrel/Scripts" ] || fail "no Scripts folder in $XDG_DATA_HOME/vantrel"
+"$prefix/bin/vantrel" >"$work/editor.log" 2>&1 &
+editor=$!
+for _ in $(seq 240); do
+  grep -qs 'Done FTP=1' "$XDG_DATA_HOME/vantrel/Wizard.ini" && break
+  kill -0 "$editor" 2>/dev/null || break
+  sleep 0.5
+done
+kill -0 "$editor" 2>/dev/null || { cat "$work/editor.log"; fail "the installed editor ended by itself"; }
+kill "$editor"
+wait "$editor" 2>/dev/null || true
 grep -q 'Done FTP=1' "$XDG_DATA_HOME/vantrel/Wizard.ini" || fail "the editor did not record its registration"
+[ -d "$XDG_DATA_HOME/vantrel/Scripts" ] || fail "no Scripts folder in $XDG_DATA_HOME/vantrel"
 grep -q "Exec=$prefix/lib/vantrel/Trevask %f" "$XDG_DATA_HOME/applications/vantrel-ftp-scripts.desktop" ||
   fail "the file type does not run the installed runner"
 [ -f "$XDG_DATA_HOME/icons/hicolor/48x48/mimetypes/application-x-ftp-scripts.png" ] ||
