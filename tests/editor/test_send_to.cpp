@@ -399,13 +399,13 @@ TEST_F(SendToTest, TheFileManagersHandTheSelectionToTheScript)
 
     // Thunar's item, launched as any desktop launches an entry.
     fs::remove(program.file("record.args"));
+    fs::remove(program.file("record.script"));  // the runner writes it after all its arguments
     if (QStandardPaths::findExecutable("gio").isEmpty()) return;
     QProcess gio;
     gio.start("gio", {"launch", QString::fromStdString(sendto::MenuItemsFor("Send")[0].path),
                       QString::fromStdString(chosen[0]), QString::fromStdString(chosen[1])});
     ASSERT_TRUE(gio.waitForFinished(60000));
     for (int i = 0; i < 600 && !fs::exists(program.file("record.script")); ++i) QThread::msleep(100);
-    for (int i = 0; i < 100 && Read(program.file("record.args")) != expected; ++i) QThread::msleep(100);
     EXPECT_EQ(Read(program.file("record.args")), expected);
 }
 
