@@ -1,5 +1,6 @@
 #include "editor/EditorSeams.h"
 
+#include "editor/StartUp.h"
 #include "platform/Process.h"
 
 #include <QApplication>
@@ -28,7 +29,8 @@ void ReapWhenDone(pid_t pid, std::function<void(int)> ended = {})
 
 QString Caption()
 {
-    return QApplication::applicationDisplayName();
+    const QString title = qApp->property(ApplicationTitleProperty).toString();
+    return title.isEmpty() ? QApplication::applicationName() : title;
 }
 
 }  // namespace

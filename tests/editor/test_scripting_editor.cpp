@@ -709,6 +709,9 @@ TEST_F(Editor, TheFirstStartRegistersTheScriptTypeAndRecordsIt)
     EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts", "").value_or(""), "Quorvel's FTP Script-vantrel");
     EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts\\shell\\open\\command", "").value_or(""),
               "\"" + program.path() + "/Trevask\" \"%1\"");
+    // The runner's theme icon, not its program file.
+    EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts\\DefaultIcon", "").value_or(""), "trevask");
+    EXPECT_NE(Read(reg.entry()).find("\nIcon=trevask\n"), std::string::npos);
     EXPECT_TRUE(seams.failed.empty());
 
     std::remove(reg.entry().c_str());

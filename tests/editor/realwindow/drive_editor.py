@@ -14,6 +14,7 @@
 import os
 import shutil
 import stat
+import re
 import subprocess
 import sys
 import time
@@ -208,6 +209,26 @@ def start_ftp_server(root):
     return server, int(port)
 
 
+def x_windows():
+    """The title of each top-level X window that has one, with whether it carries an icon."""
+    tree = subprocess.run(["xwininfo", "-root", "-children"], capture_output=True, text=True, timeout=30).stdout
+    found = {}
+    for wid in re.findall(r"^\s+(0x[0-9a-f]+)", tree, re.M):
+        props = subprocess.run(["xprop", "-len", "64", "-id", wid, "_NET_WM_NAME", "_NET_WM_ICON"],
+                               capture_output=True, text=True, timeout=30).stdout
+        title = re.search(r'^_NET_WM_NAME\(UTF8_STRING\) = "(.*)"$', props, re.M)
+        if title:
+            found[title.group(1)] = "_NET_WM_ICON(CARDINAL)" in props
+    return found
+
+
+def title_and_icon(title):
+    """The window list shows exactly this title (nothing appended) and the program's icon."""
+    shown = wait_for("an X window titled " + repr(title), lambda: (lambda w: w if title in w else None)(x_windows()))
+    if not shown[title]:
+        sys.exit("the window %r carries no icon" % title)
+
+
 def is_main(w):
     """The main window: its title is composed from parts, the last of them "FTP scripts"."""
     return w.getRole() == pyatspi.ROLE_FRAME and (w.name or "").endswith("FTP scripts")
@@ -234,11 +255,13 @@ try:
     main = wait_for("the main window", lambda: main_window(app), 30)
     wait_for("the script list", lambda: find(main, named("Script files", pyatspi.ROLE_LIST)))
     shoot("main-window")
+    title_and_icon("Vantrel Dolmark - FTP scripts")
 
     # --- the wizard: host, login and one GET
     press_later("menu", "Scripting Wizard")
     wizard = new_window(app, lambda w: w.name == "Scripting Wizard...", "the wizard")
     shoot("wizard")
+    title_and_icon("Scripting Wizard...")
     press_now("check", "Do not dial up!", lambda: wizard)
     press_now("tab", "Host", lambda: wizard)
     host = wait_for("the Host page", lambda: find(wizard, lambda n: n.name == "Host" and n.getRole()
@@ -274,8 +297,8 @@ try:
     memo, text = wait_for("the wizard's script in the editor",
                           lambda: (lambda m, t: (m, t) if "report.txt" in t else None)(*editor_text(app)))
     # A pause typed in before the disconnect keeps the runner's window up long enough to be seen.
-    memo.queryEditableText().insertText(text.index("\ndisconnect") + 1, "WAITSECONDS 2\n", len("WAITSECONDS 2\n"))
-    wait_for("the typed pause", lambda: "WAITSECONDS 2" in editor_text(app)[1])
+    memo.queryEditableText().insertText(text.index("\ndisconnect") + 1, "WAITSECONDS 5\n", len("WAITSECONDS 5\n"))
+    wait_for("the typed pause", lambda: "WAITSECONDS 5" in editor_text(app)[1])
     shoot("wizard-script")
 
     # --- the syntax check
@@ -302,6 +325,7 @@ try:
     # The download comes before the pause: the runner's window is still up with its log.
     wait_for("the downloaded file", lambda: os.path.exists(got) and open(got).read() == "fetched over FTP\n")
     shoot("runner")
+    title_and_icon("Script Vantrel")
     wait_for("the history file", lambda: os.path.exists(history), 30)
 
     # --- view its log (xdg-open is a recorder here)

@@ -14,7 +14,7 @@ missing() {
   echo "skipped: $1 is missing"
   exit 77
 }
-for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher import pdftotext; do
+for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher import pdftotext xprop xwininfo; do
   command -v "$tool" >/dev/null || missing "$tool"
 done
 /usr/bin/python3 -c "import pyatspi, pyftpdlib" 2>/dev/null || missing "python3-pyatspi or python3-pyftpdlib"
