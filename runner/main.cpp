@@ -1,5 +1,6 @@
 // Trevask: performs one script file and closes.
 
+#include "desktop/icons/ProgramIcons.h"
 #include "platform/CoreDumps.h"
 #include "platform/Guard.h"
 #include "platform/Headless.h"
@@ -52,6 +53,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("FTP Scripts vantrel..."));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(programicons::ProgramIcon("trevask"));
     if (headless::hasDisplay()) prompt::install(std::make_shared<WidgetPrompt>());
 
     std::vector<std::string> parameters(argv + 1, argv + argc);

@@ -42,7 +42,7 @@ TFtpSession::~TFtpSession()
 std::string TFtpSession::ListingFolder()
 {
     const std::string program = apppaths::programFolder();
-    return apppaths::isWritableDirectory(program) ? program : apppaths::stateFolder("trevask");
+    return apppaths::programFolderHoldsData() ? program : apppaths::stateFolder("trevask");
 }
 
 // --- replies ---
