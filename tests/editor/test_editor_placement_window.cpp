@@ -5,33 +5,17 @@
 #include "editor/ScriptingEditor.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFile.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/FakeEditorSeams.h"
 #include "tests/support/XdgHome.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QWindow>
 #include <functional>
 #include <gtest/gtest.h>
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& done)
-{
-    QDeadlineTimer deadline(10000);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
-
-void Settle()
-{
-    QDeadlineTimer settle(700);
-    while (!settle.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
 
 std::string Picture(const TempDir& dir, const std::string& name, QColor colour)
 {

@@ -3,34 +3,16 @@
 
 #include "controls/input/FormPlacement.h"
 #include "platform/IniFile.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QWindow>
 #include <functional>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Events are handled until `done` holds or 10 seconds pass; false on the time-out.
-bool WaitFor(const std::function<bool()>& done)
-{
-    QDeadlineTimer deadline(10000);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
-
-// Whatever a second restore would do happens in these events.
-void Settle()
-{
-    QDeadlineTimer settle(700);
-    while (!settle.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
 
 struct Form {
     explicit Form(const std::string& ini)
