@@ -11,7 +11,7 @@ packages=(
   python3 python3-pyftpdlib python3-aiosmtpd vsftpd
   time dpkg-dev file
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin libfile-mimeinfo-perl librsvg2-bin
-  xvfb xauth dbus at-spi2-core python3-pyatspi
+  xvfb xauth dbus at-spi2-core python3-pyatspi twm
   poppler-utils imagemagick x11-utils
 )
 

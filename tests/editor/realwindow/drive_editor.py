@@ -509,6 +509,12 @@ try:
     with open(saved, "rb") as f:
         if f.read() != before:
             sys.exit("No saved the script")
+    # The close that asked first kept the window's settings itself, not only the program's end.
+    settings = os.path.join(work, "home", ".config", "vantrel", "ftploc.ini")
+    with open(settings, encoding="latin-1") as f:
+        section = f.read().partition("[ScriptMainScreen]")[2].partition("\n[")[0]
+    if "Visible=0" not in section.split():
+        sys.exit("the close did not save the window's settings:\n" + section)
 
     # --- a start whose Scripts folder cannot be made says so in a box as well as on standard error
     blocked = os.path.join(work, "blocked program")
