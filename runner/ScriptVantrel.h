@@ -151,6 +151,8 @@ public:
     // followed and the depth is bounded.
     bool SendTree(const std::string& mask, const std::string& localDir, const std::string& remoteDir);
     bool GetTree(const std::string& mask, const std::string& remoteDir, const std::string& localDir);
+    // Whether the server can change into `path` (it comes back to where it was).
+    bool IsRemoteFolder(const std::string& path);
 
     // Handlers of the FTP client's events, bound to FTP when the engine is made.
     void FTPStatus(QObject* sender, const std::string& status);
