@@ -117,6 +117,11 @@ public:
     // Lists a remote name; a 450 or 550 (what servers say for a name that is not there) gives
     // an empty listing instead of an error.
     void ListOrAbsent(const std::string& mask);
+    // Lists what a mask (or a name) names, keeping only entries that match it: some servers
+    // ignore a mask or list a folder's content for its name, and some split a LIST argument at
+    // its blanks, so a name with a blank lists its folder and is matched here. An empty mask
+    // lists the whole current folder.
+    void ListMatching(const std::string& mask);
     enum class GetForm { Plain, Restart, Append };
     // One download inside the caller's transfer frame. The log gets what the server's replies
     // do not say: a local file that could not be written, a byte count that disagrees, a file

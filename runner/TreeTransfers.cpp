@@ -214,12 +214,8 @@ bool TreeWalk::Get(const std::string& mask, const std::string& remoteDir, const 
                 e_.LogLine("   ---> Skipped directory " + remoteDir + ": visited before");
             } else {
                 // A folder without a match is an empty listing (450 or 550 on some servers).
-                e_.ListOrAbsent(mask);
-                // A mask that names a folder lists what is inside that folder, and some servers
-                // ignore the mask: only matching names are files of this folder.
-                std::vector<std::string> files;
-                for (const std::string& name : e_.FTP.Files.names)
-                    if (mask.empty() || ftpcommands::MatchesRemoteMask(mask, name, e_.WildcardChar)) files.push_back(name);
+                e_.ListMatching(mask);
+                const std::vector<std::string> files = e_.FTP.Files.names;
                 ftplisting::EntryLists folders = e_.FTP.Directories;
                 const std::string shownLocal =
                     !localDir.empty() && localDir[0] == '/' ? localDir : joined(startLocal, localDir);
