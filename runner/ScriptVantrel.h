@@ -6,6 +6,7 @@
 #include "net/ftp/FtpSession.h"
 #include "net/smtp/client/SmtpSender.h"
 #include "platform/ReplacementFile.h"
+#include "runner/SuccessFlag.h"
 #include "runner/CommandTable.h"
 #include "runner/LineSubstitution.h"
 #include "runner/mathparser/MathParser.h"
@@ -177,7 +178,12 @@ public:
     void FTPFailure(bool& handled, TCmdType transType);
 
     // 0: the run ended normally or by Cancel; 1: through the error path.
-    int ExitCode() const { return exitCode_; }
+    // 0 a normal end with no failed command, 1 the error path (or a history not written),
+    // 2 a normal end after a failed command, 128 + the signal (130 for Cancel) a cancelled run.
+    int ExitCode() const;
+    int FailedCommands() const { return failedCommands_; }
+    // Cancel for a signal (SIGINT, SIGTERM, SIGHUP): the run ends with 128 + its number.
+    void CancelBySignal(int signalNumber);
     bool Running() const { return running_; }
     bool Finished() const { return finished_; }
 
@@ -190,7 +196,7 @@ public:
     // Engine state.
     VariableStore VariableList;
     std::vector<std::string> NumericNameList;
-    bool SuccessFlag = true;
+    TSuccessFlag SuccessFlag;
     bool CancelFlag = false;
     bool DialogsFlag = true;
     bool ForceLower = false;
@@ -255,6 +261,7 @@ private:
     void SetPredefinedVariables();
     void ErrorPath(const std::exception_ptr& error);
     void WriteEndAndHistory();
+    void PrintSummary() const;
     SubstitutionContext Substitution();
     // Pumps messages when the last pump is a while ago; true when the run was cancelled.
     bool KeepEventsFlowing();
@@ -302,6 +309,8 @@ private:
     ReplacementFile history_;  // the history file of the run, written as the log grows
     std::string status_;
     int exitCode_ = 0;
+    int cancelExitCode_ = 130;
+    int failedCommands_ = 0;
     bool running_ = false;
     bool finished_ = false;
     bool endWritten_ = false;
