@@ -153,3 +153,18 @@ TEST(FtpLogin, PreliminaryRepliesAreReadPastAndUnknownRepliesFail)
         EXPECT_EQ(failureOf([&] { ftp->Delete("b"); }), *c.error ? c.error : "(no failure)");
     }
 }
+
+// A 0xFF in a name is Telnet's IAC on the control connection: it goes doubled (RFC 854).
+TEST(FtpLogin, ByteFfInACommandGoesDoubled)
+{
+    FakeFtpServer server([](Session& s) { s.send("220 ready\r\n"); },
+                         [](Session& s, const std::string& line) {
+                             if (line.starts_with("DELE ")) s.send("250 Deleted\r\n");
+                             else ftpfake::standardReply(s, line);
+                         });
+    auto ftp = client(server.port(), "me", "pw");
+    ftp->Connect();
+    ftp->Delete("caf\xFF.txt");
+    ftp.reset();
+    EXPECT_EQ(server.lines(), (Lines{"USER me", "PASS pw", "DELE caf\xFF\xFF.txt", "QUIT"}));
+}
