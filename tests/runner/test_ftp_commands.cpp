@@ -582,6 +582,12 @@ TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
         {"REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin", head, head,
          "   ---> Received 1000 bytes of f.bin, expected 600"},
         {"REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", head, bytes, ""},
+        // A local file longer than the remote one is no part of it, whatever the server does.
+        {"local longer, REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", bytes + head, bytes + head,
+         "   ---> Local file " + local.file("got.bin") + " (1400 bytes) is longer than f.bin (1000 bytes)"},
+        {"local longer, REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin",
+         bytes + head, bytes + head,
+         "   ---> Local file " + local.file("got.bin") + " (1400 bytes) is longer than f.bin (1000 bytes)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -223,6 +223,11 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     // The local file of a resumed or appended download must exist; checked before the server
     // is asked for anything.
     const std::int64_t restartAt = mode == GetMode::Plain ? 0 : localFileSize(local);
+    // A local file longer than the remote one is no part of it: nothing to resume, and a server
+    // that ignored REST would append the whole file to it.
+    if (mode == GetMode::Restart && options.remoteSize >= 0 && restartAt > options.remoteSize)
+        throw ETransferSizeError("Local file " + local + " (" + std::to_string(restartAt) + " bytes) is longer than " +
+                                 remote + " (" + std::to_string(options.remoteSize) + " bytes)");
     bool aborted = false;
     try {
         DataScope scope{*this};
