@@ -37,6 +37,14 @@ bool isLink(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+// A file its owner may not write: root could, but a download must not replace what LOCAL-DELETE
+// would refuse to remove.
+bool isReadOnlyFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+}
+
 }  // namespace
 
 // Frees the data connection however the operation ends; a closing reply not yet read is owed.
@@ -220,6 +228,7 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     transferStarted_ = localOpened_ = false;
     RequireConnection();
     if (options.refuseLinks && isLink(local)) throw ELocalFileError("Cannot create file " + local + ": it is a link", false);
+    if (isReadOnlyFile(local)) throw ELocalFileError("Cannot create file " + local + ": it is read-only", false);
     // The local file of a resumed or appended download must exist; checked before the server
     // is asked for anything.
     const std::int64_t restartAt = mode == GetMode::Plain ? 0 : localFileSize(local);
