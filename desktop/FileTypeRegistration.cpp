@@ -7,8 +7,13 @@
 #include "platform/LocalFiles.h"
 #include "platform/Process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/time.h>
 #include <vector>
 
 namespace {
@@ -74,6 +79,7 @@ std::string mimePackage(const std::string& mimeType, std::string_view descriptio
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
            "  <mime-type type=\"" + mimeType + "\">\n" +
            (description.empty() ? std::string() : "    <comment>" + xmlText(description) + "</comment>\n") +
+           "    <icon name=\"" + xmlText(filetype::IconFor(mimeType)) + "\"/>\n"
            "    <glob pattern=\"*." + xmlText(ext) + "\"/>\n"
            "  </mime-type>\n"
            "</mime-info>\n";
@@ -126,10 +132,40 @@ void runCacheTool(const char* tool, const std::string& folder)
 
 }  // namespace
 
+void InstallThemeIcons(const std::string& themeFolder, const std::vector<std::string>& names)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory(themeFolder, ec)) return;
+    const std::string theme = apppaths::xdgDataHome() + "/icons/hicolor";
+    for (auto it = fs::recursive_directory_iterator(themeFolder, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        const std::string ext = it->path().extension().string();
+        if (ext != ".png" && ext != ".svg") continue;
+        const std::string name = it->path().stem().string();
+        if (std::find(names.begin(), names.end(), name) == names.end()) continue;
+        std::ifstream in(it->path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) throw ERegistryException("Cannot read \"" + it->path().string() + "\"");
+        writeFile(theme + "/" + fs::relative(it->path(), themeFolder).string(), bytes);
+    }
+    if (ec) throw ERegistryException("Cannot read \"" + themeFolder + "\": " + ec.message());
+    // Icon themes notice new icons by the theme folder's time.
+    ::utimes(theme.c_str(), nullptr);
+}
+
 namespace filetype {
 
 std::string MimeTypeFor(std::string_view typeName) { return "application/x-" + slug(typeName); }
 std::string DesktopEntryFor(std::string_view typeName) { return "vantrel-" + slug(typeName) + ".desktop"; }
+std::string IconFor(std::string_view mimeType)
+{
+    std::string icon(mimeType);
+    for (char& c : icon)
+        if (c == '/') c = '-';
+    return icon;
+}
 
 }  // namespace filetype
 

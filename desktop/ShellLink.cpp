@@ -148,7 +148,9 @@ void TShellLink::Save()
     }
     if (!WorkingDir.empty()) entry.writeString(Group, "Path", WorkingDir);
     entry.writeString(Group, "Terminal", "false");
-    if (sendTo) entry.setValue(Group, "MimeType", xdg::listValue({"application/octet-stream"}));
+    // A Send-To item is the editor's record; the file managers' items offer it. It declares no
+    // MIME type: one would make it a default application once the desktop database is rebuilt.
+    if (sendTo) entry.writeString(Group, "NoDisplay", "true");
     entry.writeString(Group, ArgumentsKey, Arguments);
     entry.writeString(Group, ShowCommandKey, std::to_string(showCommand_));
     entry.writeString(Group, HotKeyKey, std::to_string(hotKey_));

@@ -2,7 +2,6 @@
 // context menu with its insert lists, the server-type menu of a "SERVERTYPE=" line, the default
 // script and the syntax check.
 
-#include "controls/tabs/HostStatusBar.h"
 #include "desktop/dialup/PhoneBook.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptInserts.h"
@@ -24,12 +23,6 @@ namespace {
 QString Shown(std::string_view bytes)
 {
     return qttext::toQString(std::string(bytes));
-}
-
-// Back from bytes in the script's own encoding.
-QString InScriptEncoding(const std::string& bytes, bool utf8)
-{
-    return utf8 ? QString::fromStdString(bytes) : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
 
 QStringList ShownList(auto&& texts)
@@ -166,7 +159,7 @@ void TScriptingEditor::InsertFromBox(QComboBox* box, int index)
 bool TScriptingEditor::ServerMenuOnKey()
 {
     const int row = memo_->textCursor().blockNumber();
-    if (!OpensServerMenu(qttext::fromQString(memo_->textCursor().block().text(), utf8_))) return false;
+    if (!OpensServerMenu(qttext::fromQString(memo_->textCursor().block().text(), doc_.Utf8()))) return false;
     QAction* chosen = seams_.PopUp(*serversMenu_, memo_->mapToGlobal(memo_->pos()));
     // Dismissed: the key goes into the text as typed.
     if (!chosen || !serversMenu_->actions().contains(chosen)) return false;
@@ -174,8 +167,8 @@ bool TScriptingEditor::ServerMenuOnKey()
     if (!block.isValid()) return false;
     QTextCursor line(block);
     line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    const std::string rewritten = ServerTypeLine(qttext::fromQString(block.text(), utf8_), chosen->data().toInt());
-    line.insertText(InScriptEncoding(rewritten, utf8_));
+    const std::string rewritten = ServerTypeLine(qttext::fromQString(block.text(), doc_.Utf8()), chosen->data().toInt());
+    line.insertText(doc_.Shown(rewritten));
     memo_->setTextCursor(line);
     // The key that opened the menu would land after the closing quote.
     return true;
@@ -184,17 +177,15 @@ bool TScriptingEditor::ServerMenuOnKey()
 void TScriptingEditor::DefaultScriptClick()
 {
     if (!AskSaveChanges(true)) return;
-    currentFileName_.clear();
+    doc_.New();
     RefreshList();
-    bar_->SetPanelText(0, {});
-    utf8_ = true;
     PutText(ShownList(DefaultScriptLines()).join(QLatin1Char('\n')));
     MarkChanged();
 }
 
 void TScriptingEditor::SyntaxCheckClick()
 {
-    const std::vector<std::string> lines = ScriptLinesOf(memo_->toPlainText(), utf8_);
+    const std::vector<std::string> lines = doc_.Lines(memo_->toPlainText());
     const std::optional<SyntaxError> error = SyntaxCheck(lines, dialEntryCache_);
     std::string line;
     if (error) {
@@ -203,5 +194,5 @@ void TScriptingEditor::SyntaxCheckClick()
         memo_->setTextCursor(select);
         line = lines[error->line];
     }
-    seams_.Inform(InScriptEncoding(SyntaxCheckReport(error, line), utf8_));
+    seams_.Inform(doc_.Shown(SyntaxCheckReport(error, line)));
 }

@@ -19,8 +19,14 @@ IniFile wizardIni() { return IniFile(apppaths::dataFolder() + "/Wizard.ini"); }
 
 void RegisterScriptFileType()
 {
-    const std::string runner = apppaths::programFolder() + "/Trevask";
-    RegisterFileType(".ftp", "FTP scripts", "Quorvel's FTP Script-vantrel", runner, runner);
+    const std::string folder = apppaths::programFolder();
+    // Beside the programs in a build tree; an installed program folder (<prefix>/lib/vantrel)
+    // finds them in <prefix>/share/icons.
+    const std::string icons = folder + "/icons/hicolor";
+    InstallThemeIcons(apppaths::directoryExists(icons) ? icons : folder + "/../../share/icons/hicolor",
+                      {"vantrel", "trevask", filetype::IconFor(filetype::MimeTypeFor("FTP scripts"))});
+    // The runner's theme icon: its file would be a program, not a picture.
+    RegisterFileType(".ftp", "FTP scripts", "Quorvel's FTP Script-vantrel", folder + "/Trevask", "trevask");
 }
 
 void RegisterScriptFileTypeOnce()

@@ -1,5 +1,6 @@
 #include "editor/EditorSeams.h"
 
+#include "editor/StartUp.h"
 #include "platform/Process.h"
 
 #include <QApplication>
@@ -14,19 +15,22 @@
 namespace {
 
 // Programs started without waiting are reaped once they end, so none is left a zombie.
-void ReapWhenDone(pid_t pid)
+void ReapWhenDone(pid_t pid, std::function<void(int)> ended = {})
 {
     auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, pid] {
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, pid, ended = std::move(ended)] {
         int code = 0;
-        if (process::TryWait(pid, code)) poll->deleteLater();
+        if (!process::TryWait(pid, code)) return;
+        poll->deleteLater();
+        if (ended) ended(code);
     });
-    poll->start(500);
+    poll->start(200);
 }
 
 QString Caption()
 {
-    return QApplication::applicationDisplayName();
+    const QString title = qApp->property(ApplicationTitleProperty).toString();
+    return title.isEmpty() ? QApplication::applicationName() : title;
 }
 
 }  // namespace
@@ -34,6 +38,11 @@ QString Caption()
 QAction* EditorSeams::PopUp(QMenu& menu, const QPoint& at)
 {
     return menu.exec(at);
+}
+
+bool EditorSeams::StartWatched(const std::vector<std::string>& argv, std::string& error, std::function<void(int)>)
+{
+    return Start(argv, error);
 }
 
 int EditorSeams::RunModal(QDialog& dialog)
@@ -84,11 +93,17 @@ QString WidgetSeams::PictureName()
 
 bool WidgetSeams::Start(const std::vector<std::string>& argv, std::string& error)
 {
+    return StartWatched(argv, error, {});
+}
+
+bool WidgetSeams::StartWatched(const std::vector<std::string>& argv, std::string& error,
+                               std::function<void(int exitCode)> ended)
+{
     const process::Started started = process::Start({argv, {}, {}, false});
     if (!started.ok()) {
         error = std::strerror(started.error);
         return false;
     }
-    ReapWhenDone(started.pid);
+    ReapWhenDone(started.pid, std::move(ended));
     return true;
 }

@@ -2,7 +2,10 @@
 // What the editor window asks of people and of the system: every dialog and every program start
 // goes through here, so tests answer them and nothing blocks.
 
+#include "editor/ScriptDocument.h"
+
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +17,7 @@ class QWidget;
 
 class EditorSeams {
 public:
-    enum class Answer { Yes, No, Cancel };
+    using Answer = SaveAnswer;
     virtual ~EditorSeams() = default;
     // A question with Yes, No and Cancel.
     virtual Answer AskYesNoCancel(const QString& text) = 0;
@@ -28,6 +31,10 @@ public:
     virtual QString PictureName() = 0;
     // Starts a program without waiting for it; false with the reason when it could not start.
     virtual bool Start(const std::vector<std::string>& argv, std::string& error) = 0;
+    // The same, and `ended` gets the program's exit status once it has ended (never when these
+    // seams cannot watch it).
+    virtual bool StartWatched(const std::vector<std::string>& argv, std::string& error,
+                              std::function<void(int exitCode)> ended);
     // A menu popped up at a screen point until it is dismissed; the chosen item, or none.
     virtual QAction* PopUp(QMenu& menu, const QPoint& at);
     // A dialog shown modally until it closes; its result.
@@ -46,6 +53,8 @@ public:
     QString SaveAsName(const QString& folder, const QString& current) override;
     QString PictureName() override;
     bool Start(const std::vector<std::string>& argv, std::string& error) override;
+    bool StartWatched(const std::vector<std::string>& argv, std::string& error,
+                      std::function<void(int exitCode)> ended) override;
 
 private:
     QWidget* owner_;

@@ -3,13 +3,11 @@
 #include "desktop/StringRoutines.h"
 #include "platform/ByteText.h"
 #include "platform/Errors.h"
+#include "platform/LocalFiles.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,6 +31,13 @@ char mirror(char c)
 // escape byte that is written doubled itself.
 constexpr char kEscape = '\xFE';
 constexpr char kEscapedMarker = '\xFD';
+
+// Only these lines carry the field; a marker byte elsewhere (a Latin-1 "\xFF") is text.
+bool isPasswordLine(const std::string& trimmed)
+{
+    return trimmed.find('=') != std::string::npos &&
+           (bytetext::startsWithNoCase(trimmed, "PASSWORD") || bytetext::startsWithNoCase(trimmed, "DIALLOGINPASSWORD"));
+}
 
 std::string storedValue(const std::string& s)
 {
@@ -75,7 +80,7 @@ void ScramblePasswordLines(std::vector<std::string>& lines)
     const std::string marker(1, kPasswordMarker);
     for (auto& line : lines) {
         const std::string s = bytetext::trim(line);
-        if (s.find('=') == std::string::npos) continue;
+        if (!isPasswordLine(s)) continue;
         if (bytetext::startsWithNoCase(s, "PASSWORD"))
             line = "Password=\"" + marker + storedValue(s) + marker + "\"";
         else if (bytetext::startsWithNoCase(s, "DIALLOGINPASSWORD"))
@@ -86,6 +91,7 @@ void ScramblePasswordLines(std::vector<std::string>& lines)
 void UnscramblePasswordLines(std::vector<std::string>& lines)
 {
     for (auto& line : lines) {
+        if (!isPasswordLine(bytetext::trim(line))) continue;
         const auto p1 = line.find(kPasswordMarker);
         if (p1 == std::string::npos) continue;
         const auto p2 = line.find(kPasswordMarker, p1 + 1);
@@ -95,32 +101,17 @@ void UnscramblePasswordLines(std::vector<std::string>& lines)
     }
 }
 
-void SaveScriptLines(const std::string& path, const std::vector<std::string>& lines)
+std::string ScriptFileBytes(const std::vector<std::string>& lines, bool byteOrderMark)
 {
     std::vector<std::string> copy = lines;
     ScramblePasswordLines(copy);
-    const std::string data = bytetext::joinLinesCrLf(copy);
-    const std::string tmp = path + ".saving";
-    mode_t mode = 0644;
+    return (byteOrderMark ? std::string("\xEF\xBB\xBF") : std::string()) + bytetext::joinLinesCrLf(copy);
+}
+
+void SaveScriptLines(const std::string& path, const std::vector<std::string>& lines)
+{
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    auto fail = [&](int err) {
-        ::unlink(tmp.c_str());
-        throw Exception("Cannot write file \"" + path + "\". " + std::strerror(err));
-    };
-    if (fd < 0) fail(errno);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int err = errno;
-            ::close(fd);
-            fail(err);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0) fail(errno);
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
+    const unsigned mode = ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0644;
+    if (!localfiles::writeFileAtomically(path, ScriptFileBytes(lines, false), mode))
+        throw Exception("Cannot write file \"" + path + "\". " + std::strerror(errno));
 }

@@ -17,9 +17,13 @@ std::string UnscramblePassword(std::string_view text);
 
 // Save pass: PASSWORD... and DIALLOGINPASSWORD... lines with an "=" become the stored form.
 void ScramblePasswordLines(std::vector<std::string>& lines);
-// Load pass: the first pair of markers of a line is replaced by the unscrambled text between them.
+// Load pass: on those lines only, the first pair of markers is replaced by the unscrambled text
+// between them.
 void UnscramblePasswordLines(std::vector<std::string>& lines);
 
-// Writes the lines, each ended by CR LF, with the save pass applied to a copy. Atomic: the old file
-// stays whole when writing fails. Raises Exception with the system's reason on failure.
+// A script file's bytes: the lines, each ended by CR LF, with the save pass applied to a copy, after
+// a UTF-8 byte-order mark when asked for.
+std::string ScriptFileBytes(const std::vector<std::string>& lines, bool byteOrderMark);
+// Writes those bytes (no mark) atomically, through a symbolic link and keeping the file's mode: the
+// old file stays whole when writing fails. Raises Exception with the system's reason on failure.
 void SaveScriptLines(const std::string& path, const std::vector<std::string>& lines);

@@ -1,8 +1,6 @@
 #include "editor/ScriptText.h"
 
-#include "editor/ScriptFile.h"
 #include "platform/QtText.h"
-#include "runner/ScriptLoader.h"
 
 #include <QStringList>
 
@@ -29,12 +27,5 @@ std::vector<std::string> ScriptLinesOf(const QString& text, bool utf8)
     if (text.isEmpty()) return lines;
     const QStringList parts = text.split(QLatin1Char('\n'));
     for (const QString& part : parts) lines.push_back(qttext::fromQString(part, utf8));
-    return lines;
-}
-
-std::vector<std::string> ReadScriptFile(const std::string& path)
-{
-    std::vector<std::string> lines = LoadScriptLines(path);
-    UnscramblePasswordLines(lines);
     return lines;
 }

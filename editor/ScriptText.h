@@ -16,7 +16,3 @@ ShownScript ShowScriptLines(const std::vector<std::string>& lines);
 // The editor's text as lines in the given encoding, one per line the editor shows (an empty text
 // has none).
 std::vector<std::string> ScriptLinesOf(const QString& text, bool utf8);
-
-// Reads a script file's lines with the password load pass applied; raises Exception when the
-// file cannot be read.
-std::vector<std::string> ReadScriptFile(const std::string& path);

@@ -442,6 +442,7 @@ QStringList TScriptWizard::ScriptLines() const
 
 void TScriptWizard::BitBtn1Click()
 {
+    if (BeforeFinish && !BeforeFinish()) return;
     emit Finished(ScriptLines());
     accept();
 }

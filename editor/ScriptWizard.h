@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ public:
     QStringList ScriptLines() const;
     // Emitted by Finish before the wizard closes with Accepted.
     void BitBtn1Click();
+    // Asked by Finish first: false keeps the wizard open with everything filled in.
+    std::function<bool()> BeforeFinish;
 
 signals:
     void Finished(const QStringList& lines);

@@ -25,11 +25,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
+#include <QFileSystemWatcher>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QSplitter>
@@ -42,6 +43,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 
 namespace {
 
@@ -91,12 +93,17 @@ TScriptingEditor::TScriptingEditor(EditorSeams& seams, QWidget* parent) : QMainW
     scriptsFolder_ = apppaths::dataFolder() + "/Scripts";
     if (!apppaths::makeDirectories(scriptsFolder_))
         throw Exception("Cannot create the folder \"" + scriptsFolder_ + "\". " + std::strerror(errno));
-    printer_ = std::make_unique<TScriptPrinter>([this] { return currentFileName_; },
+    printer_ = std::make_unique<TScriptPrinter>([this] { return doc_.Path(); },
                                                 std::make_unique<TWidgetPrintDialog>(this));
     BuildActions();
     BuildWindow();
+    connect(&doc_, &ScriptDocument::modifiedChanged, this, &TScriptingEditor::ShowModified);
+    connect(&doc_, &ScriptDocument::fileNameChanged, this, [this](const QString& path) { bar_->SetPanelText(0, path); });
+    ShowModified(doc_.Modified());
     RefreshList();
-    MarkClean();
+    watcher_ = new QFileSystemWatcher(this);
+    watcher_->addPath(Q(scriptsFolder_));
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { RefreshList(); });
     SetupFormStorage();
 }
 
@@ -186,7 +193,7 @@ void TScriptingEditor::BuildWindow()
                              "RemovethisscriptfromExplorersSendTocontextmenu1", "CreateaEXEprogramforthescript1"})
         power_->addAction(Action(name));
     connect(power_, &QMenu::aboutToShow, this, [this] {
-        const bool named = !bytetext::trim(currentFileName_).empty();
+        const bool named = !bytetext::trim(doc_.Path()).empty();
         for (QAction* a : power_->actions()) a->setEnabled(named);
     });
     QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -305,35 +312,59 @@ void TScriptingEditor::SetModifiedLed(int mode, bool on)
     light_->SetBlink(on);
 }
 
-void TScriptingEditor::MarkChanged()
+void TScriptingEditor::ShowModified(bool modified)
 {
-    modified_ = true;
-    bar_->SetPanelText(1, tr("Changed!"));
-    SetModifiedLed(1, true);
-    Action("SaveBtn")->setEnabled(true);
+    bar_->SetPanelText(1, modified ? tr("Changed!") : QStringLiteral("..."));
+    SetModifiedLed(1, modified);
+    Action("SaveBtn")->setEnabled(modified);
 }
 
-void TScriptingEditor::MarkClean()
+namespace {
+
+// Each item keeps its file name's bytes: a name that is not UTF-8 is shown as Latin-1.
+constexpr int kNameBytes = Qt::UserRole;
+
+std::string ItemName(const QListWidgetItem* item)
 {
-    modified_ = false;
-    bar_->SetPanelText(1, QStringLiteral("..."));
-    SetModifiedLed(1, false);
-    Action("SaveBtn")->setEnabled(false);
+    const QByteArray b = item->data(kNameBytes).toByteArray();
+    return std::string(b.constData(), std::size_t(b.size()));
 }
+
+QListWidgetItem* ItemNamed(const QListWidget& list, const std::string& name)
+{
+    for (int i = 0; i < list.count(); ++i)
+        if (ItemName(list.item(i)) == name) return list.item(i);
+    return nullptr;
+}
+
+}  // namespace
 
 void TScriptingEditor::RefreshList()
 {
-    FlagScope sync(listSync_);
     std::vector<std::string> names;
-    QDir dir(Q(scriptsFolder_));
-    for (const QString& entry : dir.entryList(QDir::Files, QDir::Name)) {
-        const std::string name = B(entry);
-        if (localfiles::matchesMask("*.ftp", name)) names.push_back(name);
+    if (DIR* d = ::opendir(scriptsFolder_.c_str())) {
+        while (const dirent* e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name[0] != '.' && localfiles::matchesMask("*.ftp", name) && apppaths::fileExists(scriptsFolder_ + "/" + name))
+                names.push_back(name);
+        }
+        ::closedir(d);
     }
-    list_->clear();
-    const QIcon glyph = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const std::string& name : names) list_->addItem(new QListWidgetItem(glyph, Q(name)));
-    SyncListTo(currentFileName_);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> listed;
+    for (int i = 0; i < list_->count(); ++i) listed.push_back(ItemName(list_->item(i)));
+    if (names != listed) {
+        // Rebuilt only when the names differ, so a save beside the list does not move it.
+        FlagScope sync(listSync_);
+        list_->clear();
+        const QIcon glyph = style()->standardIcon(QStyle::SP_FileIcon);
+        for (const std::string& name : names) {
+            auto* item = new QListWidgetItem(glyph, Q(name));
+            item->setData(kNameBytes, QByteArray::fromStdString(name));
+            list_->addItem(item);
+        }
+    }
+    SyncListTo(doc_.Path());
 }
 
 void TScriptingEditor::SyncListTo(const std::string& path)
@@ -342,14 +373,19 @@ void TScriptingEditor::SyncListTo(const std::string& path)
     list_->clearSelection();
     list_->setCurrentItem(nullptr);
     if (path.empty() || apppaths::extractFilePath(path) != scriptsFolder_ + "/") return;
-    const auto found = list_->findItems(Q(apppaths::extractFileName(path)), Qt::MatchExactly);
-    if (!found.isEmpty()) list_->setCurrentItem(found.first());
+    if (QListWidgetItem* item = ItemNamed(*list_, apppaths::extractFileName(path))) list_->setCurrentItem(item);
 }
 
 QListWidgetItem* TScriptingEditor::SelectedItem() const
 {
     const auto selected = list_->selectedItems();
     return selected.isEmpty() ? nullptr : selected.first();
+}
+
+std::string TScriptingEditor::SelectedPath() const
+{
+    const QListWidgetItem* item = SelectedItem();
+    return item ? scriptsFolder_ + "/" + ItemName(item) : std::string();
 }
 
 void TScriptingEditor::SelectScript(const QString& name)
@@ -359,39 +395,39 @@ void TScriptingEditor::SelectScript(const QString& name)
     else list_->setCurrentItem(found.first());
 }
 
+void TScriptingEditor::SelectScriptFile(const std::string& name)
+{
+    if (QListWidgetItem* item = ItemNamed(*list_, name)) list_->setCurrentItem(item);
+    else list_->clearSelection();
+}
+
 void TScriptingEditor::ListChanged()
 {
     if (listSync_) return;
-    QListWidgetItem* item = SelectedItem();
-    const std::string path = item ? scriptsFolder_ + "/" + B(item->text()) : std::string();
-    if (path == currentFileName_ && !path.empty()) return;
+    const std::string path = SelectedPath();
+    if (path == doc_.Path() && !path.empty()) return;
     if (!AskSaveChanges(true)) {
-        SyncListTo(currentFileName_);  // the choice is undone with the command
+        SyncListTo(doc_.Path());  // the choice is undone with the command
         return;
     }
     if (path.empty()) {
-        MarkClean();
+        doc_.SetModified(false);
         return;
     }
-    if (!LoadScript(path)) SyncListTo(currentFileName_);
+    if (!LoadScript(path)) SyncListTo(doc_.Path());
 }
 
 bool TScriptingEditor::LoadScript(const std::string& path)
 {
-    std::vector<std::string> lines;
+    QString text;
     try {
-        lines = ReadScriptFile(path);
+        text = doc_.Load(path);
     } catch (const std::exception& e) {
         seams_.Fail(Q(e.what()));
         return false;
     }
-    const ShownScript shown = ShowScriptLines(lines);
-    PutText(shown.text);
-    currentFileName_ = path;
-    utf8_ = shown.utf8;
-    SyncListTo(currentFileName_);
-    MarkClean();
-    bar_->SetPanelText(0, Q(path));
+    PutText(text);
+    SyncListTo(doc_.Path());
     return true;
 }
 
@@ -420,31 +456,31 @@ void TScriptingEditor::ColourAll()
 
 bool TScriptingEditor::WriteScript(const std::string& path)
 {
-    try {
-        SaveScriptLines(path, ScriptLinesOf(memo_->toPlainText(), utf8_));
-        return true;
-    } catch (const std::exception& e) {
-        seams_.Fail(Q(e.what()));
-        return false;
-    }
+    ScriptDocument::SaveQuestions ask;
+    ask.overwriteChanged = [this](const std::string& file) {
+        return seams_.Confirm(tr("The file \"%1\" was changed by another program since it was opened.\n\n"
+                                 "Do you want to overwrite it?").arg(Q(file)));
+    };
+    ask.saveAsUtf8 = [this](const std::string& file) {
+        return seams_.Confirm(tr("The script \"%1\" holds characters its 8-bit encoding cannot store.\n\n"
+                                 "Do you want to save it as UTF-8?").arg(Q(file)));
+    };
+    const ScriptDocument::SaveResult result = doc_.Save(memo_->toPlainText(), path, ask);
+    if (result.status == ScriptDocument::SaveResult::Failed) seams_.Fail(Q(result.error));
+    return result.saved();
 }
 
 bool TScriptingEditor::AskSaveChanges(bool ask)
 {
-    if (!modified_) return true;
-    if (ask) {
-        const EditorSeams::Answer answer =
-            seams_.AskYesNoCancel(tr("The file has changed...\n\nDo you want to save the changed file?"));
-        if (answer == EditorSeams::Answer::Cancel) return false;
-        if (answer == EditorSeams::Answer::No) {
-            MarkClean();
-            return true;
-        }
+    std::optional<SaveAnswer> answer;
+    if (ask && doc_.Modified())
+        answer = seams_.AskYesNoCancel(tr("The file has changed...\n\nDo you want to save the changed file?"));
+    switch (ScriptDocument::AskSaveDecision(doc_.Modified(), answer)) {
+    case ScriptDocument::Decision::Cancel: return false;
+    case ScriptDocument::Decision::Proceed: doc_.SetModified(false); return true;
+    case ScriptDocument::Decision::SaveFirst: break;
     }
-    if (currentFileName_.empty()) return SaveAsClick();
-    if (!WriteScript(currentFileName_)) return false;
-    MarkClean();
-    return true;
+    return doc_.Path().empty() ? SaveAsClick() : WriteScript(doc_.Path());
 }
 
 bool TScriptingEditor::SaveBtnClick()
@@ -456,7 +492,7 @@ bool TScriptingEditor::SaveBtnClick()
 
 bool TScriptingEditor::SaveAsClick()
 {
-    QString proposal = Q(currentFileName_);
+    QString proposal = Q(doc_.Path());
     for (;;) {
         const QString chosen = seams_.SaveAsName(Q(scriptsFolder_), proposal);
         if (chosen.isEmpty()) return false;
@@ -469,9 +505,6 @@ bool TScriptingEditor::SaveAsClick()
             continue;
         }
         if (!WriteScript(path)) return false;
-        currentFileName_ = path;
-        MarkClean();
-        bar_->SetPanelText(0, Q(path));
         RefreshList();
         return true;
     }
@@ -481,48 +514,56 @@ void TScriptingEditor::RemoveClick()
 {
     QListWidgetItem* item = SelectedItem();
     if (!item) return;
-    const std::string path = scriptsFolder_ + "/" + B(item->text());
+    const std::string path = SelectedPath();
     if (!seams_.Confirm(tr("Delete script: \"%1\"?").arg(item->text()))) return;
     if (std::remove(path.c_str()) != 0) {
         seams_.Fail(tr("Cannot delete \"%1\". %2").arg(Q(path), QString::fromLocal8Bit(std::strerror(errno))));
         return;
     }
-    if (path == currentFileName_) {
-        currentFileName_.clear();
-        bar_->SetPanelText(0, {});
-        MarkClean();
+    if (path == doc_.Path()) {
+        doc_.Forget();
+        doc_.SetModified(false);
     }
     RefreshList();
 }
 
 void TScriptingEditor::RunClick()
 {
-    if (modified_ && !SaveBtnClick()) return;
-    if (currentFileName_.empty()) return;
+    if (doc_.Modified() && !SaveBtnClick()) return;
+    if (doc_.Path().empty()) return;
     std::string error;
     const std::string runner = apppaths::programFolder() + "/Trevask";
-    if (!seams_.Start({runner, currentFileName_}, error))
+    if (!seams_.Start({runner, doc_.Path()}, error))
         seams_.Fail(tr("Cannot start \"%1\". %2").arg(Q(runner), Q(error)));
 }
 
 void TScriptingEditor::ViewLogClick()
 {
-    QListWidgetItem* item = SelectedItem();
-    if (!item) return;
-    const std::string log = apppaths::historyPathFor(scriptsFolder_ + "/" + B(item->text()));
+    const std::string script = SelectedPath();
+    if (script.empty()) return;
+    const std::string log = apppaths::historyPathFor(script);
     if (!apppaths::fileExists(log)) {
         seams_.Inform(tr("No log available!"));
         return;
     }
-    std::string error;
-    if (!seams_.Start({"xdg-open", log}, error)) seams_.Fail(tr("Cannot show \"%1\". %2").arg(Q(log), Q(error)));
+    View(log);
 }
 
-void TScriptingEditor::HelpClick()
+void TScriptingEditor::HelpClick() { View(apppaths::programFolder() + "/Scripts.txt"); }
+
+void TScriptingEditor::View(const std::string& file)
 {
-    const std::string help = apppaths::programFolder() + "/Scripts.txt";
     std::string error;
-    if (!seams_.Start({"xdg-open", help}, error)) seams_.Fail(tr("Cannot show \"%1\". %2").arg(Q(help), Q(error)));
+    // xdg-open says by its exit status whether it found a viewer; the window may be gone by then.
+    QPointer<TScriptingEditor> self(this);
+    const auto ended = [self, file](int code) {
+        if (self && code != 0)
+            self->seams_.Fail(tr("No program could be started to show \"%1\" (xdg-open ended with status %2).")
+                                  .arg(Q(file))
+                                  .arg(code));
+    };
+    if (!seams_.StartWatched({"xdg-open", file}, error, ended))
+        seams_.Fail(tr("Cannot show \"%1\". %2").arg(Q(file), Q(error)));
 }
 
 void TScriptingEditor::PrintClick()
@@ -553,20 +594,20 @@ void WithSendTo(EditorSeams& seams, SendToSeams* dialogs, const std::string& scr
 
 void TScriptingEditor::AddthisscripttoExplorersSendTocontextmenu1Click()
 {
-    WithSendTo(seams_, sendToSeams_, currentFileName_, [this](TSendToCommands& c) {
-        c.Add({currentFileName_, ScriptLinesOf(memo_->toPlainText(), utf8_), scriptsFolder_});
+    WithSendTo(seams_, sendToSeams_, doc_.Path(), [this](TSendToCommands& c) {
+        c.Add({doc_.Path(), doc_.Lines(memo_->toPlainText()), scriptsFolder_});
     });
 }
 
 void TScriptingEditor::RemovethisscriptfromExplorersSendTocontextmenu1Click()
 {
-    WithSendTo(seams_, sendToSeams_, currentFileName_, [this](TSendToCommands& c) { c.Remove(currentFileName_); });
+    WithSendTo(seams_, sendToSeams_, doc_.Path(), [this](TSendToCommands& c) { c.Remove(doc_.Path()); });
 }
 
 void TScriptingEditor::CreateaEXEprogramforthescript1Click()
 {
-    WithSendTo(seams_, sendToSeams_, currentFileName_, [this](TSendToCommands& c) {
-        c.CreateProgram({currentFileName_, ScriptLinesOf(memo_->toPlainText(), utf8_), scriptsFolder_});
+    WithSendTo(seams_, sendToSeams_, doc_.Path(), [this](TSendToCommands& c) {
+        c.CreateProgram({doc_.Path(), doc_.Lines(memo_->toPlainText()), scriptsFolder_});
     });
 }
 

@@ -3,6 +3,8 @@
 // the commands (save, run in the runner, view its log...) and the status bar with the change
 // mark. Questions and program starts go through EditorSeams.
 
+#include "editor/ScriptDocument.h"
+
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
@@ -13,6 +15,7 @@ class EditorSeams;
 class SendToSeams;
 class QAction;
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -36,8 +39,9 @@ public:
     ~TScriptingEditor() override;
 
     std::string ScriptsFolder() const { return scriptsFolder_; }
-    const std::string& CurrentFileName() const { return currentFileName_; }
-    bool Modified() const { return modified_; }
+    const std::string& CurrentFileName() const { return doc_.Path(); }
+    bool Modified() const { return doc_.Modified(); }
+    ScriptDocument& Document() { return doc_; }
 
     TSRichEdit* Memo1() const { return memo_; }
     QListWidget* FList() const { return list_; }
@@ -47,6 +51,8 @@ public:
 
     // Opens a script of the list by its file name (as choosing it in the list does).
     void SelectScript(const QString& name);
+    // The same by the name's bytes, which need not be UTF-8.
+    void SelectScriptFile(const std::string& name);
     // Saves when changed: asks with `ask`; false when the user cancelled or the save failed, and
     // the command that asked must stop.
     bool AskSaveChanges(bool ask);
@@ -67,7 +73,8 @@ public:
     void SyntaxCheckClick();
     // A new, unnamed script from the default template, marked changed.
     void DefaultScriptClick();
-    // The script wizard, shown modally through the seams; Finish replaces the text.
+    // The script wizard, shown modally through the seams; Finish replaces the text once the
+    // changed text was saved or given up (else the wizard stays open).
     void ScriptingWizard1Click();
     // The text becomes `lines`, coloured, unnamed and marked changed.
     void PutWizardScript(const QStringList& lines);
@@ -96,9 +103,7 @@ private:
     EditorSeams& seams_;
     SendToSeams* sendToSeams_ = nullptr;
     std::string scriptsFolder_;
-    std::string currentFileName_;
-    bool modified_ = false;
-    bool utf8_ = true;          // the encoding the current script is saved in
+    ScriptDocument doc_;
     bool listSync_ = false;     // the editor moves the list selection itself
     bool quiet_ = false;        // loading or colouring: text changes are not edits
 
@@ -126,16 +131,22 @@ private:
     // Runs a registration; a failure is reported and the editor goes on.
     void RunRegistration(void (*registration)());
 
-    void MarkChanged();
-    void MarkClean();
+    void MarkChanged() { doc_.SetModified(true); }
+    // Panel 1, the LED and Save follow the document's mark; panel 0 its file name.
+    void ShowModified(bool modified);
     void SetModifiedLed(int mode, bool on);
+    // The save of the text, its questions through the seams; a failure is reported.
+    bool WriteScript(const std::string& path);
+    // Opens a file viewer on `file`; a viewer that cannot start or ends in failure is reported.
+    void View(const std::string& file);
 
+    QFileSystemWatcher* watcher_ = nullptr;  // the list follows files other programs add or remove
     void RefreshList();
     void SyncListTo(const std::string& path);
     QListWidgetItem* SelectedItem() const;
+    std::string SelectedPath() const;  // the selected script's path, empty for none
     void ListChanged();
     bool LoadScript(const std::string& path);
-    bool WriteScript(const std::string& path);
     void TextChanged(int position, int removed, int added);
     void ColourAll();
     void PutText(const QString& text);

@@ -1,6 +1,7 @@
 #include "editor/SendTo.h"
 
 #include "desktop/FileCopy.h"
+#include "desktop/SendToMenus.h"
 #include "desktop/ShellLink.h"
 #include "desktop/StringRoutines.h"
 #include "editor/EditorSeams.h"
@@ -39,6 +40,9 @@ QString SystemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
+
+// The theme icon of the file managers' items: they start the runner.
+constexpr const char* SendToIcon = "trevask";
 
 // The programs' own files: no launcher or program may take one of their names.
 const char* const OwnNames[] = {"Trevask", "Vantrel", "Dialer", "Wembic.bin", "WembicEP.bin"};
@@ -219,14 +223,15 @@ std::vector<std::string> FindSendToLinks(const std::string& scriptPath, bool fir
     std::vector<std::string> found;
     const std::string folder = SendToFolder();
     if (folder.empty()) return found;
-    const std::string key = "[" + bytetext::toUpper(bytetext::trim(StripQuotes(scriptPath))) + "]";
+    // Exact: names that differ only in case are different scripts here.
+    const std::string key = "[" + bytetext::trim(StripQuotes(scriptPath)) + "]";
     for (const std::string& name : localfiles::findMatches(folder + "/*" + TShellLink::LinkExtension)) {
         if (bytetext::toLower(apppaths::extractFileExt(name)) != TShellLink::LinkExtension) continue;
         try {
             TShellLink link;
             link.SetFileName(folder + "/" + name);
             link.Load();
-            if (bytetext::toUpper(link.Description).find(key) == std::string::npos) continue;
+            if (link.Description.find(key) == std::string::npos) continue;
         } catch (const std::exception&) {
             continue;  // one unreadable item does not hide the others
         }
@@ -298,7 +303,9 @@ bool TSendToCommands::Add(const SendToScript& script)
         seams_.Fail(Q(e.what()));
         return false;
     }
-    if (Exists(link.FileName()) || Exists(launcher)) {
+    bool used = Exists(link.FileName()) || Exists(launcher);
+    for (const sendto::MenuItem& item : sendto::MenuItemsFor(description)) used = used || Exists(item.path);
+    if (used) {
         seams_.Fail(QObject::tr("The description \"%1\" is already in use by another Send-To menu item.").arg(*typed));
         return false;
     }
@@ -321,6 +328,13 @@ bool TSendToCommands::Add(const SendToScript& script)
     } catch (const std::exception& e) {
         ::unlink(launcher.c_str());
         seams_.Fail(Q(e.what()));
+        return false;
+    }
+    std::string problem;
+    if (!sendto::WriteMenuItems(description, launcher, link.Description, SendToIcon, problem)) {
+        ::unlink(link.FileName().c_str());
+        ::unlink(launcher.c_str());
+        seams_.Fail(Q(problem));
         return false;
     }
     return true;
@@ -347,6 +361,10 @@ void TSendToCommands::Remove(const std::string& scriptPath)
         }
         if (::unlink(link.Target.c_str()) != 0 && errno != ENOENT) {
             seams_.Fail(QObject::tr("Cannot delete \"%1\". %2").arg(Q(link.Target), SystemError()));
+            continue;
+        }
+        if (std::string problem; !sendto::RemoveMenuItems(WithoutLinkExtension(name), link.Target, problem)) {
+            seams_.Fail(Q(problem));
             continue;
         }
         if (::unlink(file.c_str()) != 0)
@@ -380,11 +398,10 @@ bool TSendToCommands::CreateProgram(const SendToScript& script)
     if (embed.hasDial || embed.hasInclude) {
         std::string text = "Please note:";
         if (embed.hasDial)
-            text += "\r\r!! Your script contained the \"DIAL\" command. Because of this\ryou will need to distribute "
-                    "the .EXE file with TWO additional\rfiles for the dialup purpose. Those are:\r\r         "
-                    "\"Dialer\"\r  and    \"Dialup.avi\"\r\rThese additional files can be found in Pellisar's folder "
-                    "at:\r\r      " +
-                    apppaths::programFolder();
+            // The program starts the runner at its path, and the runner the dial program beside it.
+            text += "\r\r!! Your script contained the \"DIAL\" command. Because of this\rthe program needs TWO "
+                    "additional files on the computer it runs on,\rat the same place as here. Those are:\r\r         \"" +
+                    RunnerPath() + "\"\r  and    \"" + apppaths::programFolder() + "/Dialer\"";
         if (embed.hasInclude)
             text += "\r\r!! Please be aware that you script contains a #INCLUDE statement\rwhich points to a file or "
                     "files that also need to be ditributed \ralong with the .EXE file!";

@@ -1,8 +1,9 @@
 #pragma once
 // Send-To launchers and stand-alone programs made from a script: a copy of a template with the
 // script's and the runner's paths (and, for a program, the script's lines) written into its slots,
-// and for a launcher a desktop entry in the Send-To folder that file managers offer under
-// "Open With". The dialogs go through SendToSeams, every other question through EditorSeams.
+// and for a launcher a desktop entry in the Send-To folder (the editor's record of it) and the
+// items file managers offer for selected files (desktop/SendToMenus.h). The dialogs go through
+// SendToSeams, every other question through EditorSeams.
 
 #include <QString>
 #include <memory>
@@ -33,8 +34,8 @@ public:
 std::string SendToFolder();
 std::string LauncherFolder();
 
-// File names of the Send-To items whose description holds "[" + the script path + "]" (case
-// folded); only the first when `firstOnly`. Items that cannot be read are passed over.
+// File names of the Send-To items whose description holds "[" + the script path + "]" (exactly,
+// case and all); only the first when `firstOnly`. Items that cannot be read are passed over.
 std::vector<std::string> FindSendToLinks(const std::string& scriptPath, bool firstOnly = false);
 // The first such item's file name, empty when there is none.
 std::string FindSendToLink(const std::string& scriptPath);

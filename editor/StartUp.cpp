@@ -13,7 +13,7 @@ std::unique_ptr<TScriptingEditor> StartEditor(const std::function<std::unique_pt
     splash->show();
     splash->repaint();
     QApplication::processEvents();
-    QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitle));
+    qApp->setProperty(ApplicationTitleProperty, QString::fromUtf8(ApplicationTitle));
     std::unique_ptr<TScriptingEditor> editor = makeMainWindow();
     editor->SetSplash(std::move(splash));
     return editor;

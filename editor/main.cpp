@@ -1,6 +1,7 @@
 // Vantrel: the script editor.
 
 #include "controls/input/Cursors.h"
+#include "desktop/icons/ProgramIcons.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptingEditor.h"
 #include "editor/StartUp.h"
@@ -20,6 +21,9 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setWindowIcon(programicons::ProgramIcon("vantrel"));
+    // The desktop matches the windows with the installed entry (and its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vantrel"));
     RegisterInputCursors();
     try {
         WidgetSeams seams;
@@ -29,7 +33,9 @@ int main(int argc, char* argv[])
         editor->show();
         return QApplication::exec();
     } catch (const std::exception& e) {
+        // Started from a desktop menu, nobody sees standard error; offscreen, nobody sees a box.
         std::fprintf(stderr, "Vantrel: %s\n", e.what());
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) WidgetSeams().Fail(QString::fromLocal8Bit(e.what()));
         return 1;
     }
 }

@@ -40,10 +40,18 @@ void setProgramFolderForTesting(const std::string& folder)
     programFolderOverride() = excludeTrailingSlash(folder);
 }
 
+bool programFolderHoldsData()
+{
+    // An installed folder says so by a file of its own: root may write anywhere, and its files
+    // still belong in its own home, not among the installed programs.
+    const std::string prog = programFolder();
+    return isWritableDirectory(prog) && !fileExists(prog + "/" + InstalledMarker);
+}
+
 std::string dataFolder()
 {
     const std::string prog = programFolder();
-    if (isWritableDirectory(prog)) return prog;
+    if (programFolderHoldsData()) return prog;
     const std::string d = xdgDataHome() + "/vantrel";
     makeDirectories(d);
     return d;

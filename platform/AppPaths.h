@@ -11,7 +11,12 @@ namespace apppaths {
 std::string programFolder();
 void setProgramFolderForTesting(const std::string& folder);  // empty restores the real one
 
-// Program folder when writable, else $XDG_DATA_HOME/vantrel (created on demand).
+// The file an installed program folder holds (the install rules put it there).
+inline constexpr const char* InstalledMarker = "installed";
+// True for a writable program folder that is no installed one (a build tree): it holds the
+// scripts, settings and listings the programs write.
+bool programFolderHoldsData();
+// The program folder when it holds data, else $XDG_DATA_HOME/vantrel (created on demand).
 std::string dataFolder();
 // $XDG_DATA_HOME and $XDG_CONFIG_HOME, with their defaults under $HOME.
 std::string xdgDataHome();

@@ -88,14 +88,24 @@ FdHandle openRegularFile(const std::string& path, int flags, bool& notRegular)
     return fd;
 }
 
+std::string linkTarget(const std::string& link)
+{
+    char resolved[PATH_MAX];
+    if (::realpath(link.c_str(), resolved)) return resolved;
+    // A link to a file not made yet: the file it names, one step, relative to the link's folder.
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0) return link;
+    const std::string named(target, static_cast<std::size_t>(n));
+    return named[0] == '/' ? named : apppaths::extractFilePath(link) + named;
+}
+
 bool writeFileAtomically(const std::string& name, std::string_view bytes, unsigned mode, bool throughLink)
 {
     // Through a symbolic link (a dot-file kept elsewhere) to the file it names: the link stays.
     std::string path = name;
     struct stat st {};
-    char resolved[PATH_MAX];
-    if (throughLink && ::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(name.c_str(), resolved))
-        path = resolved;
+    if (throughLink && ::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) path = linkTarget(name);
     std::string tmp = path + ".tmp-XXXXXX";
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) return false;

@@ -27,6 +27,9 @@ std::int64_t fileSize(const std::string& path);
 [[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode,
                                        bool throughLink = true);
 
+// The file a symbolic link names, resolved to its end (or one step when that file does not exist).
+std::string linkTarget(const std::string& link);
+
 // Opens a file for a transfer with open(2)'s `flags` (O_CLOEXEC added) without ever blocking:
 // a FIFO, device or socket at the path is refused (`notRegular` set), since opening one can
 // wait for good where no time-out or Cancel reaches. Invalid on failure, errno set.

@@ -39,6 +39,8 @@ public:
     virtual TPageGeometry Geometry() const = 0;
     virtual void SetTitle(const std::string& title) = 0;
     virtual void SetOrientation(TPrinterOrientation orientation) = 0;
+    // What the device holds now: what was set, or what the print dialog chose since.
+    virtual TPrinterOrientation Orientation() const = 0;
 
     // Job steps; false when the device refused.
     [[nodiscard]] virtual bool BeginDoc() = 0;

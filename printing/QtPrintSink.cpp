@@ -49,9 +49,19 @@ void TQtPrintSink::SetOrientation(TPrinterOrientation orientation)
                                                                                  : QPageLayout::Portrait);
 }
 
+TPrinterOrientation TQtPrintSink::Orientation() const
+{
+    return printer_.pageLayout().orientation() == QPageLayout::Landscape ? TPrinterOrientation::poLandscape
+                                                                         : TPrinterOrientation::poPortrait;
+}
+
 bool TQtPrintSink::BeginDoc()
 {
     if (!painter_.begin(&printer_)) return false;
+    // The PDF device keeps the last job's pen as its own, while a new painter starts from black:
+    // without a change the first text of the next job would take the old colour.
+    painter_.setPen(Qt::NoPen);
+    painter_.setPen(Qt::black);
     painter_.setFont(font_);
     return true;
 }

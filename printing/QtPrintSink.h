@@ -17,6 +17,7 @@ public:
     TPageGeometry Geometry() const override;
     void SetTitle(const std::string& title) override;
     void SetOrientation(TPrinterOrientation orientation) override;
+    TPrinterOrientation Orientation() const override;
     bool BeginDoc() override;
     bool NewPage() override;
     bool EndDoc() override;

@@ -75,10 +75,11 @@ TPrintDocument ReadPrintDocument(const QTextDocument& document)
     return out;
 }
 
-TRichPrinter::TRichPrinter(std::unique_ptr<TPrintSink> sink) : sink_(std::move(sink))
+TRichPrinter::TRichPrinter(std::unique_ptr<TPrintSink> sink)
+    : sink_(std::move(sink)), recorder_(std::make_unique<TPageRecorder>(*sink_))
 {
-    sink_->SetOrientation(orientation_);
-    sink_->SetFont(headerFont_);
+    sink_->SetOrientation(TPrinterOrientation::poPortrait);
+    recorder_->SetFont(headerFont_);
     SetLineSpacing(spacing_);
 }
 
@@ -153,13 +154,12 @@ void TRichPrinter::SetMeasureUnit(TMeasureUnit unit)
 void TRichPrinter::SetLineSpacing(TLineSpacing spacing)
 {
     spacing_ = spacing;
-    lineStep_ = std::max(1, richlayout::LineStep(sink_->TextHeight(), spacing_));
+    lineStep_ = std::max(1, richlayout::LineStep(recorder_->TextHeight(), spacing_));
 }
 
 void TRichPrinter::SetOrientation(TPrinterOrientation orientation)
 {
     if (printing_) throw ELinePrinter("Unable to change orientation while printing");
-    orientation_ = orientation;
     sink_->SetOrientation(orientation);
 }
 
@@ -180,8 +180,8 @@ void TRichPrinter::LoadSettings()
 {
     const std::optional<TRichPrintSettings> s = richsettings::ReadSettings();
     if (!s) {
-        // The component's own values, applied again (the margins clamped to this printer).
-        SetOrientation(orientation_);
+        // The component's own values, applied again (the margins clamped to this printer). The
+        // orientation is the printer's, as the print dialog left it.
         for (auto [set, value] : {std::pair{&TRichPrinter::SetMarginLeft, marginLeft_},
                                   {&TRichPrinter::SetMarginTop, marginTop_},
                                   {&TRichPrinter::SetMarginBottom, marginBottom_},
@@ -228,14 +228,14 @@ void TRichPrinter::Print(const TPrintDocument& document)
     const TPrintFont& textFont =
         PlainText || document.lines.empty() || document.lines.front().empty() ? document.plainFont
                                                                                : document.lines.front().front().font;
-    sink_->SetFont(textFont);
+    recorder_->SetFont(textFont);
     SetLineSpacing(spacing_);
     ComputeTextArea();
     // Margins that leave no room for one character or one line would print a character per line
     // or a page per line, without end in sight.
-    if (RectWidth(textArea_) < sink_->TextWidth(U"M") || bottomLimit_ <= lineStep_)
+    if (RectWidth(textArea_) < recorder_->TextWidth(U"M") || bottomLimit_ <= lineStep_)
         throw ELinePrinter("The margins leave no room to print on the page.");
-    sink_->SetFont(headerFont_);
+    recorder_->SetFont(headerFont_);
     if (!sink_->BeginDoc()) {
         CloseProgress();
         throw ELinePrinter("Not be able to start the printing.");
@@ -246,6 +246,7 @@ void TRichPrinter::Print(const TPrintDocument& document)
     } catch (...) {
         // A job that failed half-way is aborted, not left open behind every later setter.
         printing_ = false;
+        recorder_->Clear();
         sink_->AbortDoc();
         CloseProgress();
         try {
@@ -254,6 +255,7 @@ void TRichPrinter::Print(const TPrintDocument& document)
         }
         throw;
     }
+    recorder_->Clear();
     const bool ended = sink_->EndDoc();
     printing_ = false;
     CloseProgress();
@@ -268,8 +270,12 @@ void TRichPrinter::RunJob(const TPrintDocument& document)
     page_ = 1;
     y_ = 0;
     offsetX_ = 0;
+    pastChoice_ = false;
+    recorder_->Clear();
+    recorder_->StartPage(PageChoice.Wants(page_));
     PageFurniture();
     for (const TStyledLine& line : document.lines) {
+        if (pastChoice_) break;
         if (!PlainText) {
             PrintUnit(line);
             continue;
@@ -278,6 +284,10 @@ void TRichPrinter::RunJob(const TPrintDocument& document)
         for (const TTextRun& run : line) plain.text += run.text;
         PrintUnit({plain});
     }
+    recorder_->EndPage();
+    // An empty sheet is no printout of the pages asked for.
+    if (recorder_->KeptPages() == 0) throw ELinePrinter("None of the pages chosen is in the document.");
+    if (!recorder_->Emit(PageChoice)) throw ELinePrinter("Not be able to print a new page.");
     ShowProgressText("Finished Printing");
 }
 
@@ -293,13 +303,15 @@ void TRichPrinter::PrintUnit(const TStyledLine& line)
     const auto measure = [&](std::size_t start, std::size_t n) {
         int width = 0;
         for (const TTextRun& run : Slice(expanded, start, n)) {
-            sink_->SetFont(run.font);
-            width += sink_->TextWidth(run.text);
+            recorder_->SetFont(run.font);
+            width += recorder_->TextWidth(run.text);
         }
         return width;
     };
-    for (const richlayout::LinePiece& piece : richlayout::BreakLines(text, RectWidth(textArea_), WordWrap, measure))
+    for (const richlayout::LinePiece& piece : richlayout::BreakLines(text, RectWidth(textArea_), WordWrap, measure)) {
+        if (pastChoice_) return;
         PrintLine(Slice(expanded, piece.start, piece.length));
+    }
 }
 
 void TRichPrinter::PrintLine(const TStyledLine& line)
@@ -308,24 +320,31 @@ void TRichPrinter::PrintLine(const TStyledLine& line)
         // The largest font of the line sets the canvas font and the line step.
         const TTextRun& largest = *std::max_element(
             line.begin(), line.end(), [](const TTextRun& a, const TTextRun& b) { return a.font.size < b.font.size; });
-        sink_->SetFont(largest.font);
+        recorder_->SetFont(largest.font);
         SetLineSpacing(spacing_);
     }
     // A new page only for a line that needs one, so a full last page is not followed by an
-    // empty one.
-    if (y_ > 0 && y_ + lineStep_ >= bottomLimit_) NewPage();
+    // empty one; none after the last page chosen.
+    if (y_ > 0 && y_ + lineStep_ >= bottomLimit_) {
+        const int last = PageChoice.LastWanted();
+        if (last > 0 && page_ >= last) {
+            pastChoice_ = true;
+            return;
+        }
+        NewPage();
+    }
     const int top = textArea_.Top + y_;
     if (!line.empty() && Uniform(line)) {
         std::u32string text;
         for (const TTextRun& run : line) text += run.text;
-        sink_->SetFont(line.front().font);
-        sink_->TextOut(textArea_.Left + offsetX_, top, richlayout::TrimRightBlanks(text));
+        recorder_->SetFont(line.front().font);
+        recorder_->TextOut(textArea_.Left + offsetX_, top, richlayout::TrimRightBlanks(text));
     } else {
         int x = textArea_.Left + offsetX_;
         for (const TTextRun& run : line) {
-            sink_->SetFont(run.font);
-            sink_->TextOut(x, top, run.text);
-            x += sink_->TextWidth(run.text);
+            recorder_->SetFont(run.font);
+            recorder_->TextOut(x, top, run.text);
+            x += recorder_->TextWidth(run.text);
         }
     }
     offsetX_ = 0;
@@ -336,10 +355,27 @@ void TRichPrinter::PrintLine(const TStyledLine& line)
 
 void TRichPrinter::NewPage()
 {
-    if (!sink_->NewPage()) throw ELinePrinter("Not be able to print a new page.");
+    // The device's page breaks come when the kept pages are handed to it.
+    recorder_->EndPage();
     ++page_;
     y_ = 0;
+    recorder_->StartPage(PageChoice.Wants(page_));
     PageFurniture();
+}
+
+TRect TRichPrinter::HeaderArea() const
+{
+    int bottom = textArea_.Top;
+    if (PageBorders & pbTop) bottom -= PixelsY(BorderOffset) + std::max(1, 2 * (sink_->Geometry().pixelsPerInchY / 600));
+    return {textArea_.Left, 0, textArea_.Right, std::max(0, bottom)};
+}
+
+TRect TRichPrinter::FooterArea() const
+{
+    const TPageGeometry g = sink_->Geometry();
+    int top = textArea_.Bottom;
+    if (PageBorders & pbBottom) top += PixelsY(BorderOffset) + std::max(1, 2 * (g.pixelsPerInchY / 600));
+    return {textArea_.Left, std::min(top, g.printableHeight), textArea_.Right, g.printableHeight};
 }
 
 void TRichPrinter::PageFurniture()
@@ -347,42 +383,49 @@ void TRichPrinter::PageFurniture()
     ShowProgressText("Currently Printing");
     const TPageGeometry g = sink_->Geometry();
     if (!Header.empty()) {
-        DrawColumns(Header, HeaderFormat, -g.offsetTop, PixelsY(marginTop_));
+        DrawColumns(Header, HeaderFormat, HeaderArea());
         if (!BitmapLogo.isNull()) {
             const int left = textArea_.Left + PixelsX(LogoLeft), top = -g.offsetTop + PixelsY(LogoTop);
-            sink_->StretchDraw({left, top, left + PixelsX(LogoWidth), top + PixelsY(LogoHeight)}, BitmapLogo);
+            recorder_->StretchDraw({left, top, left + PixelsX(LogoWidth), top + PixelsY(LogoHeight)}, BitmapLogo);
         }
     }
-    if (!Footer.empty()) {
-        const int height = PixelsY(marginBottom_);
-        DrawColumns(Footer, FooterFormat, g.pageHeight - g.offsetTop - height, height);
-    }
+    if (!Footer.empty()) DrawColumns(Footer, FooterFormat, FooterArea());
     Fire(OnNewPage);
     Fire(OnNewLine);
     DrawBorders();
 }
 
-void TRichPrinter::DrawColumns(const std::string& texts, const std::string& formats, int top, int height)
+void TRichPrinter::DrawColumns(const std::string& texts, const std::string& formats, const TRect& area)
 {
     const TPageGeometry g = sink_->Geometry();
-    sink_->SetFont(headerFont_);
-    const int y = top + (height - sink_->TextHeight()) / 2;
+    const int height = RectHeight(area);
+    if (height <= 0) return;
+    // A font too tall for its margin is made smaller, so the line stays inside the margin.
+    TPrintFont font = headerFont_;
+    recorder_->SetFont(font);
+    for (int tries = 0; recorder_->TextHeight() > height && font.size > 1 && tries < 20; ++tries) {
+        font.size = std::max(1.0, font.size * std::min(0.95, double(height) / recorder_->TextHeight()));
+        recorder_->SetFont(font);
+    }
+    const int y = area.Top + (height - recorder_->TextHeight()) / 2;
     const int padding = 6 * (g.pixelsPerInchX / 600);
-    int x = textArea_.Left;
+    int x = area.Left;
     for (const richlayout::TColumn& column : richlayout::ParseColumns(texts, formats, 0)) {
-        // A column of no width runs to the text area's right edge rather than hiding its text.
-        const int width = column.width > 0 ? PixelsX(column.width) : std::max(0, textArea_.Right - x);
+        // A column of no width runs to the text area's right edge rather than hiding its text; no
+        // column reaches past that edge, so a width meant in the other unit still shows its text.
+        const int room = std::max(0, area.Right - x);
+        const int width = column.width > 0 ? std::min(PixelsX(column.width), room) : room;
         const std::u32string all =
             U32(column.text.find("{$") != std::string::npos ? ExpandMacros(column.text) : column.text);
         const std::size_t fit = richlayout::FittingLength(all.size(), width - 2 * padding, [&](std::size_t n) {
-            return sink_->TextWidth(std::u32string_view(all).substr(0, n));
+            return recorder_->TextWidth(std::u32string_view(all).substr(0, n));
         });
         const std::u32string_view shown = std::u32string_view(all).substr(0, fit);
-        const int textWidth = sink_->TextWidth(shown);
+        const int textWidth = recorder_->TextWidth(shown);
         int at = x + padding;
         if (column.align == richlayout::TColumnAlign::Right) at = x + width - padding - textWidth;
         else if (column.align == richlayout::TColumnAlign::Center) at = x + (width - textWidth) / 2;
-        if (!shown.empty()) sink_->TextOut(at, y, shown);
+        if (!shown.empty()) recorder_->TextOut(at, y, shown);
         x += width;
     }
 }
@@ -396,10 +439,10 @@ void TRichPrinter::DrawBorders()
     const int top = textArea_.Top - dy, bottom = textArea_.Bottom + dy;
     const int penAcrossHorizontal = std::max(1, 2 * (g.pixelsPerInchY / 600));
     const int penAcrossVertical = std::max(1, 2 * (g.pixelsPerInchX / 600));
-    if (PageBorders & pbTop) sink_->Line(left, top, right, top, penAcrossHorizontal);
-    if (PageBorders & pbBottom) sink_->Line(left, bottom, right, bottom, penAcrossHorizontal);
-    if (PageBorders & pbLeft) sink_->Line(left, top, left, bottom, penAcrossVertical);
-    if (PageBorders & pbRight) sink_->Line(right, top, right, bottom, penAcrossVertical);
+    if (PageBorders & pbTop) recorder_->Line(left, top, right, top, penAcrossHorizontal);
+    if (PageBorders & pbBottom) recorder_->Line(left, bottom, right, bottom, penAcrossHorizontal);
+    if (PageBorders & pbLeft) recorder_->Line(left, top, left, bottom, penAcrossVertical);
+    if (PageBorders & pbRight) recorder_->Line(right, top, right, bottom, penAcrossVertical);
 }
 
 void TRichPrinter::ShowProgressText(const std::string& status)

@@ -6,6 +6,7 @@
 // layout runs on a TPrintSink, so tests measure with fixed metrics and need no printer.
 
 #include "platform/Errors.h"
+#include "printing/PageRecorder.h"
 #include "printing/PrintSink.h"
 #include "printing/RichPrintLayout.h"
 
@@ -58,7 +59,8 @@ public:
     TRichPrinter(const TRichPrinter&) = delete;
     TRichPrinter& operator=(const TRichPrinter&) = delete;
 
-    TPrintSink& Sink() { return *sink_; }
+    // What the job and its page events draw on: the device, through the pages chosen.
+    TPrintSink& Sink() { return *recorder_; }
 
     // Prints the whole document as one job. On any failure the job is aborted, the progress
     // dialog closed, and the failure raised (ELinePrinter for the printer's own).
@@ -88,7 +90,7 @@ public:
     void SetMeasureUnit(TMeasureUnit unit);
     TLineSpacing LineSpacing() const { return spacing_; }
     void SetLineSpacing(TLineSpacing spacing);
-    TPrinterOrientation Orientation() const { return orientation_; }
+    TPrinterOrientation Orientation() const { return sink_->Orientation(); }
     void SetOrientation(TPrinterOrientation orientation);
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
@@ -107,6 +109,13 @@ public:
     double BorderOffset = 2;
     TPageOptions Options_Dialog = 0;
     short PaperLength = 0, PaperWidth = 0;  // stored only
+    // The pages a job hands to the device, how often and in which order.
+    TPageChoice PageChoice;
+
+    // During a job, in printable-area pixels: the top and the bottom margin as far as they lie in
+    // the printable area and outside the page borders, where header and footer go.
+    TRect HeaderArea() const;
+    TRect FooterArea() const;
 
     Event OnBeginDoc, OnEndDoc, OnAbortDoc, OnNewLine, OnNewPage;
 
@@ -115,11 +124,11 @@ public:
 
 private:
     std::unique_ptr<TPrintSink> sink_;
+    std::unique_ptr<TPageRecorder> recorder_;
     std::unique_ptr<TRichPrntProgDlg> progress_;
     double marginTop_ = 30, marginBottom_ = 25, marginLeft_ = 25, marginRight_ = 15;
     TMeasureUnit unit_ = TMeasureUnit::muMillimeters;
     TLineSpacing spacing_ = TLineSpacing::lsSingleSpace;
-    TPrinterOrientation orientation_ = TPrinterOrientation::poPortrait;
     std::string title_;
     TPrintFont headerFont_;
 
@@ -132,6 +141,7 @@ private:
     int lineStep_ = 0;
     TRect textArea_;    // in printable-area pixels
     int bottomLimit_ = 0;
+    bool pastChoice_ = false;  // the last page chosen is done: the rest is not laid out
 
     void SetMargin(double& margin, double value, const char* side);
     int PixelsX(double length) const;
@@ -142,7 +152,7 @@ private:
     void PrintLine(const TStyledLine& line);
     void NewPage();
     void PageFurniture();
-    void DrawColumns(const std::string& texts, const std::string& formats, int top, int height);
+    void DrawColumns(const std::string& texts, const std::string& formats, const TRect& area);
     void DrawBorders();
     void ShowProgressText(const std::string& status);
     void CloseProgress();

@@ -4,7 +4,9 @@
 #include "printing/QtPrintSink.h"
 #include "printing/RichPrinter.h"
 
+#include <QPageRanges>
 #include <QPrintDialog>
+#include <algorithm>
 
 namespace {
 std::u32string U32(const std::string& utf8) { return QString::fromStdString(utf8).toStdU32String(); }
@@ -17,14 +19,21 @@ bool TWidgetPrintDialog::Execute(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void DrawScriptHeading(TPrintSink& sink, const std::string& fileName, const std::string& dateTime)
+void DrawScriptHeading(TPrintSink& sink, const TRect& area, const std::string& fileName, const std::string& dateTime)
 {
-    constexpr int x0 = 120;
-    const int right = sink.Geometry().printableWidth - 240;
+    const int x0 = area.Left, right = area.Right;
     TPrintFont font{"Times New Roman", 8, true, true, false, false, clBlue};
+    // The block's height, to centre it in the margin (its top line when the margin is smaller).
     sink.SetFont(font);
-    sink.TextOut(x0, 2, U32(dateTime));
-    int y = sink.TextHeight();
+    int height = sink.TextHeight() + 2;
+    font.size = 10;
+    sink.SetFont(font);
+    height += 2 * sink.TextHeight();
+    const int top = area.Top + std::max(0, (RectHeight(area) - height) / 2);
+    font.size = 8;
+    sink.SetFont(font);
+    sink.TextOut(x0, top + 2, U32(dateTime));
+    int y = top + sink.TextHeight();
     sink.Line(x0, y, right, y, 1);
     y += 2;
     font.size = 10;
@@ -60,8 +69,8 @@ TScriptPrinter::TScriptPrinter(std::function<std::string()> fileName, std::uniqu
     TPrintFont headerFont;
     headerFont.size = 42 * 72.0 / 96.0;
     p.SetFont_HeaderFooter(headerFont);
-    p.OnNewPage = [this, fileName = std::move(fileName)](TRichPrinter&) {
-        DrawScriptHeading(*sink_, fileName(), datetime::dateTimeText(datetime::now()));
+    p.OnNewPage = [fileName = std::move(fileName)](TRichPrinter& printer) {
+        DrawScriptHeading(printer.Sink(), printer.HeaderArea(), fileName(), datetime::dateTimeText(datetime::now()));
     };
 }
 
@@ -69,7 +78,17 @@ TScriptPrinter::~TScriptPrinter() = default;
 
 bool TScriptPrinter::Print(const QTextDocument& document, std::string& error)
 {
-    if (!dialog_ || !dialog_->Execute(sink_->Printer())) return true;
+    QPrinter& chosen = sink_->Printer();
+    if (!dialog_ || !dialog_->Execute(chosen)) return true;
+    // The dialog only notes its choices; the pages and their order are the job's to honour, and
+    // copies too where the device makes none itself (a PDF file).
+    TPageChoice choice;
+    if (chosen.printRange() == QPrinter::PageRange)
+        for (const QPageRanges::Range& r : chosen.pageRanges().toRangeList()) choice.ranges.emplace_back(r.from, r.to);
+    choice.copies = chosen.supportsMultipleCopies() ? 1 : std::max(1, chosen.copyCount());
+    choice.collate = chosen.collateCopies();
+    choice.lastPageFirst = chosen.pageOrder() == QPrinter::LastPageFirst;
+    printer_->PageChoice = choice;
     try {
         printer_->PrintRichEdit(document);
         return true;

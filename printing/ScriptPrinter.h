@@ -32,8 +32,8 @@ private:
 };
 
 // The heading block of a printed script, in printer pixels: the date and time, a rule, the
-// subject and the file name, a second rule.
-void DrawScriptHeading(TPrintSink& sink, const std::string& fileName, const std::string& dateTime);
+// subject and the file name, a second rule; inside `area` (the top margin), centred in its height.
+void DrawScriptHeading(TPrintSink& sink, const TRect& area, const std::string& fileName, const std::string& dateTime);
 
 class TScriptPrinter {
 public:

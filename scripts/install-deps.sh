@@ -9,10 +9,10 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   python3 python3-pyftpdlib python3-aiosmtpd vsftpd
-  time
-  xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
-  xvfb xauth dbus at-spi2-core python3-pyatspi
-  poppler-utils imagemagick
+  time dpkg-dev file
+  xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin libfile-mimeinfo-perl librsvg2-bin
+  xvfb xauth dbus at-spi2-core python3-pyatspi twm
+  poppler-utils imagemagick x11-utils
 )
 
 missing=()

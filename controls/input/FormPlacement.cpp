@@ -5,6 +5,7 @@
 #include "platform/Guard.h"
 
 #include <QEvent>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -68,12 +69,10 @@ void TFormPlacement::UpdateSizeLimits()
     }
     const bool maximize = !preventResize_ && defaultMaximize_ && form->windowType() != Qt::Dialog;
     if (form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint) == maximize) return;
-    // New window flags hide the window; showing it again is no show to restore on.
+    // New window flags hide the window: it is shown again.
     const bool visible = form->isVisible();
-    changingFlags_ = true;
     form->setWindowFlag(Qt::WindowMaximizeButtonHint, maximize);
     if (visible) form->show();
-    changingFlags_ = false;
 }
 
 TFormPlacement::~TFormPlacement() = default;
@@ -176,20 +175,35 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event)
     if (watched != parent()) return false;
     switch (event->type()) {
     case QEvent::Show:
-        if (active_ && !changingFlags_) guarded(&TFormPlacement::RestoreFormPlacement);
+        // Only the form's first show: a window brought back from the task bar or the window
+        // manager's icon is shown again too, and must keep what happened since.
+        if (shown_) break;
+        shown_ = true;
+        if (active_) guarded(&TFormPlacement::RestoreFormPlacement);
         break;
     case QEvent::Close:
-        // The form may still refuse: an accepted close hides it at once, before this queued reset.
+        // The form may still refuse: an accepted close hides it at once, before the reset.
         closing_ = true;
-        QTimer::singleShot(0, this, [this] { closing_ = false; });
+        ForgetCloseLater(QThread::currentThread()->loopLevel(), ++closes_);
         break;
     case QEvent::Hide:
-        if (closing_ && active_) guarded(&TFormPlacement::SaveFormPlacement);
+        if (closing_ && active_ && !event->spontaneous()) guarded(&TFormPlacement::SaveFormPlacement);
         closing_ = false;
         break;
     default: break;
     }
     return false;
+}
+
+// A close the form refused leaves no mark. While the form's close handler runs an event loop
+// of its own (a question to the user), the reset waits for the answer.
+void TFormPlacement::ForgetCloseLater(int loopLevel, unsigned close)
+{
+    QTimer::singleShot(QThread::currentThread()->loopLevel() > loopLevel ? 100 : 0, this, [this, loopLevel, close] {
+        if (close != closes_ || !closing_) return;
+        if (QThread::currentThread()->loopLevel() > loopLevel) ForgetCloseLater(loopLevel, close);
+        else closing_ = false;
+    });
 }
 
 TFormStorage::TFormStorage(QObject* owner) : TFormPlacement(owner) {}

@@ -1,7 +1,7 @@
 #pragma once
 // Components a form owns to remember, between runs, where and how its window was shown
 // (TFormPlacement) and chosen properties of its controls (TFormStorage). Placed on a form (its
-// parent), they restore on every show and save when the form closes.
+// parent), they restore on the form's first show and save when it closes.
 
 #include "controls/input/PropsStorage.h"
 
@@ -123,6 +123,7 @@ private:
     QString IniSectionText() const { return QString::fromStdString(iniSection_); }
     void SetIniSectionText(const QString& v) { iniSection_ = v.toStdString(); }
     void guarded(void (TFormPlacement::*action)());
+    void ForgetCloseLater(int loopLevel, unsigned close);
     friend class TWinMinMaxInfo;
     // Applies PreventResize and the size limits to the form.
     void UpdateSizeLimits();
@@ -139,7 +140,8 @@ private:
     bool closing_ = false;
     bool preventResize_ = false;
     bool defaultMaximize_ = false;
-    bool changingFlags_ = false;
+    bool shown_ = false;
+    unsigned closes_ = 0;
     bool limitsTaken_ = false;
     QSize designedMin_, designedMax_;
     TWinMinMaxInfo* minMaxInfo_;

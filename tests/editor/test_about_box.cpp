@@ -242,12 +242,14 @@ TEST_F(EditorStart, StartsInOrderSplashTitleMainWindowAndTheFirstShowEndsTheSpla
         splashUp = VisibleSplashes() == 1;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* s = qobject_cast<TSplashForm*>(w)) working = s->Animate1()->Active();
-        title = QApplication::applicationDisplayName();
+        title = qApp->property(ApplicationTitleProperty).toString();
         return std::make_unique<TScriptingEditor>(seams);
     });
     EXPECT_TRUE(splashUp);
     EXPECT_TRUE(working);
     EXPECT_EQ(title, QStringLiteral("Quorvel's FTP Vantrel"));
+    // Qt appends a display name to every window title: the title must not become one.
+    EXPECT_EQ(QApplication::applicationDisplayName(), before);
     EXPECT_EQ(VisibleSplashes(), 1);  // up until the main window shows
     EXPECT_FALSE(editor->isVisible());
     editor->show();
@@ -258,7 +260,6 @@ TEST_F(EditorStart, StartsInOrderSplashTitleMainWindowAndTheFirstShowEndsTheSpla
     EXPECT_THROW(StartEditor([]() -> std::unique_ptr<TScriptingEditor> { throw std::runtime_error("no"); }),
                  std::runtime_error);
     EXPECT_EQ(Splashes(), 0);
-    QApplication::setApplicationDisplayName(before);
 }
 
 TEST_F(EditorStart, AboutShowsAFreshModalBoxEachTimeAndFreesIt)

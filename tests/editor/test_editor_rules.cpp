@@ -1,4 +1,5 @@
 #include "editor/EditorRules.h"
+#include "editor/ScriptDocument.h"
 #include "editor/ScriptFile.h"
 #include "editor/ScriptText.h"
 #include "tests/support/TempDir.h"
@@ -73,10 +74,11 @@ TEST(ScriptText, OpenedAndSavedUnchangedKeepsItsBytes)
     for (const auto& c : cases) {
         TempDir dir;
         const std::string path = dir.write("s.ftp", c.bytes);
-        const ShownScript shown = ShowScriptLines(ReadScriptFile(path));
-        EXPECT_EQ(shown.utf8, c.utf8) << c.name;
-        EXPECT_FALSE(shown.text.contains(QChar(0xFF))) << c.name;  // the editor shows plain passwords
-        SaveScriptLines(path, ScriptLinesOf(shown.text, shown.utf8));
+        ScriptDocument doc;
+        const QString text = doc.Load(path);
+        EXPECT_EQ(doc.Utf8(), c.utf8) << c.name;
+        EXPECT_FALSE(text.contains(QChar(0xFF))) << c.name;  // the editor shows plain passwords
+        ASSERT_TRUE(doc.Save(text, {}, {}).saved()) << c.name;
         std::ifstream in(path, std::ios::binary);
         std::stringstream back;
         back << in.rdbuf();

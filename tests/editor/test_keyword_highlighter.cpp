@@ -1,6 +1,8 @@
 #include "editor/KeywordHighlighter.h"
 #include "platform/Painting.h"
 #include "printing/ScrollingRichEdit.h"
+#include "tests/support/Shots.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -157,5 +159,6 @@ TEST(HighlightLine, AWholeScriptColouredInOneEditBlock)
     EXPECT_EQ(Looks(memo, 298), "bbbpppp");
     EXPECT_EQ(Looks(memo, 299), "bb");
     EXPECT_FALSE(memo.document()->isModified());
-    memo.grab().save("/tmp/highlight.png");
+    const TempDir shots;
+    memo.grab().save(ShotPath(shots.path(), "highlight.png"));
 }

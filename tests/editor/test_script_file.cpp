@@ -35,10 +35,31 @@ TEST(PasswordField, SaveAndLoadPasses)
 
 TEST(PasswordField, OnlyTheFirstMarkerPairCountsAndALoneMarkerStays)
 {
-    Lines l{"a" + M + ScramblePassword("xy") + M + "b" + M + "zz" + M, "lone" + M + "marker"};
+    Lines l{"Password=\"" + M + ScramblePassword("xy") + M + "b" + M + "zz" + M + "\"", "Password=lone" + M + "marker"};
     UnscramblePasswordLines(l);
-    EXPECT_EQ(l[0], "axyb" + M + "zz" + M);
-    EXPECT_EQ(l[1], "lone" + M + "marker");
+    EXPECT_EQ(l[0], "Password=\"xyb" + M + "zz" + M + "\"");
+    EXPECT_EQ(l[1], "Password=lone" + M + "marker");
+}
+
+TEST(PasswordField, TheLoadPassTouchesOnlyPasswordLines)
+{
+    const std::string field = M + ScramblePassword("pw") + M;
+    const struct {
+        std::string line, loaded;
+    } cases[] = {
+        {"MESSAGE \"" + M + "yes" + M + "\"", "MESSAGE \"" + M + "yes" + M + "\""},
+        {"LET x = \"" + M + "abc" + M + "\"", "LET x = \"" + M + "abc" + M + "\""},
+        {"LOCAL-COPY \"a" + M + "bc" + M + "\" \"x\"", "LOCAL-COPY \"a" + M + "bc" + M + "\" \"x\""},
+        {"ProxyPassword=\"" + field + "\"", "ProxyPassword=\"" + field + "\""},
+        {"PASSWORD " + field, "PASSWORD " + field},  // no "=": never stored by the save pass either
+        {"  password = \"" + field + "\"", "  password = \"pw\""},
+        {"DialLoginPassword=\"" + field + "\"", "DialLoginPassword=\"pw\""},
+    };
+    for (const auto& c : cases) {
+        Lines l{c.line};
+        UnscramblePasswordLines(l);
+        EXPECT_EQ(l[0], c.loaded) << c.line;
+    }
 }
 
 TEST(PasswordField, EveryByteRoundTripsAndNoneBecomesAMarkerOrControl)
@@ -75,11 +96,10 @@ TEST(ScriptFileSave, CrLfLinesScrambledCopyAndAtomicReplace)
     UnscramblePasswordLines(loaded);
     EXPECT_EQ(loaded, editor);
 
-    // A save that cannot write its temporary file keeps the old file whole (root-proof: the
-    // temporary name is taken by a folder).
+    // No fixed temporary name: whatever stands at the old one, the save goes on beside it.
     ::mkdir((path + ".saving").c_str(), 0700);
-    EXPECT_THROW(SaveScriptLines(path, Lines{"new"}), std::exception);
-    EXPECT_EQ(TempDir::read(path), bytes);
+    SaveScriptLines(path, Lines{"new"});
+    EXPECT_EQ(TempDir::read(path), "new\r\n");
     ::rmdir((path + ".saving").c_str());
     EXPECT_THROW(SaveScriptLines(dir.file("missing/folder/x.ftp"), editor), std::exception);
 }

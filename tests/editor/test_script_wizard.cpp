@@ -5,6 +5,7 @@
 #include "controls/input/IcSpinButton.h"
 #include "controls/input/IcSpinEdit.h"
 #include "controls/tabs/TearPageControl.h"
+#include "controls/tabs/HostStatusBar.h"
 #include "controls/tabs/TearTabSheet.h"
 #include "desktop/dialup/PhoneBook.h"
 #include "editor/ScriptWizard.h"
@@ -267,11 +268,6 @@ TEST_F(EditorWizard, FinishReplacesTheTextAndCancelKeepsIt)
 {
     TScriptingEditor editor(seams);
     editor.show();
-    editor.Memo1()->setPlainText("old text");
-    seams.modal = [](QDialog& dialog) { return dialog.reject(), int(QDialog::Rejected); };
-    editor.Action("ScriptingWizard1")->trigger();
-    EXPECT_EQ(editor.Memo1()->toPlainText(), "old text");
-
     QStringList expected;
     seams.modal = [&expected](QDialog& dialog) {
         auto& wizard = static_cast<TScriptWizard&>(dialog);
@@ -286,6 +282,7 @@ TEST_F(EditorWizard, FinishReplacesTheTextAndCancelKeepsIt)
         return wizard.result();
     };
     editor.Action("ScriptingWizard1")->trigger();
+    EXPECT_TRUE(seams.asked.empty());  // nothing to save: nothing asked
     EXPECT_TRUE(expected.contains("BINARY"));
     EXPECT_EQ(editor.Memo1()->toPlainText(), expected.join('\n'));
     EXPECT_TRUE(editor.Modified());
@@ -296,6 +293,74 @@ TEST_F(EditorWizard, FinishReplacesTheTextAndCancelKeepsIt)
     EXPECT_EQ(host.text(), "Host=\"127.0.0.1\"");
     EXPECT_EQ(host.begin().fragment().charFormat().foreground().color(), QColor(0, 0, 255));
     EXPECT_TRUE(seams.informed.empty());
+}
+
+TEST_F(EditorWizard, OverChangedTextFinishAsksFirstAndCancelOfTheWizardKeepsNameAndState)
+{
+    const std::string old = program.write("Scripts/Old.ftp", "old text\r\n");
+    program.write("Scripts/Other.ftp", "other\r\n");
+    TScriptingEditor editor(seams);
+    editor.show();
+    const auto openAndEdit = [&] {
+        editor.SelectScript("Old.ftp");
+        ASSERT_EQ(editor.CurrentFileName(), old);
+        editor.Memo1()->moveCursor(QTextCursor::End);
+        editor.Memo1()->insertPlainText(" edited");
+        ASSERT_TRUE(editor.Modified());
+    };
+    openAndEdit();
+    seams.modal = [](QDialog& dialog) { return dialog.reject(), int(QDialog::Rejected); };
+    editor.Action("ScriptingWizard1")->trigger();
+    EXPECT_TRUE(seams.asked.empty());
+    EXPECT_EQ(editor.Memo1()->toPlainText(), "old text edited");
+    EXPECT_EQ(editor.CurrentFileName(), old);
+    EXPECT_TRUE(editor.Modified());
+    EXPECT_EQ(editor.SBar()->Panel(1).Text, "Changed!");
+    EXPECT_EQ(editor.SBar()->Panel(0).Text.toStdString(), old);
+
+    const struct {
+        const char* name;
+        EditorSeams::Answer answer;
+        bool replaced;
+        std::string file;  // Old.ftp after
+    } cases[] = {
+        {"cancel: the wizard stays open, the edits stay", EditorSeams::Answer::Cancel, false, "old text\r\n"},
+        {"no: the edits are given up", EditorSeams::Answer::No, true, "old text\r\n"},
+        {"yes: saved, then replaced", EditorSeams::Answer::Yes, true, "old text edited\r\n"},
+    };
+    for (const auto& c : cases) {
+        program.write("Scripts/Old.ftp", "old text\r\n");
+        seams.answers = {EditorSeams::Answer::No};
+        editor.SelectScript("Other.ftp");  // then Old.ftp afresh
+        openAndEdit();
+        seams.asked.clear();
+        bool stayedOpen = false;
+        seams.modal = [&](QDialog& dialog) {
+            auto& wizard = static_cast<TScriptWizard&>(dialog);
+            wizard.show();
+            wizard.Field("Edit3")->setText("127.0.0.1");
+            seams.answers = {c.answer};
+            wizard.findChild<QPushButton*>("BitBtn1")->click();
+            stayedOpen = wizard.isVisible() && wizard.result() != QDialog::Accepted;
+            if (stayedOpen) wizard.reject();
+            return wizard.result();
+        };
+        editor.Action("ScriptingWizard1")->trigger();
+        ASSERT_EQ(seams.asked.size(), 1u) << c.name;
+        EXPECT_TRUE(seams.asked[0].startsWith("The file has changed...")) << c.name;
+        EXPECT_EQ(stayedOpen, !c.replaced) << c.name;
+        EXPECT_EQ(TempDir::read(old), c.file) << c.name;
+        if (c.replaced) {
+            EXPECT_TRUE(editor.Memo1()->toPlainText().contains("Host=\"127.0.0.1\"")) << c.name;
+            EXPECT_EQ(editor.CurrentFileName(), "") << c.name;
+            EXPECT_EQ(editor.SBar()->Panel(0).Text, "") << c.name;
+        } else {
+            EXPECT_EQ(editor.Memo1()->toPlainText(), "old text edited") << c.name;
+            EXPECT_EQ(editor.CurrentFileName(), old) << c.name;
+            EXPECT_TRUE(editor.Memo1()->document()->isUndoAvailable()) << c.name;  // Ctrl+Z still works
+        }
+        EXPECT_TRUE(editor.Modified()) << c.name;
+    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/KeyStore.h"
 #include "printing/ScrollingRichEdit.h"
 #include "tests/support/FakeEditorSeams.h"
+#include "tests/support/Shots.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QToolBar>
 #include <QTextBlock>
@@ -38,6 +40,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sstream>
 
 namespace {
@@ -80,6 +83,7 @@ struct Editor : ::testing::Test {
         }
     }
     QString Panel(int i) const { return editor->SBar()->Panel(i).Text; }
+    QString Shot(const char* name) const { return ShotPath(program.path(), name); }
     bool Closes()
     {
         QCloseEvent close;
@@ -107,7 +111,7 @@ TEST_F(Editor, ListsTheScriptsAndOpensOneColouredAndClean)
     EXPECT_EQ(host.begin().fragment().charFormat().foreground().color(), QColor(0, 0, 255));
     EXPECT_EQ(host.begin().fragment().length(), 4);
     editor->resize(860, 420);
-    editor->grab().save("/tmp/editor-window.png");
+    editor->grab().save(Shot("editor-window.png"));
 }
 
 TEST_F(Editor, TypingPastingAndKeysMarkTheTextChanged)
@@ -275,6 +279,133 @@ TEST_F(Editor, ViewLogOpensTheRunnersHistoryFile)
     editor->Action("IcSpeedButton7")->trigger();
     ASSERT_EQ(seams.started.size(), 2u);
     EXPECT_EQ(seams.started[1], (std::vector<std::string>{"xdg-open", program.path() + "/Scripts.txt"}));
+}
+
+TEST_F(Editor, AViewerThatCannotStartOrEndsInFailureIsSaidInABox)
+{
+    program.write("Scripts/First.History.txt", "log\r\n");
+    editor->SelectScript("First.ftp");
+    const struct {
+        const char* name;
+        const char* action;
+        bool starts;
+        int status;  // xdg-open's
+        bool box;
+        const char* file;
+    } cases[] = {
+        {"log shown", "IcSpeedButton5", true, 0, false, "First.History.txt"},
+        {"log: no viewer for it", "IcSpeedButton5", true, 3, true, "First.History.txt"},
+        {"help: the viewer failed", "IcSpeedButton7", true, 4, true, "Scripts.txt"},
+        {"help: xdg-open missing", "IcSpeedButton7", false, 0, true, "Scripts.txt"},
+    };
+    for (const auto& c : cases) {
+        seams.failed.clear();
+        seams.started.clear();
+        seams.startWorks = c.starts;
+        seams.exitStatus = c.status;
+        editor->Action(c.action)->trigger();
+        ASSERT_EQ(seams.started.size(), 1u) << c.name;
+        EXPECT_TRUE(seams.started[0][1].ends_with(c.file)) << c.name;
+        ASSERT_EQ(seams.failed.size(), c.box ? 1u : 0u) << c.name;
+        if (c.box) {
+            EXPECT_TRUE(seams.failed[0].contains(c.file)) << c.name;
+        }
+    }
+}
+
+TEST_F(Editor, ThePanelsAndTheLedFollowTheDocumentMarkedOncePerKey)
+{
+    editor->SelectScript("First.ftp");
+    QSignalSpy marks(&editor->Document(), &ScriptDocument::modifiedChanged);
+    Type("x");  // the key and the text change it makes
+    EXPECT_EQ(marks.count(), 1);
+    editor->Document().SetModified(false);
+    EXPECT_EQ(Panel(1), "...");
+    EXPECT_FALSE(editor->Light()->Value());
+    EXPECT_FALSE(editor->Action("SaveBtn")->isEnabled());
+    editor->Document().SetModified(true);
+    EXPECT_EQ(Panel(1), "Changed!");
+    EXPECT_TRUE(editor->Light()->Blink());
+    EXPECT_TRUE(editor->Action("SaveBtn")->isEnabled());
+    editor->Document().New();
+    EXPECT_EQ(Panel(0), "");
+}
+
+TEST_F(Editor, SaveSaysWhyItLeftTheFileAsItWas)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::function<void(const std::string&)> meanwhile;  // another program, on the script's path
+        QString typed;
+        std::deque<bool> confirms;
+        bool saved;
+        const char* said;  // in the question asked, or the failure box
+        std::string after;
+    } cases[] = {
+        {"read-only", "HOST=x\r\n", [](const std::string& p) { ::chmod(p.c_str(), 0444); }, "x", {}, false,
+         "read-only", "HOST=x\r\n"},
+        {"changed by another program: kept", "HOST=x\r\n",
+         [](const std::string& p) { std::ofstream(p, std::ios::binary) << "theirs\r\n"; }, "x", {false}, false,
+         "changed by another program", "theirs\r\n"},
+        {"latin-1 and a euro: cancelled", "; caf\xE9\r\n", {}, QString(QChar(0x20AC)), {false}, false, "UTF-8",
+         "; caf\xE9\r\n"},
+        {"latin-1 and a euro: as UTF-8", "; caf\xE9\r\n", {}, QString(QChar(0x20AC)), {true}, true, "UTF-8",
+         "\xE2\x82\xAC; caf\xC3\xA9\r\n"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string name = "Own" + std::to_string(n++) + ".ftp";
+        const std::string path = program.write("Scripts/" + name, c.bytes);
+        const QString item = QString::fromStdString(name);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !editor->FList()->findItems(item, Qt::MatchExactly).isEmpty(); }, 20000));
+        if (editor->Modified()) seams.answers = {EditorSeams::Answer::No};
+        editor->SelectScript(item);
+        ASSERT_EQ(editor->CurrentFileName(), path) << c.name;
+        if (c.meanwhile) c.meanwhile(path);
+        Type(c.typed);
+        seams.asked.clear();
+        seams.failed.clear();
+        seams.confirms = c.confirms;
+        EXPECT_EQ(editor->SaveBtnClick(), c.saved) << c.name;
+        const std::vector<QString>& said = c.confirms.empty() ? seams.failed : seams.asked;
+        ASSERT_EQ(said.size(), 1u) << c.name;
+        EXPECT_TRUE(said[0].contains(c.said)) << c.name << ": " << said[0].toStdString();
+        EXPECT_EQ(Read(path), c.after) << c.name;
+        EXPECT_EQ(editor->Modified(), !c.saved) << c.name;
+        EXPECT_EQ(Panel(1), c.saved ? "..." : "Changed!") << c.name;
+    }
+}
+
+TEST_F(Editor, TheListShowsEveryNameAndFollowsOtherPrograms)
+{
+    const std::string latin = "caf\xE9.ftp";  // not UTF-8
+    program.write("Scripts/" + latin, "; caf\xE9\r\n");
+    const auto listed = [&] {
+        QStringList names;
+        for (int i = 0; i < editor->FList()->count(); ++i) names << editor->FList()->item(i)->text();
+        return names;
+    };
+    const QString shown = QString::fromLatin1("caf\xE9.ftp");
+    // Made by another program while the editor runs: listed without a command of the editor's.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed().contains(shown); }, 20000)) << listed().join(", ").toStdString();
+    editor->SelectScriptFile(latin);
+    ASSERT_EQ(editor->CurrentFileName(), scripts + "/" + latin);
+    EXPECT_EQ(editor->Memo1()->toPlainText(), QString::fromLatin1("; caf\xE9"));
+    EXPECT_EQ(Panel(0), QString::fromLatin1((scripts + "/" + latin).c_str()));
+    Type(";");
+    editor->grab().save(Shot("editor-name-not-utf8-changed.png"));
+    ASSERT_TRUE(editor->SaveBtnClick());
+    EXPECT_EQ(Read(scripts + "/" + latin), ";; caf\xE9\r\n");
+
+    std::filesystem::rename(scripts + "/Second.ftp", scripts + "/Renamed.ftp");
+    std::remove((scripts + "/First.ftp").c_str());
+    const QStringList after{"Renamed.ftp", shown};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed() == after; }, 20000)) << listed().join(", ").toStdString();
+    // The script being edited stays the one selected.
+    EXPECT_EQ(editor->FList()->selectedItems().value(0)->text(), shown);
+    EXPECT_EQ(editor->CurrentFileName(), scripts + "/" + latin);
+    EXPECT_FALSE(editor->Modified());
 }
 
 TEST_F(Editor, EightBitScriptWithPasswordSavedUnchangedKeepsItsBytes)
@@ -469,7 +600,7 @@ TEST_F(InsertEditor, DefaultScriptIsANewChangedColouredText)
     EXPECT_EQ(ColourAt(0), QColor(255, 0, 0));
     EXPECT_EQ(ColourAt(19), QColor(0, 0, 255));  // connect
     EXPECT_EQ(editor->Memo1()->GetRow(), 0);
-    editor->grab().save("/tmp/editor-default-script.png");
+    editor->grab().save(Shot("editor-default-script.png"));
 
     // Its first save goes through Save As; the file holds the 46 lines.
     seams.saveNames = {QString::fromStdString(scripts + "/New one.ftp")};
@@ -509,8 +640,8 @@ TEST_F(InsertEditor, ContextMenuListsInsertAtTheCaretAndMarkChanged)
         QComboBox* box = Box(c.box);
         EXPECT_TRUE(box->isVisible()) << c.name;
         if (c.item == 8) {
-            editor->grab().save("/tmp/editor-insert-box.png");
-            box->view()->window()->grab().save("/tmp/editor-insert-list.png");
+            editor->grab().save(Shot("editor-insert-box.png"));
+            box->view()->window()->grab().save(Shot("editor-insert-list.png"));
         }
         emit box->activated(c.item);
         EXPECT_FALSE(box->isVisible()) << c.name;
@@ -598,6 +729,9 @@ TEST_F(Editor, TheFirstStartRegistersTheScriptTypeAndRecordsIt)
     EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts", "").value_or(""), "Quorvel's FTP Script-vantrel");
     EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts\\shell\\open\\command", "").value_or(""),
               "\"" + program.path() + "/Trevask\" \"%1\"");
+    // The runner's theme icon, not its program file.
+    EXPECT_EQ(keystore::readValue("HKEY_CLASSES_ROOT\\FTP scripts\\DefaultIcon", "").value_or(""), "trevask");
+    EXPECT_NE(Read(reg.entry()).find("\nIcon=trevask\n"), std::string::npos);
     EXPECT_TRUE(seams.failed.empty());
 
     std::remove(reg.entry().c_str());
@@ -677,7 +811,7 @@ TEST_F(Editor, PlacementPanelWidthAndBackgroundComeBackAtTheNextStart)
     panel->SetWidth(240);
     QApplication::processEvents();
     ASSERT_EQ(panel->width(), 240);
-    editor->grab().save("/tmp/editor-background.png");
+    editor->grab().save(Shot("editor-background.png"));
     ASSERT_TRUE(Closes());
     editor->hide();
     editor.reset();

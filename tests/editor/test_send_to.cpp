@@ -1,5 +1,8 @@
 #include "controls/input/IcLabel.h"
 #include "desktop/DesktopEntry.h"
+#include "desktop/FileTypeRegistration.h"
+#include "desktop/SendToMenus.h"
+#include "desktop/StringRoutines.h"
 #include "desktop/ShellLink.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptFile.h"
@@ -9,6 +12,8 @@
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "tests/support/FakeEditorSeams.h"
+#include "tests/support/Shots.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
 #include <QAction>
@@ -19,10 +24,12 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QKeyEvent>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -260,6 +267,9 @@ TEST_F(SendToTest, AFailedBuildLeavesNeitherLauncherNorItem)
         {"template missing", [&] { fs::remove(program.file("Wembic.bin")); }},
         {"template without slots", [&] { program.write("Wembic.bin", std::string(200000, 'x')); }},
         {"script path too long", [&] { script = program.file(std::string(5000, 'p')); }},
+        // A file where Nemo's folder would be: the items written before it go again.
+        {"a file manager's folder cannot be made",
+         [&] { home.dir().write("home/.local/share/nemo", "a file, not a folder"); }},
     };
     for (const Case& c : cases) {
         fs::copy_file(std::string(VANTREL_BIN_DIR) + "/Wembic.bin", program.file("Wembic.bin"),
@@ -270,14 +280,28 @@ TEST_F(SendToTest, AFailedBuildLeavesNeitherLauncherNorItem)
         EXPECT_FALSE(seams.failed.empty()) << c.name;
         EXPECT_FALSE(fs::exists(Launcher("Broken"))) << c.name;
         EXPECT_FALSE(fs::exists(Link("Broken"))) << c.name;
+        for (const sendto::MenuItem& item : sendto::MenuItemsFor("Broken"))
+            EXPECT_FALSE(fs::exists(item.path)) << c.name << ": " << item.path;
         EXPECT_TRUE(Leftovers(LauncherFolder()).empty()) << c.name;
     }
 }
 
-TEST_F(SendToTest, TheItemIsAValidDesktopEntryWhateverTheDescriptionHolds)
+// The output of a desktop tool, empty when it is not installed.
+std::optional<QString> Tool(const QString& program, const QStringList& args)
+{
+    if (QStandardPaths::findExecutable(program).isEmpty()) return std::nullopt;
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(20000)) return QString("did not finish");
+    return QString(p.readAllStandardOutput() + p.readAllStandardError());
+}
+
+TEST_F(SendToTest, TheItemsAreValidForTheirFileManagersWhateverTheDescriptionHolds)
 {
     const std::string description = "My \"site\" $HOME `x` 100% ; tab's";
     ASSERT_TRUE(Add(QString::fromStdString(description), Script()));
+    EXPECT_TRUE(seams.failed.empty()) << seams.failed.front().toStdString();
+    // The editor's record: launchable, but neither shown nor tied to any type.
     xdg::KeyFile entry(Link(description));
     ASSERT_TRUE(entry.load());
     EXPECT_EQ(entry.readString("Desktop Entry", "Name"), description);
@@ -285,14 +309,146 @@ TEST_F(SendToTest, TheItemIsAValidDesktopEntryWhateverTheDescriptionHolds)
     ASSERT_TRUE(exec);
     EXPECT_EQ(exec->args, std::vector<std::string>{Launcher(description)});
     EXPECT_EQ(exec->fields, std::vector<std::string>{"%F"});
-    EXPECT_EQ(entry.readString("Desktop Entry", "MimeType"), "application/octet-stream;");
-    if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
-        QProcess p;
-        p.start("desktop-file-validate", {QString::fromStdString(Link(description))});
-        ASSERT_TRUE(p.waitForFinished(20000));
-        const QString out = p.readAllStandardOutput() + p.readAllStandardError();
-        EXPECT_FALSE(out.contains("error:")) << out.toStdString();
+    EXPECT_FALSE(entry.readString("Desktop Entry", "MimeType"));
+    EXPECT_EQ(entry.readString("Desktop Entry", "NoDisplay"), "true");
+
+    std::vector<std::string> files = {Link(description)};
+    for (const sendto::MenuItem& item : sendto::MenuItemsFor(description)) {
+        files.push_back(item.path);
+        ASSERT_TRUE(fs::exists(item.path)) << item.fileManager;
+        EXPECT_TRUE(Executable(item.path)) << item.fileManager;
+        const std::string text = Read(item.path);
+        EXPECT_EQ(text.find("MimeType=application"), std::string::npos) << text;
+        const std::string kind = item.fileManager;
+        if (kind == "Nautilus") {
+            EXPECT_EQ(apppaths::extractFileName(item.path), description);  // its menu label
+            if (auto out = Tool("sh", {"-n", QString::fromStdString(item.path)})) EXPECT_EQ(*out, "") << text;
+        } else if (kind == "Nemo") {
+            xdg::KeyFile action(item.path);
+            ASSERT_TRUE(action.load());
+            // Its "%%" is one "%".
+            EXPECT_EQ(action.readString("Nemo Action", "Name"), ReplaceAll(description, "%", "%%"));
+            EXPECT_EQ(action.readString("Nemo Action", "Selection"), "notnone");
+            EXPECT_EQ(action.readString("Nemo Action", "Extensions"), "any;");
+            // Nemo splits Exec as a shell does.
+            const auto words = Tool("sh", {"-c", "printf '%s\\n' " + QString::fromStdString(
+                                                   action.readString("Nemo Action", "Exec").value_or(""))});
+            if (words) EXPECT_EQ(words->toStdString(), ReplaceAll(Launcher(description), "%", "%%") + "\n%F\n");
+        } else {
+            xdg::KeyFile file(item.path);
+            ASSERT_TRUE(file.load());
+            const char* group = kind == "KDE" ? "Desktop Action sendTo" : "Desktop Entry";
+            EXPECT_EQ(file.readString(group, "Name"), description) << kind;
+            const auto run = xdg::execArguments(file.readString(group, "Exec").value_or(""));
+            ASSERT_TRUE(run) << kind;
+            EXPECT_EQ(run->args, std::vector<std::string>{Launcher(description)}) << kind;
+            if (kind == "KDE") EXPECT_EQ(file.readString("Desktop Entry", "MimeType"), "all/allfiles;");
+        }
     }
+    // desktop-file-validate knows applications, not Nemo's actions or KDE's service menus.
+    for (const std::string& file : {files[0], files[1]}) {
+        if (auto out = Tool("desktop-file-validate", {QString::fromStdString(file)}))
+            EXPECT_FALSE(out->contains("error:")) << file << "\n" << out->toStdString();
+    }
+
+    // Remove takes exactly what Add made.
+    seams.confirms = {true};
+    commands.Remove(script);
+    for (const std::string& file : files) EXPECT_FALSE(fs::exists(file)) << file;
+    EXPECT_TRUE(seams.failed.empty());
+}
+
+TEST_F(SendToTest, NoItemIsOrBecomesTheDefaultForAnyType)
+{
+    if (QStandardPaths::findExecutable("gio").isEmpty()) GTEST_SKIP() << "gio is not installed";
+    // gio answers for this home: the registered type shows its entry.
+    RegisterFileType(".ftp", "FTP scripts", "scripts", program.file("Trevask"), "trevask");
+    ASSERT_TRUE(Add("Upload", Script()));
+    const auto defaults = [](const char* when) {
+        for (const char* type : {"application/octet-stream", "text/plain", "application/pdf"}) {
+            const QString out = Tool("gio", {"mime", type}).value_or("");
+            for (const char* ours : {"Pellisar", "Upload", "vantrel"})
+                EXPECT_FALSE(out.contains(ours)) << when << ": " << type << "\n" << out.toStdString();
+        }
+        EXPECT_TRUE(Tool("gio", {"mime", "application/x-ftp-scripts"})->contains("vantrel-ftp-scripts.desktop"));
+    };
+    defaults("after Add");
+    if (auto out = Tool("update-desktop-database", {QString::fromStdString(home.dataHome() + "/applications")}))
+        EXPECT_EQ(*out, "");
+    defaults("after the cache was rebuilt");
+}
+
+TEST_F(SendToTest, TheFileManagersHandTheSelectionToTheScript)
+{
+    ASSERT_TRUE(Add("Send", Script()));
+    const std::string folder = tmp.file("selected");
+    const std::vector<std::string> chosen = {folder + "/first file", folder + "/it's $HOME \\ *"};
+    for (const std::string& f : chosen) tmp.write("selected/" + apppaths::extractFileName(f), "x");
+    const std::string expected = script + "\n" + chosen[0] + "\n" + chosen[1] + "\n";
+
+    // Nautilus starts a script in the selection's folder with one path per line in its
+    // environment (and the names as arguments).
+    QProcess nautilus;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("NAUTILUS_SCRIPT_SELECTED_FILE_PATHS", QString::fromStdString(chosen[0] + "\n" + chosen[1] + "\n"));
+    env.insert("NAUTILUS_SCRIPT_CURRENT_URI", QString::fromStdString("file://" + folder));
+    nautilus.setProcessEnvironment(env);
+    nautilus.setWorkingDirectory(QString::fromStdString(folder));
+    nautilus.start(QString::fromStdString(sendto::MenuItemsFor("Send")[1].path),
+                   {"first file", QString::fromStdString(apppaths::extractFileName(chosen[1]))});
+    ASSERT_TRUE(nautilus.waitForFinished(60000));
+    EXPECT_EQ(nautilus.exitCode(), 3) << nautilus.readAllStandardError().toStdString();
+    EXPECT_EQ(Read(program.file("record.args")), expected);
+
+    // Thunar's item, launched as any desktop launches an entry.
+    fs::remove(program.file("record.args"));
+    fs::remove(program.file("record.script"));  // the runner writes it after all its arguments
+    if (QStandardPaths::findExecutable("gio").isEmpty()) return;
+    QProcess gio;
+    gio.start("gio", {"launch", QString::fromStdString(sendto::MenuItemsFor("Send")[0].path),
+                      QString::fromStdString(chosen[0]), QString::fromStdString(chosen[1])});
+    ASSERT_TRUE(gio.waitForFinished(60000));
+    for (int i = 0; i < 600 && !fs::exists(program.file("record.script")); ++i) QThread::msleep(100);
+    EXPECT_EQ(Read(program.file("record.args")), expected);
+}
+
+TEST_F(SendToTest, ScriptsWhoseNamesDifferInCaseHaveItemsOfTheirOwn)
+{
+    const std::string lower = program.write("Scripts/Case.ftp", "SEND \"%%Param1%%\" x\r\n");
+    const std::string upper = program.write("Scripts/CASE.ftp", "SEND \"%%Param1%%\" y\r\n");
+    ASSERT_TRUE(Add("LowerItem", {lower, {"SEND %%Param1%%"}, program.file("Scripts")}));
+    EXPECT_EQ(FindSendToLink(upper), "");
+    ASSERT_TRUE(Add("UpperItem", {upper, {"SEND %%Param1%%"}, program.file("Scripts")}));
+    EXPECT_EQ(FindSendToLink(upper), "UpperItem.desktop");
+    seams.confirms = {true};
+    commands.Remove(upper);
+    EXPECT_EQ(seams.asked, std::vector<QString>{"Remove UpperItem from the \"SendTo\" Menu?"});
+    EXPECT_TRUE(fs::exists(Link("LowerItem")));
+    EXPECT_FALSE(fs::exists(Link("UpperItem")));
+}
+
+TEST_F(SendToTest, AFileManagersOwnItemOfThatNameIsNeverTaken)
+{
+    const std::string mine = home.dataHome() + "/nautilus/scripts/Mine";
+    fs::create_directories(apppaths::extractFilePath(mine));
+    std::ofstream(mine) << "#!/bin/sh\necho my own\n";
+    EXPECT_FALSE(Add("Mine", Script()));
+    ASSERT_EQ(seams.failed.size(), 1u);
+    EXPECT_EQ(seams.failed[0], "The description \"Mine\" is already in use by another Send-To menu item.");
+    EXPECT_EQ(Read(mine), "#!/bin/sh\necho my own\n");
+    EXPECT_FALSE(fs::exists(Launcher("Mine")));
+    EXPECT_FALSE(fs::exists(Link("Mine")));
+
+    // One added under another name, then its Nautilus script replaced by one of the user's own:
+    // Remove leaves that alone.
+    ASSERT_TRUE(Add("Ours", Script()));
+    const std::string ours = sendto::MenuItemsFor("Ours")[1].path;
+    std::ofstream(ours, std::ios::trunc) << "#!/bin/sh\necho replaced\n";
+    seams.confirms = {true};
+    commands.Remove(script);
+    EXPECT_EQ(Read(ours), "#!/bin/sh\necho replaced\n");
+    EXPECT_FALSE(fs::exists(sendto::MenuItemsFor("Ours")[0].path));
+    EXPECT_FALSE(fs::exists(Link("Ours")));
 }
 
 TEST_F(SendToTest, RemoveDeletesOnlyLaunchersMadeHere)
@@ -352,6 +508,10 @@ TEST_F(SendToTest, TheProgramRunsItsEmbeddedScriptAndKeepsItsHistory)
     EXPECT_TRUE(Executable(target));
     ASSERT_EQ(seams.informed.size(), 1u);
     EXPECT_TRUE(seams.informed[0].startsWith("Please note:\n\n!! Your script contained the \"DIAL\" command."));
+    // It names the files the program needs where it runs: the runner at its path, the dial program.
+    EXPECT_TRUE(seams.informed[0].contains(QString::fromStdString("\"" + program.file("Trevask") + "\"\n")));
+    EXPECT_TRUE(seams.informed[0].contains(QString::fromStdString("\"" + program.file("Dialer") + "\"")));
+    EXPECT_FALSE(seams.informed[0].contains("Dialup.avi"));
 
     const Ran r = RunProgram(target, {}, tmp.path());
     EXPECT_EQ(r.exitCode, 3) << r.err;
@@ -435,7 +595,8 @@ TEST(SendToDialogs, TheDescriptionFormDropsRejectedCharacters)
     for (QWidget* w : {static_cast<QWidget*>(form.Memo1()), static_cast<QWidget*>(form.Edit1()),
                        static_cast<QWidget*>(form.Button1()), static_cast<QWidget*>(form.Button2())})
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-    form.grab().save("/tmp/create-a-send-to.png");
+    const TempDir shots;
+    form.grab().save(ShotPath(shots.path(), "create-a-send-to.png"));
 }
 
 TEST(SendToDialogs, PleaseWaitCountsDashesUpTo37)
@@ -463,8 +624,8 @@ TEST(SendToDialogs, PleaseWaitCountsDashesUpTo37)
     EXPECT_EQ(face, wait.palette().color(QPalette::Window));
     EXPECT_EQ(shown.pixelColor(at + QPoint(8, 0)), QColor(Qt::black));
     EXPECT_EQ(shown.pixelColor(at + QPoint(8, 14)), QColor(192, 128, 0));
-    TempDir dir;
-    shown.save(QString::fromStdString(dir.file("please-wait.png")));
+    const TempDir shots;
+    shown.save(ShotPath(shots.path(), "please-wait.png"));
 }
 
 TEST(SendToDialogs, EachQuestionGetsAFormOfItsOwn)

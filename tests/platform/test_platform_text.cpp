@@ -2,11 +2,14 @@
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/IniFile.h"
+#include "platform/LocalFiles.h"
 #include "platform/NumberText.h"
 #include "platform/WinsockErrors.h"
 #include "tests/support/TempDir.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using Lines = std::vector<std::string>;
@@ -144,4 +147,45 @@ TEST(WinsockErrors, NumbersAndTexts)
     EXPECT_EQ(winsock::errorText(10061), "Connection refused");
     EXPECT_EQ(winsock::errorText(11001), "Host not found");
     EXPECT_EQ(winsock::errorText(42), "Not a WinSock error");
+}
+
+TEST(LocalFiles, WriteFileAtomically)
+{
+    namespace fs = std::filesystem;
+    const auto isLink = [](const std::string& p) { return fs::is_symlink(fs::symlink_status(p)); };
+    const struct {
+        const char* name;
+        bool link, dangling, throughLink;
+        bool targetWritten;  // else the name itself became the file
+    } cases[] = {
+        {"a plain file", false, false, true, false},
+        {"through a link", true, false, true, true},
+        {"through a link to a file not made yet", true, true, true, true},
+        {"a link replaced where links are not followed", true, false, false, false},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string name = dir.file("name"), target = dir.file("sub/target");
+        fs::create_directories(dir.file("sub"));
+        if (c.link && !c.dangling) dir.write("sub/target", "old target");
+        if (c.link) fs::create_symlink("sub/target", name);
+        else dir.write("name", "old name");
+        ASSERT_TRUE(localfiles::writeFileAtomically(name, "new", 0640, c.throughLink)) << c.name;
+        const std::string written = c.targetWritten ? target : name;
+        EXPECT_EQ(TempDir::read(written), "new") << c.name;
+        EXPECT_EQ(fs::status(written).permissions() & fs::perms::mask, fs::perms(0640)) << c.name;
+        EXPECT_EQ(isLink(name), c.link && c.throughLink) << c.name;
+        if (c.link && !c.throughLink) {
+            EXPECT_EQ(TempDir::read(target), "old target") << c.name;
+        }
+        // Nothing is left beside what was written.
+        std::size_t entries = 0;
+        for (const auto& e : fs::recursive_directory_iterator(dir.path())) entries += !e.is_directory();
+        EXPECT_EQ(entries, c.link ? 2u : 1u) << c.name;
+    }
+    // A folder that is not there: false with errno, nothing made.
+    TempDir dir;
+    errno = 0;
+    EXPECT_FALSE(localfiles::writeFileAtomically(dir.file("missing/x"), "new", 0644));
+    EXPECT_EQ(errno, ENOENT);
 }

@@ -33,6 +33,7 @@ struct FakeSink : TPrintSink {
     TPageGeometry Geometry() const override { return geometry; }
     void SetTitle(const std::string& t) override { title = t; }
     void SetOrientation(TPrinterOrientation o) override { orientation = o; }
+    TPrinterOrientation Orientation() const override { return orientation; }
     bool BeginDoc() override
     {
         if (!beginWorks) return false;

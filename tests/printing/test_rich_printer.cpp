@@ -99,8 +99,9 @@ TEST_F(RichPrinter, PrintsLinesInTheTextAreaAndNumbersThePages)
         const auto* footer = sink->Find("Page " + std::to_string(p));
         ASSERT_NE(footer, nullptr) << p;
         EXPECT_EQ(footer->page, p);
-        // Centred in the bottom margin: 1000 - 10 - 100 + (100 - 20) / 2, padded from the margin.
-        EXPECT_EQ(footer->y, 930);
+        // Centred in the bottom margin as far as it is printable: from the text area's end at
+        // 890 to the printable end at 980, so 890 + (90 - 20) / 2; padded from the margin.
+        EXPECT_EQ(footer->y, 925);
         EXPECT_EQ(footer->x, 90 + 6 * (100 / 600));
     }
     EXPECT_FALSE(printer->Printing());
@@ -174,7 +175,7 @@ TEST_F(RichPrinter, HeaderColumnsAlignAndADefaultColumnRunsToTheEdge)
     EXPECT_EQ(middle->x, 190 + (500 - 130) / 2);
     // The third column has no width left: its text does not show.
     EXPECT_EQ(sink->Find("23:05:09"), nullptr);
-    EXPECT_EQ(title->y, -10 + (100 - 20) / 2);
+    EXPECT_EQ(title->y, (90 - 20) / 2);  // centred in the printable part of the top margin
     EXPECT_EQ(sink->title, "Nightly");
 }
 
@@ -258,8 +259,107 @@ TEST_F(RichPrinter, WithoutTheSettingsKeyTheOwnValuesStay)
     printer->LoadSettings();
     EXPECT_EQ(printer->MeasureUnit(), TMeasureUnit::muMillimeters);
     EXPECT_EQ(sink->orientation, TPrinterOrientation::poLandscape);
+    // Turned back on the device itself, as the print dialog does: the job keeps that too.
+    sink->orientation = TPrinterOrientation::poPortrait;
+    printer->Print(Lines({"x"}));
+    EXPECT_EQ(sink->orientation, TPrinterOrientation::poPortrait);
+    EXPECT_EQ(printer->Orientation(), TPrinterOrientation::poPortrait);
+    sink->orientation = TPrinterOrientation::poLandscape;
+    printer->Print(Lines({"x"}));
+    EXPECT_EQ(sink->orientation, TPrinterOrientation::poLandscape);
     EXPECT_TRUE(printer->PlainText);
     EXPECT_DOUBLE_EQ(printer->MarginLeft(), 25.4);
+}
+
+TEST_F(RichPrinter, OnlyThePagesChosenReachTheDeviceInTheirCopiesAndOrder)
+{
+    // 100 lines make three pages; each sheet is named by its footer.
+    struct Case {
+        const char* name;
+        TPageChoice choice;
+        std::vector<std::string> sheets;
+        int laidOut;  // pages laid out: none after the last one chosen
+    } cases[] = {
+        {"every page", {}, {"Page 1", "Page 2", "Page 3"}, 3},
+        {"pages 2 to 2", {{{2, 2}}}, {"Page 2"}, 2},
+        {"pages 1 and 3", {{{1, 1}, {3, 3}}}, {"Page 1", "Page 3"}, 3},
+        {"pages 2 to 3, last first", {{{2, 3}}, 1, true, true}, {"Page 3", "Page 2"}, 3},
+        {"two copies collated", {{{1, 2}}, 2, true}, {"Page 1", "Page 2", "Page 1", "Page 2"}, 2},
+        {"two copies not collated", {{{1, 2}}, 2, false}, {"Page 1", "Page 1", "Page 2", "Page 2"}, 2},
+        {"a range past the end keeps what there is", {{{3, 9}}}, {"Page 3"}, 3},
+    };
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100; ++i) lines.push_back("line " + std::to_string(i));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink->texts.clear();
+        printer->PageChoice = c.choice;
+        int laidOut = 0;
+        printer->OnNewPage = [&](TRichPrinter&) { ++laidOut; };
+        printer->Print(Lines(lines));
+        std::vector<std::string> sheets;
+        for (int p = 1; p <= sink->page; ++p) {
+            const std::vector<std::string> on = sink->TextsOn(p);
+            ASSERT_FALSE(on.empty()) << "sheet " << p << " is empty";
+            sheets.push_back(on.front());
+        }
+        EXPECT_EQ(sheets, c.sheets);
+        EXPECT_EQ(laidOut, c.laidOut);
+    }
+    // Sheet 1 of "pages 2 to 2" carries page 2's lines at their places.
+    printer->PageChoice = {{{2, 2}}};
+    sink->texts.clear();
+    printer->Print(Lines(lines));
+    ASSERT_NE(sink->Find("line 39"), nullptr);
+    EXPECT_EQ(sink->Find("line 39")->page, 1);
+    EXPECT_EQ(sink->Find("line 39")->y, 90);
+    EXPECT_EQ(sink->Find("line 38"), nullptr);
+}
+
+TEST_F(RichPrinter, PagesChosenPastTheEndAreAnErrorAndNoPrintout)
+{
+    printer->PageChoice = {{{5, 6}}};
+    try {
+        printer->Print(Lines({"x"}));
+        FAIL() << "no error";
+    } catch (const ELinePrinter& e) {
+        EXPECT_STREQ(e.what(), "None of the pages chosen is in the document.");
+    }
+    EXPECT_EQ(sink->aborted, 1);
+    EXPECT_TRUE(sink->texts.empty());
+    EXPECT_FALSE(printer->Printing());
+}
+
+TEST_F(RichPrinter, TheFooterShowsInEveryUnitInsideItsMargin)
+{
+    // The text area runs from 90 to 690 and ends at 890; the printable page at 980.
+    struct Case {
+        const char* name;
+        TMeasureUnit unit;
+        double fontSize;
+        int x;  // where "Page 1" (6 characters) starts
+    } cases[] = {
+        {"100 mm wide, right-aligned", TMeasureUnit::muMillimeters, 10, 90 + 393 - 60},
+        {"100 inches wide: up to the text area's edge", TMeasureUnit::muInches, 10, 690 - 60},
+        {"a font too tall for the margin is made smaller", TMeasureUnit::muMillimeters, 60, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        printer->SetMeasureUnit(c.unit);
+        printer->FooterFormat = ">100";
+        TPrintFont font;
+        font.size = c.fontSize;
+        printer->SetFont_HeaderFooter(font);
+        printer->Print(Lines({"x"}));
+        const auto* footer = sink->Find("Page 1");
+        ASSERT_NE(footer, nullptr);
+        if (c.x >= 0) EXPECT_EQ(footer->x, c.x);
+        EXPECT_GE(footer->x, 90);
+        EXPECT_LE(footer->x + static_cast<int>(6 * footer->font.size), 690);
+        EXPECT_GE(footer->y, 890);
+        EXPECT_LE(footer->y + static_cast<int>(2 * footer->font.size), 980);
+    }
 }
 
 TEST_F(RichPrinter, AFailureDuringTheJobAbortsItAndClosesTheDialog)

@@ -308,6 +308,16 @@ TEST_F(EngineTest, IncludesInOrderMissingAndScrambledPasswords)
     EXPECT_EQ(e->ExitCode(), 0);
 }
 
+TEST_F(EngineTest, MarkerBytesOutsidePasswordLinesRunAsWritten)
+{
+    const std::string m(1, kPasswordMarker);
+    const std::string path = script("latin.ftp", {"MESSAGE Ha" + m + " and " + m + "end", "Password=\"" + m +
+                                                      ScramblePassword("pw") + m + "\""});
+    auto e = run({path});
+    EXPECT_EQ(prompt_->messages, Lines{"Ha" + m + " and " + m + "end"});
+    EXPECT_EQ(e->FTP.Password, "pw");
+}
+
 TEST_F(EngineTest, SelfIncludeEndsOnTheGuard)
 {
     const std::string path = script("self.ftp", {"MESSAGE x", "#INCLUDE " + dir.file("self.ftp")});
@@ -363,7 +373,7 @@ TEST_F(EngineTest, CancelStopsBeforeTheNextLineAndStillWritesHistory)
     prompt_->onMessage = [&] { e->Button1Click(); };
     e->StartaTimer();
     EXPECT_EQ(prompt_->messages, Lines{"one"});
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 130);
     EXPECT_NE(TempDir::read(dir.file("c.History.txt")).find(kEnd), std::string::npos);
 }
 

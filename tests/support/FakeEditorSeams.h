@@ -21,6 +21,7 @@ struct FakeSeams : EditorSeams {
     std::vector<QString> asked, informed, failed;
     std::vector<std::vector<std::string>> started;
     bool startWorks = true;
+    int exitStatus = 0;  // how a watched program ends, at once
     QString popUpChoice;  // the caption of the item chosen from a popped-up menu; empty dismisses it
     int popUps = 0;
     QString picture;  // what the picture dialog answers
@@ -59,6 +60,13 @@ struct FakeSeams : EditorSeams {
         started.push_back(argv);
         if (!startWorks) error = "No such file or directory";
         return startWorks;
+    }
+    bool StartWatched(const std::vector<std::string>& argv, std::string& error,
+                      std::function<void(int)> ended) override
+    {
+        if (!Start(argv, error)) return false;
+        if (ended) ended(exitStatus);
+        return true;
     }
     QAction* PopUp(QMenu& menu, const QPoint&) override
     {

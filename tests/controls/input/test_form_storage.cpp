@@ -9,6 +9,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QEventLoop>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
@@ -570,6 +572,62 @@ TEST(FormStorage, SavesOnlyWhenTheCloseIsAcceptedAndAfterARestore)
     form.refuse = false;
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(apppaths::fileExists(iniPath(home)));
+}
+
+TEST(FormStorage, AShowAfterTheFirstKeepsWhatChangedSince)
+{
+    XdgHome home;
+    IniFile ini(iniPath(home));
+    ini.writeString("TScriptWizard", "NormPos", "60,70,360,370");
+    ini.writeString("TScriptWizard", "Edit1_Text", "stored");
+    ASSERT_TRUE(ini.save());
+    WizardForm w;
+    w.form.show();
+    ASSERT_EQ(w.edit->text(), "stored");
+    ASSERT_EQ(w.form.geometry().topLeft(), QPoint(60, 70));
+    w.edit->setText("typed since");
+    w.form.setGeometry(150, 120, 300, 300);
+    // Minimized and brought back, then hidden and shown by the program.
+    w.form.showMinimized();
+    QCoreApplication::processEvents();
+    w.form.showNormal();
+    QCoreApplication::processEvents();
+    w.form.hide();
+    w.form.show();
+    EXPECT_EQ(w.edit->text(), "typed since");
+    EXPECT_EQ(w.form.geometry().topLeft(), QPoint(150, 120));
+    EXPECT_FALSE(w.form.isMinimized());
+}
+
+TEST(FormStorage, ACloseThatAsksFirstSavesWhenItGoesOn)
+{
+    // The question runs an event loop of its own, as a message box does.
+    class Asking : public TScriptWizard {
+    public:
+        bool answerClose = true;
+        void closeEvent(QCloseEvent* e) override
+        {
+            QEventLoop question;
+            QTimer::singleShot(0, &question, &QEventLoop::quit);
+            question.exec();
+            answerClose ? e->accept() : e->ignore();
+        }
+    };
+    XdgHome home;
+    Asking form;
+    auto* storage = new TFormStorage(&form);
+    storage->SetStoredProps({});
+    form.show();
+    form.answerClose = false;
+    EXPECT_FALSE(form.close());
+    EXPECT_FALSE(apppaths::fileExists(iniPath(home)));
+    form.answerClose = true;
+    form.setGeometry(90, 110, 300, 200);
+    EXPECT_TRUE(form.close());
+    IniFile ini(iniPath(home));
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readString("TScriptWizard", "Visible"), "0");  // saved by the close, not by the end
+    EXPECT_EQ(ini.readString("TScriptWizard", "NormPos"), "90,110,390,310");
 }
 
 TEST(FormStorage, EditorSettingsFile)

@@ -2,15 +2,19 @@
 # Drives a running Vantrel through the accessibility bus along the road a person takes: the main
 # window, a new script from the wizard (a GET from a loopback FTP server started here), the
 # syntax check, Save As under a name with a blank, a run in the runner, its log, a print to a PDF
-# file, a Send-To item made and removed, a stand-alone program made and run, the about box, and
-# closing with unsaved changes. Every step leaves a screenshot in the shots folder.
+# file, a Send-To item made and removed, a stand-alone program made and run, the about box, a help
+# viewer that cannot start, the wizard over unsaved text, a read-only script, closing with unsaved
+# changes, and a start whose Scripts folder cannot be made. Every step leaves a screenshot in the
+# shots folder.
 #
 # Usage: drive_editor.py <work folder> <program folder> <shots folder> <test server folder>
 #        drive_editor.py --press <role> <name> [<window name>]  (presses it from a process of its
 #                        own: the bus call that opens a modal window returns only once it closes)
 #        drive_editor.py --dump  (prints the editor's accessible tree, for writing this driver)
 import os
+import shutil
 import stat
+import re
 import subprocess
 import sys
 import time
@@ -137,6 +141,11 @@ def press_later(role, name, in_window=None):
     pressers.append(subprocess.Popen(argv))
 
 
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def press_now(role, name, scope):
     press(wait_for(name, lambda: find(scope(), named(name, ROLES[role]))))
 
@@ -174,6 +183,17 @@ def click(node):
     pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, pyatspi.MOUSE_B1C)
 
 
+def changed_mark(main):
+    # The mark is a panel of the status bar, readable as text of its own.
+    bar = find(main, lambda n: n.getRole() == pyatspi.ROLE_STATUS_BAR)
+    return find(bar, lambda n: n is not bar and n.name == "Changed!")
+
+
+def showing_button(scope, name):
+    return find(scope, lambda n: n.name == name and n.getRole() == ROLES["button"]
+                and n.getState().contains(pyatspi.STATE_SHOWING))
+
+
 def editor_text(app):
     memo = find(app, named("Workbench", pyatspi.ROLE_TEXT)) or find(app, lambda n: n.name == "Workbench"
                                                                      and n.getRole() != pyatspi.ROLE_LABEL)
@@ -188,6 +208,26 @@ def start_ftp_server(root):
     if not port.isdigit():
         sys.exit("the FTP server did not start")
     return server, int(port)
+
+
+def x_windows():
+    """The title of each top-level X window that has one, with whether it carries an icon."""
+    tree = subprocess.run(["xwininfo", "-root", "-children"], capture_output=True, text=True, timeout=30).stdout
+    found = {}
+    for wid in re.findall(r"^\s+(0x[0-9a-f]+)", tree, re.M):
+        props = subprocess.run(["xprop", "-len", "64", "-id", wid, "_NET_WM_NAME", "_NET_WM_ICON"],
+                               capture_output=True, text=True, timeout=30).stdout
+        title = re.search(r'^_NET_WM_NAME\(UTF8_STRING\) = "(.*)"$', props, re.M)
+        if title:
+            found[title.group(1)] = "_NET_WM_ICON(CARDINAL)" in props
+    return found
+
+
+def title_and_icon(title):
+    """The window list shows exactly this title (nothing appended) and the program's icon."""
+    shown = wait_for("an X window titled " + repr(title), lambda: (lambda w: w if title in w else None)(x_windows()))
+    if not shown[title]:
+        sys.exit("the window %r carries no icon" % title)
 
 
 def is_main(w):
@@ -216,11 +256,13 @@ try:
     main = wait_for("the main window", lambda: main_window(app), 30)
     wait_for("the script list", lambda: find(main, named("Script files", pyatspi.ROLE_LIST)))
     shoot("main-window")
+    title_and_icon("Vantrel Dolmark - FTP scripts")
 
     # --- the wizard: host, login and one GET
     press_later("menu", "Scripting Wizard")
     wizard = new_window(app, lambda w: w.name == "Scripting Wizard...", "the wizard")
     shoot("wizard")
+    title_and_icon("Scripting Wizard...")
     press_now("check", "Do not dial up!", lambda: wizard)
     press_now("tab", "Host", lambda: wizard)
     host = wait_for("the Host page", lambda: find(wizard, lambda n: n.name == "Host" and n.getRole()
@@ -256,8 +298,8 @@ try:
     memo, text = wait_for("the wizard's script in the editor",
                           lambda: (lambda m, t: (m, t) if "report.txt" in t else None)(*editor_text(app)))
     # A pause typed in before the disconnect keeps the runner's window up long enough to be seen.
-    memo.queryEditableText().insertText(text.index("\ndisconnect") + 1, "WAITSECONDS 2\n", len("WAITSECONDS 2\n"))
-    wait_for("the typed pause", lambda: "WAITSECONDS 2" in editor_text(app)[1])
+    memo.queryEditableText().insertText(text.index("\ndisconnect") + 1, "WAITSECONDS 5\n", len("WAITSECONDS 5\n"))
+    wait_for("the typed pause", lambda: "WAITSECONDS 5" in editor_text(app)[1])
     shoot("wizard-script")
 
     # --- the syntax check
@@ -284,6 +326,7 @@ try:
     # The download comes before the pause: the runner's window is still up with its log.
     wait_for("the downloaded file", lambda: os.path.exists(got) and open(got).read() == "fetched over FTP\n")
     shoot("runner")
+    title_and_icon("Script Vantrel")
     wait_for("the history file", lambda: os.path.exists(history), 30)
 
     # --- view its log (xdg-open is a recorder here)
@@ -352,14 +395,108 @@ try:
     shoot("about")
     answer(about, "OK")
 
+    # --- scripts other programs make are listed at once, a name that is not UTF-8 too; 0xFF bytes
+    # outside password lines stay as they are; a Latin-1 script becomes UTF-8 only when asked
+    latin = os.path.join(os.fsencode(scripts), b"caf\xe9.ftp")
+    with open(latin, "wb") as f:
+        f.write(b'; caf\xe9\r\nMESSAGE "\xffyes\xff"\r\n')
+    real = os.path.join(work, "elsewhere", "real.ftp")
+    os.makedirs(os.path.dirname(real))
+    with open(real, "wb") as f:
+        f.write(b"HOST=x\r\n")
+    linked = os.path.join(scripts, "Linked.ftp")
+    os.symlink(real, linked)
+    listing = find(main, named("Script files", pyatspi.ROLE_LIST))
+    wait_for("the new scripts in the list", lambda: find(listing, named("caf\u00e9.ftp"))
+             and find(listing, named("Linked.ftp")))
+    # Chosen with the mouse: a question it brings up does not hold the driver.
+    choose = lambda name: click(wait_for(name, lambda: find(listing, named(name))))
+    choose("caf\u00e9.ftp")
+    memo, text = wait_for("the Latin-1 script", lambda: (lambda m, t: (m, t) if "\u00ffyes\u00ff" in t else None)(
+        *editor_text(app)))
+    memo.queryEditableText().insertText(0, "\u20ac ", 2)
+    wait_for("the change mark", lambda: changed_mark(main))
+    shoot("latin1-script-listed")
+    press_later("menu", "Save")
+    box = box_with(app, "The script")
+    shoot("save-as-utf8-asked")
+    answer(box, "Yes")
+    wait_for("the script as UTF-8", lambda: read_bytes(latin) == b'\xe2\x82\xac ; caf\xc3\xa9\r\nMESSAGE "\xc3\xbfyes'
+             b'\xc3\xbf"\r\n')
+
+    # --- changed by another program meanwhile: asked, and No keeps the other program's file
+    with open(latin, "ab") as f:
+        f.write(b"; theirs\r\n")
+    memo.queryEditableText().insertText(0, "x", 1)
+    wait_for("the change mark", lambda: changed_mark(main))
+    press_later("menu", "Save")
+    box = box_with(app, "The file")
+    shoot("changed-on-disk-asked")
+    answer(box, "No")
+    if not read_bytes(latin).endswith(b"; theirs\r\n") or not changed_mark(main):
+        sys.exit("the other program's change was overwritten, or the mark went")
+
+    # --- a script that is a symbolic link is saved into the file it names; the link stays
+    choose("Linked.ftp")
+    answer(box_with(app, "The file has changed..."), "No")
+    memo, text = wait_for("the linked script", lambda: (lambda m, t: (m, t) if t == "HOST=x" else None)(
+        *editor_text(app)))
+    memo.queryEditableText().insertText(0, ";", 1)
+    wait_for("the change mark", lambda: changed_mark(main))
+    press_later("menu", "Save")
+    wait_for("the linked file written", lambda: read_bytes(real) == b";HOST=x\r\n")
+    if not os.path.islink(linked):
+        sys.exit("the link was replaced by a file")
+    choose("Road_Test.ftp")
+    wait_for("the road script again", lambda: "report.txt" in editor_text(app)[1])
+
+    # --- help with no viewer for it: said in a box
+    press_later("menu", "Help with commands")
+    box = box_with(app, "No program could be started to show")
+    shoot("help-no-viewer")
+    answer(box, "OK")
+
+    # --- over unsaved text the wizard's Finish asks first: Cancel keeps the wizard open, and the
+    # wizard's own Cancel keeps the text, its name and its change mark
+    memo, text = editor_text(app)
+    typed = "; typed and not saved\n"
+    memo.queryEditableText().insertText(0, typed, len(typed))
+    wait_for("the change mark", lambda: changed_mark(main))
+    press_later("menu", "Scripting Wizard")
+    wizard = new_window(app, lambda w: w.name == "Scripting Wizard...", "the wizard")
+    press_later("button", "Finish", "Scripting Wizard...")
+    box = box_with(app, "The file has changed...")
+    shoot("wizard-finish-asks")
+    answer(box, "Cancel")
+    if gone(wizard):
+        sys.exit("Cancel of the question closed the wizard")
+    press(wait_for("the wizard's Cancel", lambda: showing_button(wizard, "Cancel")))
+    wait_for("the wizard to close", lambda: gone(wizard))
+    memo, text = editor_text(app)
+    if not text.startswith(typed) or not changed_mark(main) or not find(main, lambda n: n.getRole() == pyatspi.ROLE_STATUS_BAR
+                                                                      and saved in (n.description or "")):
+        sys.exit("the wizard's Cancel lost the text, its name or its mark: %r" % text[:80])
+    shoot("wizard-cancelled-text-kept")
+
+    # --- a read-only script is not replaced: the editor says so, the text stays changed
+    with open(saved, "rb") as f:
+        before = f.read()
+    os.chmod(saved, 0o444)
+    press_later("menu", "Save")
+    box = box_with(app, "The script")
+    shoot("save-read-only")
+    answer(box, "OK")
+    with open(saved, "rb") as f:
+        if f.read() != before:
+            sys.exit("the read-only script was replaced")
+    if not changed_mark(main):
+        sys.exit("the failed save cleared the change mark")
+    os.chmod(saved, 0o644)
+
     # --- close with unsaved changes: asked; Cancel keeps the editor, No closes it unsaved
     memo, text = editor_text(app)
     memo.queryEditableText().insertText(0, "; changed and not saved\r\n", len("; changed and not saved\r\n"))
-    # The mark is a panel of the status bar, readable as text of its own.
-    bar = find(main, lambda n: n.getRole() == pyatspi.ROLE_STATUS_BAR)
-    wait_for("the change mark", lambda: find(bar, lambda n: n is not bar and n.name == "Changed!"))
-    with open(saved, "rb") as f:
-        before = f.read()
+    wait_for("the change mark", lambda: changed_mark(main))
     press_later("menu", "Exit")
     box = new_window(app, lambda w: find(w, named("Cancel", ROLES["button"])), "the question before closing")
     shoot("close-asked")
@@ -373,6 +510,33 @@ try:
     with open(saved, "rb") as f:
         if f.read() != before:
             sys.exit("No saved the script")
+    # The close that asked first kept the window's settings itself, not only the program's end.
+    settings = os.path.join(work, "home", ".config", "vantrel", "ftploc.ini")
+    with open(settings, encoding="latin-1") as f:
+        section = f.read().partition("[ScriptMainScreen]")[2].partition("\n[")[0]
+    if "Visible=0" not in section.split():
+        sys.exit("the close did not save the window's settings:\n" + section)
+
+    # --- a start whose Scripts folder cannot be made says so in a box as well as on standard error
+    blocked = os.path.join(work, "blocked program")
+    os.makedirs(blocked)
+    shutil.copy(os.path.join(program, "Vantrel"), blocked)
+    with open(os.path.join(blocked, "Scripts"), "w") as f:
+        f.write("a file, not a folder\n")
+    wait_for("the first editor to leave the bus", lambda: editor() is None, 30)
+    second = subprocess.Popen([os.path.join(blocked, "Vantrel")], stderr=subprocess.PIPE, text=True)
+    try:
+        app = wait_for("the second editor on the bus", editor)
+        box = box_with(app, "Cannot create the folder")
+        shoot("scripts-folder-blocked")
+        answer(box, "OK")
+        err = second.communicate(timeout=STEP_SECONDS)[1]
+    finally:
+        if second.poll() is None:
+            second.kill()
+            second.wait()
+    if second.returncode != 1 or "Cannot create the folder" not in err:
+        sys.exit("the blocked start ended %d: %s" % (second.returncode, err))
     print("driven to the end; screenshots in", shots)
 finally:
     for p in pressers:

@@ -14,7 +14,7 @@ missing() {
   echo "skipped: $1 is missing"
   exit 77
 }
-for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher import pdftotext; do
+for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher import pdftotext xprop xwininfo; do
   command -v "$tool" >/dev/null || missing "$tool"
 done
 /usr/bin/python3 -c "import pyatspi, pyftpdlib" 2>/dev/null || missing "python3-pyatspi or python3-pyftpdlib"
@@ -31,9 +31,11 @@ prog="$work/Program Folder"
 mkdir -p "$prog/Scripts" "$work/path" "$work/home"
 cp "$bin/Vantrel" "$bin/Trevask" "$bin/Wembic.bin" "$bin/WembicEP.bin" "$prog/"
 rm -rf "$shots" && mkdir -p "$shots"
+# It finds no viewer for the command help, as on a bare desktop (xdg-open's status 3).
 cat > "$work/path/xdg-open" <<REC
 #!/bin/sh
 printf '%s\n' "\$1" > "$work/xdg-open.txt"
+case "\$1" in *Scripts.txt) exit 3;; esac
 REC
 chmod +x "$work/path/xdg-open"
 
