@@ -1,6 +1,7 @@
 #include "editor/ScriptingEditor.h"
 
 #include "controls/effects/EffForm.h"
+#include "controls/effects/EffLabels.h"
 #include "controls/input/FormPlacement.h"
 #include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/HostStatusBar.h"
@@ -75,11 +76,10 @@ QWidget* CaptionedColumn(const QString& caption, QWidget* control, QWidget* colu
     if (!column) column = new QWidget;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* label = new QLabel(caption);
-    label->setContentsMargins(4, 2, 0, 2);
-    label->setBuddy(control);
+    TEffLabelFill* title = NewBarTitle(caption);
+    title->setFixedHeight(24);
     control->setAccessibleName(caption);
-    layout->addWidget(label);
+    layout->addWidget(title);
     layout->addWidget(control);
     return column;
 }

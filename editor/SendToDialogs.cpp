@@ -1,5 +1,9 @@
 #include "editor/SendToDialogs.h"
 
+#include "controls/effects/EffImage.h"
+#include "controls/input/IcLabel.h"
+#include "platform/Painting.h"
+
 #include <QApplication>
 #include <algorithm>
 #include <QElapsedTimer>
@@ -8,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -82,6 +87,32 @@ void TCreateASendTo::Edit1KeyPress(const QString& typed)
     edit_->setCursorPosition(std::max(cursor, 0));
 }
 
+namespace {
+
+// The frame's own colour, keyed out so the window shows through around the hourglass.
+constexpr TColor kWaitFrameKey = 0x408000;
+
+QImage WaitFrame()
+{
+    QImage frame(17, 19, QImage::Format_RGB32);
+    frame.fill(painting::ToQColor(kWaitFrameKey));
+    QPainter p(&frame);
+    p.setPen(Qt::black);
+    p.setBrush(QColor(255, 255, 192));
+    const QPoint glass[] = {{2, 1}, {14, 1}, {9, 9}, {14, 17}, {2, 17}, {7, 9}};
+    p.drawPolygon(glass, 6);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(192, 128, 0));
+    const QPoint sand[] = {{4, 16}, {12, 16}, {8, 11}};
+    p.drawPolygon(sand, 3);
+    p.setPen(Qt::black);
+    p.drawLine(1, 0, 15, 0);
+    p.drawLine(1, 18, 15, 18);
+    return frame;
+}
+
+}  // namespace
+
 TPleaseWait::TPleaseWait(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PleaseWait"));
@@ -94,17 +125,21 @@ TPleaseWait::TPleaseWait(QWidget* parent) : QDialog(parent)
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
     label->setFont(big);
-    auto* image = new QLabel;
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(32, 32));
-    image->setAccessibleName(tr("Working"));
-    dashes_ = new QLabel(QString(Dashes, QLatin1Char('-')));
+    image_ = new TEffNImage;
+    image_->setObjectName(QStringLiteral("Image1"));
+    image_->Bitmap()->SetImage(WaitFrame());
+    image_->TransparentStyle()->SetMode(tpRestoreBack);
+    image_->TransparentStyle()->SetColor(kWaitFrameKey);
+    image_->setFixedSize(17, 19);
+    image_->setAccessibleName(tr("Working"));
+    dashes_ = new TIcLabel;
+    dashes_->SetCaption(QString(Dashes, QLatin1Char('-')));
     dashes_->setObjectName(QStringLiteral("IcLabel1"));
     dashes_->setAccessibleName(tr("Progress"));
     dashes_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     dashes_->setMinimumWidth(dashes_->fontMetrics().horizontalAdvance(QString(Dashes + 1, QLatin1Char('-'))));
     auto* top = new QHBoxLayout;
-    top->addWidget(image);
+    top->addWidget(image_);
     top->addWidget(label, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -112,11 +147,13 @@ TPleaseWait::TPleaseWait(QWidget* parent) : QDialog(parent)
     setFixedSize(sizeHint());
 }
 
+QWidget* TPleaseWait::Image1() const { return image_; }
+
 void TPleaseWait::PleaseWaitTick()
 {
-    QString dashes = dashes_->text() + QLatin1Char('-');
+    QString dashes = dashes_->Caption() + QLatin1Char('-');
     if (dashes.size() >= Dashes) dashes = QStringLiteral("-");
-    dashes_->setText(dashes);
+    dashes_->SetCaption(dashes);
     dashes_->repaint();
     // Paint only: a click now must not start a second command inside this one.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

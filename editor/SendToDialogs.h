@@ -6,6 +6,9 @@
 
 #include <QDialog>
 
+class TEffNImage;
+class TIcLabel;
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -36,12 +39,14 @@ class TPleaseWait : public QDialog {
 public:
     static constexpr int Dashes = 37;
     explicit TPleaseWait(QWidget* parent = nullptr);
-    QLabel* IcLabel1() const { return dashes_; }
+    TIcLabel* IcLabel1() const { return dashes_; }
+    QWidget* Image1() const;
     // One more dash, back to one at 37; repainted at once.
     void PleaseWaitTick();
 
 private:
-    QLabel* dashes_;
+    TIcLabel* dashes_;
+    TEffNImage* image_;
 };
 
 // The windows above, and the save dialog of programs.

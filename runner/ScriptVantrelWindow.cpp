@@ -57,26 +57,8 @@ TExecutingBar::TExecutingBar(QWidget* parent) : QWidget(parent)
     Bevel2->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Bevel2->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    EffLabelFill1 = new TEffLabelFill(this);
+    EffLabelFill1 = NewBarTitle(QStringLiteral("Executing"), this);
     EffLabelFill1->setObjectName(QStringLiteral("EffLabelFill1"));
-    EffLabelFill1->BeginLoad();
-    EffLabelFill1->SetCaption(QStringLiteral("Executing"));
-    EffLabelFill1->SetAutoSize(false);
-    EffLabelFill1->SetAlignment(agCenter);
-    EffLabelFill1->SetTransparent(true);
-    TFont* font = EffLabelFill1->Font();
-    font->SetName(QStringLiteral("Times New Roman"));
-    font->SetHeight(-16);
-    font->SetStyle(fsBold);
-    font->SetColor(clBlack);
-    EffLabelFill1->FontFx()->SetStyle(tdRaisedShadow);
-    TEffGradient* gradient = EffLabelFill1->FillObject()->Gradient();
-    gradient->SetStyle(gstHorizontal);
-    gradient->SetColorCount(61);
-    gradient->SetColor(clActiveCaption);
-    gradient->SetEndColor(clBlack);
-    EffLabelFill1->FillObject()->SetStyle(sfGradient);
-    EffLabelFill1->EndLoad();
 }
 
 void TExecutingBar::resizeEvent(QResizeEvent* event)

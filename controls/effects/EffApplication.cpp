@@ -344,6 +344,10 @@ std::string runtimeFolder()
     if (const char* dir = getenv("XDG_RUNTIME_DIR"); dir && *dir) return dir;
     const std::string dir = "/tmp/vantrel-" + std::to_string(getuid());
     mkdir(dir.c_str(), 0700);
+    // Anyone may make this name first: use it only as our own private folder, not through a link.
+    struct stat st;
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 077) != 0)
+        return {};
     return dir;
 }
 
@@ -365,8 +369,10 @@ TEffApplication::TEffApplication(const std::string& programName)
     SetLogFile("");
     // One lock file per program name: held while this process runs, released by the system
     // when it ends however it ends.
-    lockPath_ = runtimeFolder() + "/" + name + ".lock";
-    lockFd_ = open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const std::string folder = runtimeFolder();
+    lockPath_ = folder.empty() ? std::string() : folder + "/" + name + ".lock";
+    // A planted link is not followed: then there is no lock, never someone else's file.
+    lockFd_ = lockPath_.empty() ? -1 : open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lockFd_ >= 0 && flock(lockFd_, LOCK_EX | LOCK_NB) != 0) prevInstance_ = errno == EWOULDBLOCK;
     timerPool_->SetMinInterval(50);
     RegisterScreenCursor(crEffHand, QCursor(Qt::PointingHandCursor));

@@ -476,3 +476,27 @@ void TEffFill::paintEvent(QPaintEvent*)
     TRect textRect;
     caption_->DrawCaption(canvas, area, textRect, {0, 0}, Color(), EnabledTextFlags(*this));
 }
+
+TEffLabelFill* NewBarTitle(const QString& caption, QWidget* parent)
+{
+    auto* title = new TEffLabelFill(parent);
+    title->BeginLoad();
+    title->SetCaption(caption);
+    title->SetAutoSize(false);
+    title->SetAlignment(agCenter);
+    title->SetTransparent(true);
+    TFont* font = title->Font();
+    font->SetName(QStringLiteral("Times New Roman"));
+    font->SetHeight(-16);
+    font->SetStyle(fsBold);
+    font->SetColor(clBlack);
+    title->FontFx()->SetStyle(tdRaisedShadow);
+    TEffGradient* gradient = title->FillObject()->Gradient();
+    gradient->SetStyle(gstHorizontal);
+    gradient->SetColorCount(61);
+    gradient->SetColor(clActiveCaption);
+    gradient->SetEndColor(clBlack);
+    title->FillObject()->SetStyle(sfGradient);
+    title->EndLoad();
+    return title;
+}

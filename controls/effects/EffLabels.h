@@ -169,3 +169,7 @@ private:
     TEffCaption* caption_;
     TEffFillObject* fill_;
 };
+
+// A bar's title: bold serif letters filled with a horizontal gradient from the active-caption
+// colour, a raised shadow, centred, not sized to its text, over whatever lies beneath it.
+TEffLabelFill* NewBarTitle(const QString& caption, QWidget* parent = nullptr);

@@ -391,6 +391,12 @@ void TEffImageListItem::Assign(const TEffListItem& source)
     EndUpdate(true);
 }
 
+std::uint8_t TEffImageListItem::GetFlags() const
+{
+    // The strip is written in this format, so the reader must learn it from the flags.
+    return TEffListItem::GetFlags() | pixelFormatFlags(pixelFormat_);
+}
+
 void TEffImageListItem::WriteBody(TStream& stream)
 {
     WriteInteger(stream, height_);
@@ -406,7 +412,7 @@ void TEffImageListItem::WriteBody(TStream& stream)
 void TEffImageListItem::SetOldBitmapText(const QString& text)
 {
     // The compression and pixel format the item has now say how the data part reads.
-    const std::uint8_t flags = GetFlags() | pixelFormatFlags(pixelFormat_);
+    const std::uint8_t flags = GetFlags();
     ReadStoredText(text, [this, flags](TStream& stream) {
         BeginUpdate();
         try {

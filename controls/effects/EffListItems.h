@@ -164,6 +164,7 @@ public:
     void Assign(const TEffListItem& source) override;
     TEffSavePixelFormat PixelFormat() const { return pixelFormat_; }
     void SetPixelFormat(TEffSavePixelFormat format) { pixelFormat_ = format; }
+    std::uint8_t GetFlags() const override;
 
 protected:
     void ReadBody(TStream& stream, std::uint8_t flags) override;

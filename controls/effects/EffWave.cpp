@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 void TEffWave::SetData(std::unique_ptr<TMemoryStream> data)
 {
@@ -115,7 +116,15 @@ void TEffWave::LoadFromFile(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) throw Exception("Cannot open file " + fileName);
-    TMemoryStream file(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    } catch (const std::ios_base::failure&) {
+        // A folder opens as a stream but fails on the first read.
+        throw Exception("Cannot open file " + fileName);
+    }
+    if (in.bad()) throw Exception("Cannot open file " + fileName);
+    TMemoryStream file(std::move(bytes));
     LoadFromStream(file);
 }
 

@@ -61,7 +61,15 @@ void TIcCustomLabel::SetAutoSize(bool value)
 
 void TIcCustomLabel::SetColor(TColor value)
 {
-    if (!speedbutton::StoreChanged(color_, value)) return;
+    const bool hadParent = parentColor_;
+    parentColor_ = false;
+    if (!speedbutton::StoreChanged(color_, value) && !hadParent) return;
+    update();
+}
+
+void TIcCustomLabel::SetParentColor(bool value)
+{
+    if (!speedbutton::StoreChanged(parentColor_, value)) return;
     update();
 }
 
@@ -190,7 +198,11 @@ void TIcCustomLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painting::BeginPlainPaint(painter);
-    if (!transparent_) painter.fillRect(rect(), ToQColor(color_));
+    if (!transparent_) {
+        const QWidget* parent = parentWidget();
+        const QColor parentFace = parent ? parent->palette().color(parent->backgroundRole()) : palette().color(QPalette::Window);
+        painter.fillRect(rect(), parentColor_ ? parentFace : ToQColor(color_));
+    }
     const int flags = textFlags();
     QRect r = rect().adjusted(1 + leftMargin_, 0, -1 - rightMargin_, 0);
     if (layout_ != tlTop) {

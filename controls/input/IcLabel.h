@@ -17,6 +17,7 @@ QRect DrawShadowText(QPainter& painter, const QString& text, const QRect& rect, 
 class TIcCustomLabel : public QLabel {
     Q_OBJECT
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
+    Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
     Q_PROPERTY(int ShadowSize READ ShadowSize WRITE SetShadowSize)
     Q_PROPERTY(bool ShowAccelChar READ ShowAccelChar WRITE SetShowAccelChar)
     Q_PROPERTY(bool ShowFocus READ ShowFocus WRITE SetShowFocus)
@@ -33,7 +34,10 @@ public:
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool value);
     TColor Color() const { return color_; }
+    // A colour of its own ends ParentColor; with ParentColor the parent's window colour fills.
     void SetColor(TColor value);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool value);
     QWidget* FocusControl() const { return focusControl_; }
     void SetFocusControl(QWidget* value);
     TTextLayout Layout() const { return layout_; }
@@ -89,6 +93,7 @@ private:
     TAlignment alignment_ = taLeftJustify;
     TTextLayout layout_ = tlTop;
     TColor color_ = clBtnFace;
+    bool parentColor_ = true;
     TColor shadowColor_ = clBtnHighlight;
     TShadowPosition shadowPos_ = spLeftTop;
     QPointer<QWidget> focusControl_;

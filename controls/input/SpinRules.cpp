@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <limits>
 
@@ -84,7 +85,20 @@ std::string WriteValue(long double value, TValueType type, int decimals, long do
     const long double shown = std::strtold(significant, nullptr);
     const int digits = decimals < 0 ? 0 : decimals > 18 ? 18 : decimals;
     char buffer[512];
-    const int n = std::snprintf(buffer, sizeof buffer, "%.*Lf", digits, shown);
+    int n = std::snprintf(buffer, sizeof buffer, "%.*Lf", digits, shown);
+    char scientific[64];
+    std::snprintf(scientific, sizeof scientific, "%.14Le", shown);
+    const char* e = std::strchr(scientific, 'e');
+    const int exponent = e ? std::atoi(e + 1) : 0;
+    if (std::isfinite(shown) && exponent >= 15 && n > 0 && n < static_cast<int>(sizeof buffer)) {
+        // All 15 digits lie left of the point: the binary value's further digits are noise, so zeros.
+        std::string whole = shown < 0 ? "-" : "";
+        for (const char* c = scientific; c < e; ++c)
+            if (*c >= '0' && *c <= '9') whole += *c;
+        whole.append(exponent - 14, '0');
+        if (digits > 0) whole += '.' + std::string(digits, '0');
+        if (whole.size() < sizeof buffer) n = std::snprintf(buffer, sizeof buffer, "%s", whole.c_str());
+    }
     // Past what fixed notation can hold, the shorter scientific form.
     std::string text = n > 0 && n < static_cast<int>(sizeof buffer) ? std::string(buffer, n) : significant;
     if (decimalSeparator != '.')

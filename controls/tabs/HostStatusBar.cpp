@@ -2,7 +2,9 @@
 
 #include "platform/Painting.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 #include <QStyleOption>
 #include <algorithm>
@@ -18,6 +20,98 @@ std::vector<QRect> StatusPanelRects(const std::vector<int>& widths, int barWidth
     }
     return rects;
 }
+
+namespace {
+
+// One painted panel as the bus sees it: static text with the panel's words.
+class TStatusPanelAccessible : public QAccessibleInterface {
+public:
+    TStatusPanelAccessible(THostStatusBar* bar, int index) : bar_(bar), index_(index) {}
+
+    bool isValid() const override { return bar_ && index_ < Shown(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return bar_ ? bar_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(bar_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (!isValid() || t != QAccessible::Name) return {};
+        return bar_->SimplePanel() ? bar_->SimpleText() : bar_->Panel(index_).Text;
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        if (!isValid()) return {};
+        const QRect r = bar_->SimplePanel() ? bar_->rect() : bar_->PanelRect(index_);
+        return QRect(bar_->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.invalid = !isValid();
+        s.readOnly = true;
+        s.invisible = bar_ && !bar_->isVisible();
+        return s;
+    }
+
+private:
+    QPointer<THostStatusBar> bar_;
+    int index_;
+
+    int Shown() const { return bar_->SimplePanel() ? 1 : bar_->PanelCount(); }
+};
+
+// The panels come first, then the controls placed on the bar.
+class THostStatusBarAccessible : public QAccessibleWidget {
+public:
+    explicit THostStatusBarAccessible(THostStatusBar* bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
+    ~THostStatusBarAccessible() override
+    {
+        for (QAccessibleInterface* panel : panels_)
+            if (panel) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(panel));
+    }
+
+    int childCount() const override { return Shown() + QAccessibleWidget::childCount(); }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= childCount()) return nullptr;
+        if (index >= Shown()) return QAccessibleWidget::child(index - Shown());
+        if (index >= int(panels_.size())) panels_.resize(index + 1, nullptr);
+        if (!panels_[index]) {
+            panels_[index] = new TStatusPanelAccessible(Bar(), index);
+            QAccessible::registerAccessibleInterface(panels_[index]);
+        }
+        return panels_[index];
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (int i = 0; i < int(panels_.size()) && i < Shown(); ++i)
+            if (panels_[i] == child) return i;
+        const int w = QAccessibleWidget::indexOfChild(child);
+        return w < 0 ? -1 : Shown() + w;
+    }
+
+private:
+    mutable std::vector<QAccessibleInterface*> panels_;
+
+    THostStatusBar* Bar() const { return static_cast<THostStatusBar*>(widget()); }
+    int Shown() const { return Bar()->SimplePanel() ? 1 : Bar()->PanelCount(); }
+};
+
+QAccessibleInterface* statusBarFactory(const QString&, QObject* object)
+{
+    if (auto* bar = qobject_cast<THostStatusBar*>(object)) return new THostStatusBarAccessible(bar);
+    return nullptr;
+}
+
+void installAccessible() { QAccessible::installFactory(&statusBarFactory); }
+Q_CONSTRUCTOR_FUNCTION(installAccessible)
+
+}  // namespace
 
 THostStatusBar::THostStatusBar(QWidget* parent) : QStatusBar(parent)
 {

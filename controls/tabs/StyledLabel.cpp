@@ -240,6 +240,9 @@ void TStyledLabel::EnsureTrueType()
     if (IsOutlineFont(font())) return;
     QFont arial = font();
     arial.setFamily(QStringLiteral("Arial"));
+    // Where Arial is not installed, its stand-in by name: a later font change must not read
+    // the substituted name as a missing font and drop the angle.
+    arial.setFamily(QFontInfo(arial).family());
     replacingFont_ = true;
     setFont(arial);
     replacingFont_ = false;

@@ -1,4 +1,5 @@
 #include "controls/effects/EffForm.h"
+#include "controls/effects/EffLabels.h"
 #include "controls/input/FormPlacement.h"
 #include "controls/input/IcSpeedButton.h"
 #include "controls/tabs/CaptionBar.h"
@@ -449,6 +450,25 @@ TEST_F(Editor, EveryControlHasAnAccessibleName)
         EXPECT_TRUE(named) << w->metaObject()->className() << " " << w->objectName().toStdString();
     }
     EXPECT_FALSE(editor->Light()->accessibleName().isEmpty());
+}
+
+TEST_F(Editor, ColumnTitlesAreGradientLetters)
+{
+    QStringList captions;
+    for (TEffLabelFill* title : editor->findChildren<TEffLabelFill*>()) {
+        captions << title->Caption();
+        EXPECT_EQ(title->FillObject()->Style(), sfGradient);
+        EXPECT_EQ(title->FontFx()->Style(), tdRaisedShadow);
+        EXPECT_EQ(title->accessibleName(), captions.back());
+        // The letters are drawn: dark pixels in the middle of the title.
+        const QImage image = title->grab().toImage();
+        int dark = 0;
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, image.height() / 2)) < 100) ++dark;
+        EXPECT_GT(dark, 5) << captions.back().toStdString();
+    }
+    captions.sort();
+    EXPECT_EQ(captions, QStringList({"Script files", "Workbench"}));
 }
 
 TEST_F(Editor, TheTitleBarIsOursAndTheWindowTextNamesAllThreeParts)

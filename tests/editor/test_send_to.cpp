@@ -1,3 +1,4 @@
+#include "controls/input/IcLabel.h"
 #include "desktop/DesktopEntry.h"
 #include "desktop/FileTypeRegistration.h"
 #include "desktop/SendToMenus.h"
@@ -612,8 +613,19 @@ TEST(SendToDialogs, PleaseWaitCountsDashesUpTo37)
     wait.PleaseWaitTick();
     EXPECT_EQ(wait.IcLabel1()->text(), "-");
     for (int i = 0; i < 9; ++i) wait.PleaseWaitTick();
+
+    // The 17 x 19 frame: its own colour gives way to the window, the hourglass is drawn.
+    QWidget* image = wait.Image1();
+    EXPECT_TRUE(image->inherits("TEffNImage"));
+    EXPECT_EQ(image->size(), QSize(17, 19));
+    const QImage shown = wait.grab().toImage();
+    const QPoint at = image->mapTo(&wait, QPoint(0, 0));
+    const QColor face = shown.pixelColor(at + QPoint(0, 9));
+    EXPECT_EQ(face, wait.palette().color(QPalette::Window));
+    EXPECT_EQ(shown.pixelColor(at + QPoint(8, 0)), QColor(Qt::black));
+    EXPECT_EQ(shown.pixelColor(at + QPoint(8, 14)), QColor(192, 128, 0));
     const TempDir shots;
-    wait.grab().save(ShotPath(shots.path(), "please-wait.png"));
+    shown.save(ShotPath(shots.path(), "please-wait.png"));
 }
 
 TEST(SendToDialogs, EachQuestionGetsAFormOfItsOwn)

@@ -138,6 +138,14 @@ TEST(EffApplication, OneInstanceKeysAndLogFile)
     }
     TEffApplication later("efftest");  // the first has ended
     EXPECT_FALSE(later.PrevInstance());
+    {
+        // A lock name that is a link is not followed: the target stays as it was.
+        const std::string target = home.dir().file("victim");
+        std::filesystem::create_symlink(target, runtime + "/linked.lock");
+        TEffApplication linked("linked");
+        EXPECT_FALSE(linked.PrevInstance());
+        EXPECT_FALSE(std::filesystem::exists(target));
+    }
     if (old) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
     else unsetenv("XDG_RUNTIME_DIR");
 }

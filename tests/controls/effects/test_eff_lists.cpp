@@ -104,6 +104,11 @@ TEST(EffListFiles, EveryItemKindRoundTripsPlainAndCompressed)
             a->AddStrip(picture(24, 6, Qt::red, Qt::green), picture(24, 6, Qt::white, Qt::black));
             a->SetDescription("arrows");
             l.Add();
+            auto* c = static_cast<TEffImageListItem*>(l.Add());
+            c->SetWidth(4);
+            c->SetHeight(4);
+            c->SetPixelFormat(spf4bit);
+            c->AddStrip(picture(8, 4, Qt::red, Qt::blue), QImage());
         },
         [](const TEffImageList& a, const TEffImageList& b) {
             EXPECT_EQ(b.At(0)->Count(), 3);
@@ -113,6 +118,8 @@ TEST(EffListFiles, EveryItemKindRoundTripsPlainAndCompressed)
             EXPECT_TRUE(samePixels(a.At(0)->Strip(), b.At(0)->Strip()));
             EXPECT_TRUE(samePixels(a.At(0)->Mask(), b.At(0)->Mask()));
             EXPECT_EQ(b.At(1)->Count(), 0);
+            EXPECT_EQ(static_cast<const TEffImageListItem*>(b.At(2))->PixelFormat(), spf4bit);
+            EXPECT_EQ(b.At(2)->Count(), 2);
         });
 
     TEffStringList strings;
@@ -310,6 +317,17 @@ TEST(EffWave, LoadingChecksTheHeader)
     wave.LoadFromStream(nothing);
     EXPECT_TRUE(wave.Empty());
     EXPECT_EQ(changes, before + 1);
+
+    // Neither a missing file nor a folder loads; each says which name failed.
+    TempDir dir;
+    for (const std::string& name : {dir.path(), dir.file("none.wav")}) {
+        try {
+            wave.LoadFromFile(name);
+            ADD_FAILURE() << name;
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot open file " + name);
+        }
+    }
 }
 
 TEST(EffBitmapData, BmpFilesOfEveryDepth)

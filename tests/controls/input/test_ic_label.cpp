@@ -171,3 +171,16 @@ TEST_F(LabelTest, EnterAndLeaveAreReported)
 }
 
 }  // namespace
+
+TEST_F(LabelTest, AnOpaqueLabelTakesItsParentsColourUntilGivenOne)
+{
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, QColor(10, 200, 30));
+    window->setPalette(palette);
+    label->SetCaption(QStringLiteral("x"));
+    EXPECT_TRUE(label->ParentColor());
+    EXPECT_EQ(label->grab().toImage().pixel(0, 0) & RGB_MASK, QColor(10, 200, 30).rgb() & RGB_MASK);
+    label->SetColor(clBtnFace);  // the default value, yet now its own
+    EXPECT_FALSE(label->ParentColor());
+    EXPECT_EQ(label->grab().toImage().pixel(0, 0) & RGB_MASK, rgbOf(clBtnFace));
+}

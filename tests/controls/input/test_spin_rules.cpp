@@ -23,6 +23,10 @@ TEST(SpinRules, WritingRoundsBoundsAndFormats)
         {1, vtFloat, 2, 0, 0, '.', "1.00"},
         {1, vtFloat, 2, 0, 0, ',', "1,00"},
         {-0.125, vtFloat, 1, 0, 0, '.', "-0.1"},
+        // beyond 15 significant digits only zeros, not the binary value's noise
+        {1e30L, vtFloat, 2, 0, 0, '.', "1000000000000000000000000000000.00"},
+        {-1.5e20L, vtFloat, 0, 0, 0, '.', "-150000000000000000000"},
+        {1234567890123456789.0L, vtFloat, 1, 0, 0, ',', "1234567890123460000,0"},
         {11, vtInteger, 2, 0, 10, '.', "10"},     // bounded first
         {-3, vtInteger, 2, 0, 10, '.', "0"},
         {-3, vtInteger, 2, 5, 5, '.', "-3"},      // equal bounds bound nothing

@@ -1,6 +1,7 @@
 #include "controls/tabs/HostStatusBar.h"
 #include "controls/tabs/LedLight.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -83,10 +84,21 @@ TEST_F(Editorlike, PanelTextsArePaintedAndReadable)
     EXPECT_TRUE(HasDarkPixelsIn(after, QRect(460, 5, 30, 9)) || HasDarkPixelsIn(after, QRect(445, 5, 15, 9)));
     EXPECT_EQ(bar->accessibleDescription(), "/home/user/Scripts/Example.ftp | Changed!");
     EXPECT_FALSE(bar->accessibleName().isEmpty());
-    window.grab().save("/tmp/statusbar-window.png");
+    // Each panel's words are on the accessibility bus, before the light placed on the bar.
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->role(), QAccessible::StatusBar);
+    ASSERT_EQ(reader->childCount(), 3);
+    EXPECT_EQ(reader->child(0)->text(QAccessible::Name), "/home/user/Scripts/Example.ftp");
+    EXPECT_EQ(reader->child(1)->text(QAccessible::Name), "Changed!");
+    EXPECT_EQ(reader->child(1)->rect().size(), bar->PanelRect(1).size());
+    EXPECT_EQ(reader->indexOfChild(reader->child(1)), 1);
+    EXPECT_EQ(reader->child(2)->object(), light);
 
     bar->SetSimplePanel(true);
     bar->SetSimpleText("simple");
     EXPECT_EQ(bar->accessibleDescription(), "simple");
+    ASSERT_EQ(reader->childCount(), 2);
+    EXPECT_EQ(reader->child(0)->text(QAccessible::Name), "simple");
     EXPECT_FALSE(HasDarkPixelsIn(bar->grab().toImage(), QRect(424, 4, 20, 11)));
 }

@@ -18,7 +18,12 @@ struct Look {
     std::function<void(TTearPageControl&)> setUp;
 };
 
-QImage Render(const Look& look, TImageList& images)
+struct Shot {
+    QImage image;
+    QRect activeTab;  // in the picture's coordinates
+};
+
+Shot Render(const Look& look, TImageList& images)
 {
     QWidget form;
     form.resize(360, 220);
@@ -37,7 +42,18 @@ QImage Render(const Look& look, TImageList& images)
     }
     look.setUp(*pages);
     form.show();
-    return form.grab().toImage();
+    const QRect tab = pages->TabIndex() >= 0 ? pages->TabRect(pages->TabIndex()) : QRect();
+    return {form.grab().toImage(), tab.translated(pages->pos())};
+}
+
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& wanted)
+{
+    int n = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (wanted(image.pixelColor(x, y))) ++n;
+    return n;
 }
 
 TEST(TabPictures, EachLookRenders)
@@ -118,9 +134,14 @@ TEST(TabPictures, EachLookRenders)
     const QString dir = qEnvironmentVariable("TABS_PICTURE_DIR");
     for (const Look& look : looks) {
         SCOPED_TRACE(look.name);
-        const QImage shot = Render(look, images);
+        const Shot rendered = Render(look, images);
+        const QImage& shot = rendered.image;
         ASSERT_FALSE(shot.isNull());
         EXPECT_EQ(shot.size(), QSize(360, 220));
+        // The active tab carries its caption, and a tab's picture shows somewhere.
+        ASSERT_FALSE(rendered.activeTab.isEmpty());
+        EXPECT_GT(CountPixels(shot, rendered.activeTab, [](QColor c) { return qGray(c.rgb()) < 90; }), 5);
+        EXPECT_GT(CountPixels(shot, shot.rect(), [](QColor c) { return c == QColor(200, 30, 30) || c == QColor(30, 150, 30); }), 10);
         if (!dir.isEmpty()) shot.save(QDir(dir).filePath(QString("tabs-%1.png").arg(look.name)));
     }
     // The grip's dots, enlarged.

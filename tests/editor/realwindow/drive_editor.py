@@ -184,8 +184,9 @@ def click(node):
 
 
 def changed_mark(main):
-    return find(main, lambda n: n.getRole() == pyatspi.ROLE_STATUS_BAR
-                and "Changed!" in (n.description or "") + (n.name or "") or n.name == "Changed!")
+    # The mark is a panel of the status bar, readable as text of its own.
+    bar = find(main, lambda n: n.getRole() == pyatspi.ROLE_STATUS_BAR)
+    return find(bar, lambda n: n is not bar and n.name == "Changed!")
 
 
 def showing_button(scope, name):
