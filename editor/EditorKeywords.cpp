@@ -6,25 +6,25 @@ namespace {
 
 // clang-format off
 const EditorKeyword kKeywords[] = {
-    {"HOST=", false}, {"USER=", false}, {"PASSWORD=", false}, {"TIMEOUT=", false}, {"PROXY=", false},
-    {"PROXYPASSWORD=", false}, {"PROXYUSER=", false}, {"PROXYPORT=", false}, {"PORT=", false},
-    {"SERVERTYPE=", false}, {"CONNECT", false}, {"DISCONNECT", false}, {"GET ", false}, {"SEND ", false},
-    {"GETTREE", true}, {"SENDTREE", true}, {"GETIFNEWER", true}, {"GETIFNEW", true}, {"GETIFOLDER", true},
-    {"SENDIFNEWER", true}, {"SENDIFOLDER", true}, {"INCREMENTAL-GET", true}, {"INCREMENTAL-SEND", true},
-    {"RESUME-GET ", false}, {"RESUME-SEND ", false}, {"APPEND-GET ", false}, {"APPEND-SEND ", false},
-    {"ALLPARAMS ", false}, {"#INCLUDE ", false}, {"SENDEMAIL", false}, {"ADDATTACHMENT", false},
-    {"ADDRECIPIENT", false}, {"ADDCCRECIPIENT", false}, {"SILENT", false}, {"RESTORE", false},
-    {"HIDEAPP", false}, {"SHOWAPP", false}, {"REMOTE-CD", false}, {"REMOTE-MD", false},
-    {"REMOTE-DELETE", false}, {"REMOTE-RENAME", false}, {"REMOTE-EXEC ", false}, {"HOSTTZDIFF ", false},
-    {"GENERATELOCALNAME", true}, {"GENERATEREMOTENAME", true}, {"IF", true}, {"WAITFORFILE", true},
-    {"WAITSECONDS", true}, {"GOTO", true}, {"LOCAL-COPY", true}, {"LOCAL-MD", true}, {"LOCAL-CD", false},
-    {"LOCAL-DELETE", false}, {"LOCAL-RENAME", false}, {"LOCAL-EXECANDWAIT", true}, {"LOCAL-EXEC", true},
-    {"DIALENTRY=", false}, {"DIALLOGINUSER=", false}, {"DIALLOGINPASSWORD=", false}, {"DIAL", false},
-    {"HANGUP", false}, {"CHMOD", true}, {"ASCII", false}, {"BINARY", false}, {"REMOTE-EXISTS(", false},
-    {"LOCAL-EXISTS(", false}, {"DOCOMMAND", false}, {"NODIALOGS", false}, {"ENDIF", false},
-    {"CHARVARIABLE", false}, {"NUMVARIABLE", false}, {"REALVARIABLE", false}, {"LET", true},
-    {"MESSAGE", true}, {"INPUT", true}, {"FORCELOWERON", false}, {"FORCELOWEROFF", false},
-    {"FORCEUPPERON", false}, {"FORCEUPPEROFF", false},
+    {"HOST="}, {"USER="}, {"PASSWORD="}, {"TIMEOUT="}, {"PROXY="},
+    {"PROXYPASSWORD="}, {"PROXYUSER="}, {"PROXYPORT="}, {"PORT="},
+    {"SERVERTYPE="}, {"CONNECT"}, {"DISCONNECT"}, {"GET "}, {"SEND "},
+    {"GETTREE"}, {"SENDTREE"}, {"GETIFNEWER"}, {"GETIFNEW"}, {"GETIFOLDER"},
+    {"SENDIFNEWER"}, {"SENDIFOLDER"}, {"INCREMENTAL-GET"}, {"INCREMENTAL-SEND"},
+    {"RESUME-GET "}, {"RESUME-SEND "}, {"APPEND-GET "}, {"APPEND-SEND "},
+    {"ALLPARAMS "}, {"#INCLUDE "}, {"SENDEMAIL"}, {"ADDATTACHMENT"},
+    {"ADDRECIPIENT"}, {"ADDCCRECIPIENT"}, {"SILENT"}, {"RESTORE"},
+    {"HIDEAPP"}, {"SHOWAPP"}, {"REMOTE-CD"}, {"REMOTE-MD"},
+    {"REMOTE-DELETE"}, {"REMOTE-RENAME"}, {"REMOTE-EXEC "}, {"HOSTTZDIFF "},
+    {"GENERATELOCALNAME"}, {"GENERATEREMOTENAME"}, {"IF"}, {"WAITFORFILE"},
+    {"WAITSECONDS"}, {"GOTO"}, {"LOCAL-COPY"}, {"LOCAL-MD"}, {"LOCAL-CD"},
+    {"LOCAL-DELETE"}, {"LOCAL-RENAME"}, {"LOCAL-EXECANDWAIT"}, {"LOCAL-EXEC"},
+    {"DIALENTRY="}, {"DIALLOGINUSER="}, {"DIALLOGINPASSWORD="}, {"DIAL"},
+    {"HANGUP"}, {"CHMOD"}, {"ASCII"}, {"BINARY"}, {"REMOTE-EXISTS("},
+    {"LOCAL-EXISTS("}, {"DOCOMMAND"}, {"NODIALOGS"}, {"ENDIF"},
+    {"CHARVARIABLE"}, {"NUMVARIABLE"}, {"REALVARIABLE"}, {"LET"},
+    {"MESSAGE"}, {"INPUT"}, {"FORCELOWERON"}, {"FORCELOWEROFF"},
+    {"FORCEUPPERON"}, {"FORCEUPPEROFF"},
 };
 // clang-format on
 
@@ -40,13 +40,6 @@ std::string_view EditorKeyword::Span() const
 std::span<const EditorKeyword> EditorKeywords()
 {
     return kKeywords;
-}
-
-bool MatchesForCheck(const EditorKeyword& keyword, std::string_view upperLine)
-{
-    if (!upperLine.starts_with(keyword.prefix)) return false;
-    return !keyword.checkNeedsBlank ||
-           (upperLine.size() > keyword.prefix.size() && upperLine[keyword.prefix.size()] == ' ');
 }
 
 LineColouring ClassifyLine(std::string_view raw)

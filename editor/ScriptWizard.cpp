@@ -12,21 +12,25 @@
 #include "desktop/dialup/PhoneBook.h"
 #include "platform/ByteText.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
 std::string bytes(const QString& text) { return text.toUtf8().toStdString(); }
 constexpr int SendToItem = 31;  // its page has no field, only a note
+constexpr int WaitItem = 24;
 
 // The phone book as it is on disk now; unreadable counts as empty.
 PhoneBook loaded(const std::string& path)
@@ -90,7 +94,8 @@ TScriptWizard::TScriptWizard(std::string phoneBookPath, QWidget* parent)
     buttons->addStretch(1);
     auto* finish = newButton(this, "BitBtn1", tr("Finish"), tr("Finish"));
     finish->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    finish->setDefault(true);
+    // Finish only by its button or Alt+F: Enter in a field belongs to the pending command.
+    finish->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F));
     auto* cancel = newButton(this, "BitBtn2", tr("Cancel"), tr("Cancel"));
     cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     buttons->addWidget(finish);
@@ -254,10 +259,7 @@ void TScriptWizard::BuildCommandPages()
             case wizard::FieldKind::Directory: input = new TDirectoryEdit(sheet); break;
             case wizard::FieldKind::Seconds:
                 spin_ = new TIcSpinEdit(sheet);
-                spin_->SetValueType(vtFloat);
-                spin_->SetDecimal(1);
-                spin_->SetMaxValue(86400);
-                spin_->SetIncrement(0.5L);
+                spin_->SetValue(QString::fromLatin1(field.defaultText).toInt());
                 input = spin_;
                 break;
             case wizard::FieldKind::ServerType:
@@ -276,6 +278,12 @@ void TScriptWizard::BuildCommandPages()
                 grid->addWidget(label, r, 0, Qt::AlignVCenter);
             }
             grid->addWidget(input, r, 1);
+            if (field.kind == wizard::FieldKind::Seconds) {
+                secondsWord_ = newLabel(sheet, {});
+                secondsWord_->setObjectName(QStringLiteral("SecondsWord"));
+                secondsWord_->setAccessibleName(tr("Seconds refused"));
+                grid->addWidget(secondsWord_, r + 1, 1);
+            }
             if (name == "Edit11" || name == "Edit16" || name == "FilenameEdit2") input->installEventFilter(this);
         }
         grid->setRowStretch(grid->rowCount(), 1);
@@ -328,13 +336,26 @@ bool TScriptWizard::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && watched == comboBox1_) ComboBox1Exit();
     if (event->type() == QEvent::FocusIn) {
+        // Only a move from another control counts: not the window coming back or a menu closing.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool entered = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                             reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
         const QString name = watched->objectName();
         if (name == "Edit5") Edit5Enter();
-        else if (name == "Edit11") Edit11Enter();
+        else if (!entered) {
+        } else if (name == "Edit11") Edit11Enter();
         else if (name == "Edit16") Edit16Enter();
         else if (name == "FilenameEdit2") FilenameEdit2Enter();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TScriptWizard::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return QDialog::keyPressEvent(event);
+    // Enter in a command's field submits that command; anywhere else it does nothing.
+    if (panel8_->isVisible() && panel8_->isAncestorOf(QApplication::focusWidget())) Button1Click();
+    event->accept();
 }
 
 void TScriptWizard::ComboBox1Exit()
@@ -371,11 +392,29 @@ void TScriptWizard::Edit5Enter()
     Field("Edit5")->setEchoMode(anonymous ? QLineEdit::Normal : QLineEdit::Password);
 }
 
-void TScriptWizard::Edit11Enter() { Field("Edit11")->setText(shown(wizard::NamePart(bytes(Field("FilenameEdit1")->text())))); }
+namespace {
+
+// A proposal fills only an empty field, what the user typed stays; it is selected (after the click
+// that brought the focus has placed the caret) so typing replaces it instead of adding to it.
+void Propose(QLineEdit* field, const QString& text)
+{
+    if (!field->text().isEmpty() || text.isEmpty()) return;
+    field->setText(text);
+    QTimer::singleShot(0, field, [field, text] {
+        if (field->hasFocus() && field->text() == text) field->selectAll();
+    });
+}
+
+}  // namespace
+
+void TScriptWizard::Edit11Enter()
+{
+    Propose(Field("Edit11"), shown(wizard::NamePart(bytes(Field("FilenameEdit1")->text()))));
+}
 
 void TScriptWizard::FilenameEdit2Enter()
 {
-    Field("FilenameEdit2")->setText(shown(wizard::NamePart(bytes(Field("Edit12")->text()))));
+    Propose(Field("FilenameEdit2"), shown(wizard::NamePart(bytes(Field("Edit12")->text()))));
 }
 
 void TScriptWizard::Edit16Enter()
@@ -399,6 +438,13 @@ void TScriptWizard::ComboBox2Change(int index)
 void TScriptWizard::Button1Click()
 {
     const int index = commandPages_->IndexOfPage(commandPages_->ActivePage()) - 1;
+    if (index == WaitItem && wizard::WholeSeconds(bytes(QString::number(spin_->DoubleValue(), 'g', 17))) < 1) {
+        // The runner waits nothing for less than a second: say so, keep the command open.
+        secondsWord_->setText(tr("Not waited: enter 1 second or more."));
+        spin_->setFocus();
+        return;
+    }
+    secondsWord_->setText({});
     if (index >= 0 && index < wizard::CommandCount)
         for (const std::string& line : wizard::SubmitLines(index, FieldTexts(index))) memo2_->appendPlainText(shown(line));
     Button2Click();

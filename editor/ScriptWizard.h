@@ -21,6 +21,7 @@ class QWidget;
 class TFormStorage;
 class TTearPageControl;
 class TIcSpinEdit;
+class TIcLabel;
 
 class TScriptWizard : public QDialog {
     Q_OBJECT
@@ -63,6 +64,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::string phoneBookPath_;
@@ -76,6 +78,7 @@ private:
     QCheckBox* checkBox1_ = nullptr;
     QCheckBox* checkBox2_ = nullptr;
     TIcSpinEdit* spin_ = nullptr;
+    TIcLabel* secondsWord_ = nullptr;
     QWidget* panel8_ = nullptr;
     TFormStorage* formStorage_ = nullptr;
     bool shown_ = false;

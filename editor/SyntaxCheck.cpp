@@ -1,14 +1,25 @@
 #include "editor/SyntaxCheck.h"
 
 #include "desktop/StringRoutines.h"
-#include "editor/EditorKeywords.h"
 #include "platform/ByteText.h"
+#include "runner/CommandWords.h"
 
 #include <algorithm>
 
 namespace {
 
 constexpr std::string_view kDialEntry = "DIALENTRY=";
+
+// The first word the line begins with: the runner's command words first, in its order, so a
+// DIALENTRY= line is known as such before the DIAL that also begins it.
+std::optional<std::string_view> FirstWord(std::string_view upperLine)
+{
+    for (const CommandWord& w : CommandWords())
+        if (upperLine.starts_with(w.prefix)) return w.prefix;
+    for (std::string_view w : FrameWords())
+        if (upperLine.starts_with(w)) return w;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -24,12 +35,9 @@ std::optional<SyntaxError> SyntaxCheck(const std::vector<std::string>& lines,
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string s = bytetext::trim(lines[i]);
         if (s.empty() || s[0] == ';' || s[0] == ':') continue;
-        const std::string upper = bytetext::toUpper(s);
-        const auto keywords = EditorKeywords();
-        const auto match = std::find_if(keywords.begin(), keywords.end(),
-                                        [&](const EditorKeyword& k) { return MatchesForCheck(k, upper); });
-        if (match == keywords.end()) return SyntaxError{i, {}};
-        if (match->prefix == kDialEntry &&
+        const auto word = FirstWord(bytetext::toUpper(s));
+        if (!word) return SyntaxError{i, {}};
+        if (*word == kDialEntry &&
             FindDialEntry(dialEntries, StripQuotes(std::string_view(s).substr(kDialEntry.size()))) < 0)
             return SyntaxError{i, "Dial entry not found!"};
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The editor's syntax check: every line must begin with a command word the editor knows (the
-// keyword table the colouring uses), a comment or a label, and a DIALENTRY= line must name an
+// The editor's syntax check: every line must begin with a command word the runner performs (the
+// runner's own word table), a comment or a label, and a DIALENTRY= line must name an
 // entry of the phone book. Arguments are not validated. Plain code over the script's lines.
 
 #include <cstddef>

@@ -125,7 +125,7 @@ const std::array<CommandItem, CommandCount>& CommandItems()
         {"Retrieve files and all subdirectories", {edit("Edit28"), edit("Edit29")}, G::First, false,
          twoNames<kGetTree>},
         {"Wait while a local file does not exists", {edit("Edit30")}, G::First, false, oneName<kWaitForFile>},
-        {"Wait for a specified number of seconds", {{"IcSpinEdit1", "", FieldKind::Seconds, "0"}}, G::Seconds, false,
+        {"Wait for a specified number of seconds", {{"IcSpinEdit1", "", FieldKind::Seconds, "10"}}, G::Seconds, false,
          waitLine},
         {"Create a new Local folder", {edit("Edit31")}, G::First, false, oneName<kLocalMd>},
         {"Create a new remote folder", {edit("Edit32")}, G::First, false, oneName<kRemoteMd>},
@@ -167,17 +167,19 @@ std::vector<std::string> FinishLines(const ScriptSettings& s)
     const auto add = [&out](std::initializer_list<std::string> lines) { out.insert(out.end(), lines); };
     for (const std::string& line : s.description) out.push_back("; " + line);
     out.push_back(S);
-    if (!s.noDialUp)
+    // Without a chosen entry the dial lines could only fail the run ("Dial failed").
+    const bool dial = !s.noDialUp && !s.dialEntry.empty();
+    if (dial)
         add({"; Dial up to ISP:", "DialEntry=\"" + s.dialEntry + "\"", "DialLoginUser=\"" + s.dialUser + "\"",
              "DialLoginPassword=\"" + s.dialPassword + "\"", S});
     add({"Host=\"" + s.host + "\"", "Port=\"" + s.port + "\"", "User=\"" + s.user + "\"",
          "Password=\"" + s.password + "\"", "Timeout=" + s.timeout, S});
     if (s.useProxy) add({"Proxy=\"" + s.proxy + "\"", "ProxyPort=\"" + s.proxyPort + "\"", S});
-    if (!s.noDialUp) add({"; ******* ...Dial up if not already connected to the Internet...", "Dial", S});
+    if (dial) add({"; ******* ...Dial up if not already connected to the Internet...", "Dial", S});
     add({"; *******  Connect to FTP host...", "connect", S, "; *******  Command sequence..."});
     out.insert(out.end(), s.commands.begin(), s.commands.end());
     add({S, "; *******  Afterwards, disconnect from host!", "disconnect", ""});
-    if (!s.noDialUp) add({"; *******  At last, Hangup Internet connection!", "Hangup", S});
+    if (dial) add({"; *******  At last, Hangup Internet connection!", "Hangup", S});
     add({S, "; Script ends!"});
     return out;
 }

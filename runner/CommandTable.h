@@ -1,21 +1,10 @@
 #pragma once
-// The script language's command prefixes, in the order they are tested. A line's command is the
-// first entry whose prefix equals the line's first characters, compared without case; longer
-// prefixes that share a start with a shorter one stand first where it matters.
+// The runner's command entries: each command word (CommandWords.h) with how its argument is
+// found and how its line is echoed in the log.
+
+#include "runner/CommandWords.h"
 
 #include <string_view>
-
-enum class Cmd {
-    Host, User, Password, Timeout, TransTimeout, NoDialogs, ShowDialogs, Proxy, ProxyPassword, ProxyUser,
-    ProxyPort, Port, ServerType, Silent, HideApp, Restore, ShowApp, Connect, Disconnect, SendEmail,
-    AddAttachment, AddRecipient, AddCcRecipient, Get, GetIfNewer, GetIfNew, GetIfOlder, Send, SendIfNewer,
-    SendIfOlder, SendTree, GetTree, IncrementalGet, IncrementalSend, ResumeGet, ResumeSend, AppendGet,
-    AppendSend, RemoteCd, RemoteMd, RemoteDelete, RemoteRename, RemoteExec, HostTzDiff, If, WaitForFile,
-    WaitSeconds, Goto, LocalCopy, LocalMd, LocalCd, LocalDelete, LocalRename, LocalExec, LocalExecAndWait,
-    DialEntry, DialLoginUser, DialLoginPassword, Dial, Hangup, Chmod, Ascii, Binary, RemoteExists,
-    LocalExists, DoCommand, CharVariable, NumVariable, RealVariable, Let, Message, Input,
-    GenerateLocalName, GenerateRemoteName, ForceLowerOn, ForceLowerOff, ForceUpperOn, ForceUpperOff,
-};
 
 struct CommandEntry {
     std::string_view prefix;

@@ -18,18 +18,20 @@ namespace {
 
 QString Q(const std::string& s) { return qttext::toQString(s); }
 
-// The field's default glyph: a small open folder on the transparent colour, 14 x 12.
+// The field's default glyph: a small open folder, 14 x 12, on a truly transparent ground. The
+// button takes the bottom-left pixel as its key colour, so the folder leaves the last row empty
+// (its black outline there would be keyed away).
 QImage folderGlyph()
 {
     QImage glyph(14, 12, QImage::Format_ARGB32);
-    glyph.fill(QColor(255, 0, 255));
+    glyph.fill(Qt::transparent);
     QPainter p(&glyph);
     p.setPen(Qt::black);
     p.setBrush(QColor(255, 255, 0));
-    p.drawRect(0, 3, 12, 8);
-    p.drawRect(0, 1, 5, 2);
+    p.drawRect(0, 2, 12, 8);
+    p.drawRect(0, 0, 5, 2);
     p.setBrush(QColor(128, 128, 0));
-    const QPoint lid[] = {{2, 6}, {13, 6}, {11, 11}, {0, 11}};
+    const QPoint lid[] = {{2, 5}, {13, 5}, {11, 10}, {0, 10}};
     p.drawPolygon(lid, 4);
     return glyph;
 }
@@ -49,7 +51,10 @@ bool TFileDialogs::ExecuteFile(QWidget* parent, const TFileDialogRequest& r, std
 {
     names.clear();
     const bool save = r.Kind == dkSave || r.Kind == dkSavePicture;
-    QFileDialog dialog(parent, Q(r.Title), r.FileName.empty() ? Q(r.InitialDir) : Q(r.FileName), Q(r.Filter));
+    // A bare name lies in the initial folder, not in the process's working folder.
+    const std::string folder = fileedit::FolderOf(r.FileName);
+    QFileDialog dialog(parent, Q(r.Title), Q(folder.empty() ? r.InitialDir : folder), Q(r.Filter));
+    if (!r.FileName.empty()) dialog.selectFile(Q(fileedit::FilePartOf(r.FileName)));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (save)
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -91,8 +96,18 @@ QImage TFileDirEdit::DefaultGlyph() const
     return glyph;
 }
 
-std::string TFileDirEdit::Bytes() const { return text().toStdString(); }
-void TFileDirEdit::SetBytes(const std::string& value) { setText(qttext::toQString(value)); }
+std::string TFileDirEdit::Bytes() const
+{
+    const QString shown = text();
+    return shown == setText_ ? setBytes_ : shown.toStdString();
+}
+
+void TFileDirEdit::SetBytes(const std::string& value)
+{
+    setBytes_ = value;
+    setText_ = qttext::toQString(value);
+    setText(setText_);
+}
 
 TFileDialogs& TFileDirEdit::Dialogs() const
 {

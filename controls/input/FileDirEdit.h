@@ -93,7 +93,8 @@ protected:
     void DoBeforeDialog(std::string& name, bool& action);
     void DoAfterDialog(std::string& name, bool& action);
     TFileDialogs& Dialogs() const;
-    // The text as bytes, and bytes shown as text (UTF-8 when valid, else Latin-1).
+    // The text as bytes, and bytes shown as text (UTF-8 when valid, else Latin-1). Text that is
+    // still what was set gives back the very bytes set; typed text is UTF-8.
     std::string Bytes() const;
     void SetBytes(const std::string& value);
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -105,6 +106,8 @@ protected:
 private:
     bool acceptFiles_ = false;
     TFileDialogs* dialogs_ = nullptr;
+    std::string setBytes_;
+    QString setText_;
 };
 
 class TFilenameEdit : public TFileDirEdit {

@@ -20,6 +20,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -82,13 +86,17 @@ TEST_F(Wizard, SubmitAddsTheCommandOrNothingAndAlwaysClosesThePanel)
     EXPECT_FALSE(!wizard->Panel8()->isHidden());
     EXPECT_EQ(Composed().size(), 2);
 
-    for (const auto& [seconds, line] : {std::pair{2.9, QString("WaitSeconds \"2\"")}, std::pair{0.5, QString()}}) {
+    // A wait the runner cannot make is refused with a word and the command stays open.
+    for (const auto& [seconds, line] : {std::pair{7.0, QString("WaitSeconds \"7\"")}, std::pair{0.0, QString()}}) {
         wizard->Memo2()->clear();
         Choose(24);
         wizard->IcSpinEdit1()->SetDoubleValue(seconds);
         wizard->Button1Click();
         EXPECT_EQ(Composed(), line.isEmpty() ? QStringList() : QStringList({"; Wait for a specified number of seconds", line}));
+        EXPECT_EQ(!wizard->Panel8()->isHidden(), line.isEmpty());
+        EXPECT_EQ(wizard->findChild<QLabel*>("SecondsWord")->text().isEmpty(), !line.isEmpty());
     }
+    wizard->Button2Click();
 
     wizard->Memo2()->clear();
     Choose(30);
@@ -174,11 +182,11 @@ TEST_F(Wizard, KeepsItsFieldsButNotTheDialPassword)
     EXPECT_EQ(F("Edit8")->text(), "proxy.lan");
 }
 
-TEST_F(Wizard, EscapeCancelsFromAnyFieldAndFinishIsTheDefaultButton)
+TEST_F(Wizard, EscapeCancelsFromAnyFieldAndFinishIsNoDefaultButton)
 {
     auto* finish = wizard->findChild<QPushButton*>("BitBtn1");
     auto* cancel = wizard->findChild<QPushButton*>("BitBtn2");
-    EXPECT_TRUE(finish->isDefault());
+    EXPECT_FALSE(finish->isDefault());
     EXPECT_FALSE(finish->icon().isNull());
     EXPECT_FALSE(cancel->icon().isNull());
     bool finished = false;
@@ -195,6 +203,85 @@ TEST_F(Wizard, EscapeCancelsFromAnyFieldAndFinishIsTheDefaultButton)
         EXPECT_EQ(wizard->result(), QDialog::Rejected);
     }
     EXPECT_FALSE(finished);
+}
+
+// Real focus moves and key presses: a proposal fills an empty field when the focus comes from
+// another field, never when a menu closes or the window comes back, and never over typed text;
+// Enter submits the pending command; only the button or Alt+F finishes.
+TEST_F(Wizard, FocusAndKeysKeepWhatWasTyped)
+{
+    QWidget other;
+    other.setAccessibleName("Other window");
+    bool finished = false;
+    QObject::connect(wizard.get(), &TScriptWizard::Finished, [&finished] { finished = true; });
+    wizard->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get()));
+    wizard->PageControl981()->SetActivePage(wizard->PageControl981()->Pages(3));
+    const auto closeMenuSoon = [] {
+        QTimer::singleShot(50, [] {
+            if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+        });
+    };
+    const auto leaveAndComeBack = [&] {
+        other.show();
+        other.activateWindow();
+        QTest::qWaitForWindowActive(&other);
+        wizard->activateWindow();
+        QTest::qWaitForWindowActive(wizard.get());
+    };
+
+    Choose(8);
+    QTest::keyClicks(F("FilenameEdit1"), "/src/a.txt");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), F("Edit11"));
+    EXPECT_EQ(F("Edit11")->text(), "a.txt");  // proposed, and selected: typing replaces it
+    QTest::qWait(10);
+    QTest::keyClicks(F("Edit11"), "dest.bin");
+    EXPECT_EQ(F("Edit11")->text(), "dest.bin");
+    closeMenuSoon();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QApplication::sendEvent(F("Edit11"), &menu);
+    EXPECT_EQ(F("Edit11")->text(), "dest.bin");
+    leaveAndComeBack();
+    EXPECT_EQ(F("Edit11")->text(), "dest.bin");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(F("Edit11")->text(), "dest.bin");
+    QTest::keyClick(F("Edit11"), Qt::Key_Return);  // submits, does not finish
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(wizard->isVisible());
+    EXPECT_EQ(Composed(), QStringList({"; Send a file to remote host", "send \"/src/a.txt\" \"dest.bin\""}));
+
+    Choose(9);
+    QTest::keyClicks(F("Edit12"), "/pub/remote.bin");
+    QTest::mouseClick(F("FilenameEdit2"), Qt::LeftButton, {}, QPoint(10, 5));
+    ASSERT_EQ(QApplication::focusWidget(), F("FilenameEdit2"));
+    QTest::qWait(10);
+    QTest::keyClicks(F("FilenameEdit2"), "/home/u/got.bin");
+    EXPECT_EQ(F("FilenameEdit2")->text(), "/home/u/got.bin");
+    leaveAndComeBack();
+    QTest::keyClick(F("FilenameEdit2"), Qt::Key_Enter);
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(Composed().mid(2), QStringList({"; Get a file from the remote host",
+                                              "get \"/pub/remote.bin\" \"/home/u/got.bin\""}));
+
+    // The wait starts at 10 and steps by 1; Enter in it submits.
+    Choose(24);
+    EXPECT_EQ(wizard->IcSpinEdit1()->Value(), 10);
+    QTest::keyClick(wizard->IcSpinEdit1(), Qt::Key_Up);
+    EXPECT_EQ(wizard->IcSpinEdit1()->Value(), 11);
+    QTest::keyClick(wizard->IcSpinEdit1(), Qt::Key_Return);
+    EXPECT_EQ(Composed().mid(4), QStringList({"; Wait for a specified number of seconds", "WaitSeconds \"11\""}));
+
+    // Enter outside a command does nothing; Alt+F finishes.
+    wizard->PageControl981()->SetActivePage(wizard->PageControl981()->Pages(2));
+    F("Edit3")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(F("Edit3"), Qt::Key_Return);
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(wizard->isVisible());
+    QTest::keyClick(wizard->windowHandle(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&finished] { return finished; }, 5000));  // a shortcut animates the click
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
 }
 
 TEST_F(Wizard, TheFormHelperOpensItAndStoresNothing)
@@ -254,6 +341,10 @@ TEST_F(Wizard, PagesRender)
         Choose(item);
         take(QString("wizard-3-%1").arg(item, 2, 10, QChar('0')));
     }
+    Choose(24);
+    wizard->IcSpinEdit1()->SetDoubleValue(0);
+    wizard->Button1Click();
+    take("wizard-3-24-refused");
 }
 
 struct EditorWizard : ::testing::Test {

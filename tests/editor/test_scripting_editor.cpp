@@ -595,19 +595,19 @@ TEST_F(InsertEditor, DefaultScriptIsANewChangedColouredText)
     EXPECT_TRUE(editor->Modified());
     EXPECT_TRUE(editor->Light()->Blink());
     EXPECT_TRUE(editor->Action("SaveBtn")->isEnabled());
-    EXPECT_EQ(editor->Memo1()->document()->blockCount(), 46);
-    EXPECT_EQ(Line(2), "DialEntry=\"\"");
+    EXPECT_EQ(editor->Memo1()->document()->blockCount(), 47);
+    EXPECT_EQ(Line(3), "; DialEntry=\"\"");
     EXPECT_EQ(ColourAt(0), QColor(255, 0, 0));
-    EXPECT_EQ(ColourAt(19), QColor(0, 0, 255));  // connect
+    EXPECT_EQ(ColourAt(20), QColor(0, 0, 255));  // connect
     EXPECT_EQ(editor->Memo1()->GetRow(), 0);
     editor->grab().save(Shot("editor-default-script.png"));
 
-    // Its first save goes through Save As; the file holds the 46 lines.
+    // Its first save goes through Save As; the file holds the 47 lines.
     seams.saveNames = {QString::fromStdString(scripts + "/New one.ftp")};
     ASSERT_TRUE(editor->SaveBtnClick());
     const std::string saved = Read(scripts + "/New_one.ftp");
-    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 46);
-    EXPECT_TRUE(saved.ends_with("Hangup\r\n\r\n"));
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 47);
+    EXPECT_TRUE(saved.ends_with("; Hangup\r\n\r\n"));
 }
 
 TEST_F(InsertEditor, ContextMenuListsInsertAtTheCaretAndMarkChanged)

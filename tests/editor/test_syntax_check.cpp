@@ -1,6 +1,11 @@
 #include "editor/SyntaxCheck.h"
 
+#include "runner/CommandWords.h"
+
+#include <cctype>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,10 +30,14 @@ TEST(SyntaxCheck, FirstBadLineOfAScript)
         {"get with arguments", {"get a b"}, kNone, ""},
         {"get with a blank only", {"GET   "}, 0, ""},
         {"lower case and leading blanks", {"  host=ftp.example", "\tconnect"}, kNone, ""},
-        {"first of two bad lines", {"HOST=x", "TRANSTIMEOUT=5", "SHOWDIALOGS"}, 1, ""},
+        {"first of two bad lines", {"HOST=x", "GETX a b", "SHOWDIALOGSX"}, 1, ""},
+        {"settings the runner performs", {"TRANSTIMEOUT=5", "SHOWDIALOGS", "NoDialogs"}, kNone, ""},
+        {"frame words", {"ALLPARAMS SEND \"%%ALLPAR%%\"", "#include \"a.inc\"", "ENDIF"}, kNone, ""},
+        {"bare gettree", {"GETTREE"}, 0, ""},
+        {"bare allparams", {"ALLPARAMS"}, 0, ""},
         {"argument commands need a blank", {"LET A=1", "LETTER"}, 1, ""},
         {"bare if", {"IF"}, 0, ""},
-        {"prefix accepts what follows", {"DIALUP", "CONNECTED", "REMOTE-CDX", "REMOTE-EXISTS("}, kNone, ""},
+        {"prefix accepts what follows", {"DIALUP", "CONNECTED", "REMOTE-CDX", "LOCAL-CDX", "REMOTE-EXISTS("}, kNone, ""},
         {"known dial entry", {"DialEntry=\"Office VPN\""}, kNone, ""},
         {"known dial entry after blanks", {"DIALENTRY=   home"}, kNone, ""},
         {"unknown dial entry", {"DIAL", "DIALENTRY=\"Other\""}, 1, "Dial entry not found!"},
@@ -66,4 +75,31 @@ TEST(SyntaxCheck, ReportTexts)
               "Errors occured in this line:\n\n  get\n\nPlease correct and try again!");
     EXPECT_EQ(SyntaxCheckReport(SyntaxError{0, "Dial entry not found!"}, "DialEntry=\"\""),
               "Error found: Dial entry not found!\n\nDialEntry=\"\"\n\nPlease correct and try again!");
+}
+
+// Every word the runner dispatches on passes, written as a user would (lower case, an argument).
+TEST(SyntaxCheck, EveryRunnerWordPasses)
+{
+    for (const CommandWord& w : CommandWords()) {
+        std::string line(w.prefix);
+        for (char& c : line) c = char(std::tolower(static_cast<unsigned char>(c)));
+        line += "x";
+        if (w.cmd == Cmd::DialEntry) continue;  // needs a phone-book entry, covered above
+        EXPECT_FALSE(SyntaxCheck({line}, kPhoneBook).has_value()) << line;
+    }
+}
+
+TEST(SyntaxCheck, TheShippedExamplesPass)
+{
+    for (const char* name : {"Example.ftp", "FtpExample.ftp", "MailExample.ftp", "Settings.inc.ftp"}) {
+        std::ifstream in(std::string(VANTREL_SOURCE_DIR) + "/examples/Scripts/" + name, std::ios::binary);
+        ASSERT_TRUE(in) << name;
+        std::vector<std::string> lines;
+        for (std::string l; std::getline(in, l);) {
+            if (!l.empty() && l.back() == '\r') l.pop_back();
+            lines.push_back(l);
+        }
+        const auto got = SyntaxCheck(lines, kPhoneBook);
+        EXPECT_FALSE(got.has_value()) << name << ": " << (got ? lines[got->line] : "");
+    }
 }

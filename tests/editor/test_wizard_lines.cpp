@@ -186,10 +186,12 @@ TEST(WizardLines, FinishWritesTheWholeScript)
         {"dial, no proxy", false, false, join({head, dial, host, dialNow, body, hangup, end})},
         {"no dial, proxy", true, true, join({head, host, proxy, body, end})},
         {"no dial, no proxy", true, false, join({head, host, body, end})},
+        {"dial without an entry", false, false, join({head, host, body, end})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptSettings s = filled();
+        if (std::string_view(c.name) == "dial without an entry") s.dialEntry.clear();
         s.noDialUp = c.noDialUp;
         s.useProxy = c.useProxy;
         EXPECT_EQ(FinishLines(s), c.expected);

@@ -2,6 +2,7 @@
 // and runs in the runner against a loopback FTP server without an error.
 
 #include "editor/ScriptWizard.h"
+#include "editor/ScriptInserts.h"
 #include "editor/SyntaxCheck.h"
 #include "controls/input/IcSpinButton.h"
 #include "controls/input/IcSpinEdit.h"
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -137,6 +139,83 @@ TEST(WizardScript, EveryCommandOnceRunsWithoutAnError)
     EXPECT_EQ(out.find("Failed to upload item."), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(R + "/remove.txt")) << out;
     EXPECT_FALSE(fs::exists(L + "/skipped.txt")) << out;
+}
+
+// The template that starts with `word`, its placeholders filled in.
+std::string Filled(std::string_view word, const std::map<std::string, std::string>& values)
+{
+    for (std::string_view t : CommandTemplates()) {
+        if (!t.starts_with(word)) continue;
+        std::string line(t);
+        for (const auto& [placeholder, value] : values)
+            for (std::size_t at; (at = line.find(placeholder)) != std::string::npos;)
+                line.replace(at, placeholder.size(), value);
+        return line;
+    }
+    ADD_FAILURE() << "no template " << word;
+    return {};
+}
+
+std::string RunScript(const std::string& script, int& exitCode)
+{
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    run.setProcessEnvironment(env);
+    run.start(QString(VANTREL_BIN_DIR) + "/Trevask", {QString::fromStdString(script)});
+    if (!run.waitForFinished(120000)) ADD_FAILURE() << "the runner did not end";
+    exitCode = run.exitCode();
+    return run.readAllStandardOutput().toStdString();
+}
+
+// The default script, filled in where it asks, and the templates whose argument order matters,
+// filled in, are lines the runner performs against a real server.
+TEST(WizardScript, DefaultScriptAndFilledTemplatesRun)
+{
+    XdgHome home;
+    TempDir local;
+    ftptest::FtpTestServer server(ftptest::ServerKind::Pyftpdlib);
+    ASSERT_TRUE(server.running()) << server.failure();
+    const std::string L = local.path();
+    const std::string R = server.root();
+    std::ofstream(R + "/run.cgi") << "#!/bin/sh\n";
+    std::ofstream(R + "/r.txt") << "taken\n";
+    local.write("l.txt", "taken\n");
+    local.write("up.txt", "up\n");
+
+    std::string text;
+    for (std::string_view line : DefaultScriptLines()) {
+        std::string l(line);
+        if (l == "Host=\"\"") l = "Host=\"127.0.0.1\"";
+        if (l == "Port=21") l = "Port=" + std::to_string(server.port());
+        if (l == "User=\"anonymous\"") l = "User=\"" + server.user() + "\"";
+        if (l == "Password=\"\"") l = "Password=\"" + server.password() + "\"";
+        if (l == "connect") {
+            l += "\r\n" + Filled("CHMOD", {{"<attribute>", "700"}, {"<remote>", "run.cgi"}});
+            l += "\r\n" + Filled("GENERATEREMOTENAME", {{"<variable>", "RName"}, {"<remote>", "/r.txt"}});
+            l += "\r\n" + Filled("GENERATELOCALNAME", {{"<variable>", "LName"}, {"<local>", L + "/l.txt"}});
+            l += "\r\nSEND \"" + L + "/up.txt\" \"%%RName%%\"";
+            l += "\r\nLOCAL-COPY \"" + L + "/up.txt\" \"%%LName%%\"";
+        }
+        text += l + "\r\n";
+    }
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    const auto error = SyntaxCheck(lines, {});
+    EXPECT_FALSE(error) << lines[error ? error->line : 0];
+
+    int exitCode = -1;
+    const std::string out = RunScript(local.write("default.ftp", text), exitCode);
+    EXPECT_EQ(exitCode, 0) << out;
+    EXPECT_EQ(out.find("Dial"), std::string::npos) << out;
+    struct stat st {};
+    ASSERT_EQ(::stat((R + "/run.cgi").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << out;
+    EXPECT_TRUE(fs::exists(R + "/r.txt.1") || fs::exists(R + "/r.1.txt")) << out;
+    EXPECT_TRUE(fs::exists(L + "/l.txt.1") || fs::exists(L + "/l.1.txt")) << out;
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 #include "controls/input/FileDirEdit.h"
 #include "controls/input/VisualRoutines.h"
+#include "tests/support/PixelCount.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QUrl>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -410,3 +414,88 @@ TEST_F(PopupEditTest, AReadOnlyFieldKeepsItsText)
 }
 
 }  // namespace
+
+namespace {
+
+// The directory and selection a real file dialog opens with; the dialog is closed at once.
+struct DialogStart {
+    QString directory;
+    QStringList selected;
+};
+
+DialogStart OpenRealDialog(const TFileDialogRequest& request)
+{
+    DialogStart start;
+    QTimer::singleShot(0, [&start] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        start.directory = dialog->directory().absolutePath();
+        start.selected = dialog->selectedFiles();
+        dialog->reject();
+    });
+    std::vector<std::string> names;
+    TFileDialogs platform;
+    EXPECT_FALSE(platform.ExecuteFile(nullptr, request, names));
+    return start;
+}
+
+}  // namespace
+
+TEST_F(FilenameEditTest, TheRealDialogStartsInTheInitialFolderForABareName)
+{
+    const std::string sub = dir.path() + "/start here";
+    std::filesystem::create_directories(sub);
+    std::filesystem::create_directories(dir.path() + "/other");
+    const struct {
+        const char* name;
+        std::string fileName, initialDir;
+        QString directory, selected;
+    } cases[] = {
+        {"bare name", "report.txt", sub, QString::fromStdString(sub), QString::fromStdString(sub + "/report.txt")},
+        {"no name", "", sub, QString::fromStdString(sub), {}},
+        {"name with its folder", dir.path() + "/other/a.txt", sub, QString::fromStdString(dir.path() + "/other"),
+         QString::fromStdString(dir.path() + "/other/a.txt")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFileDialogRequest request;
+        request.FileName = c.fileName;
+        request.InitialDir = c.initialDir;
+        const DialogStart start = OpenRealDialog(request);
+        EXPECT_EQ(start.directory, c.directory);
+        if (!c.selected.isEmpty()) EXPECT_EQ(start.selected, QStringList{c.selected});
+    }
+}
+
+TEST_F(FilenameEditTest, NamesAreBytes)
+{
+    for (const std::string name : {std::string("/tmp/caf\xE9 x.txt"), std::string("/tmp/caf\xC3\xA9.txt"),
+                                   std::string("/tmp/\xFF\xFE")}) {
+        field->SetFileName(name);
+        EXPECT_EQ(field->FileName(), name);
+    }
+    // Typed text is UTF-8.
+    field->setText(QString::fromUtf8("/tmp/\xC3\xA9t\xC3\xA9"));
+    EXPECT_EQ(field->FileName(), "/tmp/\xC3\xA9t\xC3\xA9");
+}
+
+// The folder glyph has a real mask: nothing of the key colour shows, up or pressed, and its black
+// outline is drawn.
+TEST_F(FilenameEditTest, TheFolderGlyphIsDrawnThroughAMask)
+{
+    const QString dirOut = qEnvironmentVariable("FILE_EDIT_PICTURE_DIR");
+    for (const bool pressed : {false, true}) {
+        SCOPED_TRACE(pressed ? "pressed" : "up");
+        TEditButton* button = field->Button();
+        if (pressed) QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+        const QImage picture = window->grab().toImage();
+        if (!dirOut.isEmpty()) picture.save(dirOut + (pressed ? "/file-edit-pressed.png" : "/file-edit-up.png"));
+        const QRect area = button->geometry().translated(field->pos());
+        EXPECT_EQ(CountPixelsNear(picture, area, qRgb(255, 0, 255)), 0);
+        EXPECT_GT(CountPixelsNear(picture, area, qRgb(0, 0, 0)), 20);
+        // Not hot, the flat button shows its glyph in grey; pressed, in its colours.
+        EXPECT_EQ(CountPixelsNear(picture, area, qRgb(255, 255, 0)) > 10, pressed);
+        if (pressed) QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+    dialogs.ok = false;
+}
