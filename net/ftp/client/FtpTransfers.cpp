@@ -81,8 +81,9 @@ void TFtpSession::ReadClosingReply(DataScope& scope, TCmdType code, bool report)
     if (canceled_ || timedOut_ || !scope.closingOwed) return;
     scope.closingOwed = false;
     ReadReply(report);
-    // A 426, 451 or 452 here means the data stopped short.
-    CheckReply(400, 599, code, false);
+    ReadPastPreliminary();
+    // A 426, 451 or 452 here means the data stopped short; only a 2xx says the transfer is done.
+    CheckReply(300, 599, code, false);
 }
 
 // --- listings ---

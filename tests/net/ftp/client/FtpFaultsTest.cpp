@@ -46,8 +46,9 @@ protected:
 
 TEST_F(FtpFaults, NegativeClosingReplyFailsTheTransfer)
 {
+    // Only a 2xx closing reply says the transfer is done: not a 3xx, nor a number no server sends.
     for (const char* closing : {"426 Connection closed; transfer aborted.\r\n", "451 Local error\r\n",
-                                "452 Disk full\r\n"}) {
+                                "452 Disk full\r\n", "350 Waiting\r\n", "999 What\r\n"}) {
         FakeFtpServer server(greet, [&](Session& s, const std::string& line) {
             if (line.starts_with("RETR ") || line.starts_with("LIST")) {
                 s.send("150 Opening data connection\r\n");
