@@ -37,6 +37,7 @@ bool PartnerOf(TEffFormLimit limit, TEffFormLimit& partner)
 
 bool TEffFormLimits::Set(TEffFormLimit limit, int value, int screenWidth, int screenHeight)
 {
+    if (value < -100) return false;  // ignored: the old limit stays
     const int converted = ConvertFormLimit(value, IsVerticalLimit(limit) ? screenHeight : screenWidth);
     TEffFormLimit partner;
     if (PartnerOf(limit, partner) && converted > 0 && converted_[partner] > 0) {

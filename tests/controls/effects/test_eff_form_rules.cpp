@@ -40,6 +40,9 @@ TEST(EffFormLimits, AMaximumBelowTheMinimumIsRefused)
     EXPECT_FALSE(limits.Set(flMaxTrackHeight, 250, 800, 600));
     EXPECT_TRUE(limits.Set(flMaxTrackHeight, 300, 800, 600));
     EXPECT_TRUE(limits.Any());
+    EXPECT_FALSE(limits.Set(flMaxTrackHeight, -200, 800, 600));  // ignored, not "no limit"
+    EXPECT_EQ(limits.Value(flMaxTrackHeight), 300);
+    EXPECT_EQ(limits.Converted(flMaxTrackHeight), 300);
 }
 
 TEST(EffFormLimits, ANewScreenRecomputesAndClamps)
