@@ -89,7 +89,7 @@ void TEffListLink::SetInternal(const QString& name) { SetImageList(SharedImageLi
 // --- the painted line ------------------------------------------------------------------------
 
 TEffBaseControl::TEffBaseControl(QWidget* parent)
-    : QWidget(parent), link_([this](QObject* sender) { GetImageListChange(sender); })
+    : QWidget(parent), link_([this](QObject* sender) { GetImageListChange(sender); }), reported_(geometry())
 {
 }
 
@@ -148,13 +148,25 @@ void TEffBaseControl::leaveEvent(QEvent* event)
 void TEffBaseControl::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (!loading_ && event->pos() != event->oldPos()) DoBoundsChange(bcMoved);
+    ReportBounds();
 }
 
 void TEffBaseControl::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (!loading_ && event->size() != event->oldSize()) DoBoundsChange(bcResized);
+    ReportBounds();
+}
+
+// A move and a resize come as two events with the new geometry already in place: the first
+// reports both, the second finds nothing new.
+void TEffBaseControl::ReportBounds()
+{
+    const QRect now = geometry();
+    TEffBoundsFlags flags = 0;
+    if (now.size() != reported_.size()) flags |= bcResized;
+    if (now.topLeft() != reported_.topLeft()) flags |= bcMoved;
+    reported_ = now;
+    if (flags && !loading_) DoBoundsChange(flags);
 }
 
 void TEffBaseControl::mousePressEvent(QMouseEvent* event)

@@ -128,6 +128,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void ReportBounds();
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -138,6 +139,7 @@ private:
     bool pressed_ = false;
     TColor color_ = clBtnFace;
     bool loading_ = false;
+    QRect reported_;  // the bounds last reported, so one geometry change is one call
 };
 
 // Adds transparency (on by default) and the redraw rule.

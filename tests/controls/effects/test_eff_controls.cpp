@@ -326,6 +326,31 @@ TEST(EffLabelFill, ResizeRebuildsTheFillAndMoveKeepsIt)
     EXPECT_EQ(label->BackBitmap().width(), 150);
 }
 
+TEST(EffBaseControl, OneGeometryChangeIsOneBoundsCall)
+{
+    Stage stage(200, 60);
+    auto* label = new TEffLabelFill(&stage);
+    label->setGeometry(0, 0, 50, 20);
+    stage.Settle();
+    std::vector<TEffBoundsFlags> calls;
+    label->OnBoundsChange = [&](TEffBaseControl*, TEffBoundsFlags flags) { calls.push_back(flags); };
+    const struct {
+        QRect to;
+        std::vector<TEffBoundsFlags> calls;
+    } cases[] = {
+        {{10, 5, 60, 25}, {bcMoved | bcResized}},
+        {{20, 5, 60, 25}, {bcMoved}},
+        {{20, 5, 70, 25}, {bcResized}},
+        {{20, 5, 70, 25}, {}},
+    };
+    for (const auto& c : cases) {
+        calls.clear();
+        label->setGeometry(c.to);
+        QApplication::processEvents();
+        EXPECT_EQ(calls, c.calls) << c.to.x() << "," << c.to.width();
+    }
+}
+
 TEST(EffLabel, AutoSizeFollowsCaptionFontAndEffects)
 {
     Stage stage(400, 100);
