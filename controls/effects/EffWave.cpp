@@ -76,13 +76,8 @@ void TEffWave::LoadFromStreamSized(std::int64_t count, TStream& stream)
     stream.ReadBuffer(bytes.data(), bytes.size());
     auto loaded = std::make_unique<TMemoryStream>(std::move(bytes));
     TEffWaveInfo info;
-    bool wave = false;
-    try {
-        wave = GetWaveData(loaded.get(), info);
-    } catch (const EErrorCheckingWave&) {
-        wave = false;  // a short header is no wave: the held data stays
-    }
-    if (wave) SetData(std::move(loaded));
+    // Not a wave: the held data stays. A header cut short raises, the held data staying too.
+    if (GetWaveData(loaded.get(), info)) SetData(std::move(loaded));
 }
 
 void TEffWave::ReadData(TStream& stream)
@@ -125,7 +120,11 @@ void TEffWave::LoadFromFile(const std::string& fileName)
     }
     if (in.bad()) throw Exception("Cannot open file " + fileName);
     TMemoryStream file(std::move(bytes));
-    LoadFromStream(file);
+    try {
+        LoadFromStream(file);
+    } catch (const EErrorCheckingWave&) {
+        throw EErrorCheckingWave("GetWaveData: Cannot open file " + fileName);
+    }
 }
 
 void TEffWave::SaveToFile(const std::string& fileName)
