@@ -9,6 +9,7 @@
 #include "runner/ScriptLoader.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -150,6 +151,9 @@ void TScriptVantrel::StartaTimer()
     CancelFlag = false;
     Disconnecting = false;
     running_ = true;
+    cancelSignal_ = 0;
+    failedCommands_ = 0;
+    lastError_.clear();
     endWritten_ = false;
     log_.clear();
     emit logCleared();
@@ -169,6 +173,7 @@ void TScriptVantrel::StartaTimer()
         ErrorPath(std::current_exception());
     }
     WriteEndAndHistory();
+    ReportOutcome();
     if (HideApp.HideForm()) {
         guard::absorb([&] {
             HideApp.SetHideForm(false);
@@ -186,7 +191,8 @@ void TScriptVantrel::ErrorPath(const std::exception_ptr& error)
     // by Cancel, which is no failure.
     if (!CancelFlag) exitCode_ = 1;
     Holdup.start();
-    LogLine("Error: " + exceptionMessage(error));
+    lastError_ = exceptionMessage(error);
+    LogLine("Error: " + lastError_);
     Disconnecting = true;
     if (FTP.GetConnected()) {
         try {
@@ -217,6 +223,23 @@ void TScriptVantrel::WriteEndAndHistory()
         std::fprintf(stderr, "Trevask: the history file %s could not be written: %s\n", HistoryPath().c_str(),
                      history_.Error().c_str());
     }
+}
+
+void TScriptVantrel::ReportOutcome()
+{
+    // Cron and the programs that wait for the runner see only the status and standard error.
+    if (exitCode_ == 1) {
+        if (!lastError_.empty()) std::fprintf(stderr, "Trevask: %s\n", lastError_.c_str());
+    } else if (CancelFlag) {
+        exitCode_ = cancelSignal_ == SIGTERM ? 143 : 130;
+        std::fputs("Trevask: cancelled\n", stderr);
+    } else if (failedCommands_ > 0) {
+        exitCode_ = 2;
+        std::fprintf(stderr, "Trevask: %u command%s failed\n", failedCommands_, failedCommands_ == 1 ? "" : "s");
+    } else {
+        exitCode_ = 0;
+    }
+    std::fflush(stderr);
 }
 
 void TScriptVantrel::HaltaTimer()
@@ -252,6 +275,12 @@ void TScriptVantrel::TTimeOutTimer()
     LogLine("   ---> Transfer timed out! (" + std::to_string(spanMs / 1000) + " seconds)");
     // Left alone, a stalled transfer waits for ever: ending it makes the command fail.
     FTP.Abort();
+}
+
+void TScriptVantrel::CancelBySignal(int signal)
+{
+    if (!cancelSignal_) cancelSignal_ = signal;
+    Button1Click();
 }
 
 void TScriptVantrel::Button1Click()

@@ -169,8 +169,11 @@ public:
     void FTPError(QObject* sender, std::uint16_t errorNo, const std::string& message);
     void FTPFailure(bool& handled, TCmdType transType);
 
-    // 0: the run ended normally or by Cancel; 1: through the error path.
+    // 0: the run ended normally and no command failed; 1: through the error path; 2: normally
+    // after a failed command; 130 / 143: Cancel or SIGINT / SIGTERM ended it.
     int ExitCode() const { return exitCode_; }
+    // A termination signal presses Cancel; the signal decides the exit status.
+    void CancelBySignal(int signal);
     bool Running() const { return running_; }
     bool Finished() const { return finished_; }
 
@@ -183,7 +186,19 @@ public:
     // Engine state.
     VariableStore VariableList;
     std::vector<std::string> NumericNameList;
-    bool SuccessFlag = true;
+    // A bool that counts how often it was cleared: the failed commands of the run.
+    struct TSuccessFlag {
+        bool value = true;
+        unsigned clears = 0;
+        TSuccessFlag& operator=(bool v)
+        {
+            if (!v) ++clears;
+            value = v;
+            return *this;
+        }
+        operator bool() const { return value; }
+    };
+    TSuccessFlag SuccessFlag;
     bool CancelFlag = false;
     bool DialogsFlag = true;
     bool ForceLower = false;
@@ -248,6 +263,8 @@ private:
     void SetPredefinedVariables();
     void ErrorPath(const std::exception_ptr& error);
     void WriteEndAndHistory();
+    // Sets the exit status from how the run ended and says it on standard error.
+    void ReportOutcome();
     SubstitutionContext Substitution();
     // Pumps messages when the last pump is a while ago; true when the run was cancelled.
     bool KeepEventsFlowing();
@@ -295,6 +312,9 @@ private:
     ReplacementFile history_;  // the history file of the run, written as the log grows
     std::string status_;
     int exitCode_ = 0;
+    int cancelSignal_ = 0;          // the signal that pressed Cancel; 0: the button
+    unsigned failedCommands_ = 0;   // commands of this run that cleared SuccessFlag
+    std::string lastError_;         // the message the error path logged
     bool running_ = false;
     bool finished_ = false;
     bool endWritten_ = false;

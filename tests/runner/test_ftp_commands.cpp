@@ -208,7 +208,7 @@ TEST_P(FtpMainPaths, UnknownHostAndRefusedCommandsGoOn)
     EXPECT_EQ(e->GetVariable("cd"), "False");
     EXPECT_TRUE(containsPart(e->Log(), "   ---> Error: Remote Make Directory: 550"));
     EXPECT_FALSE(fs::exists(local.file("m.txt")));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
@@ -315,7 +315,7 @@ TEST_F(FtpFamilies, MaskedTransfersFailWhenAnyEntryFails)
     EXPECT_EQ(e->GetVariable("app"), "False");
     EXPECT_EQ(TempDir::read(local.file("app/a.txt")), "a.txt");
     EXPECT_FALSE(fs::exists(local.file("app/c.txt")));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
 }
 
 TEST_F(FtpFamilies, NewerOlderAndNewOnly)
@@ -409,7 +409,7 @@ TEST_F(FtpFamilies, ListedNamesNeverWriteThroughALocalLink)
     fs::create_directory(local.file("in"));
     fs::create_symlink(victim, local.file("in/a.txt"));
     auto e = run(with(login(server), {"GET *.txt in", "LET masked=success", "GET a.txt in/a.txt", "DISCONNECT"}));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_EQ(e->GetVariable("masked"), "False");
     EXPECT_TRUE(contains(e->Log(), "   ---> Cannot create file " + local.file("in/a.txt") + ": it is a link"));
     EXPECT_EQ(TempDir::read(local.file("in/b.txt")), "b");
@@ -436,7 +436,7 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
                  });
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     for (const char* flag : {"missing", "folder", "full"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
     const Lines& log = e->Log();
     // A name with a folder part is taken as written, in the current folder.
@@ -589,7 +589,7 @@ TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
         if (!c.before.empty()) local.write("got.bin", c.before);
         ftpfake::FakeFtpServer fake(greet, fileServer(c.server));
         auto e = run(with(login(fake.port()), {c.command, "LET ok=success", "DISCONNECT"}));
-        EXPECT_EQ(e->ExitCode(), 0);
+        EXPECT_EQ(e->ExitCode(), c.logged.empty() ? 0 : 2);
         EXPECT_EQ(e->GetVariable("ok"), c.logged.empty() ? "True" : "False");
         if (!c.logged.empty()) {
             EXPECT_TRUE(contains(e->Log(), c.logged)) << bytetext::joinLinesCrLf(e->Log());
@@ -645,7 +645,7 @@ TEST_F(FtpRun, ACancelledDownloadSaysWhichFileIsIncomplete)
         });
         press.start(50);
     });
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 130);
     EXPECT_TRUE(contains(e->Log(), "   ---> Download cancelled: " + local.file("part.bin") + " is incomplete"))
         << bytetext::joinLinesCrLf(e->Log());
     EXPECT_FALSE(containsPart(e->Log(), "MESSAGE"));
@@ -655,7 +655,7 @@ TEST_F(FtpRun, PortsOutsideSixteenBitsFailConnect)
 {
     auto e = run({"HOST=127.0.0.1", "PORT=70000", "CONNECT", "LET high=success", "PORT=-1", "CONNECT",
                   "LET low=success"});
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_EQ(e->GetVariable("high"), "False");
     EXPECT_EQ(e->GetVariable("low"), "False");
     EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Port 70000 is outside 1-65535"));
@@ -671,7 +671,7 @@ TEST_F(FtpRun, ALineEndInACommandTextFailsThatCommandOnly)
                                            "LET numbered=success", "IF remote-exists(\"a%%NewLine%%b\")",
                                            "LET exists=yes", "ENDIF", "DOCOMMAND NOOP", "LET after=reached",
                                            "DISCONNECT"}));
-    EXPECT_EQ(e->ExitCode(), 0) << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(e->ExitCode(), 2) << bytetext::joinLinesCrLf(e->Log());
     EXPECT_EQ(e->GetVariable("raw"), "False");
     EXPECT_EQ(e->GetVariable("numbered"), "False");
     EXPECT_EQ(e->GetVariable("exists"), "");
@@ -805,7 +805,7 @@ TEST_F(FtpRun, StalledTransferTimesOutAndTheRunGoesOn)
     EXPECT_TRUE(contains(e->Log(), "   ---> Transfer timed out! (1 seconds)"));
     EXPECT_EQ(e->GetVariable("got"), "False");
     EXPECT_EQ(e->GetVariable("after"), "reached");
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     // The time-out, not the socket's own 10 s limit, ended it.
     EXPECT_LT(took, std::chrono::seconds(6));
     const Lines sent = fake.lines();
@@ -888,7 +888,7 @@ TEST_F(FtpRun, CancelEndsTheWaitForAControlReply)
                           login(fake.port()), {"TIMEOUT=8", "DOCOMMAND \"SITE CHMOD 644 x\"", "LET after=reached"})))},
                      [](TScriptVantrel& run) { run.Button1Click(); }, 300);
     EXPECT_EQ(e->GetVariable("after"), "");
-    EXPECT_EQ(e->ExitCode(), 0) << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(e->ExitCode(), 130) << bytetext::joinLinesCrLf(e->Log());
     EXPECT_NE(TempDir::read(scripts.file("c.History.txt")).find(": End script c.ftp ****"), std::string::npos);
     e.reset();
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));

@@ -164,7 +164,7 @@ TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
         "ADDRECIPIENT ann@example.org",
         "SENDEMAIL",
     }));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     const Lines& log = e->Log();
     EXPECT_TRUE(contains(log, "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
     EXPECT_TRUE(contains(log, "           Error message: Error 550 occurred while sending mail..."));
@@ -187,7 +187,7 @@ TEST_F(MailCommands, EmptyRecipientsAreDroppedAndNoneLeftFails)
         "SENDEMAIL",
         "MESSAGE after",
     }));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_TRUE(contains(e->Log(), "           Error message: No recipient for the email message"));
     EXPECT_TRUE(contains(e->Log(), " MESSAGE after"));
     EXPECT_FALSE(e->SuccessFlag);
@@ -221,7 +221,7 @@ TEST_F(MailCommands, UnreachableServerFailsTheCommandOnly)
 {
     ClosedPort closed;
     auto e = run(concat(server(closed.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_FALSE(e->SuccessFlag);
     EXPECT_TRUE(contains(e->Log(), "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
     EXPECT_TRUE(contains(e->Log(), " MESSAGE after"));

@@ -14,6 +14,7 @@
 #include <functional>
 #include <cstdlib>
 #include <filesystem>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -29,6 +30,7 @@ using Clock = std::chrono::steady_clock;
 struct Result {
     int status = -1;
     std::string out;
+    std::string err;
     bool killed = false;      // still running at the bound: ended by SIGKILL
     Clock::duration afterMarker{};  // from `whenOutput` to the end of the program
 };
@@ -49,6 +51,9 @@ Result runTrevask(const std::vector<std::string>& args, const std::string& marke
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&fa, folder.c_str());
     posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
     posix_spawn_file_actions_addclose(&fa, fds[0]);
+    TempDir errDir;
+    const std::string errPath = errDir.file("stderr");
+    posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> all{trevask()};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -86,6 +91,7 @@ Result runTrevask(const std::vector<std::string>& args, const std::string& marke
     ::close(fds[0]);
     ::waitpid(pid, &r.status, 0);
     if (fired) r.afterMarker = Clock::now() - firedAt;
+    r.err = TempDir::read(errPath);
     return r;
 }
 
@@ -128,10 +134,55 @@ TEST(TrevaskProgram, SigtermCancelsAndTheHistoryIsStillWritten)
     const std::string path = dir.write("long.ftp", text);
     const Result r = runTrevask({path}, " HOST=first\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); });
     ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(WEXITSTATUS(r.status), 143);
     EXPECT_EQ(r.out.find(" HOST=last"), std::string::npos);
     const std::string history = TempDir::read(dir.file("long.History.txt"));
     EXPECT_NE(history.find(": End script long.ftp ****"), std::string::npos);
+}
+
+// The status tells cron how the run went; standard error holds one line saying it, the
+// history only the log.
+TEST(TrevaskProgram, ExitStatusSaysHowTheRunEnded)
+{
+    struct Case {
+        const char* name;
+        std::string script;
+        int signal;  // sent once the run performs "HOST=first"; 0: none
+        int status;
+        std::string err;
+    };
+    std::string endless = "HOST=first\r\n";
+    for (int i = 0; i < 300000; ++i) endless += "HOST=h\r\n";
+    const Case cases[] = {
+        {"clean", "HOST=first\r\nLOCAL-CD /\r\n", 0, 0, ""},
+        {"one failed", "HOST=first\r\nLOCAL-CD /no/such/folder\r\nLOCAL-CD /\r\n", 0, 2, "Trevask: 1 command failed\n"},
+        {"two failed", "LOCAL-CD /no/such\r\nLOCAL-CD /no/such/either\r\nHOST=first\r\n", 0, 2,
+         "Trevask: 2 commands failed\n"},
+        {"error path", "HOST=first\r\nHOST=Birthday(1)\r\n", 0, 1, "Trevask: '1' is not a valid date\n"},
+        {"sigint", endless, SIGINT, 130, "Trevask: cancelled\n"},
+        {"sigterm", endless, SIGTERM, 143, "Trevask: cancelled\n"},
+        {"sighup", endless, SIGHUP, 130, "Trevask: cancelled\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.write("run.ftp", c.script);
+        const int sig = c.signal;
+        const Result r = runTrevask({path}, " HOST=first\n", [sig](pid_t pid, const std::string&) {
+            if (sig) ::kill(pid, sig);
+        });
+        ASSERT_FALSE(r.killed) << r.out;
+        ASSERT_TRUE(WIFEXITED(r.status)) << r.out;
+        EXPECT_EQ(WEXITSTATUS(r.status), c.status) << r.out;
+        EXPECT_EQ(r.err, c.err);
+        const std::string history = TempDir::read(dir.file("run.History.txt"));
+        EXPECT_NE(history.find(": End script run.ftp ****"), std::string::npos);
+        EXPECT_EQ(history.find("Trevask:"), std::string::npos);
+        // Nothing of the run is left beside the script but the script and its history.
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+        EXPECT_EQ(entries, 2u);
+    }
 }
 
 // --- every run ends: by itself within its limits, or soon after SIGTERM ---
@@ -174,7 +225,8 @@ TEST(TrevaskProgram, EndlessGreetingEndsTheConnectByItself)
     const Result r = runTrevask({dir.write("flood.ftp", connectScript(server.port(), "60"))}, {}, {}, 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(WEXITSTATUS(r.status), 2);  // the CONNECT failed, the run went on
+    EXPECT_EQ(r.err, "Information: after reached\nTrevask: 1 command failed\n");  // MESSAGE, then the summary
     EXPECT_NE(r.out.find("   ---> Unable to Connect. Message: Reply too long\n"), std::string::npos);
     EXPECT_NE(r.out.find(" MESSAGE \"after reached\""), std::string::npos);
     expectHistory(dir, "flood");
@@ -192,7 +244,7 @@ TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
                                 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(WEXITSTATUS(r.status), 143);
     EXPECT_EQ(r.out.find("after reached"), std::string::npos);
     // Cancel's second, the close timer's and the last pause: nothing waits on the server.
     EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
@@ -206,7 +258,7 @@ TEST(TrevaskProgram, SigtermDuringWaitSecondsEndsTheRunAfterTheSleep)
     const Result r = runTrevask({path}, " WAITSECONDS 2\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(WEXITSTATUS(r.status), 143);
     EXPECT_EQ(r.out.find("after the sleep"), std::string::npos);
     EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
     expectHistory(dir, "sleep");
