@@ -547,7 +547,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
                                 " is outside 1-65535");
             if (lookUpHost(*this, FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
             FTP.Connect();
-            SetVerbatimVariable("CurrentRemoteDir", FTP.GetCurrentDir());
+            SetServerVariable("CurrentRemoteDir", FTP.GetCurrentDir());
             // A session starts in ASCII: SIZE and resumed sends need the mode the script chose
             // (BINARY before CONNECT, or the binary default). A refusal is in the log already.
             try {
@@ -581,7 +581,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
         } catch (...) {
             SuccessFlag = false;
         }
-        SetVerbatimVariable("CurrentRemoteDir", FTP.GetCurrentDir());
+        SetServerVariable("CurrentRemoteDir", FTP.GetCurrentDir());
         return true;
     case Cmd::RemoteMd:
         try {

@@ -77,6 +77,13 @@ public:
     {
         VariableList.SetVerbatimVariable(name, value);
     }
+    // A server's text for a variable: its CR, LF and NUL go, so it can never start a line of a
+    // mail or a command.
+    void SetServerVariable(const std::string& name, std::string value)
+    {
+        std::erase_if(value, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+        SetVerbatimVariable(name, value);
+    }
     bool IsNumericVariable(const std::string& name) const;
 
     // The timers' and buttons' handlers.
