@@ -186,6 +186,8 @@ public:
 
     // Test seams: the pause of the close and cancel paths, and how the watchdog ends the program.
     std::function<void(int ms)> SleepWithoutPumping;
+    // WAITSECONDS' pause: events flow (the window paints) and Cancel ends it.
+    std::function<void(int ms)> WaitPause;
     std::function<void(int code)> TerminateProgram;
     // Echo every log line to standard output (the headless run).
     bool EchoToStdout = false;

@@ -270,11 +270,13 @@ TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
     expectHistory(dir, "silent");
 }
 
-TEST(TrevaskProgram, SigtermDuringWaitSecondsEndsTheRunAfterTheSleep)
+// An hour's wait ends at SIGTERM (a service stop), not when the hour is over.
+TEST(TrevaskProgram, SigtermEndsWaitSecondsAtOnce)
 {
     TempDir dir;
-    const std::string path = dir.write("sleep.ftp", "WAITSECONDS 2\r\nMESSAGE \"after the sleep\"\r\n");
-    const Result r = runTrevask({path}, " WAITSECONDS 2\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
+    const std::string path = dir.write("sleep.ftp", "WAITSECONDS 3600\r\nMESSAGE \"after the sleep\"\r\n");
+    const Result r = runTrevask({path}, "   ---> Waiting 3600 seconds...\n",
+                                [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
     EXPECT_EQ(WEXITSTATUS(r.status), 143);
