@@ -41,7 +41,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
-    ::sigaction(SIGHUP, &sa, nullptr);  // a dropped ssh session
+    ::sigaction(SIGHUP, &sa, nullptr);
 }
 
 TerminationSignals::~TerminationSignals()

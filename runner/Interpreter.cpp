@@ -118,7 +118,10 @@ void TScriptVantrel::ExecuteScript(std::vector<std::string> lines)
     // One line rewritten and performed; a Cancel noticed while rewriting performs nothing.
     const auto perform = [&](std::string_view raw, std::size_t& next) {
         std::string line = RewriteLine(raw, ctx, &lineHoldsVerbatim_);
-        if (!CancelFlag) Perform(line, next, lines);
+        if (CancelFlag) return;
+        SuccessFlag.Watch();
+        Perform(line, next, lines);
+        if (SuccessFlag.Cleared()) ++failedCommands_;
     };
     std::size_t next = 0;
     for (;;) {
@@ -146,14 +149,6 @@ void TScriptVantrel::Perform(const std::string& line, std::size_t& next, std::ve
     if (!entry) return;
     if (entry->echoed) LogLine(entry->hiddenEcho.empty() ? " " + line : std::string(entry->hiddenEcho));
     const std::string_view argument = CommandArgument(line, *entry);
-    // A command failed when it cleared the flag and left it cleared (a step it retried may clear it
-    // on the way to success).
-    const unsigned clearsBefore = SuccessFlag.clears;
-    struct CountFailure {
-        TScriptVantrel& e;
-        unsigned before;
-        ~CountFailure() { if (e.SuccessFlag.clears != before && !e.SuccessFlag) ++e.failedCommands_; }
-    } countFailure{*this, clearsBefore};
     try {
         if (!PerformFlow(*entry, argument, next, lines) && !PerformLocal(*entry, argument) &&
             !PerformFtp(*entry, argument) && !PerformTree(*entry, argument) && !PerformMail(*entry, argument) &&

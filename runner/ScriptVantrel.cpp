@@ -10,7 +10,6 @@
 #include "runner/ScriptLoader.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -156,9 +155,6 @@ void TScriptVantrel::StartaTimer()
     CancelFlag = false;
     Disconnecting = false;
     running_ = true;
-    cancelSignal_ = 0;
-    failedCommands_ = 0;
-    lastError_.clear();
     endWritten_ = false;
     log_.clear();
     emit logCleared();
@@ -178,7 +174,6 @@ void TScriptVantrel::StartaTimer()
         ErrorPath(std::current_exception());
     }
     WriteEndAndHistory();
-    ReportOutcome();
     if (HideApp.HideForm()) {
         guard::absorb([&] {
             HideApp.SetHideForm(false);
@@ -196,8 +191,7 @@ void TScriptVantrel::ErrorPath(const std::exception_ptr& error)
     // by Cancel, which is no failure.
     if (!CancelFlag) exitCode_ = 1;
     Holdup.start();
-    lastError_ = exceptionMessage(error);
-    LogLine("Error: " + lastError_);
+    LogLine("Error: " + exceptionMessage(error));
     Disconnecting = true;
     if (FTP.GetConnected()) {
         try {
@@ -221,30 +215,26 @@ void TScriptVantrel::WriteEndAndHistory()
         LogLine("");
     });
     std::fflush(stdout);
-    if (HistoryPath().empty()) return;
-    if (!history_.Commit()) {
+    if (!HistoryPath().empty() && !history_.Commit()) {
         // The log is the run's record: losing it is a failed run, said where cron sees it.
         exitCode_ = 1;
         std::fprintf(stderr, "Trevask: the history file %s could not be written: %s\n", HistoryPath().c_str(),
                      history_.Error().c_str());
     }
+    PrintSummary();
 }
 
-void TScriptVantrel::ReportOutcome()
+void TScriptVantrel::PrintSummary() const
 {
-    // Cron and the programs that wait for the runner see only the status and standard error.
-    if (exitCode_ == 1) {
-        if (!lastError_.empty()) std::fprintf(stderr, "Trevask: %s\n", lastError_.c_str());
-    } else if (CancelFlag) {
-        exitCode_ = cancelSignal_ == SIGTERM ? 143 : 130;
+    // One line where cron and a calling program look; a clean run says nothing.
+    const int code = ExitCode();
+    if (code == 0) return;
+    if (code == 1)
+        std::fputs("Trevask: ended with an error\n", stderr);
+    else if (code == 2)
+        std::fprintf(stderr, "Trevask: %d command%s failed\n", failedCommands_, failedCommands_ == 1 ? "" : "s");
+    else
         std::fputs("Trevask: cancelled\n", stderr);
-    } else if (failedCommands_ > 0) {
-        exitCode_ = 2;
-        std::fprintf(stderr, "Trevask: %u command%s failed\n", failedCommands_, failedCommands_ == 1 ? "" : "s");
-    } else {
-        exitCode_ = 0;
-    }
-    std::fflush(stderr);
 }
 
 void TScriptVantrel::HaltaTimer()
@@ -253,7 +243,7 @@ void TScriptVantrel::HaltaTimer()
     // Cancel arms this timer while a run may still be pumping; the run re-arms it when it ends.
     if (running_) return;
     SleepWithoutPumping(1000);
-    emit closeRequested(exitCode_);
+    emit closeRequested(ExitCode());
 }
 
 void TScriptVantrel::HoldupTimer()
@@ -282,9 +272,16 @@ void TScriptVantrel::TTimeOutTimer()
     FTP.Abort();
 }
 
-void TScriptVantrel::CancelBySignal(int signal)
+int TScriptVantrel::ExitCode() const
 {
-    if (!cancelSignal_) cancelSignal_ = signal;
+    if (exitCode_ != 0) return exitCode_;
+    if (CancelFlag) return cancelExitCode_;
+    return failedCommands_ > 0 ? 2 : 0;
+}
+
+void TScriptVantrel::CancelBySignal(int signalNumber)
+{
+    if (!CancelFlag) cancelExitCode_ = 128 + signalNumber;
     Button1Click();
 }
 

@@ -22,8 +22,8 @@ const char kUsage[] =
     "Performs the script, logs every step to standard output and writes the log beside the\n"
     "script as <script>.History.txt. SIGINT, SIGTERM and SIGHUP act as Cancel.\n"
     "Exit status: 0 the run ended normally and no command failed; 1 it ended with an error;\n"
-    "2 it ended normally after at least one failed command; 130 Cancel, SIGINT or SIGHUP\n"
-    "ended it; 143 SIGTERM ended it. A summary line goes to standard error.\n";
+    "2 it ended normally after at least one failed command; 130 Cancel or SIGINT, 143 SIGTERM,\n"
+    "129 SIGHUP ended it. Standard error gets one line at the end unless the status is 0.\n";
 
 // Without a display the platform plugin's notices only clutter cron mail: keep real failures.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
@@ -72,7 +72,7 @@ int main(int argc, char* argv[])
                          [](int code) { QCoreApplication::exit(code); });
     }
 
-    // SIGINT, SIGTERM and SIGHUP press Cancel.
+    // SIGINT, SIGTERM and SIGHUP (an ssh session that drops) press Cancel.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &engine,
                      [&engine](int sig) { guard::absorb([&] { engine.CancelBySignal(sig); }); });

@@ -77,7 +77,7 @@ int main(int argc, char* argv[])
         if (!status.empty()) std::printf("%s\n", status.c_str());
         std::fflush(stdout);
     };
-    // SIGINT, SIGTERM and SIGHUP cancel the dial, which ends the Up command.
+    // SIGINT and SIGTERM cancel the dial, which ends the Up command.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &dialer,
                      [&dialer](int) { guard::absorb([&] { dialer.Cancel(); }); });

@@ -423,13 +423,15 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     remoteRoot.write("a.txt", "a");
     remoteRoot.write("big.bin", std::string(1 << 20, 'x'));
     fs::create_directory(local.file("folder"));
+    local.write("ro.txt", "old");
+    fs::permissions(local.file("ro.txt"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // A small file-size limit stands for a full disk.
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
     auto e = run(with(login(server), {"GET a.txt nodir/a.txt", "LET missing=success", "GET a.txt folder",
                                       "LET folder=success", "GET big.bin big.bin", "LET full=success",
-                                      "GET a.txt fine.txt", "DISCONNECT"}),
+                                      "GET a.txt ro.txt", "LET readonly=success", "GET a.txt fine.txt", "DISCONNECT"}),
                  [&](TScriptVantrel&) {
                      const rlimit small{64 * 1024, old.rlim_max};
                      ::setrlimit(RLIMIT_FSIZE, &small);
@@ -437,12 +439,17 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
     EXPECT_EQ(e->ExitCode(), 2);
-    for (const char* flag : {"missing", "folder", "full"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
+    for (const char* flag : {"missing", "folder", "full", "readonly"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
+    // Read-only is refused as LOCAL-DELETE refuses it, also for root.
+    EXPECT_EQ(TempDir::read(local.file("ro.txt")), "old");
     const Lines& log = e->Log();
     // A name with a folder part is taken as written, in the current folder.
     EXPECT_TRUE(contains(log, "   ---> Cannot create file nodir/a.txt: No such file or directory"))
         << bytetext::joinLinesCrLf(log);
     EXPECT_TRUE(contains(log, "   ---> Cannot write to " + local.file("folder") + ": not a regular file"));
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) {
+        return l.starts_with("   ---> Cannot create file ") && l.ends_with("ro.txt: it is read-only");
+    })) << bytetext::joinLinesCrLf(log);
     EXPECT_TRUE(contains(log, "   ---> Cannot write file " + local.file("big.bin") + ": File too large"));
     EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is incomplete"));
     EXPECT_EQ(TempDir::read(local.file("fine.txt")), "a");
@@ -582,6 +589,12 @@ TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
         {"REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin", head, head,
          "   ---> Received 1000 bytes of f.bin, expected 600"},
         {"REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", head, bytes, ""},
+        // A local file longer than the remote one is no part of it, whatever the server does.
+        {"local longer, REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", bytes + head, bytes + head,
+         "   ---> Local file " + local.file("got.bin") + " (1400 bytes) is longer than f.bin (1000 bytes)"},
+        {"local longer, REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin",
+         bytes + head, bytes + head,
+         "   ---> Local file " + local.file("got.bin") + " (1400 bytes) is longer than f.bin (1000 bytes)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -229,8 +229,12 @@ TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
     } cases[] = {
         {"GETTREE top/*.txt mirror", {{"a.txt", "a"}, {"none/deeper/c.txt", "c"}}},
         {"GETTREE top/*.* mirror", {{"a.txt", "a"}, {"none/b.dat", "b"}, {"none/deeper/c.txt", "c"}}},
-        // A server lists a folder's content for its name: those are no files of the current folder.
-        {"GETTREE top mirror", {}},
+        // A last part without wildcards that names a folder is that whole folder.
+        {"GETTREE top mirror", {{"a.txt", "a"}, {"none/b.dat", "b"}, {"none/deeper/c.txt", "c"}}},
+        {"GETTREE top/none mirror", {{"b.dat", "b"}, {"deeper/c.txt", "c"}}},
+        {"GETTREE \"top/none/\" mirror", {{"b.dat", "b"}, {"deeper/c.txt", "c"}}},
+        // A plain file name is still a mask: that name in every folder.
+        {"GETTREE top/c.txt mirror", {{"none/deeper/c.txt", "c"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);

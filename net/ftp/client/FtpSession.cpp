@@ -16,6 +16,8 @@ namespace {
 constexpr int kDrainMs = 950;
 // An owed reply is awaited this long when no Timeout is set.
 constexpr int kOwedReplyMs = 5000;
+// A server that keeps sending preliminary replies is never going to answer.
+constexpr int kMaxPreliminaryReplies = 100;
 // The longest a clean-up waits for the reply to its QUIT.
 constexpr int kCloseReplyMs = 3000;
 
@@ -90,7 +92,22 @@ std::vector<std::string> TFtpSession::TransactionLines(const std::string& comman
 std::string TFtpSession::Transaction(const std::string& command)
 {
     TransactionLines(command);
+    ReadPastPreliminary();
     return lastReply_;
+}
+
+void TFtpSession::ReadPastPreliminary()
+{
+    // Without data to follow, a preliminary reply is not the answer: the final one is (RFC 959
+    // 4.2), else every later reply would be read one command late.
+    for (int preliminary = 0; replyNumber_ >= 100 && replyNumber_ < 200; ++preliminary) {
+        if (preliminary >= kMaxPreliminaryReplies) {
+            replyTimedOut_ = true;
+            guard::absorb([this] { CloseSocketUnreported(); });
+            throw ESockError("Reply too long");
+        }
+        ReadReply();
+    }
 }
 
 void TFtpSession::BeginCommand()
@@ -130,7 +147,8 @@ void TFtpSession::DrainAfterCancel()
 void TFtpSession::CheckReply(int low, int high, TCmdType code, bool unsupported)
 {
     const int n = ReplyNumber();
-    if (n < low || n > high) return;
+    // A reply outside 1yz-5yz is no answer the command can be judged by: a failure.
+    if ((n < low || n > high) && n >= 100 && n < 600) return;
     if (unsupported && n >= 500 && n <= 502 && OnUnSupportedFunction) OnUnSupportedFunction(code);
     bool handled = false;
     if (OnFailure) OnFailure(handled, code);
@@ -163,8 +181,10 @@ void TFtpSession::Connect()
 void TFtpSession::Login()
 {
     ReadReply();
+    ReadPastPreliminary();  // "120 ready in a minute", then the greeting
+    const auto refused = [this] { return ReplyNumber() >= 401 || ReplyNumber() < 100; };
     // A server that turns us away at once has said so in its greeting.
-    if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+    if (refused()) throw FTPException(LastReply());
 
     if ((UserID.empty() || Password.empty()) && OnAuthenticationNeeded) {
         bool handled = false;
@@ -174,11 +194,11 @@ void TFtpSession::Login()
         ftptext::LoginCommands(!Proxy.empty(), ProxyType, UserID, Password, Host, ProxyUser, ProxyPassword);
     ReportStatus(1, "USER " + UserID);
     Transaction(lines.user);
-    if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+    if (refused()) throw FTPException(LastReply());
     if (ReplyNumber() == 331) {
         ReportStatus(1, "PASS ");  // never the password
         Transaction(lines.pass);
-        if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+        if (refused()) throw FTPException(LastReply());
     }
     if (OnConnect) guard::absorb([this] { OnConnect(this); });
 }

@@ -97,16 +97,16 @@ std::int64_t BytesFromReply(std::string_view reply)
 
 std::int64_t SizeFromReply(std::string_view reply)
 {
-    const std::string field = TSockBase::NthField(reply, ' ', 2);
+    std::string field = TSockBase::NthField(reply, ' ', 2);
+    while (!field.empty() && (field.back() == '\r' || field.back() == '\n' || field.back() == ' ')) field.pop_back();
+    // "213 -1000" or "213 1e3" is no size: only a plain number is one.
+    if (field.empty()) return -1;
     std::int64_t value = 0;
-    bool any = false;
     for (char c : field) {
-        if (!isDigit(c)) continue;
-        if (value > (INT64_MAX - 9) / 10) return -1;
+        if (!isDigit(c) || value > (INT64_MAX - 9) / 10) return -1;
         value = value * 10 + (c - '0');
-        any = true;
     }
-    return any ? value : -1;
+    return value;
 }
 
 std::string DirFromPwdReply(std::string_view reply) { return TSockBase::NthField(reply, '"', 2); }

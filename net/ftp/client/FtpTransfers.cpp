@@ -37,6 +37,14 @@ bool isLink(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+// A file its owner may not write: root could, but a download must not replace what LOCAL-DELETE
+// would refuse to remove.
+bool isReadOnlyFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+}
+
 }  // namespace
 
 // Frees the data connection however the operation ends; a closing reply not yet read is owed.
@@ -220,9 +228,15 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     transferStarted_ = localOpened_ = false;
     RequireConnection();
     if (options.refuseLinks && isLink(local)) throw ELocalFileError("Cannot create file " + local + ": it is a link", false);
+    if (isReadOnlyFile(local)) throw ELocalFileError("Cannot create file " + local + ": it is read-only", false);
     // The local file of a resumed or appended download must exist; checked before the server
     // is asked for anything.
     const std::int64_t restartAt = mode == GetMode::Plain ? 0 : localFileSize(local);
+    // A local file longer than the remote one is no part of it: nothing to resume, and a server
+    // that ignored REST would append the whole file to it.
+    if (mode == GetMode::Restart && options.remoteSize >= 0 && restartAt > options.remoteSize)
+        throw ETransferSizeError("Local file " + local + " (" + std::to_string(restartAt) + " bytes) is longer than " +
+                                 remote + " (" + std::to_string(options.remoteSize) + " bytes)");
     bool aborted = false;
     try {
         DataScope scope{*this};
@@ -314,7 +328,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
         } else {
             ReportStatus(1, verb + (remote.empty() ? local : remote));
         }
-        Transaction(verb + target);
+        (void)TransactionLines(verb + target);
         CheckReply(301, 599, code, mode != PutMode::Restart);
         transferStarted_ = true;
         scope.closingOwed = ReplyNumber() < 200;
