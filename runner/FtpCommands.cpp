@@ -110,6 +110,15 @@ void logUnsendable(TScriptVantrel& e, const std::string& path)
     e.LogLine(kIndent + "Skipped:  " + printable(apppaths::extractFileName(path)) + " (a line end in its name)");
 }
 
+// A link a mask matched may lead out of the folder (to a private file): it is not sent.
+bool skippedLink(TScriptVantrel& e, const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    e.LogLine("   ---> Skipped link: " + printable(apppaths::extractFileName(path)));
+    return true;
+}
+
 // ResolveHostAddress, but off the window's thread: a hung resolver must not keep Cancel,
 // SIGTERM or TIMEOUT from ending the wait.
 std::uint32_t lookUpHost(TScriptVantrel& e, const std::string& host)
@@ -370,6 +379,7 @@ void TScriptVantrel::SendWildcard(const std::string& localMask, const std::strin
             logUnsendable(*this, path);
             continue;
         }
+        if (skippedLink(*this, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         std::string target = CasedName(name);
         if (!remoteDir.empty()) {
@@ -409,6 +419,7 @@ void TScriptVantrel::IncrementalSendWildcard(const std::string& localMask, const
             logUnsendable(*this, path);
             continue;
         }
+        if (skippedLink(*this, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         LogLine(kIndent + "Processing:  " + name + " to " + remoteDir + "/" + name);
         const std::string cased = CasedName(name);
@@ -441,6 +452,7 @@ void sendIf(TScriptVantrel& e, When when, const std::string& localMask, const st
             logUnsendable(e, path);
             continue;
         }
+        if (skippedLink(e, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         const std::int64_t localTime = localModified(path).value_or(nowSeconds());
         const std::string target = remote.empty() ? e.CasedName(name) : remote + "/" + e.CasedName(name);
@@ -587,7 +599,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
                                 " is outside 1-65535");
             if (lookUpHost(*this, FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
             FTP.Connect();
-            SetVerbatimVariable("CurrentRemoteDir", FTP.GetCurrentDir());
+            SetServerVariable("CurrentRemoteDir", FTP.GetCurrentDir());
             // A session starts in ASCII: SIZE and resumed sends need the mode the script chose
             // (BINARY before CONNECT, or the binary default). A refusal is in the log already.
             try {
@@ -621,7 +633,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
         } catch (...) {
             SuccessFlag = false;
         }
-        SetVerbatimVariable("CurrentRemoteDir", FTP.GetCurrentDir());
+        SetServerVariable("CurrentRemoteDir", FTP.GetCurrentDir());
         return true;
     case Cmd::RemoteMd:
         try {

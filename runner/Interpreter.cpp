@@ -102,8 +102,12 @@ void TScriptVantrel::SetPredefinedVariables()
     SetVariable("ParamCount", std::to_string(parameters_.empty() ? 0 : parameters_.size() - 1));
     SetVariable("Today", datetime::shortDate(today));
     SetVariable("CurrentLocalDir", apppaths::currentDirectory());
-    for (std::size_t i = 0; i < parameters_.size(); ++i)
-        SetVariable("Param" + std::to_string(i), ParameterValue(parameters_[i]));
+    // Parameters are values (file names from a file manager, a password): never script text.
+    for (std::size_t i = 0; i < parameters_.size(); ++i) {
+        SetVerbatimVariable("Param" + std::to_string(i), ParameterValue(parameters_[i]));
+        if (i > 0)
+            SetVerbatimVariable(NameParameterVariable(i), apppaths::extractFileName(ParameterValue(parameters_[i])));
+    }
     SetVariable("WeekNumber", std::to_string(WeekNumberOf(today.year, today.month, today.day)));
 }
 

@@ -459,6 +459,8 @@ std::string_view hiddenEchoOf(std::string_view line)
 
 std::string ParameterValue(const std::string& parameter) { return parameter; }
 
+std::string NameParameterVariable(std::size_t k) { return "NAMEPAR\x01" + std::to_string(k); }
+
 std::vector<std::string> ExpandAllParams(std::string_view line, const std::vector<std::string>& parameters)
 {
     const std::string t = bytetext::trim(line);
@@ -467,7 +469,7 @@ std::vector<std::string> ExpandAllParams(std::string_view line, const std::vecto
     std::vector<std::string> out;
     for (std::size_t k = 1; k < parameters.size(); ++k) {
         std::string l = ReplaceAll(rest, "%%ALLPAR%%", "%%Param" + std::to_string(k) + "%%");
-        l = ReplaceAll(l, "%%NAMEPAR%%", apppaths::extractFileName(ParameterValue(parameters[k])));
+        l = ReplaceAll(l, "%%NAMEPAR%%", "%%" + NameParameterVariable(k) + "%%");
         out.push_back(std::move(l));
     }
     return out;

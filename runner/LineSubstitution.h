@@ -55,3 +55,6 @@ std::string ExpandLengthFunction(std::string_view line);
 
 // The value of Param<i>: the parameter itself (file names need no long-name lookup here).
 std::string ParameterValue(const std::string& parameter);
+// The variable holding the file-name part of parameter k, for "%%NAMEPAR%%": a value, never
+// script text. Its name holds a control byte, so no script variable can be it.
+std::string NameParameterVariable(std::size_t k);

@@ -61,7 +61,8 @@ void TScriptVantrel::WaitSeconds(std::int64_t seconds)
     std::int64_t ms = seconds > INT64_MAX / 1000 ? INT64_MAX : seconds * 1000;
     while (ms > 0) {
         const int chunk = ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
-        SleepWithoutPumping(chunk);
+        WaitPause(chunk);
+        if (CancelFlag || waiting::quitRequested()) return;
         ms -= chunk;
     }
 }

@@ -6,6 +6,7 @@
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
 #include "platform/Prompt.h"
+#include "platform/Wait.h"
 #include "runner/ScriptLoader.h"
 
 #include <chrono>
@@ -38,6 +39,10 @@ TScriptVantrel::TScriptVantrel(std::vector<std::string> parameters, QObject* par
     SleepWithoutPumping = [](int ms) {
         std::fflush(stdout);
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    };
+    WaitPause = [this](int ms) {
+        std::fflush(stdout);
+        (void)waiting::pauseFor(ms, [this] { return CancelFlag; });
     };
     TerminateProgram = [](int code) {
         std::fflush(nullptr);

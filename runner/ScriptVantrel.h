@@ -78,6 +78,13 @@ public:
     {
         VariableList.SetVerbatimVariable(name, value);
     }
+    // A server's text for a variable: its CR, LF and NUL go, so it can never start a line of a
+    // mail or a command.
+    void SetServerVariable(const std::string& name, std::string value)
+    {
+        std::erase_if(value, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+        SetVerbatimVariable(name, value);
+    }
     bool IsNumericVariable(const std::string& name) const;
 
     // The timers' and buttons' handlers.
@@ -189,6 +196,8 @@ public:
 
     // Test seams: the pause of the close and cancel paths, and how the watchdog ends the program.
     std::function<void(int ms)> SleepWithoutPumping;
+    // WAITSECONDS' pause: events flow (the window paints) and Cancel ends it.
+    std::function<void(int ms)> WaitPause;
     std::function<void(int code)> TerminateProgram;
     // Echo every log line to standard output (the headless run).
     bool EchoToStdout = false;

@@ -168,6 +168,10 @@ void TreeWalk::UploadFiles(const std::string& mask, const std::string& localDir,
     for (const std::string& name : localfiles::findMatches(localDir + "/" + mask)) {
         if (Stopped()) return;
         const std::string path = localDir + "/" + name;
+        if (isLink(path)) {
+            e_.LogLine("   ---> Skipped link: " + name);  // it may lead out of the tree
+            continue;
+        }
         if (!isRegularFile(path)) continue;
         waiting::pumpMessages();
         e_.FTP.SetMode(e_.TransferMode);

@@ -189,6 +189,31 @@ TEST_P(TreeOnServers, AFolderThatCannotBeEnteredIsSkippedTheRestArrivesAndSucces
     EXPECT_EQ(e->FTP.GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? remoteRoot.path() : "/");
 }
 
+// A link planted in a folder that is sent may lead to a private file elsewhere: tree and masked
+// uploads leave it out and say so.
+TEST_P(TreeOnServers, UploadsSkipTheLinksTheyMeet)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    const std::string secret = work.write("private/key.txt", "secret");
+    fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+    work.write("tree/a.txt", "a");
+    fs::create_symlink(secret, work.path() + "/tree/leak.txt");
+    fs::create_directories(remoteRoot.path() + "/flat");
+
+    auto e = run(login(server.port(), server.user(), server.password(),
+                       {"SENDTREE " + work.path() + "/tree/*.* dest", "LET tree=success",
+                        "SEND " + work.path() + "/tree/*.txt flat", "LET masked=success", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("tree"), "True") << dump(*e);
+    EXPECT_EQ(e->GetVariable("masked"), "True") << dump(*e);
+    EXPECT_EQ(TempDir::read(remoteRoot.path() + "/dest/a.txt"), "a");
+    EXPECT_EQ(TempDir::read(remoteRoot.path() + "/flat/a.txt"), "a") << dump(*e);
+    EXPECT_FALSE(fs::exists(remoteRoot.path() + "/dest/leak.txt"));
+    EXPECT_FALSE(fs::exists(remoteRoot.path() + "/flat/leak.txt"));
+    EXPECT_EQ(std::count(e->Log().begin(), e->Log().end(), "   ---> Skipped link: leak.txt"), 2) << dump(*e);
+}
+
 TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
 {
     TempDir remoteRoot;

@@ -227,12 +227,13 @@ TEST(LineSubstitution, AllParams)
     EXPECT_EQ(ExpandAllParams("ALLPARAMS GET %%ALLPAR%% /in", params),
               (std::vector<std::string>{"GET %%Param1%% /in", "GET %%Param2%% /in"}));
     EXPECT_EQ(ExpandAllParams("allparams SEND %%NamePar%%", params),
-              (std::vector<std::string>{"SEND a", "SEND b.txt"}));
+              (std::vector<std::string>{"SEND %%" + NameParameterVariable(1) + "%%",
+                                        "SEND %%" + NameParameterVariable(2) + "%%"}));
     EXPECT_TRUE(ExpandAllParams("ALLPARAMS GET x", {"/s/job.ftp"}).empty());
     EXPECT_EQ(ExpandAllParams("  GET x  ", params), std::vector<std::string>{"GET x"});
     // A parameter whose name holds the token cannot make the replacement loop.
     EXPECT_EQ(ExpandAllParams("ALLPARAMS X %%NAMEPAR%%", {"s", "/d/%%NAMEPAR%%"}),
-              std::vector<std::string>{"X %%NAMEPAR%%"});
+              std::vector<std::string>{"X %%" + NameParameterVariable(1) + "%%"});
 }
 
 TEST(Arguments, SplitUnquoteStrip)

@@ -53,6 +53,7 @@ protected:
         auto e = std::make_unique<TScriptVantrel>(Lines{path});
         e->Starta.stop();
         e->SleepWithoutPumping = [this](int ms) { slept.push_back(ms); };
+        e->WaitPause = [this](int ms) { slept.push_back(ms); };
         e->StartDir = dir.path();
         if (before) before(*e);
         e->StartaTimer();

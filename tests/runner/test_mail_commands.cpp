@@ -2,6 +2,8 @@
 // messages are read back with Python's email parser.
 
 #include "platform/ByteText.h"
+#include "platform/DateTime.h"
+#include "FakeFtpServer.h"
 #include "runner/ScriptVantrel.h"
 #include "tests/support/SmtpTestServer.h"
 #include "tests/support/TempDir.h"
@@ -206,6 +208,44 @@ TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
         EXPECT_EQ(text["charset"].toString(), c.charset);
         EXPECT_EQ(text["text"].toString(), c.shownBody);
     }
+}
+
+// A server's folder name reaches the mail through a variable: its line ends cannot open a part
+// of their own, not even with the boundary the message would have had by the clock.
+TEST_F(MailCommands, ServerTextInTheBodyPlantsNoPart)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    std::string stamp;
+    (void)datetime::formatDateTime("mmmddyyhhnn", datetime::now(), stamp);
+    const std::string planted = "/in\r\r--= Multipart Boundary " + stamp +
+                                "\rContent-Type: application/octet-stream;\r\tname=evil.txt\r"
+                                "Content-Transfer-Encoding: base64\rContent-Disposition: attachment;\r"
+                                "\tfilename=evil.txt\r\rZXZpbA==\r";
+    ftpfake::FakeFtpServer ftp([](ftpfake::Session& s) { s.send("220 Ready\r\n"); },
+                               [planted](ftpfake::Session& s, const std::string& line) {
+                                   if (line == "PWD") s.send("257 \"" + planted + "\" is the current directory\r\n");
+                                   else ftpfake::standardReply(s, line);
+                               });
+    dir.write("data.bin", "payload");
+    auto e = run(concat(server(smtp.port()), {
+        "HOST=127.0.0.1", "PORT=" + std::to_string(ftp.port()), "USER=u", "PASSWORD=p", "CONNECT",
+        "LET EmailText = 'Folder: %%CurrentRemoteDir%%%%NewLine%%--= Multipart Boundary " + stamp + "'",
+        "DISCONNECT",
+        "ADDRECIPIENT ann@example.org",
+        "ADDATTACHMENT data.bin",
+        "SENDEMAIL",
+    }));
+    EXPECT_EQ(e->ExitCode(), 0) << bytetext::joinLinesCrLf(e->Log());
+    ASSERT_TRUE(smtp.waitForMessages(1));
+    const QJsonObject mail = SmtpTestServer::parseMail(smtp.messages()[0].path);
+    ASSERT_FALSE(mail.isEmpty());
+    EXPECT_TRUE(mail["defects"].toArray().isEmpty());
+    const QJsonArray parts = mail["parts"].toArray();
+    ASSERT_EQ(parts.size(), 2) << smtp.messages()[0].raw;
+    std::string text = fromHex(parts[0].toObject()["hex"].toString());
+    EXPECT_NE(text.find("Folder: /in--= Multipart Boundary " + stamp + "Content-Type"), std::string::npos) << text;
+    EXPECT_EQ(parts[1].toObject()["filename"].toString(), "data.bin");
+    EXPECT_EQ(fromHex(parts[1].toObject()["hex"].toString()), "payload");
 }
 
 TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)

@@ -179,6 +179,25 @@ TEST(TrevaskProgram, FailedCommandsExitTwoWithOneLineOnStandardError)
     }
 }
 
+// Parameters are file names and values: whatever they hold arrives as it stands.
+TEST(TrevaskProgram, ParametersAreValuesNeverScriptText)
+{
+    const std::string script = "LET DbPass=secret\r\nMESSAGE \"%%Param1%%\"\r\n"
+                               "ALLPARAMS MESSAGE \"all %%ALLPAR%% name %%NAMEPAR%%\"\r\n";
+    const std::string cases[] = {"%%DbPass%%", "Birthday(1).jpg", "FLOWER(A)B.JPG", "/in/%%Today%%/Len(x).txt"};
+    for (const std::string& parameter : cases) {
+        SCOPED_TRACE(parameter);
+        TempDir dir;
+        const Result r = runTrevask({dir.write("p.ftp", script), parameter});
+        ASSERT_TRUE(WIFEXITED(r.status)) << r.out;
+        EXPECT_EQ(WEXITSTATUS(r.status), 0) << r.out;
+        const std::string name = parameter.substr(parameter.rfind('/') + 1);
+        EXPECT_NE(r.out.find(" MESSAGE \"" + parameter + "\"\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(" MESSAGE \"all " + parameter + " name " + name + "\"\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.err.find("secret"), std::string::npos) << r.err;  // what MESSAGE showed
+    }
+}
+
 // --- every run ends: by itself within its limits, or soon after SIGTERM ---
 
 namespace {
@@ -244,11 +263,13 @@ TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
     expectHistory(dir, "silent");
 }
 
-TEST(TrevaskProgram, SigtermDuringWaitSecondsEndsTheRunAfterTheSleep)
+// An hour's wait ends at SIGTERM (a service stop), not when the hour is over.
+TEST(TrevaskProgram, SigtermEndsWaitSecondsAtOnce)
 {
     TempDir dir;
-    const std::string path = dir.write("sleep.ftp", "WAITSECONDS 2\r\nMESSAGE \"after the sleep\"\r\n");
-    const Result r = runTrevask({path}, " WAITSECONDS 2\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
+    const std::string path = dir.write("sleep.ftp", "WAITSECONDS 3600\r\nMESSAGE \"after the sleep\"\r\n");
+    const Result r = runTrevask({path}, "   ---> Waiting 3600 seconds...\n",
+                                [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
     EXPECT_EQ(WEXITSTATUS(r.status), 143);

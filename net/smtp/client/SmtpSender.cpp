@@ -6,6 +6,8 @@
 #include "platform/LocalFiles.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
@@ -70,9 +72,12 @@ void TSmtpSender::Data()
     inAttachment_ = false;
     boundary_.clear();
     if (!emailFiles_.empty()) {
-        std::string stamp;
-        (void)datetime::formatDateTime("mmmddyyhhnn", datetime::now(), stamp);
-        boundary_ = "= Multipart Boundary " + stamp;
+        // Unguessable, so no text of the message can end its part or start another; a text line
+        // that starts with it anyway is set off by a blank as it is sent.
+        std::random_device random;
+        char hex[33];
+        std::snprintf(hex, sizeof hex, "%08x%08x%08x%08x", random(), random(), random(), random());
+        boundary_ = std::string("= Multipart Boundary ") + hex;
         const std::string charset = smtptext::headerValue(CharSet);
         lines_ = {"This is a multipart MIME message.",
                   "",
@@ -102,6 +107,8 @@ void TSmtpSender::TriggerGetData(int lineNum, std::string& msgLine, int maxLen, 
         }
         if (textPhase_) {
             TCustomSmtpSender::TriggerGetData(++textLine_, msgLine, maxLen, more);
+            if (more && !boundary_.empty() && msgLine.compare(0, boundary_.size() + 2, "--" + boundary_) == 0)
+                msgLine.insert(0, " ");
             if (more) return;
             textPhase_ = false;
             msgLine.clear();

@@ -137,7 +137,11 @@ TEST_F(SmtpClientServer, AttachmentsDecodeByteExact)
     ASSERT_EQ(all.size(), 1u);
     const QJsonObject mail = SmtpTestServer::parseMail(all[0].path);
     EXPECT_TRUE(mail["multipart"].toBool());
-    EXPECT_EQ(mail["boundary"].toString().toStdString(), "= Multipart Boundary Mar03240905");
+    // Random, not the clock's: a text cannot know it beforehand.
+    const std::string boundary = mail["boundary"].toString().toStdString();
+    EXPECT_EQ(boundary.rfind("= Multipart Boundary ", 0), 0u) << boundary;
+    EXPECT_EQ(boundary.size(), 21u + 32u) << boundary;
+    EXPECT_EQ(boundary.find("Mar03240905"), std::string::npos) << boundary;
     EXPECT_TRUE(mail["defects"].toArray().isEmpty()) << QJsonDocument(mail).toJson().toStdString();
     const QJsonArray parts = mail["parts"].toArray();
     ASSERT_EQ(parts.size(), 3);
