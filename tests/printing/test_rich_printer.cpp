@@ -290,12 +290,13 @@ TEST_F(RichPrinter, OnlyThePagesChosenReachTheDeviceInTheirCopiesAndOrder)
     };
     std::vector<std::string> lines;
     for (int i = 0; i < 100; ++i) lines.push_back("line " + std::to_string(i));
+    int laidOut = 0;  // outlives the loop: the handler stays set for the jobs after it
+    printer->OnNewPage = [&](TRichPrinter&) { ++laidOut; };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sink->texts.clear();
         printer->PageChoice = c.choice;
-        int laidOut = 0;
-        printer->OnNewPage = [&](TRichPrinter&) { ++laidOut; };
+        laidOut = 0;
         printer->Print(Lines(lines));
         std::vector<std::string> sheets;
         for (int p = 1; p <= sink->page; ++p) {
