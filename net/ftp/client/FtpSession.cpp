@@ -18,6 +18,8 @@ constexpr int kDrainMs = 950;
 constexpr int kOwedReplyMs = 5000;
 // The longest a clean-up waits for the reply to its QUIT.
 constexpr int kCloseReplyMs = 3000;
+// 1xx replies to one command before its final reply is given up on.
+constexpr int kMaxPreliminaryReplies = 8;
 
 }  // namespace
 
@@ -83,14 +85,25 @@ std::vector<std::string> TFtpSession::TransactionLines(const std::string& comman
 {
     ReportStatus(8, "Transaction");
     replyNumber_ = 0;
-    Writeln(command);
+    Writeln(ftptext::TelnetEscaped(command));
     return ReadReply(report);
 }
 
 std::string TFtpSession::Transaction(const std::string& command)
 {
     TransactionLines(command);
+    ReadOnToFinalReply();
     return lastReply_;
+}
+
+void TFtpSession::ReadOnToFinalReply()
+{
+    // Not a transfer: a 1xx only says the final reply is still to come (RFC 959 4.2). A server
+    // that never stops sending them has not answered.
+    for (int preliminaries = 0; ftptext::IsPreliminaryReply(ReplyNumber()); ++preliminaries) {
+        if (preliminaries == kMaxPreliminaryReplies) throw FTPException(LastReply());
+        ReadReply();
+    }
 }
 
 void TFtpSession::BeginCommand()
@@ -130,7 +143,7 @@ void TFtpSession::DrainAfterCancel()
 void TFtpSession::CheckReply(int low, int high, TCmdType code, bool unsupported)
 {
     const int n = ReplyNumber();
-    if (n < low || n > high) return;
+    if ((n < low || n > high) && ftptext::IsValidReplyNumber(n)) return;
     if (unsupported && n >= 500 && n <= 502 && OnUnSupportedFunction) OnUnSupportedFunction(code);
     bool handled = false;
     if (OnFailure) OnFailure(handled, code);
@@ -163,8 +176,12 @@ void TFtpSession::Connect()
 void TFtpSession::Login()
 {
     ReadReply();
+    ReadOnToFinalReply();  // "120 ready in a minute", then the 220
+    const auto refused = [this] {
+        return (ReplyNumber() >= 401 && ReplyNumber() <= 599) || !ftptext::IsValidReplyNumber(ReplyNumber());
+    };
     // A server that turns us away at once has said so in its greeting.
-    if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+    if (refused()) throw FTPException(LastReply());
 
     if ((UserID.empty() || Password.empty()) && OnAuthenticationNeeded) {
         bool handled = false;
@@ -174,11 +191,11 @@ void TFtpSession::Login()
         ftptext::LoginCommands(!Proxy.empty(), ProxyType, UserID, Password, Host, ProxyUser, ProxyPassword);
     ReportStatus(1, "USER " + UserID);
     Transaction(lines.user);
-    if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+    if (refused()) throw FTPException(LastReply());
     if (ReplyNumber() == 331) {
         ReportStatus(1, "PASS ");  // never the password
         Transaction(lines.pass);
-        if (ReplyNumber() >= 401 && ReplyNumber() <= 599) throw FTPException(LastReply());
+        if (refused()) throw FTPException(LastReply());
     }
     if (OnConnect) guard::absorb([this] { OnConnect(this); });
 }

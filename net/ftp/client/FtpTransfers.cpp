@@ -314,7 +314,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
         } else {
             ReportStatus(1, verb + (remote.empty() ? local : remote));
         }
-        Transaction(verb + target);
+        TransactionLines(verb + target);
         CheckReply(301, 599, code, mode != PutMode::Restart);
         transferStarted_ = true;
         scope.closingOwed = ReplyNumber() < 200;

@@ -51,6 +51,10 @@ TEST(FtpText, SizesFromReplies)
         {"213 5368709120\r\n", 0, 5368709120LL},
         {"550 a.txt: No such file\r\n", 0, -1},
         {"213 99999999999999999999999\r\n", 0, -1},
+        {"213 -1000\r\n", 0, -1},
+        {"213 1e3\r\n", 0, -1},
+        {"213 12 34\r\n", 0, 12},
+        {"213 \r\n", 0, -1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(BytesFromReply(c.reply), c.announced) << c.reply;
