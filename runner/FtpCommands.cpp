@@ -267,12 +267,14 @@ void TScriptVantrel::DownloadFile(const std::string& remote, const std::string& 
         // The server's refusals are in the log as its replies; these are not.
         if (dynamic_cast<const ELocalFileError*>(&ex) || dynamic_cast<const ETransferSizeError*>(&ex))
             LogLine("   ---> " + messageOf(ex));
+        const std::string how = CancelFlag ? "   ---> Download cancelled: " : "   ---> Download failed: ";
         if (FTP.LastDownloadOpenedLocal() && apppaths::fileExists(local)) {
             if (removePartial && form == GetForm::Plain && ::unlink(local.c_str()) == 0)
                 LogLine("   ---> Removed incomplete file " + local);
             else
-                LogLine(std::string(CancelFlag ? "   ---> Download cancelled: " : "   ---> Download failed: ") + local +
-                        " is incomplete");
+                LogLine(how + local + " is incomplete");
+        } else if (FTP.LastTransferStarted() && apppaths::fileExists(local)) {
+            LogLine(how + local + " is unchanged");
         }
         throw;
     }
@@ -687,7 +689,13 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
             // The log promises the mode: a server starts in ASCII and would convert binary files.
             FTP.SetMode(TransferMode);
             LogTransferMode();
-            const bool partial = apppaths::fileExists(target);
+            bool partial = apppaths::fileExists(target);
+            // A local file longer than the remote one is no part of it, as RESUME-SEND holds.
+            if (kind == GetKind::Resume && partial && options.remoteSize >= 0 &&
+                LocalFileSize(target) > options.remoteSize) {
+                LogLine("   ---> \"" + target + "\" is larger than \"" + first + "\": fetching the whole file");
+                partial = false;
+            }
             DownloadFile(first, target,
                          kind == GetKind::Append && partial   ? GetForm::Append
                          : kind == GetKind::Resume && partial ? GetForm::Restart

@@ -211,6 +211,30 @@ TEST_P(FtpMainPaths, UnknownHostAndRefusedCommandsGoOn)
     EXPECT_EQ(e->ExitCode(), 0);
 }
 
+TEST_P(FtpMainPaths, DownloadsNeverDamageTheLocalFile)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    const std::string bytes(1000, 'r');
+    remoteRoot.write("f.bin", bytes);
+    local.write("longer.bin", std::string(1500, 'L'));
+    local.write("locked.bin", "read only");
+    fs::permissions(local.file("locked.bin"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    auto e = run(with(login(server), {"BINARY", "RESUME-GET f.bin longer.bin", "LET resumed=success",
+                                      "GET f.bin locked.bin", "LET locked=success",
+                                      "APPEND-GET f.bin locked.bin", "LET appended=success", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("resumed"), "True") << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_TRUE(contains(e->Log(), "   ---> \"" + local.file("longer.bin") +
+                                       "\" is larger than \"f.bin\": fetching the whole file"));
+    EXPECT_EQ(TempDir::read(local.file("longer.bin")), bytes);
+    // Refused as LOCAL-DELETE refuses it, root or not.
+    EXPECT_EQ(e->GetVariable("locked"), "False");
+    EXPECT_EQ(e->GetVariable("appended"), "False");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Cannot create file " + local.file("locked.bin") + ": it is read-only"));
+    EXPECT_EQ(TempDir::read(local.file("locked.bin")), "read only");
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
@@ -427,8 +451,11 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    local.write("big.bin", "the good old copy");
+    local.write("tail.bin", "old");
     auto e = run(with(login(server), {"GET a.txt nodir/a.txt", "LET missing=success", "GET a.txt folder",
                                       "LET folder=success", "GET big.bin big.bin", "LET full=success",
+                                      "APPEND-GET big.bin tail.bin", "LET tail=success",
                                       "GET a.txt fine.txt", "DISCONNECT"}),
                  [&](TScriptVantrel&) {
                      const rlimit small{64 * 1024, old.rlim_max};
@@ -437,15 +464,20 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
     EXPECT_EQ(e->ExitCode(), 0);
-    for (const char* flag : {"missing", "folder", "full"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
+    for (const char* flag : {"missing", "folder", "full", "tail"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
     const Lines& log = e->Log();
     // A name with a folder part is taken as written, in the current folder.
     EXPECT_TRUE(contains(log, "   ---> Cannot create file nodir/a.txt: No such file or directory"))
         << bytetext::joinLinesCrLf(log);
     EXPECT_TRUE(contains(log, "   ---> Cannot write to " + local.file("folder") + ": not a regular file"));
     EXPECT_TRUE(contains(log, "   ---> Cannot write file " + local.file("big.bin") + ": File too large"));
-    EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is incomplete"));
+    // The full disk costs neither the old copy nor the file appended to; no temporary is left.
+    EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is unchanged"));
+    EXPECT_EQ(TempDir::read(local.file("big.bin")), "the good old copy");
+    EXPECT_EQ(TempDir::read(local.file("tail.bin")), "old");
     EXPECT_EQ(TempDir::read(local.file("fine.txt")), "a");
+    for (const auto& entry : fs::directory_iterator(local.path()))
+        EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << entry.path();
     EXPECT_TRUE(e->SuccessFlag);
 }
 
@@ -574,14 +606,20 @@ TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
         std::string after;   // the local file after
         std::string logged;  // empty: the download succeeds
     } cases[] = {
-        {"short data, then 226", FileServer(bytes, true, 600), "GET f.bin got.bin", "", bytes.substr(0, 600),
+        // A short file never takes the name, nor the place of the copy that was there.
+        {"short data, then 226", FileServer(bytes, true, 600), "GET f.bin got.bin", "", "",
          "   ---> Received 600 bytes of f.bin, expected 1000"},
+        {"short data over a good copy", FileServer(bytes, true, 600), "GET f.bin got.bin", "old copy", "old copy",
+         "   ---> Download failed: " + local.file("got.bin") + " is unchanged"},
         {"announced and whole", FileServer(bytes), "GET f.bin got.bin", "", bytes, ""},
         {"nothing announced", FileServer(bytes, false, 600), "GET f.bin got.bin", "", bytes.substr(0, 600), ""},
         // REST taken but the whole file sent: appended, it would be 1400 bytes passing for done.
         {"REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin", head, head,
          "   ---> Received 1000 bytes of f.bin, expected 600"},
         {"REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", head, bytes, ""},
+        // A local file longer than the remote one is no part of it: the whole file comes again.
+        {"REST ignored, local longer", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin",
+         std::string(1500, 'L'), bytes, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -637,17 +675,19 @@ TEST_F(FtpRun, ACancelledDownloadSaysWhichFileIsIncomplete)
     f.stall = true;
     ftpfake::FakeFtpServer fake(greet, fileServer(f));
     QTimer press;
+    local.write("part.bin", "good copy");
     auto e = run(with(login(fake.port()), {"GET f.bin part.bin", "MESSAGE not reached"}), [&](TScriptVantrel& engine) {
         QObject::connect(&press, &QTimer::timeout, &engine, [&] {
-            if (!fs::exists(local.file("part.bin"))) return;
+            if (engine.FTP.GetDataText() == 0) return;
             press.stop();
             engine.Button1Click();
         });
         press.start(50);
     });
     EXPECT_EQ(e->ExitCode(), 0);
-    EXPECT_TRUE(contains(e->Log(), "   ---> Download cancelled: " + local.file("part.bin") + " is incomplete"))
+    EXPECT_TRUE(contains(e->Log(), "   ---> Download cancelled: " + local.file("part.bin") + " is unchanged"))
         << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(TempDir::read(local.file("part.bin")), "good copy");
     EXPECT_FALSE(containsPart(e->Log(), "MESSAGE"));
 }
 

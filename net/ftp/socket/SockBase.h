@@ -105,6 +105,8 @@ public:
     void SendFile(const std::string& fileName, std::int64_t startOffset = 0);
     // noFollow: a link at fileName is refused instead of written through.
     void CaptureFile(const std::string& fileName, bool append = false, bool noFollow = false);
+    // Captures into a file already open for writing; `fileName` is the name its messages give.
+    void CaptureFile(FdHandle file, const std::string& fileName);
     void Listen(bool dataMessage);
     void ResolveHost();
     void CloseSocket();
@@ -223,6 +225,7 @@ private:
     ftpsock::RecvBuffer rxBuf_;
     std::string txBuf_;
     std::size_t txPos_ = 0;
+    void CaptureInto(std::unique_ptr<ftpsock::FileSink> sink, const std::string& fileName);
     std::unique_ptr<ftpsock::FileSink> sink_;      // CaptureFile's file
     std::unique_ptr<ftpsock::FileSource> source_;  // SendFile's file
     QPointer<TSockBase> control_;
