@@ -481,6 +481,28 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     EXPECT_TRUE(e->SuccessFlag);
 }
 
+TEST_F(FtpFamilies, ConnectWithOtherSettingsReconnects)
+{
+    TempDir otherRoot;
+    FtpTestServer other(ServerKind::Pyftpdlib, otherRoot.path());
+    ASSERT_TRUE(other.running()) << other.failure();
+    local.write("up.txt", "up");
+    auto e = run(with(login(server), {"CONNECT", "LET same=success", "PORT=" + std::to_string(other.port()),
+                                      "CONNECT", "LET moved=success", "SEND up.txt up.txt", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("same"), "True");
+    EXPECT_EQ(e->GetVariable("moved"), "True");
+    EXPECT_EQ(TempDir::read(otherRoot.file("up.txt")), "up");
+    EXPECT_FALSE(fs::exists(remote("up.txt")));
+    const Lines& log = e->Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "   ---> Connection settings changed: reconnecting to 127.0.0.1:" +
+                                                     std::to_string(other.port())),
+              1)
+        << bytetext::joinLinesCrLf(log);
+    // Unchanged settings log in once only.
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("   ---> USER "); }),
+              2);
+}
+
 TEST_F(FtpFamilies, RawCommandsReachTheServer)
 {
     remoteRoot.write("x.txt", "x");
