@@ -82,6 +82,10 @@ public:
     TNotifyEvent OnAccept;            // accept on a socket that listens on SocketMessage
     TNotifyEvent OnAbortRead;         // a line read or read notification found Cancel set
 
+    // The data connection, from the control connection's peer, accepted only now (the transfer's
+    // command has gone out; some servers connect at PORT already, so those waiting count too). A
+    // second one waiting from that address means someone raced the server for the port: none
+    // is taken.
     virtual FdHandle Accept();
     virtual void Connect();
     virtual void Disconnect();
@@ -191,6 +195,8 @@ private:
     void ReleaseBusy();
     void TryAccept();
     bool AcceptsPeer(std::uint32_t address) const;
+    // Accepts and closes what else waits on the listener; true when one came from the peer.
+    bool RivalWaiting();
 
     // Runs the event loop until `condition`, Cancel or `timeoutMs`; quitting counts as Cancel.
     void WaitFor(const std::function<bool()>& condition, int timeoutMs = -1);
