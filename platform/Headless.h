@@ -1,5 +1,5 @@
 #pragma once
-// Start-up without a display (cron, ssh, CI) and SIGINT/SIGTERM as the Cancel button.
+// Start-up without a display (cron, ssh, CI) and SIGINT/SIGTERM/SIGHUP as the Cancel button.
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -11,7 +11,7 @@ namespace headless {
 void useOffscreenWhenNoDisplay();
 }  // namespace headless
 
-// Turns SIGINT and SIGTERM into a signal of the event loop (a self-pipe read by a notifier).
+// Turns SIGINT, SIGTERM and SIGHUP into a signal of the event loop (a self-pipe read by a notifier).
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:

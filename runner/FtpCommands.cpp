@@ -256,6 +256,41 @@ void TScriptVantrel::ListOrAbsent(const std::string& mask)
     }
 }
 
+namespace {
+
+void keepMatching(ftplisting::EntryLists& l, const std::function<bool(const std::string&)>& keep)
+{
+    ftplisting::EntryLists kept;
+    for (std::size_t i = 0; i < l.size(); ++i) {
+        if (!keep(l.names[i])) continue;
+        kept.names.push_back(l.names[i]);
+        kept.sizes.push_back(l.sizes[i]);
+        kept.dates.push_back(l.dates[i]);
+        kept.attributes.push_back(l.attributes[i]);
+        kept.linkNames.push_back(l.linkNames[i]);
+        kept.sizeValues.push_back(l.sizeValues[i]);
+        kept.times.push_back(l.times[i]);
+    }
+    l = std::move(kept);
+}
+
+}  // namespace
+
+void TScriptVantrel::ListMatching(const std::string& mask)
+{
+    const std::size_t cut = mask.rfind('/');
+    const std::string name = cut == std::string::npos ? mask : mask.substr(cut + 1);
+    const bool blank = name.find(' ') != std::string::npos;
+    if (blank)
+        ListOrAbsent(cut == std::string::npos ? std::string() : mask.substr(0, cut == 0 ? 1 : cut));
+    else
+        ListOrAbsent(mask);
+    if (mask.empty()) return;
+    const auto matches = [&](const std::string& listed) { return MatchesRemoteMask(mask, listed, WildcardChar); };
+    keepMatching(FTP.Files, matches);
+    keepMatching(FTP.Directories, matches);
+}
+
 void TScriptVantrel::DownloadFile(const std::string& remote, const std::string& local, GetForm form,
                                   const TDownloadOptions& options, bool removePartial)
 {
@@ -285,7 +320,12 @@ void TScriptVantrel::DownloadFile(const std::string& remote, const std::string& 
 bool TScriptVantrel::RemoteExists(const std::string& name)
 {
     try {
-        ListOrAbsent(name);
+        // A plain name counts whatever LIST shows for it (a folder's content, too).
+        const std::string part = RemoteFileNamePart(name);
+        if (part.find(' ') == std::string::npos && part.find(WildcardChar) == std::string::npos)
+            ListOrAbsent(name);
+        else
+            ListMatching(name);
     } catch (const ECommandTextRefused&) {
         // No name the server could hold: a condition reads false instead of failing its block.
         FTP.Files = {};
@@ -440,7 +480,7 @@ void getIf(TScriptVantrel& e, GetIf kind, const std::string& remoteMask, const s
     const char* word = kind == GetIf::Newer ? "NEWER" : kind == GetIf::Older ? "OLDER" : "NEW";
     e.LogLine("   ---> " + nowText() + ": Retrieving " + word + " " + remoteMask + " to " + localArg);
     const std::string folder = localArg.empty() ? e.StartDir : localArg;
-    e.ListOrAbsent(remoteMask);
+    e.ListMatching(remoteMask);
     const ftplisting::EntryLists files = e.FTP.Files;
     bool any = false, allOk = true;
     for (std::size_t k = 0; k < files.size(); ++k) {
@@ -493,7 +533,7 @@ namespace {
 // Downloads by mask: the file entries in listing order into `folder`.
 void getMasked(TScriptVantrel& e, GetKind kind, const std::string& remoteMask, const std::string& folder)
 {
-    e.ListOrAbsent(remoteMask);
+    e.ListMatching(remoteMask);
     const ftplisting::EntryLists files = e.FTP.Files;
     if (files.size() == 0) return;
     e.FTP.SetMode(e.TransferMode);
@@ -620,12 +660,11 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
             SuccessFlag = remove(first);
             return true;
         }
-        ListOrAbsent(first);
+        // A server that ignores the mask must not cost the rest of its folder.
+        ListMatching(first);
         const std::vector<std::string> names = FTP.Files.names;
         bool any = false, allOk = true;
         for (const std::string& listed : names) {
-            // A server that ignores the mask must not cost the rest of its folder.
-            if (!MatchesRemoteMask(first, listed, WildcardChar)) continue;
             any = true;
             allOk &= remove(ListedPath(first, listed));
         }
@@ -700,13 +739,7 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
             // The log promises the mode: a server starts in ASCII and would convert binary files.
             FTP.SetMode(TransferMode);
             LogTransferMode();
-            bool partial = apppaths::fileExists(target);
-            // A local file longer than the remote one is no part of it, as RESUME-SEND holds.
-            if (kind == GetKind::Resume && partial && options.remoteSize >= 0 &&
-                LocalFileSize(target) > options.remoteSize) {
-                LogLine("   ---> \"" + target + "\" is larger than \"" + first + "\": fetching the whole file");
-                partial = false;
-            }
+            const bool partial = apppaths::fileExists(target);
             DownloadFile(first, target,
                          kind == GetKind::Append && partial   ? GetForm::Append
                          : kind == GetKind::Resume && partial ? GetForm::Restart

@@ -114,7 +114,10 @@ void TScriptVantrel::ExecuteScript(std::vector<std::string> lines)
     // One line rewritten and performed; a Cancel noticed while rewriting performs nothing.
     const auto perform = [&](std::string_view raw, std::size_t& next) {
         std::string line = RewriteLine(raw, ctx, &lineHoldsVerbatim_);
-        if (!CancelFlag) Perform(line, next, lines);
+        if (CancelFlag) return;
+        SuccessFlag.Watch();
+        Perform(line, next, lines);
+        if (SuccessFlag.Cleared()) ++failedCommands_;
     };
     std::size_t next = 0;
     for (;;) {

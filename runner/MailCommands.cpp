@@ -170,13 +170,17 @@ void TScriptVantrel::SendEmail()
         msMessage1.FromName = from;
         msMessage1.HdrFrom = from;
         std::string hdrTo;
-        for (const auto& r : to) hdrTo += (hdrTo.empty() ? "" : ";") + r;
+        // RFC 5322 lists addresses with commas; readers keep only the first of a ";" list.
+        for (const auto& r : to) hdrTo += (hdrTo.empty() ? "" : ", ") + smtptext::mailbox(r);
         msMessage1.HdrTo = hdrTo;
         msMessage1.HdrSubject = subject;
         msMessage1.SignOn = GetVariable("EmailUser");
         setServer();
         MailRequest(smtpHelo, [this] { msMessage1.Helo(); });
-        mailBody_ = bytetext::splitLines(GetVariable("EmailText"));
+        const std::string text = GetVariable("EmailText");
+        mailBody_ = bytetext::splitLines(text);
+        msMessage1.CharSet = smtptext::bodyCharset(text);
+        msMessage1.TextEncoding = smtptext::eightBit(text) ? "8bit" : "7bit";
         try {
             MailRequest(smtpMail, [this] { msMessage1.Mail(); });
         } catch (...) {
@@ -233,7 +237,7 @@ bool TScriptVantrel::PerformMail(const CommandEntry& entry, std::string_view arg
         collect([&] {
             checkAddress(first);
             if (smtptext::breaksLine(second)) throw SmtpException("Line break in the name");
-            CcText += (CcText.empty() ? "" : ",") + second + " <" + first + ">";
+            CcText += (CcText.empty() ? "" : ", ") + smtptext::mailbox(second + " <" + first + ">");
             ccAddresses_.push_back(first);
         },
                 "   ---> Added \"" + first + "\" as a CC Recipient of an email message... !",

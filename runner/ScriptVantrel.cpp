@@ -210,13 +210,26 @@ void TScriptVantrel::WriteEndAndHistory()
         LogLine("");
     });
     std::fflush(stdout);
-    if (HistoryPath().empty()) return;
-    if (!history_.Commit()) {
+    if (!HistoryPath().empty() && !history_.Commit()) {
         // The log is the run's record: losing it is a failed run, said where cron sees it.
         exitCode_ = 1;
         std::fprintf(stderr, "Trevask: the history file %s could not be written: %s\n", HistoryPath().c_str(),
                      history_.Error().c_str());
     }
+    PrintSummary();
+}
+
+void TScriptVantrel::PrintSummary() const
+{
+    // One line where cron and a calling program look; a clean run says nothing.
+    const int code = ExitCode();
+    if (code == 0) return;
+    if (code == 1)
+        std::fputs("Trevask: ended with an error\n", stderr);
+    else if (code == 2)
+        std::fprintf(stderr, "Trevask: %d command%s failed\n", failedCommands_, failedCommands_ == 1 ? "" : "s");
+    else
+        std::fputs("Trevask: cancelled\n", stderr);
 }
 
 void TScriptVantrel::HaltaTimer()
@@ -225,7 +238,7 @@ void TScriptVantrel::HaltaTimer()
     // Cancel arms this timer while a run may still be pumping; the run re-arms it when it ends.
     if (running_) return;
     SleepWithoutPumping(1000);
-    emit closeRequested(exitCode_);
+    emit closeRequested(ExitCode());
 }
 
 void TScriptVantrel::HoldupTimer()
@@ -252,6 +265,19 @@ void TScriptVantrel::TTimeOutTimer()
     LogLine("   ---> Transfer timed out! (" + std::to_string(spanMs / 1000) + " seconds)");
     // Left alone, a stalled transfer waits for ever: ending it makes the command fail.
     FTP.Abort();
+}
+
+int TScriptVantrel::ExitCode() const
+{
+    if (exitCode_ != 0) return exitCode_;
+    if (CancelFlag) return cancelExitCode_;
+    return failedCommands_ > 0 ? 2 : 0;
+}
+
+void TScriptVantrel::CancelBySignal(int signalNumber)
+{
+    if (!CancelFlag) cancelExitCode_ = 128 + signalNumber;
+    Button1Click();
 }
 
 void TScriptVantrel::Button1Click()

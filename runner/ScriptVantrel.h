@@ -6,6 +6,7 @@
 #include "net/ftp/FtpSession.h"
 #include "net/smtp/client/SmtpSender.h"
 #include "platform/ReplacementFile.h"
+#include "runner/SuccessFlag.h"
 #include "runner/CommandTable.h"
 #include "runner/LineSubstitution.h"
 #include "runner/mathparser/MathParser.h"
@@ -117,6 +118,11 @@ public:
     // Lists a remote name; a 450 or 550 (what servers say for a name that is not there) gives
     // an empty listing instead of an error.
     void ListOrAbsent(const std::string& mask);
+    // Lists what a mask (or a name) names, keeping only entries that match it: some servers
+    // ignore a mask or list a folder's content for its name, and some split a LIST argument at
+    // its blanks, so a name with a blank lists its folder and is matched here. An empty mask
+    // lists the whole current folder.
+    void ListMatching(const std::string& mask);
     enum class GetForm { Plain, Restart, Append };
     // One download inside the caller's transfer frame. The log gets what the server's replies
     // do not say: a local file that could not be written, a byte count that disagrees, a file
@@ -151,6 +157,8 @@ public:
     // followed and the depth is bounded.
     bool SendTree(const std::string& mask, const std::string& localDir, const std::string& remoteDir);
     bool GetTree(const std::string& mask, const std::string& remoteDir, const std::string& localDir);
+    // Whether the server can change into `path` (it comes back to where it was).
+    bool IsRemoteFolder(const std::string& path);
 
     // Handlers of the FTP client's events, bound to FTP when the engine is made.
     void FTPStatus(QObject* sender, const std::string& status);
@@ -170,7 +178,12 @@ public:
     void FTPFailure(bool& handled, TCmdType transType);
 
     // 0: the run ended normally or by Cancel; 1: through the error path.
-    int ExitCode() const { return exitCode_; }
+    // 0 a normal end with no failed command, 1 the error path (or a history not written),
+    // 2 a normal end after a failed command, 128 + the signal (130 for Cancel) a cancelled run.
+    int ExitCode() const;
+    int FailedCommands() const { return failedCommands_; }
+    // Cancel for a signal (SIGINT, SIGTERM, SIGHUP): the run ends with 128 + its number.
+    void CancelBySignal(int signalNumber);
     bool Running() const { return running_; }
     bool Finished() const { return finished_; }
 
@@ -183,7 +196,7 @@ public:
     // Engine state.
     VariableStore VariableList;
     std::vector<std::string> NumericNameList;
-    bool SuccessFlag = true;
+    TSuccessFlag SuccessFlag;
     bool CancelFlag = false;
     bool DialogsFlag = true;
     bool ForceLower = false;
@@ -248,6 +261,7 @@ private:
     void SetPredefinedVariables();
     void ErrorPath(const std::exception_ptr& error);
     void WriteEndAndHistory();
+    void PrintSummary() const;
     SubstitutionContext Substitution();
     // Pumps messages when the last pump is a while ago; true when the run was cancelled.
     bool KeepEventsFlowing();
@@ -295,6 +309,8 @@ private:
     ReplacementFile history_;  // the history file of the run, written as the log grows
     std::string status_;
     int exitCode_ = 0;
+    int cancelExitCode_ = 130;
+    int failedCommands_ = 0;
     bool running_ = false;
     bool finished_ = false;
     bool endWritten_ = false;

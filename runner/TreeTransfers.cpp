@@ -220,12 +220,8 @@ bool TreeWalk::Get(const std::string& mask, const std::string& remoteDir, const 
                 e_.LogLine("   ---> Skipped directory " + remoteDir + ": visited before");
             } else {
                 // A folder without a match is an empty listing (450 or 550 on some servers).
-                e_.ListOrAbsent(mask);
-                // A mask that names a folder lists what is inside that folder, and some servers
-                // ignore the mask: only matching names are files of this folder.
-                std::vector<std::string> files;
-                for (const std::string& name : e_.FTP.Files.names)
-                    if (mask.empty() || ftpcommands::MatchesRemoteMask(mask, name, e_.WildcardChar)) files.push_back(name);
+                e_.ListMatching(mask);
+                const std::vector<std::string> files = e_.FTP.Files.names;
                 ftplisting::EntryLists folders = e_.FTP.Directories;
                 const std::string shownLocal =
                     !localDir.empty() && localDir[0] == '/' ? localDir : joined(startLocal, localDir);
@@ -326,6 +322,18 @@ bool TScriptVantrel::GetTree(const std::string& mask, const std::string& remoteD
     return entered && !walk.Stopped() && walk.FailedFiles() == 0;
 }
 
+bool TScriptVantrel::IsRemoteFolder(const std::string& path)
+{
+    const std::string back = FTP.GetCurrentDir();
+    try {
+        FTP.ChangeDir(path);
+    } catch (const std::exception&) {
+        return false;
+    }
+    FTP.ChangeDir(back);
+    return true;
+}
+
 bool TScriptVantrel::PerformTree(const CommandEntry& entry, std::string_view argument)
 {
     if (entry.cmd != Cmd::SendTree && entry.cmd != Cmd::GetTree) return false;
@@ -340,6 +348,15 @@ bool TScriptVantrel::PerformTree(const CommandEntry& entry, std::string_view arg
         for (char& c : folder)
             if (c == '\\') c = '/';
         if (mask == "*.*") mask.clear();
+        // "GETTREE /pub/site mirror": a last part without wildcards that names a remote folder
+        // is that whole folder, not a mask for names inside the current one.
+        if (!mask.empty() && mask.find_first_of(std::string("*?") + WildcardChar) == std::string::npos) {
+            const std::string whole = folder.empty() ? mask : (folder == "/" ? folder : folder + "/") + mask;
+            if (IsRemoteFolder(whole)) {
+                folder = whole;
+                mask.clear();
+            }
+        }
         ok = GetTree(mask, folder, second);
     }
     // A tree with a folder that could not be entered, or a file that failed, did not arrive whole.

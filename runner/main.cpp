@@ -20,8 +20,10 @@ namespace {
 const char kUsage[] =
     "Usage: Trevask <script.ftp> [parameters...]\n"
     "Performs the script, logs every step to standard output and writes the log beside the\n"
-    "script as <script>.History.txt. Exit status 0 when the run ended normally or by Cancel\n"
-    "(SIGINT, SIGTERM), 1 when it ended with an error.\n";
+    "script as <script>.History.txt. SIGINT, SIGTERM and SIGHUP act as Cancel.\n"
+    "Exit status: 0 the run ended normally and no command failed; 1 it ended with an error;\n"
+    "2 it ended normally after at least one failed command; 130 Cancel or SIGINT, 143 SIGTERM,\n"
+    "129 SIGHUP ended it. Standard error gets one line at the end unless the status is 0.\n";
 
 // Without a display the platform plugin's notices only clutter cron mail: keep real failures.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
@@ -70,9 +72,9 @@ int main(int argc, char* argv[])
                          [](int code) { QCoreApplication::exit(code); });
     }
 
-    // SIGINT and SIGTERM press Cancel.
+    // SIGINT, SIGTERM and SIGHUP (an ssh session that drops) press Cancel.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &engine,
-                     [&engine](int) { guard::absorb([&] { engine.Button1Click(); }); });
+                     [&engine](int sig) { guard::absorb([&] { engine.CancelBySignal(sig); }); });
     return QApplication::exec();
 }

@@ -1,10 +1,16 @@
-# Sourced: start_xvfb starts an X server (Xvfb) on a free-looking display for pictures and
-# benchmarks, waits up to 5 s for its socket, and sets DISPLAY and xvfb (its PID, for the caller's
-# clean-up).
+# Sourced: start_xvfb starts an X server (Xvfb) on a display it finds free itself (-displayfd, so
+# runs side by side never race for one), waits up to 10 s until it accepts clients, and sets
+# DISPLAY and xvfb (its PID, for the caller's clean-up). Its output goes to $1 (default none).
+# Returns 1 when the server did not come up.
 start_xvfb() {
-  local display=:$((90 + RANDOM % 400))
-  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  local log=${1:-/dev/null} number
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >"$log" 2>&1 &
   xvfb=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-  export DISPLAY=$display
+  for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+  local n
+  n=$(head -n 1 "$number")
+  rm -f "$number"
+  [ -n "$n" ] || return 1
+  export DISPLAY=:$n
 }

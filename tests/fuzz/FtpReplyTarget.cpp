@@ -33,6 +33,7 @@ void checkReplyTexts(std::string_view line)
     if (announced > 0) FUZZ_CHECK(line.find(std::to_string(announced)) != std::string::npos, "size not in the line");
     const std::int64_t size = ftptext::SizeFromReply(line);
     FUZZ_CHECK(size >= -1, "SIZE " + std::to_string(size));
+    if (size >= 0) FUZZ_CHECK(line.find(std::to_string(size)) != std::string::npos, "SIZE not in the line");
     const std::string dir = ftptext::DirFromPwdReply(line);
     FUZZ_CHECK(dir.find('"') == std::string::npos && line.find(dir) != std::string::npos, "PWD folder " + fuzz::shown(dir));
     const int code = ftptext::CommandType(line);

@@ -208,7 +208,7 @@ TEST_P(FtpMainPaths, UnknownHostAndRefusedCommandsGoOn)
     EXPECT_EQ(e->GetVariable("cd"), "False");
     EXPECT_TRUE(containsPart(e->Log(), "   ---> Error: Remote Make Directory: 550"));
     EXPECT_FALSE(fs::exists(local.file("m.txt")));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
 }
 
 TEST_P(FtpMainPaths, DownloadsNeverDamageTheLocalFile)
@@ -224,10 +224,8 @@ TEST_P(FtpMainPaths, DownloadsNeverDamageTheLocalFile)
     auto e = run(with(login(server), {"BINARY", "RESUME-GET f.bin longer.bin", "LET resumed=success",
                                       "GET f.bin locked.bin", "LET locked=success",
                                       "APPEND-GET f.bin locked.bin", "LET appended=success", "DISCONNECT"}));
-    EXPECT_EQ(e->GetVariable("resumed"), "True") << bytetext::joinLinesCrLf(e->Log());
-    EXPECT_TRUE(contains(e->Log(), "   ---> \"" + local.file("longer.bin") +
-                                       "\" is larger than \"f.bin\": fetching the whole file"));
-    EXPECT_EQ(TempDir::read(local.file("longer.bin")), bytes);
+    EXPECT_EQ(e->GetVariable("resumed"), "False") << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(TempDir::read(local.file("longer.bin")), std::string(1500, 'L'));
     // Refused as LOCAL-DELETE refuses it, root or not.
     EXPECT_EQ(e->GetVariable("locked"), "False");
     EXPECT_EQ(e->GetVariable("appended"), "False");
@@ -339,7 +337,7 @@ TEST_F(FtpFamilies, MaskedTransfersFailWhenAnyEntryFails)
     EXPECT_EQ(e->GetVariable("app"), "False");
     EXPECT_EQ(TempDir::read(local.file("app/a.txt")), "a.txt");
     EXPECT_FALSE(fs::exists(local.file("app/c.txt")));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
 }
 
 TEST_F(FtpFamilies, NewerOlderAndNewOnly)
@@ -433,7 +431,7 @@ TEST_F(FtpFamilies, ListedNamesNeverWriteThroughALocalLink)
     fs::create_directory(local.file("in"));
     fs::create_symlink(victim, local.file("in/a.txt"));
     auto e = run(with(login(server), {"GET *.txt in", "LET masked=success", "GET a.txt in/a.txt", "DISCONNECT"}));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_EQ(e->GetVariable("masked"), "False");
     EXPECT_TRUE(contains(e->Log(), "   ---> Cannot create file " + local.file("in/a.txt") + ": it is a link"));
     EXPECT_EQ(TempDir::read(local.file("in/b.txt")), "b");
@@ -447,6 +445,8 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     remoteRoot.write("a.txt", "a");
     remoteRoot.write("big.bin", std::string(1 << 20, 'x'));
     fs::create_directory(local.file("folder"));
+    local.write("ro.txt", "old");
+    fs::permissions(local.file("ro.txt"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // A small file-size limit stands for a full disk.
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
@@ -455,21 +455,26 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     local.write("tail.bin", "old");
     auto e = run(with(login(server), {"GET a.txt nodir/a.txt", "LET missing=success", "GET a.txt folder",
                                       "LET folder=success", "GET big.bin big.bin", "LET full=success",
-                                      "APPEND-GET big.bin tail.bin", "LET tail=success",
-                                      "GET a.txt fine.txt", "DISCONNECT"}),
+                                      "GET a.txt ro.txt", "LET readonly=success", "APPEND-GET big.bin tail.bin",
+                                      "LET tail=success", "GET a.txt fine.txt", "DISCONNECT"}),
                  [&](TScriptVantrel&) {
                      const rlimit small{64 * 1024, old.rlim_max};
                      ::setrlimit(RLIMIT_FSIZE, &small);
                  });
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
-    EXPECT_EQ(e->ExitCode(), 0);
-    for (const char* flag : {"missing", "folder", "full", "tail"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
+    EXPECT_EQ(e->ExitCode(), 2);
+    for (const char* flag : {"missing", "folder", "full", "readonly", "tail"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
+    // Read-only is refused as LOCAL-DELETE refuses it, also for root.
+    EXPECT_EQ(TempDir::read(local.file("ro.txt")), "old");
     const Lines& log = e->Log();
     // A name with a folder part is taken as written, in the current folder.
     EXPECT_TRUE(contains(log, "   ---> Cannot create file nodir/a.txt: No such file or directory"))
         << bytetext::joinLinesCrLf(log);
     EXPECT_TRUE(contains(log, "   ---> Cannot write to " + local.file("folder") + ": not a regular file"));
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) {
+        return l.starts_with("   ---> Cannot create file ") && l.ends_with("ro.txt: it is read-only");
+    })) << bytetext::joinLinesCrLf(log);
     EXPECT_TRUE(contains(log, "   ---> Cannot write file " + local.file("big.bin") + ": File too large"));
     // The full disk costs neither the old copy nor the file appended to; no temporary is left.
     EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is unchanged"));
@@ -639,9 +644,12 @@ TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
         {"REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin", head, head,
          "   ---> Received 1000 bytes of f.bin, expected 600"},
         {"REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", head, bytes, ""},
-        // A local file longer than the remote one is no part of it: the whole file comes again.
-        {"REST ignored, local longer", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin",
-         std::string(1500, 'L'), bytes, ""},
+        // A local file longer than the remote one is no part of it, whatever the server does.
+        {"local longer, REST honoured", FileServer(bytes), "RESUME-GET f.bin got.bin", bytes + head, bytes + head,
+         "   ---> Local file " + local.file("got.bin") + " (1400 bytes) is longer than f.bin (1000 bytes)"},
+        {"local longer, REST ignored", FileServer(bytes, true, std::string::npos, false), "RESUME-GET f.bin got.bin",
+         bytes + head, bytes + head,
+         "   ---> Local file " + local.file("got.bin") + " (1400 bytes) is longer than f.bin (1000 bytes)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -649,7 +657,7 @@ TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
         if (!c.before.empty()) local.write("got.bin", c.before);
         ftpfake::FakeFtpServer fake(greet, fileServer(c.server));
         auto e = run(with(login(fake.port()), {c.command, "LET ok=success", "DISCONNECT"}));
-        EXPECT_EQ(e->ExitCode(), 0);
+        EXPECT_EQ(e->ExitCode(), c.logged.empty() ? 0 : 2);
         EXPECT_EQ(e->GetVariable("ok"), c.logged.empty() ? "True" : "False");
         if (!c.logged.empty()) {
             EXPECT_TRUE(contains(e->Log(), c.logged)) << bytetext::joinLinesCrLf(e->Log());
@@ -706,7 +714,7 @@ TEST_F(FtpRun, ACancelledDownloadSaysWhichFileIsIncomplete)
         });
         press.start(50);
     });
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 130);
     EXPECT_TRUE(contains(e->Log(), "   ---> Download cancelled: " + local.file("part.bin") + " is unchanged"))
         << bytetext::joinLinesCrLf(e->Log());
     EXPECT_EQ(TempDir::read(local.file("part.bin")), "good copy");
@@ -717,7 +725,7 @@ TEST_F(FtpRun, PortsOutsideSixteenBitsFailConnect)
 {
     auto e = run({"HOST=127.0.0.1", "PORT=70000", "CONNECT", "LET high=success", "PORT=-1", "CONNECT",
                   "LET low=success"});
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_EQ(e->GetVariable("high"), "False");
     EXPECT_EQ(e->GetVariable("low"), "False");
     EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Port 70000 is outside 1-65535"));
@@ -733,7 +741,7 @@ TEST_F(FtpRun, ALineEndInACommandTextFailsThatCommandOnly)
                                            "LET numbered=success", "IF remote-exists(\"a%%NewLine%%b\")",
                                            "LET exists=yes", "ENDIF", "DOCOMMAND NOOP", "LET after=reached",
                                            "DISCONNECT"}));
-    EXPECT_EQ(e->ExitCode(), 0) << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(e->ExitCode(), 2) << bytetext::joinLinesCrLf(e->Log());
     EXPECT_EQ(e->GetVariable("raw"), "False");
     EXPECT_EQ(e->GetVariable("numbered"), "False");
     EXPECT_EQ(e->GetVariable("exists"), "");
@@ -867,7 +875,7 @@ TEST_F(FtpRun, StalledTransferTimesOutAndTheRunGoesOn)
     EXPECT_TRUE(contains(e->Log(), "   ---> Transfer timed out! (1 seconds)"));
     EXPECT_EQ(e->GetVariable("got"), "False");
     EXPECT_EQ(e->GetVariable("after"), "reached");
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     // The time-out, not the socket's own 10 s limit, ended it.
     EXPECT_LT(took, std::chrono::seconds(6));
     const Lines sent = fake.lines();
@@ -950,7 +958,7 @@ TEST_F(FtpRun, CancelEndsTheWaitForAControlReply)
                           login(fake.port()), {"TIMEOUT=8", "DOCOMMAND \"SITE CHMOD 644 x\"", "LET after=reached"})))},
                      [](TScriptVantrel& run) { run.Button1Click(); }, 300);
     EXPECT_EQ(e->GetVariable("after"), "");
-    EXPECT_EQ(e->ExitCode(), 0) << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(e->ExitCode(), 130) << bytetext::joinLinesCrLf(e->Log());
     EXPECT_NE(TempDir::read(scripts.file("c.History.txt")).find(": End script c.ftp ****"), std::string::npos);
     e.reset();
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));

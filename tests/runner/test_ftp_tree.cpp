@@ -181,7 +181,7 @@ TEST_P(TreeOnServers, AFolderThatCannotBeEnteredIsSkippedTheRestArrivesAndSucces
     auto e = run(login(server.port(), server.user(), server.password(),
                        {"SENDTREE " + work.path() + "/tree/*.* dest"}));
     EXPECT_FALSE(e->SuccessFlag) << dump(*e);
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     const std::map<std::string, std::string> arrived{
         {"a/1.txt", "1"}, {"z/3.txt", "3"}, {"top.txt", "top"}, {"blocked", "in the way"}};
     EXPECT_EQ(filesUnder(remoteRoot.path() + "/dest"), arrived);
@@ -222,8 +222,12 @@ TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
     } cases[] = {
         {"GETTREE top/*.txt mirror", {{"a.txt", "a"}, {"none/deeper/c.txt", "c"}}},
         {"GETTREE top/*.* mirror", {{"a.txt", "a"}, {"none/b.dat", "b"}, {"none/deeper/c.txt", "c"}}},
-        // A server lists a folder's content for its name: those are no files of the current folder.
-        {"GETTREE top mirror", {}},
+        // A last part without wildcards that names a folder is that whole folder.
+        {"GETTREE top mirror", {{"a.txt", "a"}, {"none/b.dat", "b"}, {"none/deeper/c.txt", "c"}}},
+        {"GETTREE top/none mirror", {{"b.dat", "b"}, {"deeper/c.txt", "c"}}},
+        {"GETTREE \"top/none/\" mirror", {{"b.dat", "b"}, {"deeper/c.txt", "c"}}},
+        // A plain file name is still a mask: that name in every folder.
+        {"GETTREE top/c.txt mirror", {{"none/deeper/c.txt", "c"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
@@ -355,7 +359,7 @@ TEST_F(TreeRun, AFolderThatCannotBeEnteredClearsSuccessButTheRestArrives)
     const std::string target = work.path() + "/t";
     auto e = run(login(server.port(), "u", "p", {"GETTREE /home/*.txt " + target}));
     EXPECT_FALSE(e->SuccessFlag);
-    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+    EXPECT_EQ(e->ExitCode(), 2) << dump(*e);
     const auto files = filesUnder(target);
     EXPECT_EQ(files.at("ok.txt"), "/home/ok.txt");
     EXPECT_EQ(files.at("sub/x.txt"), "/home/sub/x.txt");
@@ -451,7 +455,7 @@ TEST_F(TreeRun, AFileThatBreaksOffFailsTheTreeAndLeavesNothingUnderItsName)
     {
         ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); }, breakingFolder());
         auto e = run(login(server.port(), "u", "p", {"GETTREE *.* " + work.path() + "/mirror", "LET got=success"}));
-        EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+        EXPECT_EQ(e->ExitCode(), 2) << dump(*e);
         EXPECT_EQ(e->GetVariable("got"), "False") << dump(*e);
         EXPECT_THAT(e->Log(), Contains("   ---> Cannot create file " + work.path() + "/mirror/z.txt: it is a link"));
         EXPECT_EQ(TempDir::read(work.path() + "/mirror/a.txt"), "fine!");
@@ -477,7 +481,7 @@ TEST_F(TreeRun, AFileThatBreaksOffFailsTheTreeAndLeavesNothingUnderItsName)
     work.write("up/z.txt", "z");
     ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); }, breakingFolder());
     auto e = run(login(server.port(), "u", "p", {"SENDTREE " + work.path() + "/up/*.* dest", "LET sent=success"}));
-    EXPECT_EQ(e->ExitCode(), 0) << dump(*e);
+    EXPECT_EQ(e->ExitCode(), 2) << dump(*e);
     EXPECT_EQ(e->GetVariable("sent"), "False") << dump(*e);
     EXPECT_THAT(e->Log(), Contains("   ---> Removing incomplete remote file /home/dest/bad.txt"));
     e.reset();

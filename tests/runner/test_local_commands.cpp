@@ -93,7 +93,7 @@ TEST_F(LocalCommands, DeleteByMaskSkipsHiddenFoldersAndReadOnlyFiles)
     for (const char* kept : {".hidden.tmp", "keep.txt", "ro.tmp", "folder.tmp", "sub/inner.tmp"})
         EXPECT_TRUE(fs::exists(dir.file(kept))) << kept;
     EXPECT_FALSE(e->SuccessFlag);
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     // An explicit name is not a mask: a dot-file named as it is goes.
     e = run({"LOCAL-DELETE .hidden.tmp"});
     EXPECT_FALSE(fs::exists(dir.file(".hidden.tmp")));
@@ -192,7 +192,7 @@ TEST_F(LocalCommands, CopyIntoFoldersCollisionsAndFailures)
     EXPECT_NE(log.back().find("none.txt"), std::string::npos);
     EXPECT_NE(log.back().find("No such file"), std::string::npos);
     EXPECT_FALSE(e->SuccessFlag);  // left as the rename set it
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     for (const auto& entry : fs::directory_iterator(dir.file("out")))
         EXPECT_EQ(entry.path().filename().string().find(".copying"), std::string::npos);
 }
@@ -286,7 +286,7 @@ TEST_F(LocalCommands, CancelEndsTheWaitsOfAProgramAndAFile)
         });
         EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2)) << line;
         EXPECT_FALSE(fs::exists(dir.file("after"))) << line;
-        EXPECT_EQ(e->ExitCode(), 0) << line;
+        EXPECT_EQ(e->ExitCode(), 130) << line;
     }
 }
 

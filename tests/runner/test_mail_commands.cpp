@@ -9,6 +9,7 @@
 #include "tests/support/ClosedPort.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -133,7 +134,7 @@ TEST_F(MailCommands, MessageWithRecipientsCcBodyAndAttachmentArrivesWhole)
     EXPECT_EQ(names, (Lines{"From", "XMailer", "To", "Cc", "Subject", "Mime-Version", "Content-Type", "Date"}));
     EXPECT_EQ(value["From"], "FTP Script EXE - test_mail_commands <robot@example.org>");
     EXPECT_EQ(value["XMailer"], "Quorvel's FTP Vantrel");
-    EXPECT_EQ(value["To"], "ann@example.org;bob@example.org");
+    EXPECT_EQ(value["To"], "ann@example.org, bob@example.org");
     EXPECT_EQ(value["Cc"], "Cid Copy <cid@example.org>");
     EXPECT_EQ(value["Subject"], "Weekly report");
 
@@ -150,6 +151,63 @@ TEST_F(MailCommands, MessageWithRecipientsCcBodyAndAttachmentArrivesWhole)
     EXPECT_EQ(fromHex(parts[1].toObject()["hex"].toString()), bytes);
 }
 
+// What a mail reader shows: every recipient in To, and text that is not ASCII as it was written,
+// whether the script is UTF-8 or Latin-1, with or without an attachment.
+TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    dir.write("a.txt", "attached\n");
+    struct Case {
+        const char* what;
+        std::string subject, name, body;  // script bytes
+        QString shownSubject, shownName, shownBody;
+        const char* charset;
+        bool attach;
+    } cases[] = {
+        {"UTF-8", "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln", "J\xC3\xBCrgen", "Umlaut body: Gr\xC3\xBC\xC3\x9F" "e",
+         QString::fromUtf8("Grüße aus Köln"), QString::fromUtf8("Jürgen"), QString::fromUtf8("Umlaut body: Grüße\n"),
+         "utf-8", false},
+        {"UTF-8 with an attachment", "\xE2\x82\xAC " + std::string(60, 'x'), "Smith, John", "caf\xC3\xA9",
+         QString::fromUtf8("€ ") + QString(60, 'x'), "Smith, John", QString::fromUtf8("café\n"), "utf-8", true},
+        {"Latin-1", "Gr\xFC\xDF" "e", "J\xFCrgen", "K\xF6ln", QString::fromUtf8("Grüße"), QString::fromUtf8("Jürgen"),
+         QString::fromUtf8("Köln\n"), "iso-8859-1", false},
+        {"ASCII keeps its label", "Plain", "Cid", "plain", "Plain", "Cid", "plain\n", "iso-8859-1", true},
+    };
+    std::size_t sent = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Lines script = server(smtp.port());
+        script[4] = "LET EmailSubject = " + c.subject;
+        script.insert(script.end(), {"LET EmailText = " + c.body, "ADDRECIPIENT ann@example.org",
+                                     "ADDRECIPIENT bob@example.org", "ADDCCRECIPIENT cid@example.org \"" + c.name + "\""});
+        if (c.attach) script.push_back("ADDATTACHMENT a.txt");
+        script.push_back("SENDEMAIL");
+        auto e = run(script);
+        EXPECT_TRUE(e->SuccessFlag);
+        ASSERT_TRUE(smtp.waitForMessages(++sent));
+        const SmtpTestServer::Message m = smtp.messages().back();
+        // Byte by byte: the header holds no 8-bit byte, the body holds the script's bytes.
+        const std::string head = m.raw.substr(0, m.raw.find("\r\n\r\n"));
+        EXPECT_FALSE(std::any_of(head.begin(), head.end(), [](char ch) { return static_cast<unsigned char>(ch) > 0x7F; }))
+            << head;
+        EXPECT_NE(m.raw.find(c.body), std::string::npos);
+
+        const QJsonObject mail = SmtpTestServer::parseMail(m.path);
+        ASSERT_FALSE(mail.isEmpty());
+        EXPECT_TRUE(mail["defects"].toArray().isEmpty());
+        EXPECT_TRUE(mail["readerDefects"].toArray().isEmpty()) << QJsonDocument(mail["readerDefects"].toArray()).toJson().toStdString();
+        const QJsonObject decoded = mail["decoded"].toObject();
+        EXPECT_EQ(decoded["Subject"].toString(), c.shownSubject);
+        EXPECT_EQ(decoded["Cc"].toString().section(" <", 0, 0).remove('"'), c.shownName);
+        const QJsonObject addresses = mail["addresses"].toObject();
+        EXPECT_EQ(addresses["To"].toArray(), (QJsonArray{"ann@example.org", "bob@example.org"}));
+        EXPECT_EQ(addresses["Cc"].toArray(), (QJsonArray{"cid@example.org"}));
+        const QJsonObject text = mail["parts"].toArray()[0].toObject();
+        EXPECT_EQ(text["charset"].toString(), c.charset);
+        EXPECT_EQ(text["text"].toString(), c.shownBody);
+    }
+}
+
 TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
 {
     ASSERT_TRUE(smtp.ok()) << smtp.error();
@@ -164,7 +222,7 @@ TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
         "ADDRECIPIENT ann@example.org",
         "SENDEMAIL",
     }));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     const Lines& log = e->Log();
     EXPECT_TRUE(contains(log, "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
     EXPECT_TRUE(contains(log, "           Error message: Error 550 occurred while sending mail..."));
@@ -187,7 +245,7 @@ TEST_F(MailCommands, EmptyRecipientsAreDroppedAndNoneLeftFails)
         "SENDEMAIL",
         "MESSAGE after",
     }));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_TRUE(contains(e->Log(), "           Error message: No recipient for the email message"));
     EXPECT_TRUE(contains(e->Log(), " MESSAGE after"));
     EXPECT_FALSE(e->SuccessFlag);
@@ -221,7 +279,7 @@ TEST_F(MailCommands, UnreachableServerFailsTheCommandOnly)
 {
     ClosedPort closed;
     auto e = run(concat(server(closed.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_FALSE(e->SuccessFlag);
     EXPECT_TRUE(contains(e->Log(), "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
     EXPECT_TRUE(contains(e->Log(), " MESSAGE after"));

@@ -373,7 +373,7 @@ TEST_F(EngineTest, CancelStopsBeforeTheNextLineAndStillWritesHistory)
     prompt_->onMessage = [&] { e->Button1Click(); };
     e->StartaTimer();
     EXPECT_EQ(prompt_->messages, Lines{"one"});
-    EXPECT_EQ(e->ExitCode(), 0);
+    EXPECT_EQ(e->ExitCode(), 130);
     EXPECT_NE(TempDir::read(dir.file("c.History.txt")).find(kEnd), std::string::npos);
 }
 

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <set>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +30,7 @@ using Clock = std::chrono::steady_clock;
 struct Result {
     int status = -1;
     std::string out;
+    std::string err;  // standard error
     bool killed = false;      // still running at the bound: ended by SIGKILL
     Clock::duration afterMarker{};  // from `whenOutput` to the end of the program
 };
@@ -48,6 +50,10 @@ Result runTrevask(const std::vector<std::string>& args, const std::string& marke
     posix_spawn_file_actions_init(&fa);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&fa, folder.c_str());
     posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+    char errName[] = "/tmp/trevask-err-XXXXXX";
+    const int errFd = ::mkstemp(errName);
+    ::unlink(errName);
+    if (errFd >= 0) posix_spawn_file_actions_adddup2(&fa, errFd, 2);
     posix_spawn_file_actions_addclose(&fa, fds[0]);
     std::vector<std::string> all{trevask()};
     all.insert(all.end(), args.begin(), args.end());
@@ -85,6 +91,12 @@ Result runTrevask(const std::vector<std::string>& args, const std::string& marke
     }
     ::close(fds[0]);
     ::waitpid(pid, &r.status, 0);
+    if (errFd >= 0) {
+        ::lseek(errFd, 0, SEEK_SET);
+        ssize_t n = 0;
+        while ((n = ::read(errFd, buf, sizeof buf)) > 0) r.err.append(buf, static_cast<std::size_t>(n));
+        ::close(errFd);
+    }
     if (fired) r.afterMarker = Clock::now() - firedAt;
     return r;
 }
@@ -112,6 +124,7 @@ TEST(TrevaskProgram, ErrorPathExitsOne)
     ASSERT_TRUE(WIFEXITED(r.status));
     EXPECT_EQ(WEXITSTATUS(r.status), 1);
     EXPECT_NE(r.out.find("Error: Cannot open file"), std::string::npos);
+    EXPECT_EQ(r.err, "Trevask: ended with an error\n");
     EXPECT_TRUE(std::ifstream(dir.file("missing.History.txt")).good());
 
     r = runTrevask({});
@@ -119,19 +132,51 @@ TEST(TrevaskProgram, ErrorPathExitsOne)
     EXPECT_EQ(WEXITSTATUS(r.status), 1);
 }
 
-TEST(TrevaskProgram, SigtermCancelsAndTheHistoryIsStillWritten)
+// SIGHUP (an ssh session that drops) as well: each signal cancels, the history is written in
+// place with nothing left beside it, and the status says which signal ended the run.
+TEST(TrevaskProgram, SignalsCancelAndTheHistoryIsStillWritten)
 {
-    TempDir dir;
     std::string text = "HOST=first\r\n";
     for (int i = 0; i < 300000; ++i) text += "HOST=h\r\n";
     text += "HOST=last\r\n";
-    const std::string path = dir.write("long.ftp", text);
-    const Result r = runTrevask({path}, " HOST=first\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); });
-    ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
-    EXPECT_EQ(r.out.find(" HOST=last"), std::string::npos);
-    const std::string history = TempDir::read(dir.file("long.History.txt"));
-    EXPECT_NE(history.find(": End script long.ftp ****"), std::string::npos);
+    for (const auto& [sig, status] : {std::pair{SIGTERM, 143}, std::pair{SIGINT, 130}, std::pair{SIGHUP, 129}}) {
+        SCOPED_TRACE(sig);
+        TempDir dir;
+        const std::string path = dir.write("long.ftp", text);
+        const Result r = runTrevask({path}, " HOST=first\n", [sig](pid_t pid, const std::string&) { ::kill(pid, sig); });
+        ASSERT_TRUE(WIFEXITED(r.status));
+        EXPECT_EQ(WEXITSTATUS(r.status), status);
+        EXPECT_EQ(r.out.find(" HOST=last"), std::string::npos);
+        EXPECT_EQ(r.err, "Trevask: cancelled\n");
+        const std::string history = TempDir::read(dir.file("long.History.txt"));
+        EXPECT_NE(history.find(": End script long.ftp ****"), std::string::npos);
+        std::set<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) left.insert(entry.path().filename());
+        EXPECT_EQ(left, (std::set<std::string>{"long.ftp", "long.History.txt"}));
+    }
+}
+
+// The status and the one line on standard error for unattended runs.
+TEST(TrevaskProgram, FailedCommandsExitTwoWithOneLineOnStandardError)
+{
+    TempDir dir;
+    const struct {
+        const char* script;
+        int status;
+        const char* err;
+    } cases[] = {
+        {"LET a = 1\r\n", 0, ""},
+        {"LOCAL-RENAME none.x none.y\r\nLET a = 1\r\n", 2, "Trevask: 1 command failed\n"},
+        {"LOCAL-RENAME none.x none.y\r\nLOCAL-RENAME none.x none.y\r\nLOCAL-MD here\r\n", 2,
+         "Trevask: 2 commands failed\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        const Result r = runTrevask({dir.write("s.ftp", c.script)}, {}, {}, 60, dir.path());
+        ASSERT_TRUE(WIFEXITED(r.status));
+        EXPECT_EQ(WEXITSTATUS(r.status), c.status) << r.out;
+        EXPECT_EQ(r.err, c.err) << r.out;
+    }
 }
 
 // --- every run ends: by itself within its limits, or soon after SIGTERM ---
@@ -174,7 +219,7 @@ TEST(TrevaskProgram, EndlessGreetingEndsTheConnectByItself)
     const Result r = runTrevask({dir.write("flood.ftp", connectScript(server.port(), "60"))}, {}, {}, 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(WEXITSTATUS(r.status), 2);
     EXPECT_NE(r.out.find("   ---> Unable to Connect. Message: Reply too long\n"), std::string::npos);
     EXPECT_NE(r.out.find(" MESSAGE \"after reached\""), std::string::npos);
     expectHistory(dir, "flood");
@@ -192,7 +237,7 @@ TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
                                 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(WEXITSTATUS(r.status), 143);
     EXPECT_EQ(r.out.find("after reached"), std::string::npos);
     // Cancel's second, the close timer's and the last pause: nothing waits on the server.
     EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
@@ -206,7 +251,7 @@ TEST(TrevaskProgram, SigtermDuringWaitSecondsEndsTheRunAfterTheSleep)
     const Result r = runTrevask({path}, " WAITSECONDS 2\n", [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
     ASSERT_FALSE(r.killed) << r.out;
     ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 0);
+    EXPECT_EQ(WEXITSTATUS(r.status), 143);
     EXPECT_EQ(r.out.find("after the sleep"), std::string::npos);
     EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
     expectHistory(dir, "sleep");

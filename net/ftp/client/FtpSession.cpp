@@ -16,10 +16,10 @@ namespace {
 constexpr int kDrainMs = 950;
 // An owed reply is awaited this long when no Timeout is set.
 constexpr int kOwedReplyMs = 5000;
+// A server that keeps sending preliminary replies is never going to answer.
+constexpr int kMaxPreliminaryReplies = 100;
 // The longest a clean-up waits for the reply to its QUIT.
 constexpr int kCloseReplyMs = 3000;
-// 1xx replies to one command before its final reply is given up on.
-constexpr int kMaxPreliminaryReplies = 8;
 
 }  // namespace
 
@@ -85,23 +85,27 @@ std::vector<std::string> TFtpSession::TransactionLines(const std::string& comman
 {
     ReportStatus(8, "Transaction");
     replyNumber_ = 0;
-    Writeln(ftptext::TelnetEscaped(command));
+    Writeln(command);
     return ReadReply(report);
 }
 
 std::string TFtpSession::Transaction(const std::string& command)
 {
     TransactionLines(command);
-    ReadOnToFinalReply();
+    ReadPastPreliminary();
     return lastReply_;
 }
 
-void TFtpSession::ReadOnToFinalReply()
+void TFtpSession::ReadPastPreliminary()
 {
-    // Not a transfer: a 1xx only says the final reply is still to come (RFC 959 4.2). A server
-    // that never stops sending them has not answered.
-    for (int preliminaries = 0; ftptext::IsPreliminaryReply(ReplyNumber()); ++preliminaries) {
-        if (preliminaries == kMaxPreliminaryReplies) throw FTPException(LastReply());
+    // Without data to follow, a preliminary reply is not the answer: the final one is (RFC 959
+    // 4.2), else every later reply would be read one command late.
+    for (int preliminary = 0; replyNumber_ >= 100 && replyNumber_ < 200; ++preliminary) {
+        if (preliminary >= kMaxPreliminaryReplies) {
+            replyTimedOut_ = true;
+            guard::absorb([this] { CloseSocketUnreported(); });
+            throw ESockError("Reply too long");
+        }
         ReadReply();
     }
 }
@@ -143,7 +147,8 @@ void TFtpSession::DrainAfterCancel()
 void TFtpSession::CheckReply(int low, int high, TCmdType code, bool unsupported)
 {
     const int n = ReplyNumber();
-    if ((n < low || n > high) && ftptext::IsValidReplyNumber(n)) return;
+    // A reply outside 1yz-5yz is no answer the command can be judged by: a failure.
+    if ((n < low || n > high) && n >= 100 && n < 600) return;
     if (unsupported && n >= 500 && n <= 502 && OnUnSupportedFunction) OnUnSupportedFunction(code);
     bool handled = false;
     if (OnFailure) OnFailure(handled, code);
@@ -187,10 +192,8 @@ void TFtpSession::Connect()
 void TFtpSession::Login()
 {
     ReadReply();
-    ReadOnToFinalReply();  // "120 ready in a minute", then the 220
-    const auto refused = [this] {
-        return (ReplyNumber() >= 401 && ReplyNumber() <= 599) || !ftptext::IsValidReplyNumber(ReplyNumber());
-    };
+    ReadPastPreliminary();  // "120 ready in a minute", then the greeting
+    const auto refused = [this] { return ReplyNumber() >= 401 || ReplyNumber() < 100; };
     // A server that turns us away at once has said so in its greeting.
     if (refused()) throw FTPException(LastReply());
 

@@ -152,8 +152,7 @@ private:
     std::vector<std::string> ReadReply(bool report = true, int timeoutMs = -1);
     // Sends one command and reads its whole reply (every line, the first one first).
     std::vector<std::string> TransactionLines(const std::string& command, bool report = true);
-    // Reads past 1xx replies to the final one, for commands that open no transfer.
-    void ReadOnToFinalReply();
+    void ReadPastPreliminary();
     // Replies still owed by the server (a transfer's closing reply after a failure, a reply
     // whose wait was cancelled) are read first, then whatever else is buffered is dropped.
     void BeginCommand();

@@ -97,9 +97,9 @@ std::int64_t BytesFromReply(std::string_view reply)
 
 std::int64_t SizeFromReply(std::string_view reply)
 {
-    // A plain run of digits only: "-1000" or "1e3" is no size at all.
-    std::string_view field = withoutLineEnd(TSockBase::NthField(reply, ' ', 2));
-    while (!field.empty() && static_cast<unsigned char>(field.back()) <= 0x20) field.remove_suffix(1);
+    std::string field = TSockBase::NthField(reply, ' ', 2);
+    while (!field.empty() && (field.back() == '\r' || field.back() == '\n' || field.back() == ' ')) field.pop_back();
+    // "213 -1000" or "213 1e3" is no size: only a plain number is one.
     if (field.empty()) return -1;
     std::int64_t value = 0;
     for (char c : field) {
@@ -107,21 +107,6 @@ std::int64_t SizeFromReply(std::string_view reply)
         value = value * 10 + (c - '0');
     }
     return value;
-}
-
-bool IsValidReplyNumber(int number) { return number >= 100 && number <= 599; }
-
-bool IsPreliminaryReply(int number) { return number >= 100 && number <= 199; }
-
-std::string TelnetEscaped(std::string_view command)
-{
-    std::string text;
-    text.reserve(command.size());
-    for (char c : command) {
-        text += c;
-        if (static_cast<unsigned char>(c) == 0xFF) text += c;  // IAC stands for itself doubled
-    }
-    return text;
 }
 
 std::string DirFromPwdReply(std::string_view reply) { return TSockBase::NthField(reply, '"', 2); }

@@ -55,14 +55,8 @@ std::vector<std::string> ReadReplyLines(const std::function<std::string()>& next
 // The announced size of "150 Opening ... (1234 bytes)": the digits that end nearest before
 // "BYTE" (any case); 0 when there are none.
 std::int64_t BytesFromReply(std::string_view reply);
-// The second blank-separated field of a SIZE reply when it is a plain number; else -1.
+// The second blank-separated field of a SIZE reply, digits only; -1 when it has none.
 std::int64_t SizeFromReply(std::string_view reply);
-// A reply whose first digit is 1 to 5 (RFC 959 4.2); any other is a failure.
-bool IsValidReplyNumber(int number);
-// A 1xx reply: the final reply is still to come.
-bool IsPreliminaryReply(int number);
-// A command line as the control connection carries it: every Telnet IAC byte (0xFF) doubled.
-std::string TelnetEscaped(std::string_view command);
 // The text between the first two double quotes of a PWD reply.
 std::string DirFromPwdReply(std::string_view reply);
 

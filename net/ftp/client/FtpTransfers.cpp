@@ -235,9 +235,11 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     // is asked for anything.
     const mode_t oldMode = refuseUnwritable(local);
     const std::int64_t restartAt = mode == GetMode::Plain ? 0 : localFileSize(local);
+    // A local file longer than the remote one is no part of it: nothing to resume, and a server
+    // that ignored REST would append the whole file to it.
     if (mode == GetMode::Restart && options.remoteSize >= 0 && restartAt > options.remoteSize)
-        throw Exception("Cannot resume " + local + " at byte " + std::to_string(restartAt) + ": " + remote +
-                        " holds " + std::to_string(options.remoteSize));
+        throw ETransferSizeError("Local file " + local + " (" + std::to_string(restartAt) + " bytes) is longer than " +
+                                 remote + " (" + std::to_string(options.remoteSize) + " bytes)");
     // A plain download goes to a temporary beside the file and replaces it only when whole, so a
     // failure never costs the copy that was there. A link named by the caller is written
     // through, as before: the file it names is the one replaced.
@@ -349,7 +351,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
         } else {
             ReportStatus(1, verb + (remote.empty() ? local : remote));
         }
-        TransactionLines(verb + target);
+        (void)TransactionLines(verb + target);
         CheckReply(301, 599, code, mode != PutMode::Restart);
         transferStarted_ = true;
         scope.closingOwed = ReplyNumber() < 200;

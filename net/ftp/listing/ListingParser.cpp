@@ -219,6 +219,33 @@ ParsedLine parseRecordBased(std::string_view line, const CivilTime& now)
     return r;
 }
 
+// "sub dir:" after a blank line (or first): a server that lists a matched folder's contents under
+// its name, as "ls -l *" does. An entry line of the style that happens to end in ":" is no heading.
+bool isSubfolderHeading(int style, std::string_view line, bool afterBlank, const CivilTime& now)
+{
+    if (!afterBlank) return false;
+    std::string_view t = line;
+    while (!t.empty() && bytetext::isBlank(t.back())) t.remove_suffix(1);
+    if (t.size() < 2 || t.back() != ':') return false;
+    switch (KindOfStyle(style)) {
+    case StyleKind::DateFirst: return !isDigit(line[0]);
+    case StyleKind::Permission: {
+        // "drwxr-xr-x" (or "d [RWCEAFMS]"): a heading "docs and more:" starts with a type letter too.
+        if (line.size() < 10) return true;
+        for (std::size_t i = 1; i < 10; ++i)
+            if (std::string_view("-rwxsStTlL []RWCEAFMS").find(line[i]) == std::string_view::npos) return true;
+        return false;
+    }
+    default: break;
+    }
+    try {
+        const ParsedLine p = ParseLine(style, line, now);
+        return !p.accepted || bytetext::trim(p.name).empty();
+    } catch (const EListingDateError&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 ParsedLine ParseLine(int style, std::string_view line, const CivilTime& now)
@@ -279,13 +306,21 @@ Listing ParseListing(int style, std::string_view listing, const CivilTime& now,
     if (complete) *complete = true;
     const bool permission = KindOfStyle(style) == StyleKind::Permission;
     std::size_t count = 0;
+    bool afterBlank = true, inSubfolder = false;
     for (std::string line : ListingLines(listing)) {
         if (cancelled && (++count & 0xFFF) == 0 && cancelled()) {
             // Part of a listing must never read as the whole of it.
             if (complete) *complete = false;
             return {};
         }
-        if (bytetext::trim(line).empty()) continue;
+        if (bytetext::trim(line).empty()) {
+            afterBlank = true;
+            continue;
+        }
+        // What follows a heading belongs to that sub-folder, not to the folder listed.
+        if (isSubfolderHeading(style, line, afterBlank, now)) inSubfolder = true;
+        afterBlank = false;
+        if (inSubfolder) continue;
         // A missing link count would shift every later column by one.
         if (style == kStyleUnix && line.size() >= 15 && line.compare(10, 5, "     ") == 0) line[13] = '1';
         ParsedLine p = ParseLine(style, line, now);

@@ -57,7 +57,8 @@ struct Listing {
     std::vector<std::string> refusedLines;
 };
 
-// The whole listing in one style: blank lines skipped, the missing link count of style 2 filled
+// The whole listing in one style: blank lines skipped, a sub-folder's heading ("sub dir:" first or
+// after a blank line) and the entries under it left out, the missing link count of style 2 filled
 // in, link targets cut off link names only. Style 1 (not yet detected) gives no entries; run
 // DetectStyle first. Throws EListingDateError as ParseLine does. `cancelled`, when given, is
 // asked every few thousand lines; true ends the parse with no entries at all and returns false

@@ -42,9 +42,15 @@ void TSockBase::Write(const std::string& text)
 void TSockBase::Writeln(const std::string& text)
 {
     ReportStatus(8, "Writeln");
-    for (char c : text)
+    std::string line;
+    line.reserve(text.size() + 2);
+    for (char c : text) {
         if (refusedInCommand(c)) throw ECommandTextRefused("Command line holds CR, LF or NUL");
-    Write(text + "\r\n");
+        // Telnet's IAC (RFC 854): a 0xFF of a name goes as two, or the server reads a command.
+        if (c == '\xFF') line += c;
+        line += c;
+    }
+    Write(line + "\r\n");
 }
 
 void TSockBase::SendBuffer(std::string_view bytes)

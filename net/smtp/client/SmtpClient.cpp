@@ -397,13 +397,15 @@ void TCustomSmtpSender::Data()
     (void)datetime::formatDateTime("ddd, d mmm yyyy hh:mm:ss", now, date);
     date += " " + zoneOffset(now);
     header_ = {
-        "From: " + smtptext::headerValue(HdrFrom),
+        "From: " + smtptext::mailbox(smtptext::headerValue(HdrFrom)),
         "To: " + smtptext::headerValue(HdrTo),
-        "Subject: " + smtptext::headerValue(HdrSubject),
+        "Subject: " + smtptext::encodedWords(smtptext::headerValue(HdrSubject)),
         "Mime-Version: 1.0",
         "Content-Type: text/plain; charset=\"" + smtptext::headerValue(CharSet) + "\"",
         "Date: " + date,
     };
+    if (TextEncoding != "7bit")
+        header_.insert(header_.begin() + 5, "Content-Transfer-Encoding: " + smtptext::headerValue(TextEncoding));
     TriggerProcessHeader(header_);
     header_.emplace_back();
     ExecAsync(smtpData, "DATA", {354}, &TCustomSmtpSender::DataReplied);

@@ -58,6 +58,8 @@ public:
     std::string Host, Port = "smtp", SignOn, FromName;
     std::string HdrFrom, HdrTo, HdrSubject;
     std::string CharSet = "iso-8859-1";
+    // The text's transfer encoding: "8bit" when it holds bytes above 0x7F.
+    std::string TextEncoding = "7bit";
     int Tag = 0;
 
     const std::vector<std::string>& RcptName() const { return rcptName_; }

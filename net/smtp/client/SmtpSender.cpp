@@ -78,7 +78,7 @@ void TSmtpSender::Data()
                   "",
                   "--" + boundary_,
                   "Content-Type: text/plain; charset=\"" + charset + "\"",
-                  "Content-Transfer-Encoding: 7bit",
+                  "Content-Transfer-Encoding: " + smtptext::headerValue(TextEncoding),
                   ""};
     }
     TCustomSmtpSender::Data();

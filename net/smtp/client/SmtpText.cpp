@@ -2,6 +2,8 @@
 
 #include "platform/ByteText.h"
 
+#include <algorithm>
+
 namespace smtptext {
 
 int replyNumber(std::string_view line, bool& continued)
@@ -30,6 +32,58 @@ std::string headerValue(std::string_view text)
     for (char& c : s)
         if (c == '\r' || c == '\n' || c == '\0') c = ' ';
     return s;
+}
+
+bool eightBit(std::string_view text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > 0x7F) return true;
+    return false;
+}
+
+std::string bodyCharset(std::string_view text)
+{
+    return eightBit(text) && bytetext::isValidUtf8(text) ? "utf-8" : "iso-8859-1";
+}
+
+std::string encodedWords(std::string_view text)
+{
+    if (!eightBit(text)) return std::string(text);
+    const bool utf8 = bytetext::isValidUtf8(text);
+    const std::string open = utf8 ? "=?UTF-8?B?" : "=?ISO-8859-1?B?";
+    // 45 bytes give 60 base64 characters: each word stays within RFC 2047's 75.
+    constexpr std::size_t kWordBytes = 45;
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t n = std::min(kWordBytes, text.size() - at);
+        // A word holds whole characters (RFC 2047 5): never cut a UTF-8 sequence.
+        if (utf8)
+            while (at + n < text.size() && n > 1 && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) --n;
+        if (!out.empty()) out += "\r\n ";
+        out += open + base64(text.substr(at, n)) + "?=";
+        at += n;
+    }
+    return out;
+}
+
+std::string mailbox(std::string_view text)
+{
+    const std::string t = bytetext::trim(text);
+    const std::size_t open = t.rfind('<');
+    if (open == std::string::npos || open == 0) return t;
+    std::string name = bytetext::trim(std::string_view(t).substr(0, open));
+    const std::string address = t.substr(open);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return t;  // quoted already
+    if (eightBit(name)) return encodedWords(name) + " " + address;
+    if (name.find_first_of("()<>[]:;@\\,.\"") != std::string::npos) {
+        std::string quoted = "\"";
+        for (char c : name) {
+            if (c == '"' || c == '\\') quoted += '\\';
+            quoted += c;
+        }
+        name = quoted + "\"";
+    }
+    return name + " " + address;
 }
 
 std::string envelopeAddress(std::string_view text)

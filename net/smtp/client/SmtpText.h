@@ -22,6 +22,20 @@ bool breaksLine(std::string_view text);
 // A header value from a property: CR, LF and NUL become blanks, so it stays one field.
 std::string headerValue(std::string_view text);
 
+// A header text as it may stand in a message: unchanged when it is ASCII, else RFC 2047 encoded
+// words ("=?UTF-8?B?...?=", or ISO-8859-1 for bytes that are not UTF-8), folded between words.
+std::string encodedWords(std::string_view text);
+
+// One "Name <address>" (or a bare address) for From, To and Cc: a name that is not ASCII becomes
+// encoded words, an ASCII name holding specials such as "," is quoted (RFC 5322 3.4).
+std::string mailbox(std::string_view text);
+
+// The charset a body's bytes are in: "utf-8" for valid UTF-8 with 8-bit bytes, else "iso-8859-1".
+std::string bodyCharset(std::string_view text);
+
+// True when the text holds a byte above 0x7F (a body that needs "8bit").
+bool eightBit(std::string_view text);
+
 // The envelope address of a sender or recipient: the trimmed text, or only the address when the
 // text holds "Name <address>".
 std::string envelopeAddress(std::string_view text);

@@ -39,10 +39,9 @@ case "\$1" in *Scripts.txt) exit 3;; esac
 REC
 chmod +x "$work/path/xdg-open"
 
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+source "$(dirname "$0")/../../../scripts/xvfb.sh"
+start_xvfb "$work/xvfb.log" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+display=$DISPLAY
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 export DISPLAY="$display" PATH="$work/path:$PATH" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0

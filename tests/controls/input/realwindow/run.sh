@@ -19,16 +19,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display: other test runs may hold some.
-for _ in $(seq 20); do
-  n=$((500 + RANDOM % 400))
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-done
-display=:$n
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+source "$(dirname "$0")/../../../../scripts/xvfb.sh"
+start_xvfb "$work/xvfb.log" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+display=$DISPLAY
 
 # Windows are placed where they ask, without waiting for a click; the server's own font only.
 cat >"$work/twmrc" <<'RC'

@@ -44,6 +44,8 @@ TEST(FtpLogin, GreetingsAndUserReplies)
         {"login error kept when the clean-up fails", {"220 ready\r\n"}, "530 Go away\r\n", "", true, {"USER me"},
          "530 Go away\r\n"},
         {"refusing greeting", {"421 Too many users\r\n"}, "", "", false, {"QUIT"}, "421 Too many users\r\n"},
+        {"a reply no server sends to USER", {"220 ready\r\n"}, "999 What\r\n", "", false, {"USER me", "QUIT"},
+         "999 What\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -113,4 +115,56 @@ TEST(FtpLogin, BothProxyForms)
             EXPECT_FALSE(ftp->GetConnected());
         }
     }
+}
+
+// A 1xx before a command's final reply is read past: taken as the reply, every later reply would be
+// read one command late, and a refusal would pass for the success that came before it.
+TEST(FtpLogin, PreliminaryRepliesAreReadPastAndUnknownRepliesFail)
+{
+    const struct {
+        const char* name;
+        const char* first;   // the reply to DELE a
+        const char* second;  // the reply to DELE b
+        const char* error;   // of DELE b; "" for none
+    } cases[] = {
+        {"150 then 250, then a refusal", "150 Working\r\n250 Deleted\r\n", "550 No such file\r\n", "550 No such file\r\n"},
+        {"150 then 250, then a success", "150 Working\r\n250 Deleted\r\n", "250 Deleted\r\n", ""},
+        {"a reply whose first digit is not 1 to 5", "250 Deleted\r\n", "999 Odd\r\n", "999 Odd\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFtpServer server([](Session& s) { s.send("220 ready\r\n"); },
+                             [&](Session& s, const std::string& line) {
+                                 if (line == "DELE a") {
+                                     // The final reply comes later, after the client would
+                                     // have sent its next command.
+                                     const std::string first = c.first;
+                                     const std::size_t cut = first.find("\r\n") + 2;
+                                     s.send(first.substr(0, cut));
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                                     if (cut < first.size()) s.send(first.substr(cut));
+                                 }
+                                 else if (line == "DELE b") s.send(c.second);
+                                 else ftpfake::standardReply(s, line);
+                             });
+        auto ftp = client(server.port(), "me", "pw");
+        ftp->Connect();
+        EXPECT_EQ(failureOf([&] { ftp->Delete("a"); }), "(no failure)");
+        EXPECT_EQ(failureOf([&] { ftp->Delete("b"); }), *c.error ? c.error : "(no failure)");
+    }
+}
+
+// A 0xFF in a name is Telnet's IAC on the control connection: it goes doubled (RFC 854).
+TEST(FtpLogin, ByteFfInACommandGoesDoubled)
+{
+    FakeFtpServer server([](Session& s) { s.send("220 ready\r\n"); },
+                         [](Session& s, const std::string& line) {
+                             if (line.starts_with("DELE ")) s.send("250 Deleted\r\n");
+                             else ftpfake::standardReply(s, line);
+                         });
+    auto ftp = client(server.port(), "me", "pw");
+    ftp->Connect();
+    ftp->Delete("caf\xFF.txt");
+    ftp.reset();
+    EXPECT_EQ(server.lines(), (Lines{"USER me", "PASS pw", "DELE caf\xFF\xFF.txt", "QUIT"}));
 }

@@ -313,3 +313,43 @@ TEST(ListingParser, ALongListingCanBeCancelled)
     EXPECT_TRUE(complete);
     EXPECT_EQ(l.files.size(), 20000u);
 }
+
+// "LIST *" on servers that list like "ls -l *": the matched files, then each matched folder's
+// contents under a heading. Those entries belong to the sub-folder, in every style.
+TEST(ListingParser, SubfolderHeadingsAndTheirEntriesAreNoEntriesOfTheFolder)
+{
+    struct Case {
+        const char* what;
+        int style;
+        std::string listing;
+        std::vector<std::string> files, directories;
+    } cases[] = {
+        {"heading after the files", 2,
+         "-rw-r--r-- 1 u g 4 Dec 05 12:30 top.txt\r\n\r\nsub dir:\r\ntotal 8\r\n"
+         "-rw-r--r-- 1 u g 9 Dec 05 12:30 bin.dat\r\n-rw-r--r-- 1 u g 2 Dec 05 12:30 x file.txt\r\n",
+         {"top.txt"}, {}},
+        {"two headings, the second with a folder in it", 2,
+         "-rw-r--r-- 1 u g 4 Dec 05 12:30 a\n\nd1:\n-rw-r--r-- 1 u g 1 Dec 05 12:30 in1\n\n"
+         "docs and more:\ndrwxr-xr-x 2 u g 512 Dec 05 12:30 deeper\n",
+         {"a"}, {}},
+        {"heading as the first line", 2, "only:\ntotal 0\n-rw-r--r-- 1 u g 1 Dec 05 12:30 inside\n", {}, {}},
+        {"a name ending in a colon is an entry", 2,
+         "-rw-r--r-- 1 u g 1 Dec 05 12:30 first\n\n-rw-r--r-- 1 u g 1 Dec 05 12:30 colon:\n"
+         "drwxr-xr-x 2 u g 512 Dec 05 12:30 dir:\n",
+         {"first", "colon:"}, {"dir:"}},
+        {"a colon line not after a blank line is no heading", 2,
+         "-rw-r--r-- 1 u g 1 Dec 05 12:30 first\nnote:\n-rw-r--r-- 1 u g 1 Dec 05 12:30 second\n",
+         {"first", "second"}, {}},
+        {"date-first style", 16,
+         "12-05-26  12:30PM                    4 top.txt\r\n\r\nsub dir:\r\n"
+         "12-05-26  12:30PM                    9 bin.dat\r\n",
+         {"top.txt"}, {}},
+        {"date-first name ending in a colon", 16, "\r\n12-05-26  12:30PM       <DIR>          d:\r\n", {}, {"d:"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Listing l = ParseListing(c.style, c.listing, kNow);
+        EXPECT_EQ(l.files.names, c.files);
+        EXPECT_EQ(l.directories.names, c.directories);
+    }
+}

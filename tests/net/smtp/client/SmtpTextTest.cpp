@@ -100,3 +100,53 @@ TEST(SmtpText, Base64)
 }
 
 }  // namespace
+
+namespace {
+
+// Header texts that are not ASCII become encoded words of whole characters, each within 75
+// characters; names with specials are quoted; a body's charset is the one its bytes are in.
+TEST(SmtpText, EncodedWordsMailboxesAndCharsets)
+{
+    struct Case {
+        std::string text, words;
+    } words[] = {
+        {"Plain subject", "Plain subject"},
+        {"", ""},
+        {"Gr\xC3\xBC\xC3\x9F" "e", "=?UTF-8?B?R3LDvMOfZQ==?="},
+        {"Gr\xFC\xDF" "e", "=?ISO-8859-1?B?R3L832U=?="},
+    };
+    for (const auto& c : words) EXPECT_EQ(smtptext::encodedWords(c.text), c.words) << c.text;
+
+    // 44 ASCII bytes then a two-byte character: the character goes whole into the second word.
+    const std::string long_ = std::string(44, 'a') + "\xC3\xA9" + "b";
+    const std::string encoded = smtptext::encodedWords(long_);
+    EXPECT_EQ(encoded, "=?UTF-8?B?" + smtptext::base64(std::string(44, 'a')) + "?=\r\n =?UTF-8?B?" +
+                           smtptext::base64("\xC3\xA9" "b") + "?=");
+    for (std::size_t from = 0, end; from < encoded.size(); from = end + 3) {
+        end = encoded.find("\r\n ", from);
+        if (end == std::string::npos) end = encoded.size();
+        EXPECT_LE(end - from, 75u);
+    }
+
+    struct Box {
+        const char* text;
+        const char* shown;
+    } boxes[] = {
+        {"ann@example.org", "ann@example.org"},
+        {"Cid Copy <cid@example.org>", "Cid Copy <cid@example.org>"},
+        {" <cid@example.org>", "<cid@example.org>"},
+        {"Smith, John <js@example.org>", "\"Smith, John\" <js@example.org>"},
+        {"Say \"hi\". <q@example.org>", "\"Say \\\"hi\\\".\" <q@example.org>"},
+        {"\"Already, quoted\" <q@example.org>", "\"Already, quoted\" <q@example.org>"},
+        {"J\xC3\xBCrgen <j@example.org>", "=?UTF-8?B?SsO8cmdlbg==?= <j@example.org>"},
+    };
+    for (const auto& b : boxes) EXPECT_EQ(smtptext::mailbox(b.text), b.shown) << b.text;
+
+    EXPECT_EQ(smtptext::bodyCharset("plain"), "iso-8859-1");
+    EXPECT_EQ(smtptext::bodyCharset("caf\xC3\xA9"), "utf-8");
+    EXPECT_EQ(smtptext::bodyCharset("caf\xE9"), "iso-8859-1");
+    EXPECT_FALSE(smtptext::eightBit("plain"));
+    EXPECT_TRUE(smtptext::eightBit("caf\xE9"));
+}
+
+}  // namespace
