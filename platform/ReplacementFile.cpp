@@ -87,6 +87,18 @@ bool ReplacementFile::WriteAll(std::string_view bytes)
     return true;
 }
 
+FdHandle ReplacementFile::TakeDescriptor()
+{
+    if (!fd_.valid() || !Flush()) return {};
+    // A descriptor of its own for the writer; this one stays for the flush before the rename.
+    const int copy = ::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) {
+        Fail("cannot write " + temp_, errno);
+        return {};
+    }
+    return FdHandle(copy);
+}
+
 bool ReplacementFile::Commit()
 {
     if (!fd_.valid()) {

@@ -21,6 +21,9 @@ public:
     bool IsOpen() const { return fd_.valid(); }
     // Buffered; after a failed write the rest is dropped and Commit fails.
     void Write(std::string_view bytes);
+    // A descriptor of the temporary for a writer of its own; Commit then flushes and renames
+    // what that writer wrote (once it has finished). Invalid, Error() set, when it cannot be had.
+    FdHandle TakeDescriptor();
     // Writes what is buffered, flushes it to the disk and renames the temporary onto the target.
     [[nodiscard]] bool Commit();
     // Removes the temporary, if any; the target stays as it was.

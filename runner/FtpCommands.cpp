@@ -4,9 +4,11 @@
 #include "runner/FtpCommands.h"
 
 #include "net/ftp/socket/HostLookup.h"
+#include "net/ftp/socket/ScopeExit.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
+#include "platform/Guard.h"
 #include "platform/HostAddress.h"
 #include "platform/LocalFiles.h"
 #include "platform/Wait.h"
@@ -311,12 +313,14 @@ void TScriptVantrel::DownloadFile(const std::string& remote, const std::string& 
         // The server's refusals are in the log as its replies; these are not.
         if (dynamic_cast<const ELocalFileError*>(&ex) || dynamic_cast<const ETransferSizeError*>(&ex))
             LogLine("   ---> " + messageOf(ex));
+        const std::string how = CancelFlag ? "   ---> Download cancelled: " : "   ---> Download failed: ";
         if (FTP.LastDownloadOpenedLocal() && apppaths::fileExists(local)) {
             if (removePartial && form == GetForm::Plain && ::unlink(local.c_str()) == 0)
                 LogLine("   ---> Removed incomplete file " + local);
             else
-                LogLine(std::string(CancelFlag ? "   ---> Download cancelled: " : "   ---> Download failed: ") + local +
-                        " is incomplete");
+                LogLine(how + local + " is incomplete");
+        } else if (FTP.LastTransferStarted() && apppaths::fileExists(local)) {
+            LogLine(how + local + " is unchanged");
         }
         throw;
     }
@@ -598,6 +602,15 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
                 throw Exception(std::string(viaProxy ? "Proxy port " : "Port ") + std::to_string(port) +
                                 " is outside 1-65535");
             if (lookUpHost(*this, FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
+            if (FTP.SettingsChanged()) {
+                // The session open is another server's or another login's: the next SEND must
+                // not go there.
+                LogLine("   ---> Connection settings changed: reconnecting to " + FTP.Host + ":" +
+                        std::to_string(FTP.Port));
+                Disconnecting = true;
+                ftpsock::ScopeExit done([this] { Disconnecting = false; });
+                guard::absorb([this] { FTP.CloseSession(); });
+            }
             FTP.Connect();
             SetServerVariable("CurrentRemoteDir", FTP.GetCurrentDir());
             // A session starts in ASCII: SIZE and resumed sends need the mode the script chose

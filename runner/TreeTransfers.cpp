@@ -200,8 +200,14 @@ bool TreeWalk::Get(const std::string& mask, const std::string& remoteDir, const 
     e_.LogLine("   ---> Local Directory " + localDir);
     if (!localDir.empty()) {
         if (!apppaths::directoryExists(localDir)) (void)apppaths::makeDirectories(localDir);
-        if (::chdir(localDir.c_str()) != 0)
-            throw Exception("Unable to change local directory to " + localDir + ": " + std::strerror(errno));
+        if (::chdir(localDir.c_str()) != 0) {
+            const std::string why = std::strerror(errno);
+            if (depth == 0) throw Exception("Unable to change local directory to " + localDir + ": " + why);
+            // A local file in the way fails this folder only; the rest of the tree still comes.
+            e_.LogLine("   ---> Skipped directory " + remoteDir + ": Unable to change local directory to " + localDir +
+                       ": " + why);
+            return false;
+        }
     }
     const std::string here = apppaths::currentDirectory();
     bool result = true;

@@ -211,6 +211,28 @@ TEST_P(FtpMainPaths, UnknownHostAndRefusedCommandsGoOn)
     EXPECT_EQ(e->ExitCode(), 2);
 }
 
+TEST_P(FtpMainPaths, DownloadsNeverDamageTheLocalFile)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    const std::string bytes(1000, 'r');
+    remoteRoot.write("f.bin", bytes);
+    local.write("longer.bin", std::string(1500, 'L'));
+    local.write("locked.bin", "read only");
+    fs::permissions(local.file("locked.bin"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    auto e = run(with(login(server), {"BINARY", "RESUME-GET f.bin longer.bin", "LET resumed=success",
+                                      "GET f.bin locked.bin", "LET locked=success",
+                                      "APPEND-GET f.bin locked.bin", "LET appended=success", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("resumed"), "False") << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(TempDir::read(local.file("longer.bin")), std::string(1500, 'L'));
+    // Refused as LOCAL-DELETE refuses it, root or not.
+    EXPECT_EQ(e->GetVariable("locked"), "False");
+    EXPECT_EQ(e->GetVariable("appended"), "False");
+    EXPECT_TRUE(contains(e->Log(), "   ---> Cannot create file " + local.file("locked.bin") + ": it is read-only"));
+    EXPECT_EQ(TempDir::read(local.file("locked.bin")), "read only");
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
@@ -429,9 +451,12 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    local.write("big.bin", "the good old copy");
+    local.write("tail.bin", "old");
     auto e = run(with(login(server), {"GET a.txt nodir/a.txt", "LET missing=success", "GET a.txt folder",
                                       "LET folder=success", "GET big.bin big.bin", "LET full=success",
-                                      "GET a.txt ro.txt", "LET readonly=success", "GET a.txt fine.txt", "DISCONNECT"}),
+                                      "GET a.txt ro.txt", "LET readonly=success", "APPEND-GET big.bin tail.bin",
+                                      "LET tail=success", "GET a.txt fine.txt", "DISCONNECT"}),
                  [&](TScriptVantrel&) {
                      const rlimit small{64 * 1024, old.rlim_max};
                      ::setrlimit(RLIMIT_FSIZE, &small);
@@ -439,7 +464,7 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
     EXPECT_EQ(e->ExitCode(), 2);
-    for (const char* flag : {"missing", "folder", "full", "readonly"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
+    for (const char* flag : {"missing", "folder", "full", "readonly", "tail"}) EXPECT_EQ(e->GetVariable(flag), "False") << flag;
     // Read-only is refused as LOCAL-DELETE refuses it, also for root.
     EXPECT_EQ(TempDir::read(local.file("ro.txt")), "old");
     const Lines& log = e->Log();
@@ -451,9 +476,36 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
         return l.starts_with("   ---> Cannot create file ") && l.ends_with("ro.txt: it is read-only");
     })) << bytetext::joinLinesCrLf(log);
     EXPECT_TRUE(contains(log, "   ---> Cannot write file " + local.file("big.bin") + ": File too large"));
-    EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is incomplete"));
+    // The full disk costs neither the old copy nor the file appended to; no temporary is left.
+    EXPECT_TRUE(contains(log, "   ---> Download failed: " + local.file("big.bin") + " is unchanged"));
+    EXPECT_EQ(TempDir::read(local.file("big.bin")), "the good old copy");
+    EXPECT_EQ(TempDir::read(local.file("tail.bin")), "old");
     EXPECT_EQ(TempDir::read(local.file("fine.txt")), "a");
+    for (const auto& entry : fs::directory_iterator(local.path()))
+        EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << entry.path();
     EXPECT_TRUE(e->SuccessFlag);
+}
+
+TEST_F(FtpFamilies, ConnectWithOtherSettingsReconnects)
+{
+    TempDir otherRoot;
+    FtpTestServer other(ServerKind::Pyftpdlib, otherRoot.path());
+    ASSERT_TRUE(other.running()) << other.failure();
+    local.write("up.txt", "up");
+    auto e = run(with(login(server), {"CONNECT", "LET same=success", "PORT=" + std::to_string(other.port()),
+                                      "CONNECT", "LET moved=success", "SEND up.txt up.txt", "DISCONNECT"}));
+    EXPECT_EQ(e->GetVariable("same"), "True");
+    EXPECT_EQ(e->GetVariable("moved"), "True");
+    EXPECT_EQ(TempDir::read(otherRoot.file("up.txt")), "up");
+    EXPECT_FALSE(fs::exists(remote("up.txt")));
+    const Lines& log = e->Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "   ---> Connection settings changed: reconnecting to 127.0.0.1:" +
+                                                     std::to_string(other.port())),
+              1)
+        << bytetext::joinLinesCrLf(log);
+    // Unchanged settings log in once only.
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("   ---> USER "); }),
+              2);
 }
 
 TEST_F(FtpFamilies, RawCommandsReachTheServer)
@@ -581,8 +633,11 @@ TEST_F(FtpRun, ADownloadThatDisagreesWithTheServersSizeFails)
         std::string after;   // the local file after
         std::string logged;  // empty: the download succeeds
     } cases[] = {
-        {"short data, then 226", FileServer(bytes, true, 600), "GET f.bin got.bin", "", bytes.substr(0, 600),
+        // A short file never takes the name, nor the place of the copy that was there.
+        {"short data, then 226", FileServer(bytes, true, 600), "GET f.bin got.bin", "", "",
          "   ---> Received 600 bytes of f.bin, expected 1000"},
+        {"short data over a good copy", FileServer(bytes, true, 600), "GET f.bin got.bin", "old copy", "old copy",
+         "   ---> Download failed: " + local.file("got.bin") + " is unchanged"},
         {"announced and whole", FileServer(bytes), "GET f.bin got.bin", "", bytes, ""},
         {"nothing announced", FileServer(bytes, false, 600), "GET f.bin got.bin", "", bytes.substr(0, 600), ""},
         // REST taken but the whole file sent: appended, it would be 1400 bytes passing for done.
@@ -650,17 +705,19 @@ TEST_F(FtpRun, ACancelledDownloadSaysWhichFileIsIncomplete)
     f.stall = true;
     ftpfake::FakeFtpServer fake(greet, fileServer(f));
     QTimer press;
+    local.write("part.bin", "good copy");
     auto e = run(with(login(fake.port()), {"GET f.bin part.bin", "MESSAGE not reached"}), [&](TScriptVantrel& engine) {
         QObject::connect(&press, &QTimer::timeout, &engine, [&] {
-            if (!fs::exists(local.file("part.bin"))) return;
+            if (engine.FTP.GetDataText() == 0) return;
             press.stop();
             engine.Button1Click();
         });
         press.start(50);
     });
     EXPECT_EQ(e->ExitCode(), 130);
-    EXPECT_TRUE(contains(e->Log(), "   ---> Download cancelled: " + local.file("part.bin") + " is incomplete"))
+    EXPECT_TRUE(contains(e->Log(), "   ---> Download cancelled: " + local.file("part.bin") + " is unchanged"))
         << bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(TempDir::read(local.file("part.bin")), "good copy");
     EXPECT_FALSE(containsPart(e->Log(), "MESSAGE"));
 }
 

@@ -214,6 +214,24 @@ TEST_P(TreeOnServers, UploadsSkipTheLinksTheyMeet)
     EXPECT_EQ(std::count(e->Log().begin(), e->Log().end(), "   ---> Skipped link: leak.txt"), 2) << dump(*e);
 }
 
+TEST_P(TreeOnServers, ALocalFileWhereAFolderGoesFailsThatFolderOnly)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    (void)remoteRoot.write("src/a/1.txt", "1");
+    (void)remoteRoot.write("src/blocked/2.txt", "2");
+    (void)remoteRoot.write("src/z/3.txt", "3");
+    work.write("mirror/blocked", "in the way");
+    auto e = run(login(server.port(), server.user(), server.password(),
+                       {"GETTREE src/*.* " + work.path() + "/mirror", "LET got=success", "MESSAGE still running"}));
+    EXPECT_EQ(e->GetVariable("got"), "False") << dump(*e);
+    EXPECT_THAT(e->Log(), Contains(HasSubstr("MESSAGE"))) << dump(*e);
+    const std::map<std::string, std::string> arrived{{"a/1.txt", "1"}, {"z/3.txt", "3"}, {"blocked", "in the way"}};
+    EXPECT_EQ(filesUnder(work.path() + "/mirror"), arrived);
+    EXPECT_THAT(e->Log(), Contains(HasSubstr("   ---> Skipped directory blocked: Unable to change local directory")));
+}
+
 TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
 {
     TempDir remoteRoot;
@@ -464,7 +482,6 @@ TEST_F(TreeRun, AFileThatBreaksOffFailsTheTreeAndLeavesNothingUnderItsName)
         auto e = run(login(server.port(), "u", "p", {"GETTREE *.* " + work.path() + "/mirror", "LET got=success"}));
         EXPECT_EQ(e->ExitCode(), 2) << dump(*e);
         EXPECT_EQ(e->GetVariable("got"), "False") << dump(*e);
-        EXPECT_THAT(e->Log(), Contains("   ---> Removed incomplete file " + work.path() + "/mirror/bad.txt"));
         EXPECT_THAT(e->Log(), Contains("   ---> Cannot create file " + work.path() + "/mirror/z.txt: it is a link"));
         EXPECT_EQ(TempDir::read(work.path() + "/mirror/a.txt"), "fine!");
         EXPECT_FALSE(fs::exists(work.path() + "/mirror/bad.txt"));
@@ -474,6 +491,15 @@ TEST_F(TreeRun, AFileThatBreaksOffFailsTheTreeAndLeavesNothingUnderItsName)
         // One TYPE for the whole tree, not one per file.
         const Lines sent = server.lines();
         EXPECT_EQ(std::count(sent.begin(), sent.end(), "TYPE I"), 1);
+    }
+    {
+        // A refresh that breaks off keeps the copy from the last one.
+        work.write("mirror/bad.txt", "old good");
+        ftpfake::FakeFtpServer server([](ftpfake::Session& s) { s.send("220 Ready\r\n"); }, breakingFolder());
+        auto e = run(login(server.port(), "u", "p", {"GETTREE *.* " + work.path() + "/mirror", "LET got=success"}));
+        EXPECT_EQ(e->GetVariable("got"), "False") << dump(*e);
+        EXPECT_EQ(TempDir::read(work.path() + "/mirror/bad.txt"), "old good");
+        EXPECT_THAT(e->Log(), Contains("   ---> Download failed: " + work.path() + "/mirror/bad.txt is unchanged"));
     }
     work.write("up/a.txt", "a");
     work.write("up/bad.txt", "bad");

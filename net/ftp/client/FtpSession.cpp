@@ -157,14 +157,25 @@ void TFtpSession::CheckReply(int low, int high, TCmdType code, bool unsupported)
 
 // --- login and logout ---
 
+TFtpSession::SessionSettings TFtpSession::CurrentSettings() const
+{
+    return {Host, UserID, Password, Proxy, ProxyUser, ProxyPassword, Port, ProxyPort, ProxyType};
+}
+
+bool TFtpSession::SettingsChanged() const { return Connected() && !(CurrentSettings() == sessionSettings_); }
+
 void TFtpSession::Connect()
 {
-    if (Connected()) return;
+    if (Connected() && !SettingsChanged()) return;
+    // Another server or login: the open session is not the one asked for.
+    if (Connected()) guard::absorb([this] { CloseSession(); });
+    if (Connected()) guard::absorb([this] { CloseSocket(); });
     canceled_ = false;
     owedReplies_ = 0;
     replyTimedOut_ = false;
     serverMode_ = 0;  // a new session starts in the server's own type
     if (BufferedBytes() > 0) Read(0);
+    sessionSettings_ = CurrentSettings();
     TSockBase::Connect();
     try {
         Login();

@@ -93,7 +93,11 @@ public:
 
     bool GetConnected() const { return Connected(); }
 
-    void Connect() override;     // connect and log in
+    // Connect and log in. Connected already: returns at once when the session was opened with
+    // the settings now in force, else it ends that session and opens one with them.
+    void Connect() override;
+    // The settings (host, port, login, proxy) differ from those the open session was made with.
+    bool SettingsChanged() const;
     void Disconnect() override;  // QUIT and close
     // Disconnect for a clean-up (a failed login, the end of a run): the QUIT reply is awaited a
     // few seconds at most, and not at all when the server has stopped answering.
@@ -173,7 +177,16 @@ private:
     std::string ReadListing();
     void KeepListing(const std::string& listing, const std::string& path, const std::string& cacheName);
 
+    struct SessionSettings {
+        std::string host, user, password, proxy, proxyUser, proxyPassword;
+        int port = 0, proxyPort = 0;
+        TFtpProxyType proxyType = proxyUserAfterLogin;
+        bool operator==(const SessionSettings&) const = default;
+    };
+    SessionSettings CurrentSettings() const;
+
     std::unique_ptr<TSockBase> data_;
+    SessionSettings sessionSettings_;  // those of the open session
     bool listing_ = false;
     int owedReplies_ = 0;
     bool replyTimedOut_ = false;  // the last reply wait ran out: the server may not answer QUIT

@@ -11,7 +11,10 @@
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
 #include "platform/LocalFiles.h"
+#include "platform/ReplacementFile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,12 +40,16 @@ bool isLink(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-// A file its owner may not write: root could, but a download must not replace what LOCAL-DELETE
-// would refuse to remove.
-bool isReadOnlyFile(const std::string& path)
+// A download's local file that is there but may not be written: a folder or other non-file, or
+// a read-only file (root could write it, but a download must not bypass what the owner set).
+// Returns the mode of a file that is there, 0 when there is none.
+mode_t refuseUnwritable(const std::string& path)
 {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+    if (::stat(path.c_str(), &st) != 0) return 0;
+    if (!S_ISREG(st.st_mode)) throw ELocalFileError("Cannot write to " + path + ": not a regular file", false);
+    if ((st.st_mode & S_IWUSR) == 0) throw ELocalFileError("Cannot create file " + path + ": it is read-only", false);
+    return st.st_mode;
 }
 
 }  // namespace
@@ -211,12 +218,8 @@ void TFtpSession::CheckReceivedSize(const std::string& remote, const std::string
     }
     if (expected < 0 || received == expected) return;
     // More than announced is a file that grew on the server meanwhile, nothing lost; but after
-    // REST it is the whole file sent again, which must not stay appended.
+    // REST it is the whole file sent again, which must not stay appended (Retrieve cuts it).
     if (received > expected && mode != GetMode::Restart) return;
-    if (received > expected) {
-        // The failure below reports the download whether or not the cut succeeds.
-        [[maybe_unused]] const int cut = ::truncate(local.c_str(), before);
-    }
     throw ETransferSizeError("Received " + std::to_string(received) + " bytes of " + remote + ", expected " +
                              std::to_string(expected));
 }
@@ -229,15 +232,20 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     transferStarted_ = localOpened_ = false;
     RequireConnection();
     if (options.refuseLinks && isLink(local)) throw ELocalFileError("Cannot create file " + local + ": it is a link", false);
-    if (isReadOnlyFile(local)) throw ELocalFileError("Cannot create file " + local + ": it is read-only", false);
     // The local file of a resumed or appended download must exist; checked before the server
     // is asked for anything.
+    const mode_t oldMode = refuseUnwritable(local);
     const std::int64_t restartAt = mode == GetMode::Plain ? 0 : localFileSize(local);
     // A local file longer than the remote one is no part of it: nothing to resume, and a server
     // that ignored REST would append the whole file to it.
     if (mode == GetMode::Restart && options.remoteSize >= 0 && restartAt > options.remoteSize)
         throw ETransferSizeError("Local file " + local + " (" + std::to_string(restartAt) + " bytes) is longer than " +
                                  remote + " (" + std::to_string(options.remoteSize) + " bytes)");
+    // A plain download goes to a temporary beside the file and replaces it only when whole, so a
+    // failure never costs the copy that was there. A link named by the caller is written
+    // through, as before: the file it names is the one replaced.
+    const std::string target = !options.refuseLinks && isLink(local) ? localfiles::linkTarget(local) : local;
+    ReplacementFile replacement;
     bool aborted = false;
     try {
         DataScope scope{*this};
@@ -261,15 +269,25 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
         AcceptDataConnection();
         TransactionStarted();
         try {
-            if (!canceled_ && !timedOut_) {
+            if (!canceled_ && !timedOut_ && mode != GetMode::Plain) {
                 localOpened_ = true;
-                data_->CaptureFile(local, mode != GetMode::Plain, options.refuseLinks);
+                data_->CaptureFile(local, true, options.refuseLinks);
+            } else if (!canceled_ && !timedOut_) {
+                FdHandle file;
+                if (replacement.Open(target)) file = replacement.TakeDescriptor();
+                if (!file) {
+                    const int err = errno;
+                    throw ELocalFileError("Cannot create file " + local + ": " + std::strerror(err), false);
+                }
+                // A replaced file keeps its permissions; a new one gets the usual ones (umask).
+                if (oldMode != 0) (void)::fchmod(file.get(), oldMode & 07777);
+                data_->CaptureFile(std::move(file), local);
             }
         } catch (const EAbortError&) {
             aborted = true;
             throw;
         } catch (const ELocalFileError& e) {
-            localOpened_ = e.opened();
+            localOpened_ = mode != GetMode::Plain && e.opened();
             throw;
         }
         TransactionStopped();
@@ -278,7 +296,12 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
         ReportStatus(1, "Received " + std::to_string(BytesTotal) + " Bytes");
         ReadClosingReply(scope, cmdDownload, true);
         CheckReceivedSize(remote, local, mode, restartAt, announced, options.remoteSize);
+        if (replacement.IsOpen() && !replacement.Commit())
+            throw ELocalFileError("Cannot write file " + local + ": " + replacement.Error(), false);
     } catch (...) {
+        // What was there stays: the temporary goes, and an appended tail is cut off again.
+        replacement.Discard();
+        if (mode != GetMode::Plain && localOpened_ && ::truncate(local.c_str(), restartAt) == 0) localOpened_ = false;
         if (aborted || canceled_) guard::absorb([this] { DrainAfterCancel(); });
         throw;
     }

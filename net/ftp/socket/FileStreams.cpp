@@ -29,6 +29,11 @@ FileSink::FileSink(const std::string& fileName, bool append, bool noFollow) : na
     block_ = std::make_unique_for_overwrite<char[]>(kFileBlock);
 }
 
+FileSink::FileSink(const std::string& fileName, FdHandle file)
+    : name_(fileName), fd_(std::move(file)), block_(std::make_unique_for_overwrite<char[]>(kFileBlock))
+{
+}
+
 char* FileSink::space(std::size_t n)
 {
     if (fill_ + n > kFileBlock) flush();

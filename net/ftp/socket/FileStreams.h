@@ -26,6 +26,8 @@ public:
     // append: the file must exist and is written at its end; else it is created or replaced.
     // noFollow: a link at fileName is refused, never written through.
     FileSink(const std::string& fileName, bool append, bool noFollow = false);
+    // A file already open for writing; `fileName` names it in messages.
+    FileSink(const std::string& fileName, FdHandle file);
 
     // Room for `n` bytes (n <= kFileBlock), flushing the block first when it is full.
     char* space(std::size_t n);

@@ -82,6 +82,10 @@ public:
     TNotifyEvent OnAccept;            // accept on a socket that listens on SocketMessage
     TNotifyEvent OnAbortRead;         // a line read or read notification found Cancel set
 
+    // The data connection, from the control connection's peer, accepted only now (the transfer's
+    // command has gone out; some servers connect at PORT already, so those waiting count too). A
+    // second one waiting from that address means someone raced the server for the port: none
+    // is taken.
     virtual FdHandle Accept();
     virtual void Connect();
     virtual void Disconnect();
@@ -105,6 +109,8 @@ public:
     void SendFile(const std::string& fileName, std::int64_t startOffset = 0);
     // noFollow: a link at fileName is refused instead of written through.
     void CaptureFile(const std::string& fileName, bool append = false, bool noFollow = false);
+    // Captures into a file already open for writing; `fileName` is the name its messages give.
+    void CaptureFile(FdHandle file, const std::string& fileName);
     void Listen(bool dataMessage);
     void ResolveHost();
     void CloseSocket();
@@ -189,6 +195,8 @@ private:
     void ReleaseBusy();
     void TryAccept();
     bool AcceptsPeer(std::uint32_t address) const;
+    // Accepts and closes what else waits on the listener; true when one came from the peer.
+    bool RivalWaiting();
 
     // Runs the event loop until `condition`, Cancel or `timeoutMs`; quitting counts as Cancel.
     void WaitFor(const std::function<bool()>& condition, int timeoutMs = -1);
@@ -223,6 +231,7 @@ private:
     ftpsock::RecvBuffer rxBuf_;
     std::string txBuf_;
     std::size_t txPos_ = 0;
+    void CaptureInto(std::unique_ptr<ftpsock::FileSink> sink, const std::string& fileName);
     std::unique_ptr<ftpsock::FileSink> sink_;      // CaptureFile's file
     std::unique_ptr<ftpsock::FileSource> source_;  // SendFile's file
     QPointer<TSockBase> control_;

@@ -11,6 +11,9 @@
 
 namespace {
 
+// Room for the server's connection and any that race it, so Accept sees them all.
+constexpr int kListenBacklog = 8;
+
 std::uint32_t peerAddress(int fd)
 {
     sockaddr_in address{};
@@ -38,15 +41,32 @@ void TSockBase::Listen(bool dataMessage)
             address.sin_addr = local.sin_addr;
     }
     if (::bind(sock_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(sock_.get(), 1) != 0)
+        ::listen(sock_.get(), kListenBacklog) != 0)
         RaiseSocketError(winsock::fromErrno(errno));
     listening_ = true;
     listenMessage_ = dataMessage ? ListenMessage : SocketMessage;
     eventArrived_ = false;
     noError_ = true;
     pending_.reset();
-    readNotifier_.setEnabled(true);
+    // Nothing is accepted before Accept asks: the transfer's command has not gone out yet.
+    readNotifier_.setEnabled(false);
 }
+
+bool TSockBase::RivalWaiting()
+{
+    bool rival = false;
+    for (;;) {
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        FdHandle other(::accept4(sock_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!other) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return rival;
+        }
+        if (AcceptsPeer(peer.sin_addr.s_addr)) rival = true;
+    }
+}
+
 
 bool TSockBase::AcceptsPeer(std::uint32_t address) const
 {
@@ -87,6 +107,7 @@ FdHandle TSockBase::Accept()
 {
     // A server that cannot connect answers on the control connection (425) instead.
     const auto controlReplied = [this] { return control_ && control_->rxBuf_.holdsLine(); };
+    if (!pending_ && listening_ && noError_) TryAccept();
     WaitFor([&] { return eventArrived_ || pending_.valid() || controlReplied(); },
             Timeout > 0 ? Timeout : -1);
     if (canceled_) {
@@ -96,6 +117,10 @@ FdHandle TSockBase::Accept()
     // The server may have connected just before its reply was read.
     if (!pending_ && listening_ && noError_) TryAccept();
     if (!pending_) throw ESockError("Error creating Data Connection");
+    if (RivalWaiting()) {
+        pending_.reset();
+        throw ESockError("Data connection refused: a second connection came from the server's address");
+    }
     ReportStatus(4, "Accepting");
     FdHandle accepted = std::move(pending_);
     if (canceled_) {

@@ -342,14 +342,24 @@ void TSockBase::SendFile(const std::string& fileName, std::int64_t startOffset)
 
 void TSockBase::CaptureFile(const std::string& fileName, bool append, bool noFollow)
 {
+    ReportStatus(8, "CaptureFile");
+    CaptureInto(std::make_unique<ftpsock::FileSink>(fileName, append, noFollow), fileName);
+}
+
+void TSockBase::CaptureFile(FdHandle file, const std::string& fileName)
+{
+    ReportStatus(8, "CaptureFile");
+    CaptureInto(std::make_unique<ftpsock::FileSink>(fileName, std::move(file)), fileName);
+}
+
+void TSockBase::CaptureInto(std::unique_ptr<ftpsock::FileSink> sink, const std::string& fileName)
+{
     counting_ = fileMode_ = true;
     ftpsock::ScopeExit restore([this] {
         sink_.reset();
         counting_ = fileMode_ = false;
     });
-
-    ReportStatus(8, "CaptureFile");
-    sink_ = std::make_unique<ftpsock::FileSink>(fileName, append, noFollow);
+    sink_ = std::move(sink);
     bytesRecvd_ = 0;
     if (!rxBuf_.empty()) {
         bytesRecvd_ += static_cast<std::int64_t>(rxBuf_.size());

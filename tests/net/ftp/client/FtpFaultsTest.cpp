@@ -374,3 +374,38 @@ TEST_F(FtpFaults, TheListingCopyNeverWritesThroughALinkPlantedInItsFolder)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++entries;
     EXPECT_EQ(entries, 3u);  // the victim, the planted link and the copy: no temporary left
 }
+
+TEST_F(FtpFaults, PreliminaryRepliesAreReadOnToTheFinalOne)
+{
+    FakeFtpServer server(greet, [](Session& s, const std::string& line) {
+        if (line.starts_with("DELE ")) s.send("150 Working on it\r\n250 Deleted\r\n");
+        else if (line.starts_with("STOR ")) s.send("452 No room\r\n");
+        else if (line.starts_with("SITE ")) s.send("999 What\r\n");
+        else if (line.starts_with("MKD ")) s.send("120 Soon\r\n550 Refused\r\n");
+        else ftpfake::standardReply(s, line);
+    });
+    auto ftp = client(server.port());
+    ftp->Connect();
+    ftp->DoCommand("DELE a.txt");
+    EXPECT_EQ(ftp->ReplyNumber(), 250);
+    writeFile(file("up.bin"), "payload");
+    EXPECT_EQ(failureOf([&] { ftp->Upload(file("up.bin"), "up.bin"); }), "452 No room\r\n");
+    EXPECT_EQ(failureOf([&] { ftp->DoCommand("SITE X"); }), "999 What\r\n");
+    EXPECT_EQ(failureOf([&] { ftp->DoCommand("MKD d"); }), "550 Refused\r\n");
+    ftp->DoCommand("TYPE I");  // still in step
+    EXPECT_EQ(ftp->ReplyNumber(), 200);
+}
+
+TEST_F(FtpFaults, TelnetIacInNamesIsDoubled)
+{
+    FakeFtpServer server(greet, [](Session& s, const std::string& line) {
+        if (line.starts_with("DELE ")) s.send("250 Deleted\r\n");
+        else ftpfake::standardReply(s, line);
+    });
+    auto ftp = client(server.port());
+    ftp->Connect();
+    ftp->Delete("a\xff" "b");
+    ftp->Disconnect();
+    const Lines lines = server.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "DELE a\xff\xff" "b"), lines.end());
+}

@@ -136,6 +136,17 @@ TEST_F(FtpSockDataListener, AClosedDataConnectionLeavesNoSocketBehind)
     EXPECT_TRUE(control->Connected());
 }
 
+TEST_F(FtpSockDataListener, ASecondConnectionFromTheServersAddressRefusesTheTransfer)
+{
+    // Another local process raced the server for the port: neither connection carries data.
+    data->Listen(true);
+    FdHandle first = connectLoopback(data->LocalPort());
+    FdHandle second = connectLoopback(data->LocalPort());
+    ASSERT_TRUE(first.valid() && second.valid());
+    EXPECT_EQ(failureOf([&] { data->Accept(); }),
+              "Data connection refused: a second connection came from the server's address");
+}
+
 TEST_F(FtpSockDataListener, CancelEndsAccept)
 {
     data->Listen(true);
