@@ -1,7 +1,9 @@
 #include "runner/ScriptVantrelWindow.h"
 
 #include "controls/effects/EffLabels.h"
+#include "platform/AppPaths.h"
 #include "platform/Guard.h"
+#include "platform/IniFile.h"
 #include "platform/Painting.h"
 #include "platform/QtText.h"
 #include "runner/ScriptVantrel.h"
@@ -15,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -24,6 +27,12 @@ constexpr int kLogFlushMs = 50;
 // The log shows the most recent lines; the history file holds them all. A document of every line
 // of a long run (with the undo record of each append) grew without bound.
 constexpr int kShownLogLines = 5000;
+
+// The window's size as the user left it, kept for the next run.
+IniFile windowIni() { return IniFile(apppaths::configFolder() + "/trevask.ini"); }
+constexpr std::string_view kWindowSection = "ScriptVantrel";
+const QSize kDefaultSize(407, 318);
+const QSize kMinimumSize(300, 200);
 // The bar's texture: soft diagonal ridges in button-face shades, drawn here.
 QImage barTexture()
 {
@@ -73,7 +82,13 @@ TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* pare
     : QWidget(parent, Qt::Tool), engine_(engine)
 {
     setWindowTitle(QStringLiteral("Script Vantrel"));
-    resize(407, 318);
+    setMinimumSize(kMinimumSize);
+    IniFile ini = windowIni();
+    (void)ini.load();
+    const QSize stored(ini.readInteger(kWindowSection, "Width", kDefaultSize.width()),
+                       ini.readInteger(kWindowSection, "Height", kDefaultSize.height()));
+    storedSize_ = stored.expandedTo(kMinimumSize).boundedTo(QSize(10000, 10000));
+    resize(storedSize_);
 
     auto* panel1 = new TExecutingBar(this);
     panel1->setFixedHeight(33);
@@ -123,6 +138,7 @@ TScriptVantrelWindow::TScriptVantrelWindow(TScriptVantrel& engine, QWidget* pare
     });
     connect(&engine_, &TScriptVantrel::closeRequested, this, [this](int code) {
         FlushLog();
+        KeepSize();
         closing_ = true;
         close();
         QCoreApplication::exit(code);
@@ -141,6 +157,7 @@ void TScriptVantrelWindow::showEvent(QShowEvent* event)
 void TScriptVantrelWindow::closeEvent(QCloseEvent* event)
 {
     if (closing_ || !engine_.Running()) {
+        KeepSize();
         event->accept();
         if (!closing_) QCoreApplication::exit(engine_.ExitCode());
         return;
@@ -161,6 +178,22 @@ void TScriptVantrelWindow::FlushLog()
 {
     logFlush_.stop();
     if (pendingLines_.isEmpty()) return;
+    // The log follows new lines unless the user scrolled up to read an earlier one.
+    QScrollBar* bar = memo_->verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum();
     memo_->appendPlainText(pendingLines_.join(QLatin1Char('\n')));
     pendingLines_.clear();
+    if (following) bar->setValue(bar->maximum());
+}
+
+void TScriptVantrelWindow::KeepSize()
+{
+    // Only a size the user changed is written: an untouched window leaves the file alone.
+    const QSize now = isMaximized() || isMinimized() ? normalGeometry().size() : size();
+    if (now == storedSize_ || now.isEmpty()) return;
+    IniFile ini = windowIni();
+    if (!ini.load()) return;
+    ini.writeInteger(kWindowSection, "Width", now.width());
+    ini.writeInteger(kWindowSection, "Height", now.height());
+    if (ini.save()) storedSize_ = now;
 }

@@ -51,5 +51,7 @@ private:
     // lines a second lays out and paints the log a few dozen times a second, not once per line.
     QStringList pendingLines_;
     QTimer logFlush_;
+    QSize storedSize_;
     void FlushLog();
+    void KeepSize();
 };

@@ -15,10 +15,12 @@
 #include "controls/effects/EffLabels.h"
 #include "platform/Painting.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XdgHome.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <algorithm>
 #include <filesystem>
@@ -131,6 +133,9 @@ TEST_F(EngineTest, ALongRunStreamsItsHistoryAndKeepsRecentLines)
     EXPECT_EQ(e->Log()[e->Log().size() - 2], history[history.size() - 2]);
     QPlainTextEdit* memo = window.Memo2();
     EXPECT_LT(memo->blockCount(), rounds);
+    // The view followed the lines as they came: the end is in sight.
+    EXPECT_GT(memo->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum());
     EXPECT_TRUE(memo->toPlainText().contains(QString::fromStdString(kEnd + "loop.ftp ****")));
     EXPECT_FALSE(memo->document()->isUndoAvailable());
     // Nothing but the script and its history is left in the folder.
@@ -510,4 +515,21 @@ TEST_F(EngineTest, ClosingTheWindowEndsTheWaitTheRunIsIn)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
     EXPECT_EQ(e->GetVariable("after"), "");
     EXPECT_NE(TempDir::read(dir.file("c.History.txt")).find(kEnd), std::string::npos);
+}
+
+// The runner's window can be sized; the size the user left it at is the next run's.
+TEST_F(EngineTest, TheWindowKeepsTheSizeTheUserGaveIt)
+{
+    XdgHome home;
+    auto e = prepared({script("s.ftp", {"LET a = 1"})});
+    {
+        TScriptVantrelWindow window(*e);
+        EXPECT_EQ(window.size(), QSize(407, 318));
+        window.show();
+        window.resize(640, 480);
+        window.close();
+    }
+    EXPECT_NE(TempDir::read(home.configHome() + "/vantrel/trevask.ini").find("Width=640"), std::string::npos);
+    TScriptVantrelWindow again(*e);
+    EXPECT_EQ(again.size(), QSize(640, 480));
 }
