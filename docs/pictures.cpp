@@ -5,6 +5,7 @@
 #include "controls/input/Cursors.h"
 #include "controls/tabs/TearPageControl.h"
 #include "controls/tabs/TearTabSheet.h"
+#include "desktop/icons/ProgramIcons.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptWizard.h"
 #include "editor/ScriptingEditor.h"
@@ -47,6 +48,8 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
+    // The editor's own icon, as its start-up sets it, in the painted captions.
+    QApplication::setWindowIcon(programicons::ProgramIcon("vantrel"));
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
     RegisterInputCursors();
