@@ -265,26 +265,6 @@ void TScriptVantrel::ListOrAbsent(const std::string& mask)
     }
 }
 
-namespace {
-
-void keepMatching(ftplisting::EntryLists& l, const std::function<bool(const std::string&)>& keep)
-{
-    ftplisting::EntryLists kept;
-    for (std::size_t i = 0; i < l.size(); ++i) {
-        if (!keep(l.names[i])) continue;
-        kept.names.push_back(l.names[i]);
-        kept.sizes.push_back(l.sizes[i]);
-        kept.dates.push_back(l.dates[i]);
-        kept.attributes.push_back(l.attributes[i]);
-        kept.linkNames.push_back(l.linkNames[i]);
-        kept.sizeValues.push_back(l.sizeValues[i]);
-        kept.times.push_back(l.times[i]);
-    }
-    l = std::move(kept);
-}
-
-}  // namespace
-
 void TScriptVantrel::ListMatching(const std::string& mask)
 {
     const std::size_t cut = mask.rfind('/');
@@ -296,8 +276,8 @@ void TScriptVantrel::ListMatching(const std::string& mask)
         ListOrAbsent(mask);
     if (mask.empty()) return;
     const auto matches = [&](const std::string& listed) { return MatchesRemoteMask(mask, listed, WildcardChar); };
-    keepMatching(FTP.Files, matches);
-    keepMatching(FTP.Directories, matches);
+    FTP.Files.Keep(matches);
+    FTP.Directories.Keep(matches);
 }
 
 void TScriptVantrel::DownloadFile(const std::string& remote, const std::string& local, GetForm form,

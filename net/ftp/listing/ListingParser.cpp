@@ -264,6 +264,27 @@ ParsedLine ParseLine(int style, std::string_view line, const CivilTime& now)
     return {};
 }
 
+void EntryLists::Keep(const std::function<bool(const std::string& name)>& keep)
+{
+    std::size_t to = 0;
+    for (std::size_t i = 0; i < size(); ++i) {
+        if (!keep(names[i])) continue;
+        if (to != i) {
+            names[to] = std::move(names[i]);
+            sizes[to] = std::move(sizes[i]);
+            dates[to] = std::move(dates[i]);
+            attributes[to] = std::move(attributes[i]);
+            linkNames[to] = std::move(linkNames[i]);
+            sizeValues[to] = sizeValues[i];
+            times[to] = times[i];
+        }
+        ++to;
+    }
+    for (auto* list : {&names, &sizes, &dates, &attributes, &linkNames}) list->resize(to);
+    sizeValues.resize(to);
+    times.resize(to);
+}
+
 std::vector<std::string> ListingLines(std::string_view listing)
 {
     std::size_t lf = 0, crlf = 0;

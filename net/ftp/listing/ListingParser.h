@@ -47,6 +47,8 @@ struct EntryLists {
     std::vector<std::optional<CivilTime>> times;
 
     std::size_t size() const { return names.size(); }
+    // Keeps the entries whose name `keep` accepts, every list alike, in their order.
+    void Keep(const std::function<bool(const std::string& name)>& keep);
 };
 
 struct Listing {

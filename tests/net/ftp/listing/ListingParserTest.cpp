@@ -353,3 +353,23 @@ TEST(ListingParser, SubfolderHeadingsAndTheirEntriesAreNoEntriesOfTheFolder)
         EXPECT_EQ(l.directories.names, c.directories);
     }
 }
+
+// Keeping some entries keeps every list of each in step.
+TEST(ListingParser, KeepLeavesTheListsInStep)
+{
+    Listing l = ParseListing(2,
+                             "-rw-r--r-- 1 u g 1 Dec 05 12:30 a.txt\n-rw-r--r-- 1 u g 22 Dec 05 12:30 b.log\n"
+                             "-rw-r--r-- 1 u g 333 Jan 05 2001 c.txt\n",
+                             kNow);
+    l.files.Keep([](const std::string& name) { return name.ends_with(".txt"); });
+    EXPECT_EQ(l.files.names, (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(l.files.sizes, (std::vector<std::string>{"1", "333"}));
+    EXPECT_EQ(l.files.sizeValues, (std::vector<std::int64_t>{1, 333}));
+    EXPECT_EQ(l.files.dates, (std::vector<std::string>{"2026-12-05 12:30:00", "2001-01-05 00:00:00"}));
+    EXPECT_EQ(l.files.attributes.size(), 2u);
+    EXPECT_EQ(l.files.linkNames.size(), 2u);
+    EXPECT_EQ(l.files.times.size(), 2u);
+    l.files.Keep([](const std::string&) { return false; });
+    EXPECT_EQ(l.files.size(), 0u);
+    EXPECT_TRUE(l.files.times.empty());
+}
