@@ -764,7 +764,9 @@ bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
         const std::string remote = CasedName(second);
         if (entry.cmd == Cmd::ResumeSend) {
             std::int64_t offset = RemoteFileSize(remote);
-            const std::int64_t size = LocalFileSize(local);
+            // In ASCII both sizes count other line ends: equal sizes say nothing (the client
+            // then sends the whole file).
+            const std::int64_t size = TransferMode == 1 ? -1 : LocalFileSize(local);
             if (size >= 0 && offset == size) {
                 LogLine("   ---> \"" + remote + "\" is complete already: nothing to send");
                 SuccessFlag = true;
