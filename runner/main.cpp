@@ -1,5 +1,6 @@
 // Trevask: performs one script file and closes.
 
+#include "controls/effects/EffApplication.h"
 #include "desktop/icons/ProgramIcons.h"
 #include "platform/CoreDumps.h"
 #include "platform/Guard.h"
@@ -57,6 +58,9 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(programicons::ProgramIcon("trevask"));
     if (headless::hasDisplay()) prompt::install(std::make_shared<WidgetPrompt>());
+    // The effect library's application object, before the first window; it needs none. Its
+    // instance flag only tells: runs of several scripts at once are meant to be.
+    EffApplication();
 
     std::vector<std::string> parameters(argv + 1, argv + argc);
     TScriptVantrel engine(std::move(parameters));
