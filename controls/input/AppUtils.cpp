@@ -212,6 +212,20 @@ TRect FitWindowRect(const TRect& rect, const std::vector<TRect>& screens, std::s
     return FitRectIntoScreen(r, screen);
 }
 
+namespace {
+constexpr const char* kPositionProperty = "Position";
+}
+
+TFormPosition FormPosition(const QWidget* form)
+{
+    return form && form->property(kPositionProperty).toInt() == poScreenCenter ? poScreenCenter : poDesigned;
+}
+
+void SetFormPosition(QWidget* form, TFormPosition position)
+{
+    if (form) form->setProperty(kPositionProperty, static_cast<int>(position));
+}
+
 int FormShowCmd(const QWidget* form)
 {
     const Qt::WindowStates state = form->windowState();

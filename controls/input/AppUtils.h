@@ -68,6 +68,12 @@ std::string ScreenSuffix();
 void WritePosStr(TIniStorage* storage, std::string_view section, std::string_view ident, std::string_view value);
 std::string ReadPosStr(const TIniStorage* storage, std::string_view section, std::string_view ident);
 
+// Where a form is designed to open: where it was put, or centred on its screen. It belongs to
+// the form, so every component on it reads the same.
+enum TFormPosition { poDesigned, poScreenCenter };
+TFormPosition FormPosition(const QWidget* form);
+void SetFormPosition(QWidget* form, TFormPosition position);
+
 // ShowCmd values of a stored placement.
 constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3;
 

@@ -148,8 +148,8 @@ void TFormPlacement::RestorePlacement()
     if (!form) return;
     if (ReadFormPlacement(form, storage_.get(), IniSection(), options_.testFlag(fpState),
                           options_.testFlag(fpPosition)))
-        position_ = poDesigned;
-    else if (position_ == poScreenCenter && !(form->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        SetFormPosition(poDesigned);
+    else if (FormPosition() == poScreenCenter && !(form->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         CenterWindow(form);
 }
 

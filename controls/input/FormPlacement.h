@@ -3,6 +3,7 @@
 // (TFormPlacement) and chosen properties of its controls (TFormStorage). Placed on a form (its
 // parent), they restore on the form's first show and save when it closes.
 
+#include "controls/input/AppUtils.h"
 #include "controls/input/PropsStorage.h"
 
 #include <QObject>
@@ -72,8 +73,9 @@ public:
     enum TPlacementOption { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
     Q_DECLARE_FLAGS(TPlacementOptions, TPlacementOption)
     Q_FLAG(TPlacementOptions)
-    // Where the owner form is designed to open: where it was put, or centred on its screen.
-    enum TFormPosition { poDesigned, poScreenCenter };
+    // Where the owner form is designed to open (the form's own setting).
+    using TFormPosition = ::TFormPosition;
+    static constexpr TFormPosition poDesigned = ::poDesigned, poScreenCenter = ::poScreenCenter;
 
     explicit TFormPlacement(QObject* owner);
     ~TFormPlacement() override;
@@ -95,8 +97,8 @@ public:
     void SetPreventResize(bool value);
     TWinMinMaxInfo* MinMaxInfo() const { return minMaxInfo_; }
     // A centred form opens centred until a stored position is applied; then it is designed.
-    TFormPosition FormPosition() const { return position_; }
-    void SetFormPosition(TFormPosition value) { position_ = value; }
+    TFormPosition FormPosition() const { return ::FormPosition(Form()); }
+    void SetFormPosition(TFormPosition value) { ::SetFormPosition(Form(), value); }
 
     // Saves only after a restore (or when inactive): a form that never showed stores nothing.
     // Throws std::runtime_error when the file cannot be written.
@@ -133,7 +135,6 @@ private:
     std::string iniSection_;
     bool useRegistry_ = false;
     TPlacementOptions options_;
-    TFormPosition position_ = poDesigned;
     std::unique_ptr<TIniStorage> storage_;
     bool saved_ = false;
     bool destroying_ = false;
