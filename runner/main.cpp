@@ -1,6 +1,7 @@
 // Trevask: performs one script file and closes.
 
 #include "controls/effects/EffApplication.h"
+#include "controls/input/WindowHook.h"
 #include "desktop/icons/ProgramIcons.h"
 #include "platform/CoreDumps.h"
 #include "platform/Guard.h"
@@ -53,7 +54,7 @@ int main(int argc, char* argv[])
     headless::useOffscreenWhenNoDisplay();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
+    THookedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("FTP Scripts vantrel..."));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(programicons::ProgramIcon("trevask"));
