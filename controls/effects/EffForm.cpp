@@ -184,8 +184,8 @@ void TEffForm::ApplyLimits()
                  pick(flMinTrackWidth, track.MinTrackWidth), pick(flMinTrackHeight, track.MinTrackHeight)};
     }
     const int minW = std::max(track.MinTrackWidth, 0), minH = std::max(track.MinTrackHeight, 0);
-    int maxW = std::clamp(track.MaxTrackWidth, minW, QWIDGETSIZE_MAX);
-    int maxH = std::clamp(track.MaxTrackHeight, minH, QWIDGETSIZE_MAX);
+    const int maxW = std::clamp(track.MaxTrackWidth, minW, QWIDGETSIZE_MAX);
+    const int maxH = std::clamp(track.MaxTrackHeight, minH, QWIDGETSIZE_MAX);
 
     const QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
@@ -206,13 +206,10 @@ void TEffForm::ApplyLimits()
     const bool placeMaximized =
         given && (form->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) ==
                      Qt::WindowMaximized;
-    if (placeMaximized) {
-        const QSize frame = form->frameGeometry().size() - form->geometry().size();
-        maxW = std::clamp(maximized.Width - frame.width(), minW, maxW);
-        maxH = std::clamp(maximized.Height - frame.height(), minH, maxH);
-    }
+    const QSize max = placeMaximized ? MaximizedSizeLimit(form, {maximized.Width, maximized.Height}, {minW, minH}, {maxW, maxH})
+                                     : QSize(maxW, maxH);
     form->setMinimumSize(minW, minH);
-    form->setMaximumSize(maxW, maxH);
+    form->setMaximumSize(max);
 }
 
 void TEffForm::LimitsLater()
