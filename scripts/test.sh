@@ -6,6 +6,8 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 # The packages of a real window are installed now: the real-window test must run, not skip.
 export VANTREL_REAL_WINDOW_REQUIRED=1
+# So are the test FTP servers: a test over every server fails where one of them cannot start.
+export VANTREL_TEST_SERVERS_REQUIRED=1
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 300
 # The Debian package; installed (and removed again) where this runs as root on Debian.

@@ -233,7 +233,7 @@ TEST_P(FtpMainPaths, DownloadsNeverDamageTheLocalFile)
     EXPECT_EQ(TempDir::read(local.file("locked.bin")), "read only");
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
+INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::ValuesIn(ftptest::ServerKinds()),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
 // --- the other families, on pyftpdlib ---
