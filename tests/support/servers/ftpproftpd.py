@@ -13,7 +13,9 @@ Prints "PORT HOME", then serves until SIGTERM, SIGINT or the end of standard inp
 """
 
 import argparse
+import grp
 import os
+import pwd
 import subprocess
 import sys
 
@@ -29,7 +31,7 @@ def config(port, root, work):
         "PidFile " + os.path.join(work, "proftpd.pid"),
         "ScoreboardFile " + os.path.join(work, "proftpd.scoreboard"),
         "SystemLog " + os.path.join(work, "proftpd.log"), "TransferLog none", "WtmpLog off",
-        "UseReverseDNS off", "DelayEngine off", "MaxInstances 100",
+        "UseReverseDNS off", "DelayEngine off", "ControlsEngine off", "MaxInstances 100",
         "AuthPAM off", "AuthOrder mod_auth_file.c",
         "AuthUserFile " + os.path.join(work, "passwd"), "AuthGroupFile " + os.path.join(work, "group"),
         "RequireValidShell off", "UseFtpUsers off",
@@ -38,6 +40,9 @@ def config(port, root, work):
     if as_root:
         # The account is the caller, root; a session must not leave the root folder.
         lines += ["RootLogin on", "DefaultRoot ~"]
+    else:
+        # Stay who we are: without these proftpd tries to become root.
+        lines += ["User " + pwd.getpwuid(os.getuid()).pw_name, "Group " + grp.getgrgid(os.getgid()).gr_name]
     return "\n".join(lines) + "\n"
 
 
