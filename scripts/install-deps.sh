@@ -30,6 +30,29 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# OpenSMTPD serves a mail test (tests/support/servers/smtpopensmtpd.py runs its own). Its
+# package would start a mail daemon on port 25, which nothing here uses: the start is refused
+# while it installs, and it stays disabled. It is left out where it would replace another mail
+# server (they all provide mail-transport-agent).
+if ! dpkg-query -W -f='${Status}' opensmtpd 2>/dev/null | grep -q "install ok installed"; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  if apt-get install -s -qq --no-install-recommends opensmtpd | grep -q '^Remv'; then
+    echo "Leaving out opensmtpd: it would replace the installed mail server"
+  else
+    own_policy=""
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+      printf '#!/bin/sh\nexit 101\n' > /usr/sbin/policy-rc.d
+      chmod 755 /usr/sbin/policy-rc.d
+      own_policy=1
+    fi
+    echo "Installing: opensmtpd"
+    apt-get install -y -qq --no-install-recommends opensmtpd
+    if [ -n "$own_policy" ]; then rm -f /usr/sbin/policy-rc.d; fi
+    if [ -d /run/systemd/system ]; then systemctl disable --now opensmtpd || true; fi
+  fi
+fi
+
 # proftpd and pure-ftpd serve the tests too, but their packages conflict with vsftpd's (all
 # provide ftp-server): their .debs are kept in a cache and unpacked where the test servers look
 # (tests/support/servers/ftpdaemon.py); their libraries come installed from the list above.

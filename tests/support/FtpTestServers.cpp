@@ -1,5 +1,6 @@
 #include "FtpTestServers.h"
 
+#include "ServersRequired.h"
 #include "platform/Process.h"
 
 #include <cerrno>
@@ -87,8 +88,7 @@ const std::vector<ServerKind>& ServerKinds()
     static const std::vector<ServerKind> kinds = [] {
         const std::vector<ServerKind> all = {ServerKind::Pyftpdlib, ServerKind::Vsftpd, ServerKind::Proftpd,
                                              ServerKind::PureFtpd};
-        const char* required = std::getenv("VANTREL_TEST_SERVERS_REQUIRED");
-        if (required && *required && std::string(required) != "0") return all;
+        if (TestServersRequired()) return all;
         std::vector<ServerKind> here = {ServerKind::Pyftpdlib};  // a build dependency: never left out
         for (ServerKind kind : all) {
             if (kind == ServerKind::Pyftpdlib) continue;
