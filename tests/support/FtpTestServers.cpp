@@ -102,6 +102,13 @@ const std::vector<ServerKind>& ServerKinds()
     return kinds;
 }
 
+std::vector<ServerKind> AccountServerKinds()
+{
+    std::vector<ServerKind> kinds = ServerKinds();
+    std::erase(kinds, ServerKind::Vsftpd);
+    return kinds;
+}
+
 FtpTestServer::FtpTestServer(ServerKind kind, std::string root, const Accounts& extra)
     : kind_(kind), root_(std::move(root))
 {

@@ -16,6 +16,9 @@ const char* KindName(ServerKind kind);
 // The kinds a test over every server runs on: all of them where VANTREL_TEST_SERVERS_REQUIRED
 // is set (CI: a missing one fails), else those this machine has, naming the others on stderr.
 const std::vector<ServerKind>& ServerKinds();
+// Those of ServerKinds() that log in to an account (all but vsftpd, which serves anonymously
+// here: no CHMOD, and another server's account is not its login).
+std::vector<ServerKind> AccountServerKinds();
 
 class FtpTestServer {
 public:
