@@ -156,7 +156,7 @@ FtpTestServer::FtpTestServer(ServerKind kind, std::string root, const Accounts& 
         return;
     }
     pid_ = pid;
-    // "PORT" (pyftpdlib, which changes root) or "PORT HOME".
+    // "PORT" (pyftpdlib, whose sessions start at "/") or "PORT HOME".
     const std::string line = readFirstLine(out[0], 15000);
     ::close(out[0]);
     port_ = std::atoi(line.c_str());
