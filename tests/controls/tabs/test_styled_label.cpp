@@ -1,6 +1,9 @@
 #include "controls/tabs/StyledLabel.h"
 
 #include "platform/Painting.h"
+#include "tests/support/PixelCount.h"
+#include "tests/support/Shots.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -279,11 +282,10 @@ TEST(StyledLabel, FlyByPutsBackOnlyAColourItSaved)
     }
 }
 
-// With VANTREL_SHOTS set to a folder, the styles are written there as pictures to look at.
+// Each look on a grey sheet, as it is seen (a picture of it written into VANTREL_SHOTS when that
+// is set): which colours the passes leave, and how far turned and curved text reaches.
 TEST(StyledLabel, StylesCanBeRenderedToLookAt)
 {
-    const char* folder = std::getenv("VANTREL_SHOTS");
-    if (!folder) GTEST_SKIP() << "VANTREL_SHOTS not set";
     QWidget sheet;
     sheet.resize(420, 300);
     sheet.setStyleSheet(QStringLiteral("background: #c0c0c0"));
@@ -293,13 +295,16 @@ TEST(StyledLabel, StylesCanBeRenderedToLookAt)
         TRotation rotation;
         int angle;
         QRect where;
+        bool highlight, shadow;  // colours the passes leave
+        int minHeight;           // of the letters' extent
     } looks[] = {
-        {"Recessed", tsRecessed, roNone, 0, {10, 10, 190, 40}},
-        {"Raised", tsRaised, roNone, 0, {10, 60, 190, 40}},
-        {"Shadow", tsShadow, roNone, 0, {10, 110, 190, 40}},
-        {"Turned 30", tsRaised, roFlat, 30, {210, 10, 200, 130}},
-        {"Along an arc", tsShadow, roCurve, 80, {10, 160, 400, 130}},
+        {"Recessed", tsRecessed, roNone, 0, {10, 10, 190, 40}, true, true, 15},
+        {"Raised", tsRaised, roNone, 0, {10, 60, 190, 40}, true, true, 15},
+        {"Shadow", tsShadow, roNone, 0, {10, 110, 190, 40}, false, true, 15},
+        {"Turned 30", tsRaised, roFlat, 30, {210, 10, 200, 130}, true, true, 55},
+        {"Along an arc", tsShadow, roCurve, 80, {10, 160, 400, 130}, false, true, 45},
     };
+    std::vector<TStyledLabel*> labels;
     for (const auto& l : looks) {
         auto* label = new TStyledLabel(QString::fromLatin1(l.caption), &sheet);
         QFont font(QStringLiteral("DejaVu Serif"));
@@ -312,6 +317,27 @@ TEST(StyledLabel, StylesCanBeRenderedToLookAt)
         label->SetTransparent(true);
         label->SetAutoSize(false);
         label->setGeometry(l.where);
+        labels.push_back(label);
     }
-    EXPECT_TRUE(sheet.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/styled-label.png")));
+    const QImage shot = sheet.grab().toImage();
+    const TempDir pictures;
+    EXPECT_TRUE(shot.save(ShotPath(pictures.path(), "styled-label.png")));
+    for (std::size_t i = 0; i < std::size(looks); ++i) {
+        const auto& l = looks[i];
+        const QRect area = l.where;
+        const QRgb face = painting::ToQColor(labels[i]->FontColor()).rgb();
+        const int faces = CountPixelsNear(shot, area, face);
+        EXPECT_GT(faces, 60) << l.caption;
+        EXPECT_EQ(CountPixelsNear(shot, area, painting::ToQColor(labels[i]->HighlightColor()).rgb()) > 10, l.highlight) << l.caption;
+        EXPECT_GT(CountPixelsNear(shot, area, painting::ToQColor(labels[i]->ShadowColor()).rgb()), 10) << l.caption;
+        // How high the letters reach: one line, or well beyond it when turned or curved.
+        int top = area.bottom(), bottom = area.top();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (CountPixelsNear(shot, QRect(x, y, 1, 1), face)) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        EXPECT_GE(bottom - top, l.minHeight) << l.caption;
+    }
 }
