@@ -14,6 +14,7 @@
 #include "printing/ScrollingRichEdit.h"
 #include "tests/support/FakeEditorSeams.h"
 #include "tests/support/PixelCount.h"
+#include "tests/support/Shots.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
@@ -333,15 +334,15 @@ int DarkPixels(const QImage& image, const QRect& area)
     return n;
 }
 
-// Every page as it is seen, each written as a picture when WIZARD_PICTURE_DIR names a folder:
+// Every page as it is seen, each written as a picture (into VANTREL_SHOTS when that is set):
 // the chosen tab's caption, each page's labels and fields, the wait's 10 and its refusal.
 TEST_F(Wizard, PagesRender)
 {
-    const QString dir = qEnvironmentVariable("WIZARD_PICTURE_DIR");
+    const TempDir pictures;
     TTearPageControl* pages = wizard->PageControl981();
     const auto take = [&](const QString& name) {
         const QImage picture = wizard->grab().toImage();
-        if (!dir.isEmpty()) picture.save(dir + "/" + name + ".png");
+        EXPECT_TRUE(picture.save(ShotPath(pictures.path(), (name + ".png").toStdString().c_str())));
         return picture;
     };
     const auto in = [&](const QWidget* w) { return QRect(w->mapTo(wizard.get(), QPoint(0, 0)), w->size()); };
