@@ -425,8 +425,10 @@ class TLinked : public QObject {
     Q_PROPERTY(int Shared MEMBER Shared)
     Q_PROPERTY(int Own MEMBER Own)
     Q_PROPERTY(int Never MEMBER Never STORED false)
+    Q_PROPERTY(int Fixed READ Fixed)
 public:
     using QObject::QObject;
+    int Fixed() const { return 7; }
     Q_INVOKABLE bool StoresOwn() const { return Shared == 0; }
     int Shared = 0, Own = 3, Never = 4;
 };
@@ -434,6 +436,7 @@ public:
 TEST(PropsStorage, StoredOnlyWhenTheObjectSaysSo)
 {
     TLinked linked;
+    linked.setObjectName("Linked1");
     for (int shared : {0, 1}) {
         SCOPED_TRACE(shared);
         linked.Shared = shared;
@@ -442,6 +445,9 @@ TEST(PropsStorage, StoredOnlyWhenTheObjectSaysSo)
         EXPECT_EQ(b.value("Shared"), std::to_string(shared));
         EXPECT_EQ(b.value("Own"), shared ? "<none>" : "3");
         EXPECT_EQ(b.value("Never"), "<none>");
+        // Neither a name nor what cannot be set again belongs to a whole object's settings.
+        EXPECT_EQ(b.value("objectName"), "<none>");
+        EXPECT_EQ(b.value("Fixed"), "<none>");
         // Loading reads each one all the same.
         b.set("Never", "9");
         b.set("Own", "8");
