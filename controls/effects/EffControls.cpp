@@ -93,6 +93,7 @@ void TEffListLink::SetInternal(const QString& name) { SetImageList(SharedImageLi
 TEffBaseControl::TEffBaseControl(QWidget* parent)
     : QWidget(parent), link_([this](QObject* sender) { GetImageListChange(sender); }), reported_(geometry())
 {
+    setMouseTracking(true);  // OnMouseMove comes with no button held too
 }
 
 TEffBaseControl::~TEffBaseControl()

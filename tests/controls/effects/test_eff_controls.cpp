@@ -784,10 +784,11 @@ TEST(EffPublished, HintsMenusAndMouseEvents)
         QMouseEvent e(type, at, fill->mapToGlobal(at), button, held, Qt::ShiftModifier);
         QApplication::sendEvent(fill, &e);
     };
+    send(QEvent::MouseMove, {1, 2}, Qt::NoButton, Qt::NoButton);
     send(QEvent::MouseButtonPress, {5, 6}, Qt::RightButton, Qt::RightButton);
     send(QEvent::MouseMove, {7, 8}, Qt::NoButton, Qt::RightButton);
     send(QEvent::MouseButtonRelease, {9, 9}, Qt::RightButton, Qt::NoButton);
     const std::string shift = std::to_string(int(Qt::ShiftModifier));
-    EXPECT_EQ(heard, (std::vector<std::string>{"down 2 " + shift + " 5,6", "move 2 " + shift + " 7,8",
+    EXPECT_EQ(heard, (std::vector<std::string>{"move 0 " + shift + " 1,2", "down 2 " + shift + " 5,6", "move 2 " + shift + " 7,8",
                                                "up 2 " + shift + " 9,9"}));
 }
