@@ -3,15 +3,15 @@
 #include "controls/effects/EffBitmaps.h"
 #include "controls/effects/EffUtils.h"
 #include "platform/AppPaths.h"
-#include "platform/ByteText.h"
 #include "platform/LocalFiles.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+
+#include <fcntl.h>
 
 TEffChangeLink::~TEffChangeLink()
 {
