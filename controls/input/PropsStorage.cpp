@@ -103,7 +103,8 @@ TCollectionItem* TCollection::Item(int index) const
 
 TCollectionItem* TCollection::Add()
 {
-    TCollectionItem* item = makeItem_();
+    TCollectionItem* item = makeItem_ ? makeItem_() : nullptr;
+    if (!item) return nullptr;
     item->setParent(this);
     items_.push_back(item);
     Changed(nullptr);

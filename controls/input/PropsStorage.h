@@ -50,6 +50,7 @@ public:
     int Count() const { return static_cast<int>(items_.size()); }
     // Null past the items.
     TCollectionItem* Item(int index) const;
+    // A new item of the collection's class, appended (null when the factory makes none).
     TCollectionItem* Add();
     void Delete(int index);
     void Clear();
