@@ -12,10 +12,10 @@
 #include "platform/HostAddress.h"
 #include "platform/LocalFiles.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/LocalFileOps.h"
 #include "runner/RemoteNames.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <algorithm>
 #include <ctime>

@@ -5,9 +5,9 @@
 #include "platform/DateTime.h"
 #include "platform/Prompt.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/DateRoutines.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <climits>
 

@@ -5,9 +5,9 @@
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/NumberText.h"
-#include "runner/Arguments.h"
 #include "runner/CommandTable.h"
 #include "runner/DateRoutines.h"
+#include "script/Arguments.h"
 
 #include <algorithm>
 #include <cstdint>

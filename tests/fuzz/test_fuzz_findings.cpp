@@ -1,9 +1,9 @@
 // What the fuzz targets found, each pinned by the smallest case that shows it.
 
 #include "TempDir.h"
-#include "editor/ScriptFile.h"
 #include "runner/LineSubstitution.h"
-#include "runner/ScriptLoader.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptLoader.h"
 
 #include <gtest/gtest.h>
 

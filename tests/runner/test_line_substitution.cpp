@@ -1,8 +1,8 @@
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
-#include "runner/Arguments.h"
 #include "runner/DateRoutines.h"
 #include "runner/LineSubstitution.h"
+#include "script/Arguments.h"
 
 #include <gtest/gtest.h>
 

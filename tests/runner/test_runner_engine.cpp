@@ -1,19 +1,19 @@
 // One run of the engine at a time, as the runner does it: the start timer, the interpreter, the
 // error path, the end line and the history file.
 
-#include "editor/ScriptFile.h"
-#include "platform/FdHandle.h"
+#include "controls/effects/EffLabels.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
-#include "platform/Headless.h"
 #include "platform/DateTime.h"
+#include "platform/FdHandle.h"
+#include "platform/Headless.h"
+#include "platform/Painting.h"
 #include "platform/Prompt.h"
 #include "platform/Wait.h"
-#include "runner/ScriptLoader.h"
 #include "runner/ScriptVantrel.h"
 #include "runner/ScriptVantrelWindow.h"
-#include "controls/effects/EffLabels.h"
-#include "platform/Painting.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptLoader.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
