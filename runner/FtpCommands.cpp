@@ -107,19 +107,18 @@ std::string printable(std::string name)
     return name;
 }
 
-// A local name that could not be sent safely in a command.
-void logUnsendable(TScriptVantrel& e, const std::string& path)
+// Whether a file a mask matched is sent; a skipped one is logged. A line end in its name could
+// not be sent safely in a command; a link may lead out of the folder (to a private file).
+bool sendable(TScriptVantrel& e, const std::string& path)
 {
-    e.LogLine(kIndent + "Skipped:  " + printable(apppaths::extractFileName(path)) + " (a line end in its name)");
-}
-
-// A link a mask matched may lead out of the folder (to a private file): it is not sent.
-bool skippedLink(TScriptVantrel& e, const std::string& path)
-{
+    if (hasLineEnd(path)) {
+        e.LogLine(kIndent + "Skipped:  " + printable(apppaths::extractFileName(path)) + " (a line end in its name)");
+        return false;
+    }
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
     e.LogLine("   ---> Skipped link: " + printable(apppaths::extractFileName(path)));
-    return true;
+    return false;
 }
 
 // ResolveHostAddress, but off the window's thread: a hung resolver must not keep Cancel,
@@ -360,11 +359,7 @@ void TScriptVantrel::SendWildcard(const std::string& localMask, const std::strin
     for (const std::string& path : localops::MatchingFiles(localMask)) {
         waiting::pumpMessages();
         if (CancelFlag) break;
-        if (hasLineEnd(path)) {
-            logUnsendable(*this, path);
-            continue;
-        }
-        if (skippedLink(*this, path)) continue;
+        if (!sendable(*this, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         std::string target = CasedName(name);
         if (!remoteDir.empty()) {
@@ -400,11 +395,7 @@ void TScriptVantrel::IncrementalSendWildcard(const std::string& localMask, const
     bool any = false, allOk = true;
     for (const std::string& path : localops::MatchingFiles(localMask)) {
         if (CancelFlag) break;
-        if (hasLineEnd(path)) {
-            logUnsendable(*this, path);
-            continue;
-        }
-        if (skippedLink(*this, path)) continue;
+        if (!sendable(*this, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         LogLine(kIndent + "Processing:  " + name + " to " + remoteDir + "/" + name);
         const std::string cased = CasedName(name);
@@ -433,11 +424,7 @@ void sendIf(TScriptVantrel& e, When when, const std::string& localMask, const st
     bool any = false, allOk = true;
     for (const std::string& path : localops::MatchingFiles(localMask)) {
         if (e.CancelFlag) break;
-        if (hasLineEnd(path)) {
-            logUnsendable(e, path);
-            continue;
-        }
-        if (skippedLink(e, path)) continue;
+        if (!sendable(e, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         const std::int64_t localTime = localModified(path).value_or(nowSeconds());
         const std::string target = remote.empty() ? e.CasedName(name) : remote + "/" + e.CasedName(name);
