@@ -3,6 +3,7 @@
 
 #include "runner/FtpCommands.h"
 
+#include "net/ftp/listing/ServerTypes.h"
 #include "net/ftp/socket/HostLookup.h"
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/AppPaths.h"
@@ -363,7 +364,7 @@ void TScriptVantrel::SendWildcard(const std::string& localMask, const std::strin
         const std::string name = apppaths::extractFileName(path);
         std::string target = CasedName(name);
         if (!remoteDir.empty()) {
-            const bool vms = FTP.ServerStyle == 6 || FTP.ServerStyle == 7;
+            const bool vms = ftplisting::KindOfStyle(FTP.ServerStyle) == ftplisting::StyleKind::Versioned;
             target = (vms && remoteDir.find('/') == std::string::npos ? remoteDir : remoteDir + "/") + target;
         }
         LogLine(kIndent + "Processing:  " + name + " to " + target);

@@ -317,19 +317,6 @@ TEST_F(EngineTest, SelfIncludeEndsOnTheGuard)
     EXPECT_NE(e->Log()[2].find("nested more than"), std::string::npos);
 }
 
-TEST_F(EngineTest, IncludeLookupOrder)
-{
-    program.write("x.ftp", "MESSAGE program\r\n");
-    program.write("Scripts/x.ftp", "MESSAGE scripts\r\n");
-    program.write("Scripts/y.ftp", "MESSAGE scripts-y\r\n");
-    Lines lines{"#INCLUDE x.ftp", "#INCLUDE y.ftp"};
-    ExpandIncludes(lines, program.path());
-    EXPECT_EQ(lines, (Lines{"; Included file x.ftp...", "MESSAGE program", "; Included file y.ftp...", "MESSAGE scripts-y"}));
-    Lines withFolder{"#INCLUDE sub/y.ftp"};
-    ExpandIncludes(withFolder, program.path());
-    EXPECT_EQ(withFolder, Lines{"Message \"File sub/y.ftp not found!!\""});
-}
-
 TEST_F(EngineTest, IncludesBesideTheirScriptAreFoundFromAnyCurrentFolder)
 {
     // Each include is looked for beside the file that includes it, after the other places.
