@@ -1,5 +1,6 @@
-// The other FTP command families through whole runs of the engine on pyftpdlib: append, resume
-// and incremental forms, newer/older, the names a server lists, local write failures.
+// The other FTP command families through whole runs of the engine on every real server with an
+// account: append, resume and incremental forms, newer/older, the names a server lists, local
+// write failures.
 
 #include "FtpTestServers.h"
 #include "platform/ByteText.h"
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FtpFamilies : public FtpRun {
+class FtpFamilies : public FtpRun, public ::testing::WithParamInterface<ServerKind> {
 protected:
     void SetUp() override
     {
@@ -31,10 +32,13 @@ protected:
     }
     std::string remote(const std::string& name) const { return remoteRoot.file(name); }
     TempDir remoteRoot;
-    FtpTestServer server{ServerKind::Pyftpdlib, remoteRoot.path()};
+    FtpTestServer server{GetParam(), remoteRoot.path()};
 };
 
-TEST_F(FtpFamilies, AppendResumeAndIncrementalForms)
+INSTANTIATE_TEST_SUITE_P(Servers, FtpFamilies, ::testing::ValuesIn(ftptest::AccountServerKinds()),
+                         [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
+
+TEST_P(FtpFamilies, AppendResumeAndIncrementalForms)
 {
     remoteRoot.write("app.txt", "abc");
     local.write("app.txt", "def");
@@ -82,7 +86,7 @@ TEST_F(FtpFamilies, AppendResumeAndIncrementalForms)
 
 // A folder the server names and a name it lists are its text, not the script's: markers in them
 // are never read, so a folder called after a variable cannot make REMOTE-CD send its value.
-TEST_F(FtpFamilies, ServerValuesAreNotSearchedForMarkers)
+TEST_P(FtpFamilies, ServerValuesAreNotSearchedForMarkers)
 {
     fs::create_directories(remote("%%OtherPassword%%/sub"));
     std::ofstream(remote("%%OtherPassword%%/%%OtherPassword%%")) << "listed";
@@ -107,7 +111,7 @@ TEST_F(FtpFamilies, ServerValuesAreNotSearchedForMarkers)
     EXPECT_EQ(leaks, 1);  // the LET line's own echo
 }
 
-TEST_F(FtpFamilies, MaskedTransfersFailWhenAnyEntryFails)
+TEST_P(FtpFamilies, MaskedTransfersFailWhenAnyEntryFails)
 {
     for (const char* n : {"a.txt", "b.txt", "c.txt"}) remoteRoot.write(n, n);
     fs::create_directories(local.file("get/b.txt"));  // the local target of b.txt is a folder
@@ -124,7 +128,7 @@ TEST_F(FtpFamilies, MaskedTransfersFailWhenAnyEntryFails)
     EXPECT_EQ(e->ExitCode(), 2);
 }
 
-TEST_F(FtpFamilies, NewerOlderAndNewOnly)
+TEST_P(FtpFamilies, NewerOlderAndNewOnly)
 {
     remoteRoot.write("a.txt", "remote a");
     remoteRoot.write("b.txt", "remote b");
@@ -158,7 +162,7 @@ TEST_F(FtpFamilies, NewerOlderAndNewOnly)
     EXPECT_EQ(e->GetVariable("sent"), "True");
 }
 
-TEST_F(FtpFamilies, MissingNamesReadAsAbsentAndNumbersStartAtOne)
+TEST_P(FtpFamilies, MissingNamesReadAsAbsentAndNumbersStartAtOne)
 {
     local.write("x.txt", "x");
     // pyftpdlib answers 550 to LIST of a missing folder: none of these may end the script.
@@ -175,7 +179,7 @@ TEST_F(FtpFamilies, MissingNamesReadAsAbsentAndNumbersStartAtOne)
     EXPECT_EQ(e->GetVariable("end"), "reached");
 }
 
-TEST_F(FtpFamilies, LocalNamesWithLineEndsAreNotSent)
+TEST_P(FtpFamilies, LocalNamesWithLineEndsAreNotSent)
 {
     local.write("out/bad\nname.txt", "bad");
     local.write("out/good.txt", "good");
@@ -192,7 +196,7 @@ TEST_F(FtpFamilies, LocalNamesWithLineEndsAreNotSent)
     EXPECT_EQ(std::count(e->Log().begin(), e->Log().end(), "                       Skipped:  bad?name.txt (a line end in its name)"), 2);
 }
 
-TEST_F(FtpFamilies, TheModeSetBeforeConnectIsInForceOnceConnected)
+TEST_P(FtpFamilies, TheModeSetBeforeConnectIsInForceOnceConnected)
 {
     // The server starts in ASCII, where it refuses SIZE: a resume would send everything again.
     const std::string bytes = binaryBytes();
@@ -206,7 +210,7 @@ TEST_F(FtpFamilies, TheModeSetBeforeConnectIsInForceOnceConnected)
     EXPECT_TRUE(TempDir::read(remote("big.bin")) == bytes);
 }
 
-TEST_F(FtpFamilies, ListedNamesNeverWriteThroughALocalLink)
+TEST_P(FtpFamilies, ListedNamesNeverWriteThroughALocalLink)
 {
     // A link planted in a shared incoming folder, aimed at a file outside it.
     remoteRoot.write("a.txt", "from the server");
@@ -224,7 +228,7 @@ TEST_F(FtpFamilies, ListedNamesNeverWriteThroughALocalLink)
     EXPECT_EQ(TempDir::read(victim), "from the server");
 }
 
-TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
+TEST_P(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
 {
     remoteRoot.write("a.txt", "a");
     remoteRoot.write("big.bin", std::string(1 << 20, 'x'));
@@ -270,7 +274,7 @@ TEST_F(FtpFamilies, FailedLocalWritesAreLoggedAndFailTheCommand)
     EXPECT_TRUE(e->SuccessFlag);
 }
 
-TEST_F(FtpFamilies, ConnectWithOtherSettingsReconnects)
+TEST_P(FtpFamilies, ConnectWithOtherSettingsReconnects)
 {
     TempDir otherRoot;
     FtpTestServer other(ServerKind::Pyftpdlib, otherRoot.path());
@@ -292,7 +296,7 @@ TEST_F(FtpFamilies, ConnectWithOtherSettingsReconnects)
               2);
 }
 
-TEST_F(FtpFamilies, RawCommandsReachTheServer)
+TEST_P(FtpFamilies, RawCommandsReachTheServer)
 {
     remoteRoot.write("x.txt", "x");
     remoteRoot.write("y.txt", "y");
@@ -308,7 +312,7 @@ TEST_F(FtpFamilies, RawCommandsReachTheServer)
     EXPECT_EQ(e->ExitCode(), 1);
 }
 
-TEST_F(FtpFamilies, ExampleScriptRuns)
+TEST_P(FtpFamilies, ExampleScriptRuns)
 {
     remoteRoot.write("readme.txt", "Read me first.\n");
     remoteRoot.write("notes.txt", "Some notes.\n");

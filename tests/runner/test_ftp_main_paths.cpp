@@ -1,4 +1,4 @@
-// The FTP script commands' main paths through whole runs of the engine, on pyftpdlib and vsftpd:
+// The FTP script commands' main paths through whole runs of the engine, on every test server:
 // transfers, masks, remote commands and the failures a script goes on after.
 
 #include "FtpTestServers.h"
@@ -102,7 +102,44 @@ TEST_P(FtpMainPaths, DownloadsNeverDamageTheLocalFile)
     EXPECT_EQ(TempDir::read(local.file("locked.bin")), "read only");
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
+// Servers list a folder differently: pure-ftpd adds each matching sub-folder's entries under a
+// heading, splits LIST arguments at blanks and takes no quotes. Names with blanks and folders
+// beside the files must work alike on every one.
+TEST_P(FtpMainPaths, FoldersAndNamesWithBlanksBesideTheFiles)
+{
+    TempDir remoteRoot;
+    FtpTestServer server(GetParam(), remoteRoot.path());
+    ASSERT_TRUE(server.running()) << server.failure();
+    remoteRoot.write("tree/top.txt", "top");
+    remoteRoot.write("tree/a b.txt", "a b");
+    remoteRoot.write("tree/b.txt", "b");
+    remoteRoot.write("tree/sub dir/bin.dat", "bin");
+    remoteRoot.write("tree/sub dir/x file.txt", "x file");
+    fs::create_directory(local.file("star"));
+    fs::create_directory(local.file("blank"));
+    auto e = run(with(login(server), {"BINARY", "REMOTE-CD tree", "GET * star", "LET star=success",
+                                      "LET dir=remote-exists(\"sub dir\")", "LET ab=remote-exists(\"a b.txt\")",
+                                      "LET size=remote-filesize(\"sub dir/x file.txt\")",
+                                      "GET \"a b*\" blank", "LET blank=success",
+                                      "REMOTE-DELETE \"a b*\"", "LET deleted=success", "DISCONNECT"}));
+    const std::string log = bytetext::joinLinesCrLf(e->Log());
+    EXPECT_EQ(e->GetVariable("star"), "True") << log;
+    EXPECT_EQ(TempDir::read(local.file("star/top.txt")), "top");
+    EXPECT_EQ(TempDir::read(local.file("star/a b.txt")), "a b");
+    EXPECT_FALSE(fs::exists(local.file("star/bin.dat")));
+    EXPECT_FALSE(fs::exists(local.file("star/sub dir")));
+    EXPECT_EQ(e->GetVariable("dir"), "True") << log;
+    EXPECT_EQ(e->GetVariable("ab"), "True") << log;
+    EXPECT_EQ(e->GetVariable("size"), "6") << log;
+    EXPECT_EQ(e->GetVariable("blank"), "True") << log;
+    EXPECT_EQ(TempDir::read(local.file("blank/a b.txt")), "a b");
+    EXPECT_FALSE(fs::exists(local.file("blank/b.txt")));
+    EXPECT_EQ(e->GetVariable("deleted"), "True") << log;
+    EXPECT_FALSE(fs::exists(remoteRoot.file("tree/a b.txt"))) << log;
+    EXPECT_TRUE(fs::exists(remoteRoot.file("tree/b.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, FtpMainPaths, ::testing::ValuesIn(ftptest::ServerKinds()),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
 }  // namespace
