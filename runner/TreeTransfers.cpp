@@ -8,7 +8,7 @@
 #include "platform/Guard.h"
 #include "platform/LocalFiles.h"
 #include "platform/Wait.h"
-#include "runner/FtpCommands.h"
+#include "runner/FtpCommandRules.h"
 #include "runner/RemoteNames.h"
 #include "runner/ScriptVantrel.h"
 #include "script/Arguments.h"
