@@ -1,7 +1,7 @@
 // The plain rules of the FTP commands: server names as local names, listed paths, masks and the
 // numbers of incremental names.
 
-#include "runner/FtpCommands.h"
+#include "runner/FtpCommandRules.h"
 #include "runner/RemoteNames.h"
 
 #include <gtest/gtest.h>
