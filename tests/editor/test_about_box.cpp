@@ -273,6 +273,8 @@ TEST_F(EditorStart, StartsInOrderSplashTitleMainWindowAndTheFirstShowEndsTheSpla
     EXPECT_TRUE(splashUp);
     EXPECT_TRUE(working);
     EXPECT_EQ(title, QStringLiteral("Quorvel's FTP Vantrel"));
+    // The effect library's default key is named after that title.
+    EXPECT_EQ(EffApplication().DefaultRegKey(), "Software\\Quorvel's FTP Vantrel\\");
     // Qt appends a display name to every window title: the title must not become one.
     EXPECT_EQ(QApplication::applicationDisplayName(), before);
     EXPECT_EQ(VisibleSplashes(), 1);  // up until the main window shows

@@ -14,6 +14,9 @@
 #include <functional>
 #include <cstdlib>
 #include <filesystem>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <set>
@@ -292,6 +295,38 @@ TEST(TrevaskProgram, OutputIsFlushedBeforeAWait)
     ASSERT_TRUE(WIFEXITED(r.status));
     EXPECT_EQ(WEXITSTATUS(r.status), 0);
     EXPECT_NE(r.out.find(" HOST=last\n"), std::string::npos);
+}
+
+// The effect library's application object is made at start-up, headless too: its instance lock
+// is held while the run goes, and it stops no second run.
+TEST(TrevaskProgram, HoldsTheInstanceLockAndASecondRunStillRuns)
+{
+    TempDir dir;
+    const std::string runtime = dir.file("run");
+    std::filesystem::create_directories(runtime);
+    const char* old = ::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string slow = dir.write("slow.ftp", "WAITSECONDS 3600\r\n");
+    const std::string quick = dir.write("quick.ftp", "MESSAGE \"second\"\r\n");
+    bool locked = false;
+    Result second;
+    const Result first = runTrevask({slow}, "   ---> Waiting 3600 seconds...\n", [&](pid_t pid, const std::string&) {
+        const int fd = ::open((runtime + "/Trevask.lock").c_str(), O_RDWR | O_CLOEXEC);
+        locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (fd >= 0) ::close(fd);
+        second = runTrevask({quick});
+        ::kill(pid, SIGTERM);
+    }, 30);
+    if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(locked);
+    ASSERT_TRUE(WIFEXITED(second.status));
+    EXPECT_EQ(WEXITSTATUS(second.status), 0) << second.out;
+    EXPECT_NE(second.out.find(" MESSAGE \"second\"\n"), std::string::npos);
+    ASSERT_FALSE(first.killed);
+    ASSERT_TRUE(WIFEXITED(first.status));
+    EXPECT_EQ(WEXITSTATUS(first.status), 143);
 }
 
 TEST(TrevaskProgram, AClosedStandardOutputDoesNotEndTheRun)

@@ -455,6 +455,34 @@ TEST(EffNImage, SizesKeysAndFollowsItsControl)
     EXPECT_EQ(at(stage.Picture(), 5, 3), RGB(0, 0x80, 0x40));
 }
 
+TEST(EffNImage, NeighbouringTiledImagesShowOnePattern)
+{
+    Stage stage(60, 40);
+    const QImage tile = tileImage();
+    // Widths and places that are no multiple of the tile; the last one has a bevel.
+    const QRect places[] = {{0, 3, 13, 15}, {13, 3, 22, 15}, {35, 3, 25, 15}, {5, 20, 30, 17}};
+    TEffNImage* bevelled = nullptr;
+    for (const QRect& place : places) {
+        auto* image = new TEffNImage(&stage);
+        image->setGeometry(place);
+        image->Bitmap()->SetImage(tile);
+        image->SetStyle(sbTile);
+        bevelled = image;
+    }
+    bevelled->Bevel()->SetStyleOuter(bvLowered);
+    stage.Settle();
+    const QImage shown = stage.Picture();
+    saveRender(shown, "nimages-tiled.png");
+    for (int y = 3; y < 18; ++y)
+        for (int x = 0; x < 60; ++x) ASSERT_EQ(shown.pixel(x, y), tile.pixel(x % 8, y % 8)) << x << "," << y;
+    // Inside the bevel the pattern goes on; the bevel itself is not painted over.
+    const int bevel = bevelled->BevelWidth();
+    ASSERT_GT(bevel, 0);
+    for (int y = 20 + bevel; y < 37 - bevel; ++y)
+        for (int x = 5 + bevel; x < 35 - bevel; ++x) ASSERT_EQ(shown.pixel(x, y), tile.pixel(x % 8, y % 8)) << x << "," << y;
+    EXPECT_NE(shown.pixel(5, 20), tile.pixel(5, 4));
+}
+
 TEST(EffNImage, DrawFlagsOfStyleModeAndBevel)
 {
     struct Case {

@@ -691,6 +691,42 @@ TEST(FormPlacement, TheNormalRectangleIsKeptWhileMaximized)
     EXPECT_EQ(w.form.geometry(), QRect(100, 110, 300, 220));
 }
 
+TEST(FormPlacement, FlagsAndMinMaxPosSayWhatTheWindowIs)
+{
+    XdgHome home;
+    const auto saved = [&](Qt::WindowStates state) {
+        {
+            WizardForm w;
+            w.form.setWindowState(state);
+            w.form.show();
+            for (int i = 0; i < 3; ++i) QApplication::processEvents();
+            w.form.setWindowState(state);
+            const QPoint at = w.form.frameGeometry().topLeft();
+            w.storage->SaveFormPlacement();
+            IniFile ini(iniPath(home));
+            EXPECT_TRUE(ini.load());
+            return std::tuple{ini.readString("TScriptWizard", "Flags"), ini.readString("TScriptWizard", "MinMaxPos"), at};
+        }
+    };
+    auto [flags, minMax, at] = saved(Qt::WindowNoState);
+    EXPECT_EQ(flags, "0");
+    EXPECT_EQ(minMax, "-1,-1,-1,-1");
+    std::tie(flags, minMax, at) = saved(Qt::WindowMaximized);
+    EXPECT_EQ(flags, "0");
+    EXPECT_EQ(minMax, "-1,-1," + std::to_string(at.x()) + "," + std::to_string(at.y()));
+    // Minimized from maximized: back to maximized, also at the next start.
+    std::tie(flags, minMax, at) = saved(Qt::WindowMinimized | Qt::WindowMaximized);
+    EXPECT_EQ(flags, "2");
+    EXPECT_EQ(minMax, "-1,-1,-1,-1");
+    IniFile ini(iniPath(home));
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readString("TScriptWizard", "ShowCmd"), "2");
+    WizardForm w;
+    w.form.show();
+    EXPECT_EQ(w.form.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
+              Qt::WindowMinimized | Qt::WindowMaximized);
+}
+
 TEST(FormStorage, OffScreenPlacementPulledBack)
 {
     XdgHome home;
@@ -818,6 +854,41 @@ TEST(FormPlacement, SizeLimitsAndPreventResize)
     EXPECT_EQ(form.minimumSize(), QSize(50, 40));
     EXPECT_EQ(form.maximumSize(), QSize(600, QWIDGETSIZE_MAX));
     EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+TEST(FormPlacement, TheHookGivesTheLimitsWhenTheFormShowsAndIsMaximized)
+{
+    XdgHome home;
+    const auto settle = [] {
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    };
+    QWidget form;
+    form.resize(300, 200);
+    TFormPlacement placement(&form);
+    EXPECT_FALSE(placement.WindowHook()->Attached());  // nothing to limit: no hook
+    // Set while hidden: the size is fixed when the form shows, at the size it shows with.
+    placement.SetPreventResize(true);
+    EXPECT_TRUE(placement.WindowHook()->Attached());
+    form.resize(320, 240);
+    EXPECT_EQ(form.size(), QSize(320, 240));
+    form.show();
+    EXPECT_EQ(form.minimumSize(), QSize(320, 240));
+    EXPECT_EQ(form.maximumSize(), QSize(320, 240));
+    placement.SetPreventResize(false);
+    EXPECT_FALSE(placement.WindowHook()->Attached());
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+
+    // A maximized size bounds the form (frame included) while it is maximized, and only then.
+    placement.MinMaxInfo()->SetMaxSizeWidth(400);
+    EXPECT_TRUE(placement.WindowHook()->Attached());
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    form.showMaximized();
+    settle();
+    EXPECT_EQ(form.maximumWidth() + form.frameGeometry().width() - form.geometry().width(), 400);
+    EXPECT_EQ(form.maximumHeight(), QWIDGETSIZE_MAX);
+    form.showNormal();
+    settle();
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 TEST(FormPlacement, ActiveControlRestored)
