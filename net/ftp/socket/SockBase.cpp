@@ -32,16 +32,6 @@ std::vector<std::string> startupLines()
             "Max Udp pack size= 65507"};
 }
 
-int leadingNumber(const std::string& reply)
-{
-    long long value = 0;
-    for (std::size_t i = 0; i < reply.size() && i < 10; ++i) {
-        if (reply[i] < '0' || reply[i] > '9') break;
-        value = value * 10 + (reply[i] - '0');
-    }
-    return value > 0x7fffffff ? 0x7fffffff : static_cast<int>(value);
-}
-
 }  // namespace
 
 TSockBase::TSockBase(QObject* owner) : QObject(owner)
@@ -311,20 +301,6 @@ void TSockBase::Disconnect()
 }
 
 void TSockBase::Abort() {}
-
-std::string TSockBase::Transaction(const std::string& command)
-{
-    ReportStatus(8, "Transaction");
-    replyNumber_ = 0;
-    Writeln(command);
-    std::string reply = ReadLn();
-    lastReply_ = reply;
-    if (!reply.empty()) {
-        ReportStatus(1, reply);
-        replyNumber_ = leadingNumber(reply);
-    }
-    return reply;
-}
 
 void TSockBase::RequireConnection()
 {

@@ -163,8 +163,6 @@ void TCustomAsyncSocket::WndProc(int events, int error)
     if ((events & FD_CLOSE) && state_ != wsConnecting) {
         step([&] { ReadLoop(error); });  // the data that came with the close goes first
         step([&] {
-            lineReading_ = false;
-            dropUntilClose_ = false;
             if (!closedEventFired_) {
                 closedEventFired_ = true;
                 TriggerSessionClosed(err);
@@ -174,7 +172,6 @@ void TCustomAsyncSocket::WndProc(int events, int error)
             if (state_ != wsClosed) Close();
         });
     }
-    if (self) CheckWait();
 }
 
 void TCustomAsyncSocket::ReadLoop(int error)
@@ -185,9 +182,7 @@ void TCustomAsyncSocket::ReadLoop(int error)
         lastError_ = 0;
         const std::int64_t before = consumed_;
         try {
-            if (lineReading_) {
-                ReadLineBytes();
-            } else if (dropUntilClose_ || !TriggerDataAvailable(static_cast<std::uint16_t>(error))) {
+            if (!TriggerDataAvailable(static_cast<std::uint16_t>(error))) {
                 char drop[1024];
                 Receive(drop, sizeof drop);
             }
@@ -244,7 +239,6 @@ void TCustomAsyncSocket::TryToSend()
             return;
         }
     }
-    CheckWait();
 }
 
 void TCustomAsyncSocket::Pause()
