@@ -1,11 +1,11 @@
 #include "net/smtp/client/SmtpClient.h"
 
+#include "net/common/ReplyText.h"
 #include "net/smtp/client/SmtpText.h"
 #include "net/smtp/socket/HostAddress.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
-#include "platform/ReplyLimits.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -31,7 +31,6 @@ public:
     std::uint16_t error;
 };
 
-constexpr std::size_t kLineBufferSize = 4096;
 // Body text handed to the socket per data-sent notification.
 constexpr std::size_t kDataChunk = 16384;
 constexpr int kHeaderLineSize = 1024;
@@ -200,7 +199,7 @@ void TCustomSmtpSender::FailRequest(std::uint16_t error, const std::string& mess
     }
     if (drop) {
         lineBuffer_.clear();
-        replyLines_ = replyBytes_ = 0;
+        reply_.Reset();
         socket_->OnDnsLookupDone = nullptr;
         guard::absorb([&] { socket_->CancelDnsLookup(); });
         guard::absorb([&] { socket_->Abort(); });
@@ -313,7 +312,7 @@ void TCustomSmtpSender::Connect()
         if (!highLevel_) rqType_ = smtpConnect;
         requestDone_ = false;
         lineBuffer_.clear();
-        replyLines_ = replyBytes_ = 0;
+        reply_.Reset();
         errorStatus_ = 0;
         SetState(smtpDnsLookup);
         socket_->OnDataSent = nullptr;
@@ -555,40 +554,35 @@ void TCustomSmtpSender::SocketClosed(std::uint16_t error)
 
 void TCustomSmtpSender::DataAvailable()
 {
-    char buf[kLineBufferSize];
-    const int n = socket_->Receive(buf, static_cast<int>(kLineBufferSize - lineBuffer_.size()));
+    char buf[replytext::kMaxLineBytes];
+    const int n = socket_->Receive(buf, static_cast<int>(replytext::kMaxLineBytes - lineBuffer_.size()));
     if (n <= 0) return;
     lineBuffer_.append(buf, static_cast<std::size_t>(n));
     // The reply timer is not re-armed by data: it limits the whole reply, however it trickles.
     QPointer<TCustomSmtpSender> self(this);
-    for (;;) {
-        const std::size_t end = lineBuffer_.find("\r\n");
-        if (end == std::string::npos) break;
-        lastResponse_ = lineBuffer_.substr(0, end);
-        lineBuffer_.erase(0, end + 2);
-        if (lastResponse_.find('\0') != std::string::npos)
-            return FailRequest(kLocalFailure, "500 Invalid reply line", true);
-        replyBytes_ += end + 2;
-        if (++replyLines_ > replylimits::kMaxReplyLines || replyBytes_ > replylimits::kMaxReplyBytes)
-            return FailRequest(kLocalFailure, "500 Reply too long", true);
-        bool continued = false;
-        if (!(smtptext::replyNumber(lastResponse_, continued) >= 0 && continued)) replyLines_ = replyBytes_ = 0;
-        HandleReplyLine();
-        if (!self || !connected_) return;
+    try {
+        for (std::size_t length; (length = replytext::LineLength(lineBuffer_)) != std::string::npos;) {
+            const std::string line = lineBuffer_.substr(0, length);
+            lineBuffer_.erase(0, length);
+            if (reply_.Add(line)) reply_.Reset();
+            lastResponse_ = replytext::WithoutLineEnd(line);
+            HandleReplyLine();
+            if (!self || !connected_) return;
+        }
+    } catch (const replytext::BadReply& bad) {
+        FailRequest(kLocalFailure, "500 " + replytext::RefusalText(bad.why), true);
     }
-    if (lineBuffer_.size() >= kLineBufferSize) FailRequest(kLocalFailure, "500 Reply line too long", true);
 }
 
 void TCustomSmtpSender::HandleReplyLine()
 {
     TriggerResponse(lastResponse_);
-    bool continued = false;
-    const int number = smtptext::replyNumber(lastResponse_, continued);
+    const int number = replytext::ReplyNumber(lastResponse_);
     switch (state_) {
     case smtpWaitingBanner:
         TriggerDisplay("< " + lastResponse_);
-        statusCode_ = number < 0 ? 500 : number;
-        if (number >= 0 && continued) return;
+        statusCode_ = number == 0 ? 500 : number;
+        if (replytext::OpensMultiLine(lastResponse_)) return;
         if (statusCode_ != 220) {
             if (errorMessage_.empty()) errorMessage_ = lastResponse_;
             errorStatus_ = static_cast<std::uint16_t>(statusCode_);
@@ -603,7 +597,7 @@ void TCustomSmtpSender::HandleReplyLine()
         if (sendingData_) {
             // The server spoke before the final dot: it will not take this message.
             TriggerDisplay("< " + lastResponse_);
-            statusCode_ = number < 0 ? 500 : number;
+            statusCode_ = number == 0 ? 500 : number;
             return FailRequest(static_cast<std::uint16_t>(statusCode_), lastResponse_, true);
         }
         if (!next_) throw SmtpException("Program error: FNext is nil");
@@ -617,11 +611,10 @@ void TCustomSmtpSender::HandleReplyLine()
 void TCustomSmtpSender::JudgeReply()
 {
     TriggerDisplay("< " + lastResponse_);
-    bool continued = false;
-    const int number = smtptext::replyNumber(lastResponse_, continued);
-    if (number >= 0 && continued) return;  // the final line decides
+    if (replytext::OpensMultiLine(lastResponse_)) return;  // the final line decides
     // A line without a reply number is no acceptance.
-    statusCode_ = number < 0 ? 500 : number;
+    const int number = replytext::ReplyNumber(lastResponse_);
+    statusCode_ = number == 0 ? 500 : number;
     awaitingReply_ = false;
     const bool accepted = accepted_.empty()
                               ? statusCode_ < 500

@@ -6,21 +6,6 @@
 
 namespace smtptext {
 
-int replyNumber(std::string_view line, bool& continued)
-{
-    continued = false;
-    std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == '\n')) ++i;
-    if (i < line.size() && line[i] == '+') ++i;
-    const std::size_t start = i;
-    int n = 0;
-    while (i < line.size() && line[i] >= '0' && line[i] <= '9' && i - start < 4) n = n * 10 + (line[i++] - '0');
-    if (i - start != 3 || n < 100) return -1;
-    if (i < line.size() && line[i] != ' ' && line[i] != '-' && line[i] != '\t') return -1;
-    continued = i < line.size() && line[i] == '-';
-    return n;
-}
-
 bool breaksLine(std::string_view text)
 {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;

@@ -1,5 +1,5 @@
 #pragma once
-// Text rules of the mail client: reply numbers, the lines between DATA and ".", envelope
+// Text rules of the mail client: the lines between DATA and ".", envelope
 // addresses, header values and base64. Plain C++, no Qt.
 
 #include <string>
@@ -11,10 +11,6 @@ namespace smtptext {
 inline constexpr std::size_t kMaxLineLength = 998;
 // Bytes of a file in one base64 line (60 characters).
 inline constexpr std::size_t kBase64LineBytes = 45;
-
-// The number at the start of a reply line (after blanks, an optional sign), or -1 when the line
-// carries no reply number (not three digits, 100 to 999). `continued` tells a '-' right after it.
-int replyNumber(std::string_view line, bool& continued);
 
 // True when the text holds CR, LF or NUL, which would end or break a protocol line.
 bool breaksLine(std::string_view text);

@@ -1,37 +1,9 @@
-// The mail client's text rules: reply numbers, wire lines, addresses, parameters and base64.
+// The mail client's text rules: wire lines, addresses, parameters and base64.
 #include "net/smtp/client/SmtpText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(SmtpText, ReplyNumbers)
-{
-    struct Case {
-        const char* line;
-        int number;
-        bool continued;
-    } cases[] = {
-        {"250 OK", 250, false},
-        {"250-first of more", 250, true},
-        {"250", 250, false},
-        {"  \t354 go ahead", 354, false},
-        {"+221 bye", 221, false},
-        {"OK fine", -1, false},      // no number is no acceptance
-        {"", -1, false},
-        {"25 short", -1, false},
-        {"2500 long", -1, false},
-        {"099 low", -1, false},
-        {"-250 negative", -1, false},
-        {"250OK", -1, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        bool continued = !c.continued;
-        EXPECT_EQ(smtptext::replyNumber(c.line, continued), c.number);
-        if (c.number >= 0) EXPECT_EQ(continued, c.continued);
-    }
-}
 
 TEST(SmtpText, WireLinesSplitWrapAndStuff)
 {
