@@ -8,7 +8,7 @@
 #include "runner/FtpCommands.h"
 #include "runner/RemoteNames.h"
 #include "runner/ScriptVantrel.h"
-#include "net/ftp/socket/HostLookup.h"
+#include "net/common/HostLookup.h"
 #include "tests/support/Fifo.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/LogLines.h"
@@ -968,7 +968,7 @@ TEST_F(FtpRun, CancelEndsAHungHostLookup)
 {
     // Shared with the pool thread, which outlives this test.
     const auto asked = std::make_shared<std::atomic<bool>>(false);
-    ftpsock::setResolverForTesting([asked](const std::string&, std::uint32_t&) {
+    netsock::SetResolverForTesting([asked](const std::string&, std::uint32_t&) {
         *asked = true;
         std::this_thread::sleep_for(std::chrono::seconds(4));
         return 11001;
@@ -977,7 +977,7 @@ TEST_F(FtpRun, CancelEndsAHungHostLookup)
     auto e = runFile({scripts.write("h.ftp", "HOST=hung.invalid\r\nTIMEOUT=0\r\nCONNECT\r\nLET after=reached\r\n")},
                      [](TScriptVantrel& run) { run.Button1Click(); }, 300);
     const auto took = Clock::now() - started;
-    ftpsock::setResolverForTesting({});
+    netsock::SetResolverForTesting({});
     EXPECT_TRUE(*asked);
     EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Host Lookup Canceled"));
     EXPECT_EQ(e->GetVariable("after"), "");

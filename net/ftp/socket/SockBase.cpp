@@ -17,6 +17,7 @@
 #include <netinet/tcp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <system_error>
 
 namespace {
 
@@ -213,12 +214,20 @@ void TSockBase::ResolveHost()
     remoteAddress_ = 0;
     TimerOn();
     eventArrived_ = false;
-    lookup_ = std::make_unique<ftpsock::HostLookup>(name, [this](int error, std::uint32_t address) {
-        guard::absorb([&] {
-            lookupAddress_ = address;
-            HandleMessage(ListenMessage, 0, error);
-        });
-    });
+    try {
+        lookup_ = std::make_unique<netsock::HostLookup>(
+            name, false,
+            [this](const netsock::HostLookup::Answer& a) {
+                guard::absorb([&] {
+                    lookupAddress_ = a.error == 0 ? a.addresses.front() : 0;
+                    HandleMessage(ListenMessage, 0, a.error);
+                });
+            },
+            this);
+    } catch (const std::system_error&) {
+        TimerOff();
+        throw ESockError("Host Lookup Failed");
+    }
     WaitFor([this] { return eventArrived_ || timedOut_; });
     lookup_.reset();  // a late answer is dropped
     TimerOff();

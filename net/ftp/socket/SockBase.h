@@ -11,7 +11,7 @@
 // steps leave that operation.
 
 #include "net/ftp/socket/FileStreams.h"
-#include "net/ftp/socket/HostLookup.h"
+#include "net/common/HostLookup.h"
 #include "net/ftp/socket/RecvBuffer.h"
 #include "net/ftp/socket/SockErrors.h"
 #include "platform/FdHandle.h"
@@ -225,7 +225,7 @@ private:
     int closeError_ = 0;  // the connection ended with this error (a reset)
 
     TThreadTimer timer_;
-    std::unique_ptr<ftpsock::HostLookup> lookup_;
+    std::unique_ptr<netsock::HostLookup> lookup_;
     std::uint32_t lookupAddress_ = 0;
 
     ftpsock::RecvBuffer rxBuf_;

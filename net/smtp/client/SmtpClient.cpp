@@ -2,7 +2,7 @@
 
 #include "net/common/ReplyText.h"
 #include "net/smtp/client/SmtpText.h"
-#include "net/smtp/socket/HostAddress.h"
+#include "net/common/HostLookup.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
@@ -323,7 +323,7 @@ void TCustomSmtpSender::Connect()
 
 void TCustomSmtpSender::Helo()
 {
-    const std::string name = SignOn.empty() ? LocalHostName() : SignOn;
+    const std::string name = SignOn.empty() ? netsock::LocalHostName() : SignOn;
     refuseLineBreak(name);
     ExecAsync(smtpHelo, "HELO " + name, {250}, nullptr);
 }

@@ -1,7 +1,6 @@
 #include "net/smtp/socket/AsyncSocket.h"
 
-#include "net/smtp/socket/HostAddress.h"
-#include "net/smtp/socket/HostLookup.h"
+#include "platform/HostAddress.h"
 #include "net/smtp/socket/SocketWatch.h"
 #include "platform/ByteText.h"
 #include "platform/WinsockErrors.h"
@@ -173,7 +172,7 @@ bool TCustomAsyncSocket::ResolveAddr()
         if (addr_ != "255.255.255.255" && !ParseDottedAddress(addr_, a)) {
             std::vector<std::uint32_t> all;
             if (LookupHostAddresses(addr_, all) != 0)
-                throw ESocketException("SetAddr: Cannot convert host address '" + addr_ + "'");
+                throw ESockError("SetAddr: Cannot convert host address '" + addr_ + "'");
             a = all.front();
         }
         remote_.sin_family = AF_INET;
@@ -564,7 +563,10 @@ void TCustomAsyncSocket::ReverseDnsLookup(const std::string& address)
 void TCustomAsyncSocket::StartLookup(const std::string& query, bool reverse)
 {
     try {
-        lookup_ = HostLookup::Start(this, ++lookupId_, query, reverse);
+        const int id = ++lookupId_;
+        lookup_ = std::make_unique<netsock::HostLookup>(
+            query, reverse, [this, id, reverse](const netsock::HostLookup::Answer& a) { LookupAnswered(id, reverse, a); },
+            this);
     } catch (const std::system_error& e) {
         RaiseException(query + ": can't start DNS lookup, error #" +
                        std::to_string(winsock::fromErrno(e.code().value())));
@@ -574,7 +576,6 @@ void TCustomAsyncSocket::StartLookup(const std::string& query, bool reverse)
 void TCustomAsyncSocket::CancelDnsLookup()
 {
     if (!lookup_) return;
-    lookup_->Cancel();
     lookup_.reset();
     if (!destroying_) TriggerDnsLookupDone(10004);
 }
@@ -599,7 +600,7 @@ void TCustomAsyncSocket::RaiseException(const std::string& message)
         TriggerError();
         return;
     }
-    throw ESocketException(message);
+    throw ESockError(message);
 }
 
 void TCustomAsyncSocket::ChangeState(TSocketState newState)

@@ -4,8 +4,9 @@
 // network takes it; host names are looked up on a worker and answered through the event loop.
 // Error numbers and texts are Winsock's.
 
+#include "net/common/HostLookup.h"
+#include "net/common/SockError.h"
 #include "net/smtp/socket/SendBuffer.h"
-#include "net/smtp/socket/SocketException.h"
 #include "platform/FdHandle.h"
 
 #include <QObject>
@@ -18,7 +19,6 @@
 #include <sys/time.h>
 #include <vector>
 
-class HostLookup;
 class SocketWatch;
 
 enum TSocketState {
@@ -153,6 +153,7 @@ private:
     bool ResolveAddr();
     bool ApplyLinger(int fd);
     void StartLookup(const std::string& query, bool reverse);
+    void LookupAnswered(int id, bool reverse, const netsock::HostLookup::Answer& answer);
 
     FdHandle fd_;
     std::unique_ptr<SocketWatch> watch_;
@@ -180,7 +181,7 @@ private:
     std::int64_t consumed_ = 0;  // every byte taken from the platform, for the read loop
     bool closedEventFired_ = false;
     bool destroying_ = false;
-    std::shared_ptr<HostLookup> lookup_;
+    std::unique_ptr<netsock::HostLookup> lookup_;
     int lookupId_ = 0;
     sockaddr_in remote_{};
 };

@@ -30,8 +30,8 @@ int fakeResolve(const std::string& name, std::uint32_t& address)
 
 class ResolverScope {
 public:
-    explicit ResolverScope(ftpsock::Resolver r) { ftpsock::setResolverForTesting(std::move(r)); }
-    ~ResolverScope() { ftpsock::setResolverForTesting({}); }
+    explicit ResolverScope(netsock::Resolver r) { netsock::SetResolverForTesting(std::move(r)); }
+    ~ResolverScope() { netsock::SetResolverForTesting({}); }
 };
 
 // A loopback listener whose accept queue is full, so a further SYN goes unanswered. Empty when

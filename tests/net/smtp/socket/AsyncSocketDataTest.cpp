@@ -184,7 +184,7 @@ TEST_F(AsyncSocketConnection, CloseReportsOnceAndResets)
     try {
         client.Connect();
         ADD_FAILURE() << "connected without a port";
-    } catch (const ESocketException& e) {
+    } catch (const ESockError& e) {
         EXPECT_STREQ(e.what(), "Connect: No Port Specified");
     }
     connected.clear();
