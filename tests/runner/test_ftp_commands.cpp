@@ -966,7 +966,7 @@ TEST_F(FtpRun, CancelEndsTheWaitForAControlReply)
 
 TEST_F(FtpRun, CancelEndsAHungHostLookup)
 {
-    // Shared with the pool thread, which outlives this test.
+    // Shared with the lookup's worker, which outlives this test.
     const auto asked = std::make_shared<std::atomic<bool>>(false);
     netsock::SetResolverForTesting([asked](const std::string&, std::uint32_t&) {
         *asked = true;

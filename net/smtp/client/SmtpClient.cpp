@@ -43,7 +43,7 @@ std::string socketErrorReply(int error)
 
 void refuseLineBreak(const std::string& argument)
 {
-    if (smtptext::breaksLine(argument)) throw SmtpException("Line break in SMTP command argument");
+    if (smtptext::BreaksLine(argument)) throw SmtpException("Line break in SMTP command argument");
 }
 
 }  // namespace
@@ -331,7 +331,7 @@ void TCustomSmtpSender::Helo()
 void TCustomSmtpSender::MailFrom()
 {
     refuseLineBreak(FromName);
-    ExecAsync(smtpMailFrom, "MAIL FROM:<" + smtptext::envelopeAddress(FromName) + ">", {250}, nullptr);
+    ExecAsync(smtpMailFrom, "MAIL FROM:<" + smtptext::EnvelopeAddress(FromName) + ">", {250}, nullptr);
 }
 
 void TCustomSmtpSender::RcptTo()
@@ -342,7 +342,7 @@ void TCustomSmtpSender::RcptTo()
     rcptAccepted_ = 0;
     rcptFirstRefusal_ = 0;
     refused_.clear();
-    ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::envelopeAddress(rcptName_[0]) + ">", {250, 251},
+    ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::EnvelopeAddress(rcptName_[0]) + ">", {250, 251},
               &TCustomSmtpSender::RcptToNext);
 }
 
@@ -356,7 +356,7 @@ void TCustomSmtpSender::RcptToNext()
     }
     if (++rcptIndex_ < rcptName_.size()) {
         SetState(smtpInternalReady);
-        ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::envelopeAddress(rcptName_[rcptIndex_]) + ">", {250, 251},
+        ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::EnvelopeAddress(rcptName_[rcptIndex_]) + ">", {250, 251},
                   &TCustomSmtpSender::RcptToNext);
         return;
     }
@@ -396,15 +396,15 @@ void TCustomSmtpSender::Data()
     (void)datetime::formatDateTime("ddd, d mmm yyyy hh:mm:ss", now, date);
     date += " " + zoneOffset(now);
     header_ = {
-        "From: " + smtptext::mailbox(smtptext::headerValue(HdrFrom)),
-        "To: " + smtptext::headerValue(HdrTo),
-        "Subject: " + smtptext::encodedWords(smtptext::headerValue(HdrSubject)),
+        "From: " + smtptext::Mailbox(smtptext::HeaderValue(HdrFrom)),
+        "To: " + smtptext::HeaderValue(HdrTo),
+        "Subject: " + smtptext::EncodedWords(smtptext::HeaderValue(HdrSubject)),
         "Mime-Version: 1.0",
-        "Content-Type: text/plain; charset=\"" + smtptext::headerValue(CharSet) + "\"",
+        "Content-Type: text/plain; charset=\"" + smtptext::HeaderValue(CharSet) + "\"",
         "Date: " + date,
     };
     if (TextEncoding != "7bit")
-        header_.insert(header_.begin() + 5, "Content-Transfer-Encoding: " + smtptext::headerValue(TextEncoding));
+        header_.insert(header_.begin() + 5, "Content-Transfer-Encoding: " + smtptext::HeaderValue(TextEncoding));
     TriggerProcessHeader(header_);
     header_.emplace_back();
     ExecAsync(smtpData, "DATA", {354}, &TCustomSmtpSender::DataReplied);
@@ -434,7 +434,7 @@ void TCustomSmtpSender::SendDataPiece()
         if (headerIndex_ < header_.size()) {
             std::string msg = header_[headerIndex_++];
             TriggerHeaderLine(msg, kHeaderLineSize);
-            smtptext::appendWireLines(chunk, msg, true);
+            smtptext::AppendWireLines(chunk, msg, true);
             continue;
         }
         if (!more_) break;
@@ -442,7 +442,7 @@ void TCustomSmtpSender::SendDataPiece()
         TriggerGetData(++lineNum_, line, kBodyLineMax, more_);
         if (!more_) break;
         TriggerDisplay("> " + line);
-        smtptext::appendWireLines(chunk, line, false);
+        smtptext::AppendWireLines(chunk, line, false);
     }
     if (!sendingData_) return;  // a handler ended the session
     if (!chunk.empty()) {
