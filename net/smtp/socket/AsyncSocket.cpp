@@ -528,16 +528,22 @@ std::string TCustomAsyncSocket::GetXPort()
 
 // ---- host lookups --------------------------------------------------------------------------
 
-void TCustomAsyncSocket::DnsLookup(const std::string& name)
+bool TCustomAsyncSocket::PrepareLookup(const std::string& query)
 {
-    if (name.empty()) {
+    if (query.empty()) {
         RaiseException("DNS lookup: invalid host name.");
         TriggerDnsLookupDone(10022);
-        return;
+        return false;
     }
     CancelDnsLookup();
     dnsResultList_.clear();
     dnsResult_.clear();
+    return true;
+}
+
+void TCustomAsyncSocket::DnsLookup(const std::string& name)
+{
+    if (!PrepareLookup(name)) return;
     std::uint32_t a = 0;
     if (ParseDottedAddress(name, a)) {
         dnsResult_ = name;
@@ -549,15 +555,7 @@ void TCustomAsyncSocket::DnsLookup(const std::string& name)
 
 void TCustomAsyncSocket::ReverseDnsLookup(const std::string& address)
 {
-    if (address.empty()) {
-        RaiseException("DNS lookup: invalid host name.");
-        TriggerDnsLookupDone(10022);
-        return;
-    }
-    CancelDnsLookup();
-    dnsResultList_.clear();
-    dnsResult_.clear();
-    StartLookup(address, true);
+    if (PrepareLookup(address)) StartLookup(address, true);
 }
 
 void TCustomAsyncSocket::StartLookup(const std::string& query, bool reverse)

@@ -152,6 +152,8 @@ private:
     void NoteFailure(int err);
     bool ResolveAddr();
     bool ApplyLinger(int fd);
+    // The checks and clearing both lookups start with; false when the query was refused.
+    bool PrepareLookup(const std::string& query);
     void StartLookup(const std::string& query, bool reverse);
     void LookupAnswered(int id, bool reverse, const netsock::HostLookup::Answer& answer);
 
