@@ -128,13 +128,13 @@ TEST_P(TreeOnServers, SendTreeThenGetTreeGivesTheSameFilesAndBothSidesEndWhereTh
     const std::set<std::string> folders{"empty", "sub", "sub/deeper", "sub/empty too"};
     EXPECT_EQ(foldersUnder(remoteRoot.path() + "/backup"), folders);
 
-    // vsftpd lists no dot-files, so it cannot give the hidden file back.
-    if (GetParam() == ServerKind::Vsftpd) expected.erase(".profile");
+    // Only pyftpdlib lists dot-files; the others cannot give the hidden file back.
+    if (GetParam() != ServerKind::Pyftpdlib) expected.erase(".profile");
     EXPECT_EQ(filesUnder(work.path() + "/mirror"), expected);
     EXPECT_EQ(foldersUnder(work.path() + "/mirror"), folders);
 
     EXPECT_EQ(apppaths::currentDirectory(), work.path());
-    EXPECT_EQ(e->FTP.GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? remoteRoot.path() : "/");
+    EXPECT_EQ(e->FTP.GetCurrentDir(), server.home());
     EXPECT_THAT(e->Log(), Contains("   ---> Remote Directory backup"));
     EXPECT_THAT(e->Log(), Contains("   ---> Local Directory mirror"));
     EXPECT_THAT(e->Log(), Contains(HasSubstr(": Uploading "))) << dump(*e);
@@ -186,7 +186,7 @@ TEST_P(TreeOnServers, AFolderThatCannotBeEnteredIsSkippedTheRestArrivesAndSucces
         {"a/1.txt", "1"}, {"z/3.txt", "3"}, {"top.txt", "top"}, {"blocked", "in the way"}};
     EXPECT_EQ(filesUnder(remoteRoot.path() + "/dest"), arrived);
     EXPECT_THAT(e->Log(), Contains(HasSubstr("   ---> Skipped directory blocked: 550"))) << dump(*e);
-    EXPECT_EQ(e->FTP.GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? remoteRoot.path() : "/");
+    EXPECT_EQ(e->FTP.GetCurrentDir(), server.home());
 }
 
 // A link planted in a folder that is sent may lead to a private file elsewhere: tree and masked
@@ -265,7 +265,7 @@ TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, TreeOnServers, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
+INSTANTIATE_TEST_SUITE_P(Servers, TreeOnServers, ::testing::ValuesIn(ftptest::ServerKinds()),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
 // --- a scripted server with listings no real server gives ---

@@ -5,6 +5,7 @@
 #include "platform/DateTime.h"
 #include "FakeFtpServer.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/support/ServersRequired.h"
 #include "tests/support/SmtpTestServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/LogLines.h"
@@ -84,6 +85,8 @@ protected:
         return a;
     }
 
+    void expectReadAsWritten(const SmtpTestServer& receiver);
+
     TempDir dir;
     SmtpTestServer smtp;
 };
@@ -155,9 +158,8 @@ TEST_F(MailCommands, MessageWithRecipientsCcBodyAndAttachmentArrivesWhole)
 
 // What a mail reader shows: every recipient in To, and text that is not ASCII as it was written,
 // whether the script is UTF-8 or Latin-1, with or without an attachment.
-TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
+void MailCommands::expectReadAsWritten(const SmtpTestServer& receiver)
 {
-    ASSERT_TRUE(smtp.ok()) << smtp.error();
     dir.write("a.txt", "attached\n");
     struct Case {
         const char* what;
@@ -178,16 +180,16 @@ TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
     std::size_t sent = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Lines script = server(smtp.port());
+        Lines script = server(receiver.port());
         script[4] = "LET EmailSubject = " + c.subject;
         script.insert(script.end(), {"LET EmailText = " + c.body, "ADDRECIPIENT ann@example.org",
                                      "ADDRECIPIENT bob@example.org", "ADDCCRECIPIENT cid@example.org \"" + c.name + "\""});
         if (c.attach) script.push_back("ADDATTACHMENT a.txt");
         script.push_back("SENDEMAIL");
         auto e = run(script);
-        EXPECT_TRUE(e->SuccessFlag);
-        ASSERT_TRUE(smtp.waitForMessages(++sent));
-        const SmtpTestServer::Message m = smtp.messages().back();
+        EXPECT_TRUE(e->SuccessFlag) << bytetext::joinLinesCrLf(e->Log());
+        ASSERT_TRUE(receiver.waitForMessages(++sent));
+        const SmtpTestServer::Message m = receiver.messages().back();
         // Byte by byte: the header holds no 8-bit byte, the body holds the script's bytes.
         const std::string head = m.raw.substr(0, m.raw.find("\r\n\r\n"));
         EXPECT_FALSE(std::any_of(head.begin(), head.end(), [](char ch) { return static_cast<unsigned char>(ch) > 0x7F; }))
@@ -208,6 +210,22 @@ TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
         EXPECT_EQ(text["charset"].toString(), c.charset);
         EXPECT_EQ(text["text"].toString(), c.shownBody);
     }
+}
+
+TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    expectReadAsWritten(smtp);
+}
+
+// The same through a mail server that delivers the message, adding its own trace lines.
+TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWrittenThroughOpenSmtpd)
+{
+    const SmtpTestServer delivering(SmtpTestServer::Kind::OpenSmtpd);
+    if (!delivering.ok() && delivering.unavailable() && !TestServersRequired())
+        GTEST_SKIP() << delivering.error();
+    ASSERT_TRUE(delivering.ok()) << delivering.error();
+    expectReadAsWritten(delivering);
 }
 
 // A server's folder name reaches the mail through a variable: its line ends cannot open a part

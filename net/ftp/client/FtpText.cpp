@@ -33,7 +33,9 @@ std::int64_t BytesFromReply(std::string_view reply)
     std::size_t at = std::string_view::npos;
     for (std::size_t i = 0; i + 4 <= reply.size(); ++i) {
         const std::string_view w = reply.substr(i, 4);
-        if ((w[0] | 0x20) == 'b' && (w[1] | 0x20) == 'y' && (w[2] | 0x20) == 't' && (w[3] | 0x20) == 'e') {
+        // "kbytes" or "Mbytes" counts another unit: pure-ftpd's "150 172.4 kbytes to download".
+        const bool glued = i > 0 && (reply[i - 1] | 0x20) >= 'a' && (reply[i - 1] | 0x20) <= 'z';
+        if ((w[0] | 0x20) == 'b' && (w[1] | 0x20) == 'y' && (w[2] | 0x20) == 't' && (w[3] | 0x20) == 'e' && !glued) {
             at = i;
             break;
         }

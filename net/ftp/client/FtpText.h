@@ -33,7 +33,7 @@ TCmdType CommandType(std::string_view command);
 bool ChangesTransferType(std::string_view command);
 
 // The announced size of "150 Opening ... (1234 bytes)": the digits that end nearest before
-// "BYTE" (any case); 0 when there are none.
+// "BYTE" (any case, not glued to a letter as in "kbytes"); 0 when there are none.
 std::int64_t BytesFromReply(std::string_view reply);
 // The second blank-separated field of a SIZE reply, digits only; -1 when it has none.
 std::int64_t SizeFromReply(std::string_view reply);

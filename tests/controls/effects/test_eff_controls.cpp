@@ -381,6 +381,24 @@ TEST(EffLabel, AutoSizeFollowsCaptionFontAndEffects)
     EXPECT_EQ(onBar->size(), loose->size() + QSize(0, 5));
 }
 
+// The same outline rule as every control: an angle on a raster face asks for "Arial"; a face
+// drawn by an outline stand-in keeps the angle through a later font change.
+TEST(EffLabel, AnAngleNeedsAnOutlineFace)
+{
+    Stage stage(300, 200);
+    auto* label = new TEffLabel(&stage);
+    label->SetCaption(QStringLiteral("Turned"));
+    label->Font()->SetName(QStringLiteral("MS Sans Serif"));
+    label->FontFx()->SetAngle(45);
+    EXPECT_EQ(label->Font()->Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(label->FontFx()->Angle(), 45);
+    label->Font()->SetName(QStringLiteral("Times New Roman"));
+    label->Font()->SetSize(18);
+    EXPECT_EQ(label->FontFx()->Angle(), 45);
+    label->Font()->SetName(QStringLiteral("System"));
+    EXPECT_EQ(label->FontFx()->Angle(), 0);
+}
+
 TEST(EffNImage, SizesKeysAndFollowsItsControl)
 {
     Stage stage(100, 60);

@@ -66,7 +66,7 @@ protected:
     std::unique_ptr<TFtpSession> ftp;
 };
 
-INSTANTIATE_TEST_SUITE_P(Servers, FtpServers, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
+INSTANTIATE_TEST_SUITE_P(Servers, FtpServers, ::testing::ValuesIn(ftptest::ServerKinds()),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
 // The port a PORT line announced.
@@ -122,7 +122,7 @@ TEST_P(FtpServers, RestartedAndAppendedTransfersCompleteTheFile)
     ftp->UploadRestore(localFile("up.bin"), "up.bin", 99999);
     EXPECT_TRUE(readFile(remoteFile("up.bin")) == full);
     // The closing reply was read where it belongs, so the next command gets its own.
-    EXPECT_EQ(ftp->GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? root : "/");
+    EXPECT_EQ(ftp->GetCurrentDir(), serverOf(GetParam()).home());
 
     writeFile(remoteFile("tail.bin"), full.substr(1000));
     writeFile(localFile("joined.bin"), full.substr(0, 1000));

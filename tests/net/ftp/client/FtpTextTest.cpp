@@ -30,6 +30,9 @@ TEST(FtpText, SizesFromReplies)
         {"150 Opening BINARY mode data connection for big.iso (5368709120 bytes).\r\n", 5368709120LL, -1},
         {"150 File status okay. About to open data connection.\r\n", 0, -1},
         {"150 (no count) BYTES\r\n", 150, -1},
+        // Another unit is no count of bytes; a later "bytes" still is.
+        {"150 172.4 kbytes to download\r\n", 0, -1},
+        {"150 2.0 Mbytes, that is 2097152 bytes\r\n", 2097152, -1},
         {"213 1234\r\n", 0, 1234},
         {"213 5368709120\r\n", 0, 5368709120LL},
         {"550 a.txt: No such file\r\n", 0, -1},

@@ -1,4 +1,5 @@
-// LIST output captured from pyftpdlib and vsftpd (tests/fixtures/listings/README.txt).
+// LIST output captured from pyftpdlib, vsftpd, proftpd and pure-ftpd
+// (tests/fixtures/listings/README.txt).
 
 #include "net/ftp/listing/ListingParser.h"
 #include "ListingTestSupport.h"
@@ -97,9 +98,35 @@ TEST(ListingFixtures, Vsftpd)
     EXPECT_TRUE(l.refusedLines.empty());
 }
 
+TEST(ListingFixtures, ProftpdAndPureFtpd)
+{
+    // Both list a future date of this year without the year, so it is read as last year's.
+    for (const char* name : {"proftpd-unix.txt", "pureftpd-unix.txt"}) {
+        SCOPED_TRACE(name);
+        const std::string text = fixture(name);
+        EXPECT_EQ(DetectStyle(text), kStyleUnix);
+        const Listing l = ParseListing(DetectStyle(text), text, kNow);
+        expectEntries(l.directories, kDirectories);
+        expectEntries(l.files, files("caf\xe9.txt", "2025-12-13 06:00:00"));
+        EXPECT_TRUE(l.refusedLines.empty());
+    }
+}
+
+// pure-ftpd answers "LIST star/*" as ls does: the matches, then each matching folder's entries
+// under a "star/sub dir:" heading, which are no entries of the listed folder.
+TEST(ListingFixtures, PureFtpdSubFolderSectionsGiveNoEntries)
+{
+    const std::string text = fixture("pureftpd-subfolders.txt");
+    const Listing l = ParseListing(DetectStyle(text), text, kNow);
+    EXPECT_EQ(l.files.names, std::vector<std::string>{"star/top.txt"});
+    EXPECT_EQ(l.files.sizes, std::vector<std::string>{"4"});
+    EXPECT_TRUE(l.directories.names.empty());
+    EXPECT_TRUE(l.refusedLines.empty());
+}
+
 TEST(ListingFixtures, NamesHoldingCrAndLfGiveNoEntry)
 {
-    for (const char* name : {"pyftpdlib-control-bytes.txt", "vsftpd-control-bytes.txt"}) {
+    for (const char* name : {"pyftpdlib-control-bytes.txt", "vsftpd-control-bytes.txt", "proftpd-control-bytes.txt"}) {
         SCOPED_TRACE(name);
         const std::string text = fixture(name);
         const Listing l = ParseListing(kStyleUnix, text, kNow);
