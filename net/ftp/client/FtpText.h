@@ -1,6 +1,7 @@
 #pragma once
-// The FTP client's plain text side: reply lines, command lines and the names it derives from
-// them. No sockets and no Qt, so every rule here is tested by tables of cases.
+// The FTP client's plain text side: command lines, what it reads from replies and the names it
+// derives from them (reading the replies themselves: net/common/ReplyText.h). No sockets and no
+// Qt, so every rule here is tested by tables of cases.
 
 #include <cstdint>
 #include <string>
