@@ -7,6 +7,7 @@
 #include <optional>
 
 using namespace replytext;
+using namespace std::string_literals;
 
 namespace {
 
@@ -89,7 +90,7 @@ TEST(ReplyText, LinesEndAtLfWithinTheirBound)
 
 TEST(ReplyText, EachProtocolEndsAReplyByItsOwnRule)
 {
-    const std::string nul("220 re\0ady\r\n", 12);
+    const std::string nul = "220 re\0ady\r\n"s;
     const std::string fullLine = std::string(kMaxLineBytes - 2, 'x') + "\r\n";
     const std::string longest = "220-" + std::string(kMaxLineBytes - 6, 'x') + "\r\n";
     const struct {
@@ -113,7 +114,7 @@ TEST(ReplyText, EachProtocolEndsAReplyByItsOwnRule)
         {"FTP long lines past a mebibyte", Protocol::ftp, [&](std::size_t) { return longest; }, {},
          Refusal::tooLong},
         {"FTP NUL", Protocol::ftp, [&](std::size_t) { return nul; }, {}, Refusal::nul},
-        {"FTP NUL in free text", Protocol::ftp, [](std::size_t) { return std::string("hi\0\r\n", 5); }, {},
+        {"FTP NUL in free text", Protocol::ftp, [](std::size_t) { return "hi\0\r\n"s; }, {},
          Refusal::nul},
         {"FTP a line past its bound", Protocol::ftp, [&](std::size_t) { return "220 " + fullLine; }, {},
          Refusal::lineTooLong},

@@ -270,14 +270,15 @@ TEST_F(FtpFaults, GreetingsThatNeverEndFailWithinTheirBounds)
 // A reply the client cannot take ends the session at once, like a flood; LF alone ends a line.
 TEST_F(FtpFaults, RepliesHoldingNulOrOverlongLinesEndTheSession)
 {
+    using namespace std::string_literals;
     const struct {
         const char* name;
         std::string greeting;
         const char* failure;
     } cases[] = {
         {"LF line ends", "220-first\n220 ready\n", "(no failure)"},
-        {"NUL in the greeting", std::string("220 re\0ady\r\n", 12), "Invalid reply line"},
-        {"NUL in free text before it", std::string("hi\0\r\n220 ready\r\n", 18), "Invalid reply line"},
+        {"NUL in the greeting", "220 re\0ady\r\n"s, "Invalid reply line"},
+        {"NUL in free text before it", "hi\0\r\n220 ready\r\n"s, "Invalid reply line"},
         {"a line of 5000 bytes", "220 " + std::string(5000, 'x') + "\r\n", "Reply line too long"},
     };
     for (const auto& c : cases) {
