@@ -6,8 +6,8 @@
 #include "platform/ByteText.h"
 #include "platform/Guard.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <filesystem>
 #include <utility>

@@ -5,6 +5,7 @@
 #include "FakeFtpServer.h"
 #include "platform/ByteText.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 
 #include <fnmatch.h>
@@ -146,13 +147,7 @@ TEST(FtpMasks, NamesWithBlanksMatchOnlyWhatTheWholeMaskNames)
     };
     (void)work.write("got/.keep", "");
     (void)work.write("newer/.keep", "");
-    auto e = std::make_unique<TScriptVantrel>(Lines{scripts.write("m.ftp", bytetext::joinLinesCrLf(script))});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
-    e->StartDir = work.path();
-    e->StartaTimer();
-    e->Halta.stop();
-    e->Holdup.stop();
+    auto e = enginerun::RunLines(scripts, "m.ftp", script, [&](TScriptVantrel& run) { run.StartDir = work.path(); });
     const std::string log = bytetext::joinLinesCrLf(e->Log());
 
     EXPECT_EQ(TempDir::read(work.path() + "/got/a b.txt"), "tree a b") << log;

@@ -9,6 +9,7 @@
 #include "platform/DateTime.h"
 #include "platform/Wait.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
@@ -57,33 +58,21 @@ std::string binaryBytes()
 
 class TreeRun : public ::testing::Test {
 protected:
-    void SetUp() override { cwd_ = apppaths::currentDirectory(); }
-    void TearDown() override { EXPECT_EQ(::chdir(cwd_.c_str()), 0); }
-
     // One run of the script; the engine stays, still connected when the script did not disconnect.
     std::unique_ptr<TScriptVantrel> run(const Lines& lines)
     {
-        const std::string path = scripts.write("t.ftp", bytetext::joinLinesCrLf(lines));
-        auto e = std::make_unique<TScriptVantrel>(Lines{path});
-        e->Starta.stop();
-        e->SleepWithoutPumping = [](int) {};
-        e->StartDir = work.path();
-        e->StartaTimer();
-        e->Halta.stop();
-        e->Holdup.stop();
-        return e;
+        return enginerun::RunLines(scripts, "t.ftp", lines, [this](TScriptVantrel& e) { e.StartDir = work.path(); });
     }
-    static Lines login(int port, const std::string& user, const std::string& password, Lines tail)
+    static Lines login(int port, const std::string& user, const std::string& password, const Lines& tail)
     {
-        Lines l{"HOST=127.0.0.1", "PORT=" + std::to_string(port), "USER=" + user, "PASSWORD=" + password,
-                "TIMEOUT=10", "TRANSTIMEOUT=10", "CONNECT"};
-        l.insert(l.end(), tail.begin(), tail.end());
-        return l;
+        return enginerun::Joined({"HOST=127.0.0.1", "PORT=" + std::to_string(port), "USER=" + user,
+                                  "PASSWORD=" + password, "TIMEOUT=10", "TRANSTIMEOUT=10", "CONNECT"},
+                                 tail);
     }
     static std::string dump(const TScriptVantrel& e) { return bytetext::joinLinesCrLf(e.Log()); }
 
     TempDir work, scripts;
-    std::string cwd_;
+    enginerun::KeepCurrentFolder cwd_;
 };
 
 // --- both real servers ---
@@ -375,7 +364,7 @@ TEST_F(TreeRun, ListedPathsLinksAndLoopsStayInsideTheTargetAndTheRunEnds)
         std::find_if(sent.rbegin(), sent.rend(), [](const std::string& l) { return l.starts_with("CWD "); });
     ASSERT_NE(lastCwd, sent.rend());
     EXPECT_EQ(*lastCwd, "CWD /home");
-    EXPECT_EQ(apppaths::currentDirectory(), cwd_);
+    EXPECT_EQ(apppaths::currentDirectory(), cwd_.folder());
 }
 
 TEST_F(TreeRun, AFolderThatCannotBeEnteredClearsSuccessButTheRestArrives)

@@ -7,6 +7,7 @@
 #include "runner/ScriptVantrel.h"
 #include "tests/support/ServersRequired.h"
 #include "tests/support/SmtpTestServer.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/LogLines.h"
 #include "tests/support/ClosedPort.h"
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 using Lines = std::vector<std::string>;
+using enginerun::Joined;
 
 namespace {
 
@@ -58,31 +60,21 @@ protected:
     // One run of the script; `before` may arm timers that fire while the run pumps.
     std::unique_ptr<TScriptVantrel> run(const Lines& lines, const std::function<void(TScriptVantrel&)>& before = {})
     {
-        return runWith({dir.write("mail.ftp", bytetext::joinLinesCrLf(lines))}, before);
+        return runWith({enginerun::WriteScript(dir, "mail.ftp", lines)}, before);
     }
     std::unique_ptr<TScriptVantrel> runWith(Lines parameters, const std::function<void(TScriptVantrel&)>& before = {})
     {
-        auto e = std::make_unique<TScriptVantrel>(std::move(parameters));
-        e->Starta.stop();
-        e->SleepWithoutPumping = [](int) {};
-        e->StartDir = dir.path();
-        // A test that goes wrong ends in seconds, not after the client's two minutes.
-        e->msMessage1.SetReplyTimeout(10000);
-        if (before) before(*e);
-        e->StartaTimer();
-        e->Halta.stop();
-        e->Holdup.stop();
-        return e;
+        return enginerun::Run(std::move(parameters), [&](TScriptVantrel& e) {
+            e.StartDir = dir.path();
+            // A test that goes wrong ends in seconds, not after the client's two minutes.
+            e.msMessage1.SetReplyTimeout(10000);
+            if (before) before(e);
+        });
     }
     Lines server(int port) const
     {
         return {"LET EmailServer = 127.0.0.1", "LET EmailPort = " + std::to_string(port),
                 "LET EmailSender = robot@example.org", "LET EmailAddress = team", "LET EmailSubject = Weekly report"};
-    }
-    Lines concat(Lines a, const Lines& b) const
-    {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
     }
 
     void expectReadAsWritten(const SmtpTestServer& receiver);
@@ -100,7 +92,7 @@ TEST_F(MailCommands, MessageWithRecipientsCcBodyAndAttachmentArrivesWhole)
     for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7 % 256);
     dir.write("data.bin", bytes);
     const std::string longLine(1500, 'x');
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "LET EmailUser = tester",
         "LET EmailText = 'Line one%%NewLine%%.dot line%%NewLine%%" + longLine + "%%NewLine%%last'",
         "ADDRECIPIENT ann@example.org",
@@ -245,7 +237,7 @@ TEST_F(MailCommands, ServerTextInTheBodyPlantsNoPart)
                                    else ftpfake::standardReply(s, line);
                                });
     dir.write("data.bin", "payload");
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "HOST=127.0.0.1", "PORT=" + std::to_string(ftp.port()), "USER=u", "PASSWORD=p", "CONNECT",
         "LET EmailText = 'Folder: %%CurrentRemoteDir%%%%NewLine%%--= Multipart Boundary " + stamp + "'",
         "DISCONNECT",
@@ -269,7 +261,7 @@ TEST_F(MailCommands, ServerTextInTheBodyPlantsNoPart)
 TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
 {
     ASSERT_TRUE(smtp.ok()) << smtp.error();
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "LET EmailText = 'hello'",
         "ADDRECIPIENT nobody@example.org",
         "SENDEMAIL",
@@ -297,7 +289,7 @@ TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
 TEST_F(MailCommands, EmptyRecipientsAreDroppedAndNoneLeftFails)
 {
     ASSERT_TRUE(smtp.ok()) << smtp.error();
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "ADDRECIPIENT ann@example.org;",
         "SENDEMAIL",
         "SENDEMAIL",
@@ -336,7 +328,7 @@ TEST_F(MailCommands, CollectingCommandsRefuseBadInput)
 TEST_F(MailCommands, UnreachableServerFailsTheCommandOnly)
 {
     ClosedPort closed;
-    auto e = run(concat(server(closed.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
+    auto e = run(Joined(server(closed.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
     EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_FALSE(e->SuccessFlag);
     EXPECT_TRUE(contains(e->Log(), "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
@@ -348,7 +340,7 @@ TEST_F(MailCommands, CancelDuringSendEmailEndsTheRunWithHistory)
 {
     SilentServer silent;
     ASSERT_GT(silent.port(), 0);
-    auto e = run(concat(server(silent.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}),
+    auto e = run(Joined(server(silent.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}),
                  [](TScriptVantrel& engine) {
                      QTimer::singleShot(300, &engine, [&engine] { engine.Button1Click(); });
                  });

@@ -223,6 +223,17 @@ void expectHistory(const TempDir& dir, const std::string& name)
     EXPECT_NE(history.find(": End script " + name + ".ftp ****"), std::string::npos) << history;
 }
 
+// The run ended soon after SIGTERM, before `notReached` was printed, with its history written.
+void expectEndedBySigterm(const Result& r, const std::string& notReached, const TempDir& dir, const std::string& name)
+{
+    ASSERT_FALSE(r.killed) << r.out;
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), 143);
+    EXPECT_EQ(r.out.find(notReached), std::string::npos);
+    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
+    expectHistory(dir, name);
+}
+
 }  // namespace
 
 TEST(TrevaskProgram, EndlessGreetingEndsTheConnectByItself)
@@ -254,13 +265,8 @@ TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
                                     ::kill(pid, SIGTERM);
                                 },
                                 30);
-    ASSERT_FALSE(r.killed) << r.out;
-    ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 143);
-    EXPECT_EQ(r.out.find("after reached"), std::string::npos);
     // Cancel's second, the close timer's and the last pause: nothing waits on the server.
-    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
-    expectHistory(dir, "silent");
+    expectEndedBySigterm(r, "after reached", dir, "silent");
 }
 
 // An hour's wait ends at SIGTERM (a service stop), not when the hour is over.
@@ -270,12 +276,7 @@ TEST(TrevaskProgram, SigtermEndsWaitSecondsAtOnce)
     const std::string path = dir.write("sleep.ftp", "WAITSECONDS 3600\r\nMESSAGE \"after the sleep\"\r\n");
     const Result r = runTrevask({path}, "   ---> Waiting 3600 seconds...\n",
                                 [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
-    ASSERT_FALSE(r.killed) << r.out;
-    ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 143);
-    EXPECT_EQ(r.out.find("after the sleep"), std::string::npos);
-    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
-    expectHistory(dir, "sleep");
+    expectEndedBySigterm(r, "after the sleep", dir, "sleep");
 }
 
 // Standard output to a pipe is buffered, and flushed before the runner waits: what was done

@@ -1,5 +1,5 @@
-#include "editor/ScriptFile.h"
 #include "platform/ByteText.h"
+#include "script/ScriptFile.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>

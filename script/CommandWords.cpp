@@ -1,4 +1,4 @@
-#include "runner/CommandWords.h"
+#include "script/CommandWords.h"
 
 namespace {
 

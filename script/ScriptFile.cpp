@@ -1,4 +1,4 @@
-#include "editor/ScriptFile.h"
+#include "script/ScriptFile.h"
 
 #include "desktop/StringRoutines.h"
 #include "platform/ByteText.h"

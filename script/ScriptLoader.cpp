@@ -1,8 +1,8 @@
-#include "runner/ScriptLoader.h"
+#include "script/ScriptLoader.h"
 
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
-#include "runner/Arguments.h"
+#include "script/Arguments.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "runner/Arguments.h"
+#include "script/Arguments.h"
 
 #include "platform/ByteText.h"
 
