@@ -3,7 +3,7 @@
 
 #include "runner/FtpCommandRules.h"
 
-#include "net/ftp/socket/HostLookup.h"
+#include "net/common/HostLookup.h"
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
@@ -79,9 +79,9 @@ std::uint32_t lookUpHost(TScriptVantrel& e, const std::string& host)
     std::uint32_t address = kNoHostAddress;
     if (host.empty() || ParseDottedAddress(host, address)) return address;
     bool done = false;
-    ftpsock::HostLookup lookup(host, [&](int error, std::uint32_t found) {
+    netsock::HostLookup lookup(host, false, [&](const netsock::HostLookup::Answer& a) {
         done = true;
-        if (error == 0) address = found;
+        if (a.error == 0) address = a.addresses.front();
     });
     const int limit = e.FTP.Timeout > 0 ? e.FTP.Timeout : -1;
     switch (waiting::waitUntil([&] { return done; }, limit, [&] { return e.CancelFlag; })) {

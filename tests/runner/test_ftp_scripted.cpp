@@ -2,7 +2,7 @@
 // sizes that disagree, odd listings, stalls, and every wait that must end.
 
 #include "FakeFtpServer.h"
-#include "net/ftp/socket/HostLookup.h"
+#include "net/common/HostLookup.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "runner/ScriptVantrel.h"
@@ -451,9 +451,9 @@ TEST_F(FtpRun, CancelEndsTheWaitForAControlReply)
 
 TEST_F(FtpRun, CancelEndsAHungHostLookup)
 {
-    // Shared with the pool thread, which outlives this test.
+    // Shared with the lookup's worker, which outlives this test.
     const auto asked = std::make_shared<std::atomic<bool>>(false);
-    ftpsock::setResolverForTesting([asked](const std::string&, std::uint32_t&) {
+    netsock::SetResolverForTesting([asked](const std::string&, std::uint32_t&) {
         *asked = true;
         std::this_thread::sleep_for(std::chrono::seconds(4));
         return 11001;
@@ -462,7 +462,7 @@ TEST_F(FtpRun, CancelEndsAHungHostLookup)
     auto e = runFile({scripts.write("h.ftp", "HOST=hung.invalid\r\nTIMEOUT=0\r\nCONNECT\r\nLET after=reached\r\n")},
                      [](TScriptVantrel& run) { run.Button1Click(); }, 300);
     const auto took = Clock::now() - started;
-    ftpsock::setResolverForTesting({});
+    netsock::SetResolverForTesting({});
     EXPECT_TRUE(*asked);
     EXPECT_TRUE(contains(e->Log(), "   ---> Unable to Connect. Message: Host Lookup Canceled"));
     EXPECT_EQ(e->GetVariable("after"), "");

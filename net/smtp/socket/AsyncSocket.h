@@ -4,10 +4,10 @@
 // network takes it; host names are looked up on a worker and answered through the event loop.
 // Error numbers and texts are Winsock's.
 
+#include "net/common/HostLookup.h"
+#include "net/common/SockError.h"
 #include "net/smtp/socket/SendBuffer.h"
-#include "net/smtp/socket/SocketException.h"
 #include "platform/FdHandle.h"
-#include "net/smtp/socket/SocketWaitControl.h"
 
 #include <QObject>
 #include <QPointer>
@@ -19,7 +19,6 @@
 #include <sys/time.h>
 #include <vector>
 
-class HostLookup;
 class SocketWatch;
 
 enum TSocketState {
@@ -71,13 +70,6 @@ public:
     int RcvdCount() const;
     int LastError() const { return lastError_; }
 
-    bool MultiThreaded() const { return multiThreaded_; }
-    void SetMultiThreaded(bool value) { multiThreaded_ = value; }
-    // Cleared by itself when the control is freed.
-    TSocketWaitControl* WaitCtrl() const;
-    void SetWaitCtrl(TSocketWaitControl* ctrl);
-    int FlushTimeout() const { return flushTimeout_; }
-    void SetFlushTimeout(int seconds) { flushTimeout_ = seconds; }
     TSocketSendFlags SendFlags();
     void SetSendFlags(TSocketSendFlags value);
     TSocketLingerOnOff LingerOnOff() const { return lingerOnOff_; }
@@ -91,15 +83,12 @@ public:
     TChangeState OnChangeState;
     TDataAvailable OnDataAvailable;
     TDataSent OnDataSent;
-    TSocketNotifyEvent OnLineTooLong;
     TDnsLookupDone OnDnsLookupDone;
     TSocketNotifyEvent OnError;
 
     virtual void Connect();
     virtual void Close();
     virtual void Abort();
-    virtual void Flush();
-    virtual void WaitForClose();
     virtual void Listen();
     // The accepted connection, to be handed to another socket's Dup; invalid on failure.
     virtual FdHandle Accept();
@@ -114,8 +103,6 @@ public:
     virtual std::string GetPeerAddr();
     virtual int GetPeerName(sockaddr_in& name);
     virtual std::string GetXPort();
-    virtual bool WaitForState(int seconds, TSocketState state);
-    virtual std::string ReadLine(int seconds);
     virtual int GetSockName(sockaddr_in& name);
     virtual void Dup(FdHandle handle);
     virtual void Shutdown(int how);
@@ -165,11 +152,10 @@ private:
     void NoteFailure(int err);
     bool ResolveAddr();
     bool ApplyLinger(int fd);
-    void ReadLineBytes();
+    // The checks and clearing both lookups start with; false when the query was refused.
+    bool PrepareLookup(const std::string& query);
     void StartLookup(const std::string& query, bool reverse);
-    // Runs one of the waits; true when `done` held at the end.
-    bool RunWait(int seconds, const std::function<bool()>& done, bool socketStyleError);
-    void CheckWait();
+    void LookupAnswered(int id, bool reverse, const netsock::HostLookup::Answer& answer);
 
     FdHandle fd_;
     std::unique_ptr<SocketWatch> watch_;
@@ -185,28 +171,19 @@ private:
     std::string dnsResult_;
     std::vector<std::string> dnsResultList_;
     TSocketState state_ = wsClosed;
-    int flushTimeout_ = 60;
     TSendQueue queue_;
     int sendFlags_ = wsSendNormal;
-    bool multiThreaded_ = false;
-    TSocketWaitControl* waitCtrl_ = nullptr;
-    QPointer<QObject> waitCtrlObject_;
-    TSocketState awaitedState_ = wsInvalidState;
-    std::function<bool()> waitDone_;
     int lastError_ = 0;
     int resetError_ = 0;  // a reset seen by recv or send, for the close notification
     bool paused_ = false;
     TSocketLingerOnOff lingerOnOff_ = wsLingerOn;
     int lingerTimeout_ = 0;
     bool allSent_ = true;
-    std::string line_;
-    bool lineReading_ = false;
-    bool dropUntilClose_ = false;
     std::int64_t readCount_ = 0;
     std::int64_t consumed_ = 0;  // every byte taken from the platform, for the read loop
     bool closedEventFired_ = false;
     bool destroying_ = false;
-    std::shared_ptr<HostLookup> lookup_;
+    std::unique_ptr<netsock::HostLookup> lookup_;
     int lookupId_ = 0;
     sockaddr_in remote_{};
 };

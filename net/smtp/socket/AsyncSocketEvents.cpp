@@ -3,7 +3,7 @@
 
 #include "net/smtp/socket/AsyncSocket.h"
 
-#include "net/smtp/socket/HostLookup.h"
+#include "platform/HostAddress.h"
 #include "net/smtp/socket/SocketWatch.h"
 #include "platform/Guard.h"
 #include "platform/WinsockErrors.h"
@@ -66,18 +66,25 @@ void TCustomAsyncSocket::customEvent(QEvent* event)
         const auto* ev = static_cast<SocketNotifyEvent*>(event);
         if (ev->serial != serial_ || !fd_.valid() || paused_) return;
         guard::toApplication([&] { WndProc(ev->events, ev->error); });
-    } else if (event->type() == HostLookupEvent::eventType()) {
-        auto* ev = static_cast<HostLookupEvent*>(event);
-        if (!lookup_ || ev->id != lookupId_) return;  // cancelled or superseded
-        lookup_.reset();
-        guard::toApplication([&] {
-            if (ev->error == 0 && !ev->results.empty()) {
-                dnsResultList_ = std::move(ev->results);
+    }
+}
+
+void TCustomAsyncSocket::LookupAnswered(int id, bool reverse, const netsock::HostLookup::Answer& answer)
+{
+    if (!lookup_ || id != lookupId_) return;  // cancelled or superseded
+    lookup_.reset();
+    guard::toApplication([&] {
+        if (answer.error == 0) {
+            std::vector<std::string> results;
+            if (reverse) results.push_back(answer.name);
+            for (const std::uint32_t a : answer.addresses) results.push_back(DottedAddress(a));
+            if (!results.empty()) {
+                dnsResultList_ = std::move(results);
                 dnsResult_ = dnsResultList_.front();
             }
-            TriggerDnsLookupDone(static_cast<std::uint16_t>(ev->error));
-        });
-    }
+        }
+        TriggerDnsLookupDone(static_cast<std::uint16_t>(answer.error));
+    });
 }
 
 void TCustomAsyncSocket::ReadReady()
@@ -163,8 +170,6 @@ void TCustomAsyncSocket::WndProc(int events, int error)
     if ((events & FD_CLOSE) && state_ != wsConnecting) {
         step([&] { ReadLoop(error); });  // the data that came with the close goes first
         step([&] {
-            lineReading_ = false;
-            dropUntilClose_ = false;
             if (!closedEventFired_) {
                 closedEventFired_ = true;
                 TriggerSessionClosed(err);
@@ -174,7 +179,6 @@ void TCustomAsyncSocket::WndProc(int events, int error)
             if (state_ != wsClosed) Close();
         });
     }
-    if (self) CheckWait();
 }
 
 void TCustomAsyncSocket::ReadLoop(int error)
@@ -185,9 +189,7 @@ void TCustomAsyncSocket::ReadLoop(int error)
         lastError_ = 0;
         const std::int64_t before = consumed_;
         try {
-            if (lineReading_) {
-                ReadLineBytes();
-            } else if (dropUntilClose_ || !TriggerDataAvailable(static_cast<std::uint16_t>(error))) {
+            if (!TriggerDataAvailable(static_cast<std::uint16_t>(error))) {
                 char drop[1024];
                 Receive(drop, sizeof drop);
             }
@@ -244,7 +246,6 @@ void TCustomAsyncSocket::TryToSend()
             return;
         }
     }
-    CheckWait();
 }
 
 void TCustomAsyncSocket::Pause()

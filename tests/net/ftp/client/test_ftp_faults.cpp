@@ -267,6 +267,35 @@ TEST_F(FtpFaults, GreetingsThatNeverEndFailWithinTheirBounds)
     }
 }
 
+// A reply the client cannot take ends the session at once, like a flood; LF alone ends a line.
+TEST_F(FtpFaults, RepliesHoldingNulOrOverlongLinesEndTheSession)
+{
+    using namespace std::string_literals;
+    const struct {
+        const char* name;
+        std::string greeting;
+        const char* failure;
+    } cases[] = {
+        {"LF line ends", "220-first\n220 ready\n", "(no failure)"},
+        {"NUL in the greeting", "220 re\0ady\r\n"s, "Invalid reply line"},
+        {"NUL in free text before it", "hi\0\r\n220 ready\r\n"s, "Invalid reply line"},
+        {"a line of 5000 bytes", "220 " + std::string(5000, 'x') + "\r\n", "Reply line too long"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFtpServer server([&](Session& s) { s.send(c.greeting); }, ftpfake::standardReply);
+        auto ftp = client(server.port());
+        ftp->Timeout = 8000;
+        const auto started = Clock::now();
+        EXPECT_EQ(failureOf([&] { ftp->Connect(); }), c.failure);
+        EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(4000));
+        const bool connected = std::string(c.failure) == "(no failure)";
+        EXPECT_EQ(ftp->GetConnected(), connected);
+        ftp.reset();
+        EXPECT_EQ(holds(server.lines(), "QUIT"), connected);
+    }
+}
+
 TEST_F(FtpFaults, AbortEndsAWaitForAControlReply)
 {
     FakeFtpServer server(greet, [](Session& s, const std::string& line) {

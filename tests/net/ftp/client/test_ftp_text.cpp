@@ -1,8 +1,7 @@
-// The client's text rules: command codes, reply lines, sizes, login lines and cache names.
+// The client's text rules: command codes, sizes, login lines and cache names.
 
 #include "net/ftp/client/FtpText.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ftptext;
@@ -18,22 +17,6 @@ TEST(FtpText, CommandTypeComparesTheFirstWordExactly)
         {"SITE CHMOD 644 a", cmdOther}, {"CWD", cmdChangeDir}, {"", cmdOther},
     };
     for (const auto& c : cases) EXPECT_EQ(CommandType(c.command), c.code) << c.command;
-}
-
-TEST(FtpText, ReplyLines)
-{
-    EXPECT_EQ(ReplyNumber("226 Done\r\n"), 226);
-    EXPECT_EQ(ReplyNumber("Welcome\r\n"), 0);
-    EXPECT_EQ(ReplyNumber("5501 refused"), 550);  // extra digits cannot turn a refusal into success
-    EXPECT_EQ(ReplyNumber("22 short"), 0);
-    EXPECT_TRUE(OpensMultiLine("220-Hello\r\n"));
-    EXPECT_FALSE(OpensMultiLine("220 Hello\r\n"));
-    EXPECT_FALSE(OpensMultiLine(" 220-Hello"));
-    EXPECT_TRUE(ClosesMultiLine("220-a", "220 ready\r\n"));
-    EXPECT_TRUE(ClosesMultiLine("220-a", "220\r\n"));
-    EXPECT_FALSE(ClosesMultiLine("220-a", "220-more\r\n"));
-    EXPECT_FALSE(ClosesMultiLine("220-a", "230 other code\r\n"));
-    EXPECT_FALSE(ClosesMultiLine("220-a", " 220 indented\r\n"));
 }
 
 TEST(FtpText, SizesFromReplies)
@@ -92,33 +75,4 @@ TEST(FtpText, CacheNamesStayInTheirFolder)
     EXPECT_EQ(CacheFileName("ftp.example", "me", "daily", "/pub/*.txt"), "ftp_example_me_daily__pub_!_txt");
     EXPECT_EQ(CacheFileName("h", "u", "c", "../../etc/passwd"), "h_u_c_______etc_passwd");
     EXPECT_EQ(CacheFileName("h", "u", "c", "a:b?c|d\\e<f>g^h&i\nj"), "h_u_c_a!b!c_d_e_f_g_h_i_j");
-}
-
-TEST(FtpText, RepliesAreReadWithinTheirBounds)
-{
-    struct Case {
-        const char* name;
-        std::function<std::string(std::size_t)> line;  // the n-th line a server sends
-        bool tooLong;
-    };
-    const std::string longLine(1000, 'x');
-    const Case cases[] = {
-        {"closed at the last allowed line", [](std::size_t n) { return n < 9999 ? "220-more\r\n" : "220 ready\r\n"; }, false},
-        {"multi-line reply that never ends", [](std::size_t) { return "220-more\r\n"; }, true},
-        {"free text that never ends", [](std::size_t) { return "hello\r\n"; }, true},
-        {"long lines past a mebibyte", [&](std::size_t n) { return n < 2000 ? "220-" + longLine + "\r\n" : "220 ready\r\n"; }, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::size_t sent = 0;
-        bool refused = false;
-        try {
-            const auto reply = ReadReplyLines([&] { return c.line(sent++); });
-            EXPECT_EQ(reply.back(), "220 ready\r\n");
-        } catch (const ReplyTooLong&) {
-            refused = true;
-        }
-        EXPECT_EQ(refused, c.tooLong);
-        EXPECT_LE(sent, 10001u);  // never read on past the bounds
-    }
 }

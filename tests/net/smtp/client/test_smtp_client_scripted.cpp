@@ -35,6 +35,7 @@ void openSession(Driver& d, FakeServer& s)
 
 TEST(SmtpClientScripted, Greetings)
 {
+    using namespace std::string_literals;
     struct Case {
         const char* name;
         std::string greeting;
@@ -48,6 +49,9 @@ TEST(SmtpClientScripted, Greetings)
         {"554 ends Connect by the close", "554 no service here\r\n", false, 10004, "554 no service here", false},
         {"greeting without a number", "hello there\r\n", true, 500, "hello there", false},
         {"5000 bytes without CR LF", std::string(5000, 'x'), false, 500, "500 Reply line too long", false},
+        {"greeting ended by LF alone", "220-smtp.test first\n220 smtp.test ready\n", true, 0, "", true},
+        {"greeting holding NUL", "220 smtp\0test\r\n"s, false, 500, "500 Invalid reply line", false},
+        {"an indented number is none", " 220 smtp.test\r\n", true, 500, " 220 smtp.test", false},
         {"multi-line greeting that never ends", repeated("220-more to come\r\n", 20000), false, 500,
          "500 Reply too long", false},
     };

@@ -1,37 +1,9 @@
-// The mail client's text rules: reply numbers, wire lines, addresses, parameters and base64.
+// The mail client's text rules: wire lines, addresses, parameters and base64.
 #include "net/smtp/client/SmtpText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(SmtpText, ReplyNumbers)
-{
-    struct Case {
-        const char* line;
-        int number;
-        bool continued;
-    } cases[] = {
-        {"250 OK", 250, false},
-        {"250-first of more", 250, true},
-        {"250", 250, false},
-        {"  \t354 go ahead", 354, false},
-        {"+221 bye", 221, false},
-        {"OK fine", -1, false},      // no number is no acceptance
-        {"", -1, false},
-        {"25 short", -1, false},
-        {"2500 long", -1, false},
-        {"099 low", -1, false},
-        {"-250 negative", -1, false},
-        {"250OK", -1, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        bool continued = !c.continued;
-        EXPECT_EQ(smtptext::replyNumber(c.line, continued), c.number);
-        if (c.number >= 0) EXPECT_EQ(continued, c.continued);
-    }
-}
 
 TEST(SmtpText, WireLinesSplitWrapAndStuff)
 {
@@ -62,7 +34,7 @@ TEST(SmtpText, WireLinesSplitWrapAndStuff)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 40));
         std::string out;
-        smtptext::appendWireLines(out, c.text, c.fold);
+        smtptext::AppendWireLines(out, c.text, c.fold);
         EXPECT_EQ(out, c.wire);
         for (std::size_t pos = 0, end; (end = out.find("\r\n", pos)) != std::string::npos; pos = end + 2)
             EXPECT_LE(end - pos, smtptext::kMaxLineLength);
@@ -71,21 +43,21 @@ TEST(SmtpText, WireLinesSplitWrapAndStuff)
 
 TEST(SmtpText, AddressesHeadersAndParameters)
 {
-    EXPECT_EQ(smtptext::envelopeAddress("  a@x.test "), "a@x.test");
-    EXPECT_EQ(smtptext::envelopeAddress("FTP Script EXE - trevask <me@x.test>"), "me@x.test");
-    EXPECT_EQ(smtptext::envelopeAddress("Odd <name> <me@x.test>"), "me@x.test");
-    EXPECT_EQ(smtptext::envelopeAddress("broken <me@x.test"), "broken <me@x.test");
-    EXPECT_EQ(smtptext::envelopeAddress(""), "");
+    EXPECT_EQ(smtptext::EnvelopeAddress("  a@x.test "), "a@x.test");
+    EXPECT_EQ(smtptext::EnvelopeAddress("FTP Script EXE - trevask <me@x.test>"), "me@x.test");
+    EXPECT_EQ(smtptext::EnvelopeAddress("Odd <name> <me@x.test>"), "me@x.test");
+    EXPECT_EQ(smtptext::EnvelopeAddress("broken <me@x.test"), "broken <me@x.test");
+    EXPECT_EQ(smtptext::EnvelopeAddress(""), "");
 
-    EXPECT_EQ(smtptext::headerValue("Hi\r\nBcc: evil@x"), "Hi  Bcc: evil@x");
-    EXPECT_TRUE(smtptext::breaksLine("a\rb"));
-    EXPECT_TRUE(smtptext::breaksLine("a\nb"));
-    EXPECT_TRUE(smtptext::breaksLine(std::string("a\0b", 3)));
-    EXPECT_FALSE(smtptext::breaksLine("a b\t"));
+    EXPECT_EQ(smtptext::HeaderValue("Hi\r\nBcc: evil@x"), "Hi  Bcc: evil@x");
+    EXPECT_TRUE(smtptext::BreaksLine("a\rb"));
+    EXPECT_TRUE(smtptext::BreaksLine("a\nb"));
+    EXPECT_TRUE(smtptext::BreaksLine(std::string("a\0b", 3)));
+    EXPECT_FALSE(smtptext::BreaksLine("a b\t"));
 
-    EXPECT_EQ(smtptext::quotedParameter("report.txt"), "\"report.txt\"");
-    EXPECT_EQ(smtptext::quotedParameter("we\"ird\\name"), "\"we\\\"ird\\\\name\"");
-    EXPECT_EQ(smtptext::quotedParameter("tab\there\x7f"), "\"tab_here_\"");
+    EXPECT_EQ(smtptext::QuotedParameter("report.txt"), "\"report.txt\"");
+    EXPECT_EQ(smtptext::QuotedParameter("we\"ird\\name"), "\"we\\\"ird\\\\name\"");
+    EXPECT_EQ(smtptext::QuotedParameter("tab\there\x7f"), "\"tab_here_\"");
 }
 
 TEST(SmtpText, Base64)
@@ -96,7 +68,7 @@ TEST(SmtpText, Base64)
         {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"},
         {std::string("\0\xff\xfe", 3), "AP/+"},
     };
-    for (const auto& c : cases) EXPECT_EQ(smtptext::base64(c.bytes), c.text);
+    for (const auto& c : cases) EXPECT_EQ(smtptext::Base64(c.bytes), c.text);
 }
 
 }  // namespace
@@ -115,13 +87,13 @@ TEST(SmtpText, EncodedWordsMailboxesAndCharsets)
         {"Gr\xC3\xBC\xC3\x9F" "e", "=?UTF-8?B?R3LDvMOfZQ==?="},
         {"Gr\xFC\xDF" "e", "=?ISO-8859-1?B?R3L832U=?="},
     };
-    for (const auto& c : words) EXPECT_EQ(smtptext::encodedWords(c.text), c.words) << c.text;
+    for (const auto& c : words) EXPECT_EQ(smtptext::EncodedWords(c.text), c.words) << c.text;
 
     // 44 ASCII bytes then a two-byte character: the character goes whole into the second word.
     const std::string long_ = std::string(44, 'a') + "\xC3\xA9" + "b";
-    const std::string encoded = smtptext::encodedWords(long_);
-    EXPECT_EQ(encoded, "=?UTF-8?B?" + smtptext::base64(std::string(44, 'a')) + "?=\r\n =?UTF-8?B?" +
-                           smtptext::base64("\xC3\xA9" "b") + "?=");
+    const std::string encoded = smtptext::EncodedWords(long_);
+    EXPECT_EQ(encoded, "=?UTF-8?B?" + smtptext::Base64(std::string(44, 'a')) + "?=\r\n =?UTF-8?B?" +
+                           smtptext::Base64("\xC3\xA9" "b") + "?=");
     for (std::size_t from = 0, end; from < encoded.size(); from = end + 3) {
         end = encoded.find("\r\n ", from);
         if (end == std::string::npos) end = encoded.size();
@@ -140,13 +112,13 @@ TEST(SmtpText, EncodedWordsMailboxesAndCharsets)
         {"\"Already, quoted\" <q@example.org>", "\"Already, quoted\" <q@example.org>"},
         {"J\xC3\xBCrgen <j@example.org>", "=?UTF-8?B?SsO8cmdlbg==?= <j@example.org>"},
     };
-    for (const auto& b : boxes) EXPECT_EQ(smtptext::mailbox(b.text), b.shown) << b.text;
+    for (const auto& b : boxes) EXPECT_EQ(smtptext::Mailbox(b.text), b.shown) << b.text;
 
-    EXPECT_EQ(smtptext::bodyCharset("plain"), "iso-8859-1");
-    EXPECT_EQ(smtptext::bodyCharset("caf\xC3\xA9"), "utf-8");
-    EXPECT_EQ(smtptext::bodyCharset("caf\xE9"), "iso-8859-1");
-    EXPECT_FALSE(smtptext::eightBit("plain"));
-    EXPECT_TRUE(smtptext::eightBit("caf\xE9"));
+    EXPECT_EQ(smtptext::BodyCharset("plain"), "iso-8859-1");
+    EXPECT_EQ(smtptext::BodyCharset("caf\xC3\xA9"), "utf-8");
+    EXPECT_EQ(smtptext::BodyCharset("caf\xE9"), "iso-8859-1");
+    EXPECT_FALSE(smtptext::EightBit("plain"));
+    EXPECT_TRUE(smtptext::EightBit("caf\xE9"));
 }
 
 }  // namespace

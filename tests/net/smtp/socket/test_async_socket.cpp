@@ -23,7 +23,7 @@ std::string raisedBy(const std::function<void()>& action)
 {
     try {
         action();
-    } catch (const ESocketException& e) {
+    } catch (const ESockError& e) {
         return e.what();
     }
     return "(nothing raised)";
