@@ -49,17 +49,19 @@ std::string_view WithoutLineEnd(std::string_view line)
     return line;
 }
 
-std::size_t LineLength(std::string_view bytes)
+std::size_t LineLength(Protocol protocol, std::string_view bytes)
 {
-    const std::size_t lf = bytes.substr(0, kMaxLineBytes).find('\n');
+    const std::size_t max = MaxLineBytes(protocol);
+    const std::size_t lf = bytes.substr(0, max).find('\n');
     if (lf != std::string_view::npos) return lf + 1;
-    if (bytes.size() >= kMaxLineBytes) throw BadReply{Refusal::lineTooLong};
+    if (bytes.size() >= max) throw BadReply{Refusal::lineTooLong};
     return std::string_view::npos;
 }
 
 bool ReplyReader::Add(std::string_view line)
 {
-    if (line.size() > kMaxLineBytes || (line.size() == kMaxLineBytes && !endsLine(line)))
+    const std::size_t max = MaxLineBytes(protocol_);
+    if (line.size() > max || (line.size() == max && !endsLine(line)))
         throw BadReply{Refusal::lineTooLong};
     if (line.find('\0') != std::string_view::npos) throw BadReply{Refusal::nul};
     bytes_ += line.size();

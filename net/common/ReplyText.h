@@ -15,14 +15,18 @@ namespace replytext {
 // coming, and the connection cannot go on (what follows cannot be told apart from replies).
 inline constexpr std::size_t kMaxReplyLines = 10000;
 inline constexpr std::size_t kMaxReplyBytes = 1024 * 1024;
-// One line, its line end included. SMTP allows 512 (RFC 5321 4.5.3.1.5); FTP's longest
-// replies (HELP, STAT, FEAT) come as many short lines.
-inline constexpr std::size_t kMaxLineBytes = 4096;
-
 enum class Protocol {
     ftp,   // free text before a reply is skipped; "ddd-" runs to the line that starts "ddd "
     smtp,  // every line belongs to the reply; it ends at the first line that is not "ddd-"
 };
+
+// One line, its line end included. SMTP allows 512 (RFC 5321 4.5.3.1.5). FTP's longest
+// replies (HELP, STAT, FEAT) come as many short lines, but a 257 reply names a whole path with
+// its quotes doubled: twice PATH_MAX and the text around it must fit.
+constexpr std::size_t MaxLineBytes(Protocol protocol)
+{
+    return protocol == Protocol::ftp ? 16384 : 4096;
+}
 
 enum class Refusal { tooLong, lineTooLong, nul };
 
@@ -50,8 +54,8 @@ std::string_view WithoutLineEnd(std::string_view line);
 
 // Where a line ends in received bytes: the length of the first line with its LF (a CR before
 // it is part of the line end), or npos while no whole line has come. Raises BadReply when
-// kMaxLineBytes have come without a line end.
-std::size_t LineLength(std::string_view bytes);
+// MaxLineBytes(protocol) have come without a line end.
+std::size_t LineLength(Protocol protocol, std::string_view bytes);
 
 // Follows one reply line by line, with its bounds. Lines are handed in with their line ends (a
 // last piece without one is taken as a line).
@@ -60,7 +64,7 @@ public:
     explicit ReplyReader(Protocol protocol) : protocol_(protocol) {}
 
     // Takes the next line; true when it ended the reply. Raises BadReply for a line holding
-    // NUL or past kMaxLineBytes, and for a reply past kMaxReplyLines or kMaxReplyBytes.
+    // NUL or past MaxLineBytes, and for a reply past kMaxReplyLines or kMaxReplyBytes.
     bool Add(std::string_view line);
     // The reply's lines so far, its first first (FTP's skipped free text is not among them).
     const std::vector<std::string>& Lines() const { return lines_; }

@@ -62,8 +62,8 @@ void FtpReply(std::string_view data)
     const auto readLn = [&]() -> std::string {
         for (;;) {
             const std::size_t lf = buffer.findLf();
-            if (lf != std::string::npos || buffer.size() >= replytext::kMaxLineBytes) {
-                std::string line = buffer.take(std::min(lf == std::string::npos ? lf : lf + 1, replytext::kMaxLineBytes));
+            if (lf != std::string::npos || buffer.size() >= replytext::MaxLineBytes(replytext::Protocol::ftp)) {
+                std::string line = buffer.take(std::min(lf == std::string::npos ? lf : lf + 1, replytext::MaxLineBytes(replytext::Protocol::ftp)));
                 FUZZ_CHECK(line.find('\n') == std::string::npos || line.find('\n') == line.size() - 1,
                            "a line with an inner LF");
                 lines += line;
@@ -101,7 +101,7 @@ void FtpReply(std::string_view data)
             std::string joined;
             for (const std::string& l : reply) {
                 FUZZ_CHECK(l.find('\0') == std::string::npos, "a reply line with NUL");
-                FUZZ_CHECK(l.size() <= replytext::kMaxLineBytes, "a reply line past its bound");
+                FUZZ_CHECK(l.size() <= replytext::MaxLineBytes(replytext::Protocol::ftp), "a reply line past its bound");
                 joined += l;
             }
             FUZZ_CHECK(lines.size() >= before + joined.size() &&
@@ -120,7 +120,7 @@ void FtpReply(std::string_view data)
                        "a reply refused as too long within the bounds");
             break;
         case replytext::Refusal::lineTooLong:
-            FUZZ_CHECK(last.size() == replytext::kMaxLineBytes && last.back() != '\n',
+            FUZZ_CHECK(last.size() == replytext::MaxLineBytes(replytext::Protocol::ftp) && last.back() != '\n',
                        "a line refused as too long within its bound");
             break;
         case replytext::Refusal::nul:

@@ -58,7 +58,7 @@ std::vector<std::string> TFtpSession::ReadReply(bool report, int timeoutMs)
     std::vector<std::string> lines;
     try {
         lines = replytext::ReadReplyLines(replytext::Protocol::ftp, [&] {
-            std::string line = ReadLnBefore(deadline, replytext::kMaxLineBytes);
+            std::string line = ReadLnBefore(deadline, replytext::MaxLineBytes(replytext::Protocol::ftp));
             if (line.empty()) {  // the wait was cancelled: the reply is still to come
                 ++owedReplies_;
                 throw EAbortError("Socket send aborted");

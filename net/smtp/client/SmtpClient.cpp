@@ -554,14 +554,14 @@ void TCustomSmtpSender::SocketClosed(std::uint16_t error)
 
 void TCustomSmtpSender::DataAvailable()
 {
-    char buf[replytext::kMaxLineBytes];
-    const int n = socket_->Receive(buf, static_cast<int>(replytext::kMaxLineBytes - lineBuffer_.size()));
+    char buf[replytext::MaxLineBytes(replytext::Protocol::smtp)];
+    const int n = socket_->Receive(buf, static_cast<int>(replytext::MaxLineBytes(replytext::Protocol::smtp) - lineBuffer_.size()));
     if (n <= 0) return;
     lineBuffer_.append(buf, static_cast<std::size_t>(n));
     // The reply timer is not re-armed by data: it limits the whole reply, however it trickles.
     QPointer<TCustomSmtpSender> self(this);
     try {
-        for (std::size_t length; (length = replytext::LineLength(lineBuffer_)) != std::string::npos;) {
+        for (std::size_t length; (length = replytext::LineLength(replytext::Protocol::smtp, lineBuffer_)) != std::string::npos;) {
             const std::string line = lineBuffer_.substr(0, length);
             lineBuffer_.erase(0, length);
             if (reply_.Add(line)) reply_.Reset();

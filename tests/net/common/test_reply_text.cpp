@@ -60,30 +60,34 @@ TEST(ReplyText, ReplyNumbersNeedThreeDigitsAndABreak)
 
 TEST(ReplyText, LinesEndAtLfWithinTheirBound)
 {
-    const std::string full(kMaxLineBytes, 'x');
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::size_t length;  // npos: no whole line yet
-        bool refused;
-    } cases[] = {
-        {"CR LF", "220 a\r\n220 b\r\n", 7, false},
-        {"LF alone", "220 a\n220 b", 6, false},
-        {"a CR alone does not end a line", "220 a\rb", std::string::npos, false},
-        {"nothing yet", "", std::string::npos, false},
-        {"one byte short of the bound", full.substr(1), std::string::npos, false},
-        {"a line end as the bound's last byte", full.substr(1) + "\n", kMaxLineBytes, false},
-        {"the bound without a line end", full, 0, true},
-        {"a line end past the bound", full + "\n", 0, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        try {
-            EXPECT_EQ(LineLength(c.bytes), c.length);
-            EXPECT_FALSE(c.refused);
-        } catch (const BadReply& bad) {
-            EXPECT_TRUE(c.refused);
-            EXPECT_EQ(bad.why, Refusal::lineTooLong);
+    for (const Protocol protocol : {Protocol::ftp, Protocol::smtp}) {
+        SCOPED_TRACE(protocol == Protocol::ftp ? "FTP" : "SMTP");
+        const std::size_t max = MaxLineBytes(protocol);
+        const std::string full(max, 'x');
+        const struct {
+            const char* name;
+            std::string bytes;
+            std::size_t length;  // npos: no whole line yet
+            bool refused;
+        } cases[] = {
+            {"CR LF", "220 a\r\n220 b\r\n", 7, false},
+            {"LF alone", "220 a\n220 b", 6, false},
+            {"a CR alone does not end a line", "220 a\rb", std::string::npos, false},
+            {"nothing yet", "", std::string::npos, false},
+            {"one byte short of the bound", full.substr(1), std::string::npos, false},
+            {"a line end as the bound's last byte", full.substr(1) + "\n", max, false},
+            {"the bound without a line end", full, 0, true},
+            {"a line end past the bound", full + "\n", 0, true},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            try {
+                EXPECT_EQ(LineLength(protocol, c.bytes), c.length);
+                EXPECT_FALSE(c.refused);
+            } catch (const BadReply& bad) {
+                EXPECT_TRUE(c.refused);
+                EXPECT_EQ(bad.why, Refusal::lineTooLong);
+            }
         }
     }
 }
@@ -91,6 +95,7 @@ TEST(ReplyText, LinesEndAtLfWithinTheirBound)
 TEST(ReplyText, EachProtocolEndsAReplyByItsOwnRule)
 {
     const std::string nul = "220 re\0ady\r\n"s;
+    const std::size_t kMaxLineBytes = MaxLineBytes(Protocol::ftp);
     const std::string fullLine = std::string(kMaxLineBytes - 2, 'x') + "\r\n";
     const std::string longest = "220-" + std::string(kMaxLineBytes - 6, 'x') + "\r\n";
     const struct {
