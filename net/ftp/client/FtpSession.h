@@ -103,7 +103,7 @@ public:
     // few seconds at most, and not at all when the server has stopped answering.
     void CloseSession();
     // Sends one command and reads its whole reply; returns the reply's first line.
-    std::string Transaction(const std::string& command);
+    std::string Transaction(const std::string& command) override;
     // Ends the running transfer's data connection and whatever reply the client waits for.
     void Abort() override;
 

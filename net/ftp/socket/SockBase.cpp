@@ -4,6 +4,7 @@
 
 #include "net/ftp/socket/SockBase.h"
 
+#include "net/common/ReplyText.h"
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/Guard.h"
 #include "platform/HostAddress.h"
@@ -310,6 +311,20 @@ void TSockBase::Disconnect()
 }
 
 void TSockBase::Abort() {}
+
+std::string TSockBase::Transaction(const std::string& command)
+{
+    ReportStatus(8, "Transaction");
+    replyNumber_ = 0;
+    Writeln(command);
+    std::string reply = ReadLn();
+    lastReply_ = reply;
+    if (!reply.empty()) {
+        ReportStatus(1, reply);
+        replyNumber_ = replytext::ReplyNumber(reply);
+    }
+    return reply;
+}
 
 void TSockBase::RequireConnection()
 {

@@ -89,6 +89,7 @@ public:
     virtual FdHandle Accept();
     virtual void Connect();
     virtual void Disconnect();
+    virtual std::string Transaction(const std::string& command);
     virtual void Abort();
 
     void RequireConnection();

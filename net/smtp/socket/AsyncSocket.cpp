@@ -49,7 +49,7 @@ TCustomAsyncSocket::~TCustomAsyncSocket()
     OnSessionAvailable = OnSessionConnected = OnSessionClosed = OnDataAvailable = OnDataSent = nullptr;
     OnDnsLookupDone = nullptr;
     OnChangeState = nullptr;
-    OnError = nullptr;
+    OnLineTooLong = OnError = nullptr;
     try {
         CancelDnsLookup();
     } catch (...) {
@@ -120,6 +120,14 @@ void TCustomAsyncSocket::SetProto(const std::string& value)
     protoAssigned_ = true;
 }
 
+TSocketWaitControl* TCustomAsyncSocket::WaitCtrl() const { return waitCtrlObject_ ? waitCtrl_ : nullptr; }
+
+void TCustomAsyncSocket::SetWaitCtrl(TSocketWaitControl* ctrl)
+{
+    waitCtrl_ = ctrl;
+    waitCtrlObject_ = ctrl ? ctrl->WaitObject() : nullptr;
+}
+
 TSocketSendFlags TCustomAsyncSocket::SendFlags()
 {
     if (sendFlags_ != wsSendNormal && sendFlags_ != wsSendUrgent) {
@@ -157,9 +165,13 @@ void TCustomAsyncSocket::ResetFields()
     lingerOnOff_ = wsLingerOn;
     lingerTimeout_ = 0;
     state_ = wsClosed;
+    awaitedState_ = wsInvalidState;
+    line_.clear();
+    lineReading_ = false;
     allSent_ = true;
     readCount_ = 0;
     closedEventFired_ = false;
+    flushTimeout_ = 60;
     localPort_ = 0;
 }
 
@@ -607,6 +619,7 @@ void TCustomAsyncSocket::ChangeState(TSocketState newState)
     if (old == newState) return;
     state_ = newState;
     TriggerChangeState(old, newState);
+    CheckWait();
 }
 
 bool TCustomAsyncSocket::TriggerDataAvailable(std::uint16_t error)

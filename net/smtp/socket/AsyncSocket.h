@@ -8,6 +8,7 @@
 #include "net/common/SockError.h"
 #include "net/smtp/socket/SendBuffer.h"
 #include "platform/FdHandle.h"
+#include "net/smtp/socket/SocketWaitControl.h"
 
 #include <QObject>
 #include <QPointer>
@@ -70,6 +71,13 @@ public:
     int RcvdCount() const;
     int LastError() const { return lastError_; }
 
+    bool MultiThreaded() const { return multiThreaded_; }
+    void SetMultiThreaded(bool value) { multiThreaded_ = value; }
+    // Cleared by itself when the control is freed.
+    TSocketWaitControl* WaitCtrl() const;
+    void SetWaitCtrl(TSocketWaitControl* ctrl);
+    int FlushTimeout() const { return flushTimeout_; }
+    void SetFlushTimeout(int seconds) { flushTimeout_ = seconds; }
     TSocketSendFlags SendFlags();
     void SetSendFlags(TSocketSendFlags value);
     TSocketLingerOnOff LingerOnOff() const { return lingerOnOff_; }
@@ -83,12 +91,15 @@ public:
     TChangeState OnChangeState;
     TDataAvailable OnDataAvailable;
     TDataSent OnDataSent;
+    TSocketNotifyEvent OnLineTooLong;
     TDnsLookupDone OnDnsLookupDone;
     TSocketNotifyEvent OnError;
 
     virtual void Connect();
     virtual void Close();
     virtual void Abort();
+    virtual void Flush();
+    virtual void WaitForClose();
     virtual void Listen();
     // The accepted connection, to be handed to another socket's Dup; invalid on failure.
     virtual FdHandle Accept();
@@ -103,6 +114,8 @@ public:
     virtual std::string GetPeerAddr();
     virtual int GetPeerName(sockaddr_in& name);
     virtual std::string GetXPort();
+    virtual bool WaitForState(int seconds, TSocketState state);
+    virtual std::string ReadLine(int seconds);
     virtual int GetSockName(sockaddr_in& name);
     virtual void Dup(FdHandle handle);
     virtual void Shutdown(int how);
@@ -156,6 +169,10 @@ private:
     bool PrepareLookup(const std::string& query);
     void StartLookup(const std::string& query, bool reverse);
     void LookupAnswered(int id, bool reverse, const netsock::HostLookup::Answer& answer);
+    void ReadLineBytes();
+    // Runs one of the waits; true when `done` held at the end.
+    bool RunWait(int seconds, const std::function<bool()>& done, bool socketStyleError);
+    void CheckWait();
 
     FdHandle fd_;
     std::unique_ptr<SocketWatch> watch_;
@@ -171,14 +188,23 @@ private:
     std::string dnsResult_;
     std::vector<std::string> dnsResultList_;
     TSocketState state_ = wsClosed;
+    int flushTimeout_ = 60;
     TSendQueue queue_;
     int sendFlags_ = wsSendNormal;
+    bool multiThreaded_ = false;
+    TSocketWaitControl* waitCtrl_ = nullptr;
+    QPointer<QObject> waitCtrlObject_;
+    TSocketState awaitedState_ = wsInvalidState;
+    std::function<bool()> waitDone_;
     int lastError_ = 0;
     int resetError_ = 0;  // a reset seen by recv or send, for the close notification
     bool paused_ = false;
     TSocketLingerOnOff lingerOnOff_ = wsLingerOn;
     int lingerTimeout_ = 0;
     bool allSent_ = true;
+    std::string line_;
+    bool lineReading_ = false;
+    bool dropUntilClose_ = false;
     std::int64_t readCount_ = 0;
     std::int64_t consumed_ = 0;  // every byte taken from the platform, for the read loop
     bool closedEventFired_ = false;

@@ -170,6 +170,8 @@ void TCustomAsyncSocket::WndProc(int events, int error)
     if ((events & FD_CLOSE) && state_ != wsConnecting) {
         step([&] { ReadLoop(error); });  // the data that came with the close goes first
         step([&] {
+            lineReading_ = false;
+            dropUntilClose_ = false;
             if (!closedEventFired_) {
                 closedEventFired_ = true;
                 TriggerSessionClosed(err);
@@ -179,6 +181,7 @@ void TCustomAsyncSocket::WndProc(int events, int error)
             if (state_ != wsClosed) Close();
         });
     }
+    if (self) CheckWait();
 }
 
 void TCustomAsyncSocket::ReadLoop(int error)
@@ -189,7 +192,9 @@ void TCustomAsyncSocket::ReadLoop(int error)
         lastError_ = 0;
         const std::int64_t before = consumed_;
         try {
-            if (!TriggerDataAvailable(static_cast<std::uint16_t>(error))) {
+            if (lineReading_) {
+                ReadLineBytes();
+            } else if (dropUntilClose_ || !TriggerDataAvailable(static_cast<std::uint16_t>(error))) {
                 char drop[1024];
                 Receive(drop, sizeof drop);
             }
@@ -246,6 +251,7 @@ void TCustomAsyncSocket::TryToSend()
             return;
         }
     }
+    CheckWait();
 }
 
 void TCustomAsyncSocket::Pause()

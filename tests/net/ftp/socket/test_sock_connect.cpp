@@ -223,11 +223,11 @@ TEST(FtpSockConnect, StatusReportsPassTheReportLevel)
         std::vector<std::string> present;
         std::vector<std::string> absent;
     } cases[] = {
-        {0, {}, {"Request Close Socket", "Connecting"}},
-        {1, {"Request Close Socket"}, {"Sending Buffer", "Connecting", "Writeln"}},
+        {0, {}, {"Request Close Socket", "200 OK\r\n", "Connecting"}},
+        {1, {"200 OK\r\n", "Request Close Socket"}, {"Sending Buffer", "Connecting", "Transaction"}},
         {4, {"Sending Buffer", "Request Close Socket"}, {"Connecting", "ReadLn"}},
-        {8, {"Connecting", "Timer On", "Timer Off", "Writeln", "Write", "ReadLn",
-             "ReadToStream", "WriteFromStream", "Disconnecting", "Request Close Socket"},
+        {8, {"Connecting", "Timer On", "Timer Off", "Transaction", "Writeln", "Write", "ReadLn",
+             "ReadToStream", "WriteFromStream", "200 OK\r\n", "Disconnecting", "Request Close Socket"},
          {"Checking Error In Error Manager"}},
         {16, {"Connecting", "Checking Error In Error Manager"}, {}},
     };
@@ -243,8 +243,8 @@ TEST(FtpSockConnect, StatusReportsPassTheReportLevel)
         sock.Connect();
         FdHandle peer = listener.accept();
         sendAll(peer.get(), "200 OK\r\n");
-        sock.Writeln("NOOP");
-        EXPECT_EQ(sock.ReadLn(), "200 OK\r\n");
+        EXPECT_EQ(sock.Transaction("NOOP"), "200 OK\r\n");
+        EXPECT_EQ(sock.ReplyNumber(), 200);
         // A bind on a socket that is already connected fails through the error manager.
         EXPECT_THROW(sock.Listen(true), ESockError);
         sock.Disconnect();

@@ -87,6 +87,22 @@ TEST_F(FtpSockConnected, CancelEndsReadLnAndRead)
     EXPECT_EQ(sock->Read(0), "ef");
 }
 
+TEST_F(FtpSockConnected, TransactionSendsOneLineAndParsesTheReply)
+{
+    struct Case {
+        const char* reply;
+        int number;
+    } cases[] = {{"200 NOOP ok\r\n", 200}, {"no number\r\n", 0}, {"1234567890123 x\r\n", 0}, {"2001 x\r\n", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        sendAll(peer.get(), c.reply);
+        EXPECT_EQ(sock->Transaction("NOOP"), c.reply);
+        EXPECT_EQ(sock->LastReply(), c.reply);
+        EXPECT_EQ(sock->ReplyNumber(), c.number);
+        EXPECT_EQ(recvSome(peer.get(), 6), "NOOP\r\n");
+    }
+}
+
 TEST_F(FtpSockConnected, WriteRefusesTextsThatWouldBreakTheCommandStream)
 {
     const std::string nul("NO\0OP", 5);

@@ -203,4 +203,42 @@ TEST_F(AsyncSocketConnection, PausedSocketReportsNothingUntilResumed)
     ASSERT_TRUE(waitFor([&] { return received == "later"; }));
 }
 
+TEST_F(AsyncSocketConnection, WaitsRunTheEventLoop)
+{
+    client.SetMultiThreaded(true);
+    client.SetAddr("127.0.0.1");
+    client.SetPort(listener.portText());
+    client.Connect();
+    ASSERT_TRUE(client.WaitForState(5, wsConnected));
+    peer = listener.accept();
+    ASSERT_TRUE(peer.valid());
+
+    ASSERT_TRUE(loopback::sendAll(peer.get(), "hello\r\nworld\n" + std::string(300, 'a') + "\n"));
+    EXPECT_EQ(client.ReadLine(5), "hello");
+    EXPECT_EQ(client.ReadLine(5), "world");
+    int tooLong = 0;
+    client.OnLineTooLong = [&](TCustomAsyncSocket*) { ++tooLong; };
+    EXPECT_EQ(client.ReadLine(5), std::string(254, 'a'));
+    EXPECT_EQ(tooLong, 1);
+
+    client.SendStr(pattern(100000));
+    client.Flush();
+    EXPECT_EQ(loopback::readBytes(peer.get(), 100000).size(), 100000u);
+
+    (void)peer.reset();
+    client.WaitForClose();
+    EXPECT_EQ(client.State(), wsClosed);
+}
+
+TEST(AsyncSocketWaits, NeedAWaitControlWithoutMultiThreaded)
+{
+    TAsyncSocket s;
+    try {
+        s.WaitForState(1, wsListening);
+        ADD_FAILURE() << "waited without a wait control";
+    } catch (const ESockError& e) {
+        EXPECT_STREQ(e.what(), "No wait object assigned");
+    }
+}
+
 }  // namespace
