@@ -6,6 +6,7 @@ login) on the first line of standard output and serves until SIGTERM, SIGINT or 
 standard input. The work folder goes with it.
 """
 
+import argparse
 import ctypes
 import os
 import shutil
@@ -21,6 +22,16 @@ from ftplifetime import stop_when_stdin_closes
 
 # Exit status of a script whose daemon is not on this machine (ctest's usual skip code).
 NOT_HERE = 77
+
+
+def arguments():
+    """--port (0: a free one), --root (the folder served) and --check (exit 77 when the server
+    cannot run here), as every server script takes them."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--root")
+    parser.add_argument("--check", action="store_true")
+    return parser.parse_args()
 
 
 def free_port():

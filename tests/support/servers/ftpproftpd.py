@@ -12,7 +12,6 @@ Prints "PORT HOME", then serves until SIGTERM, SIGINT or the end of standard inp
 --check only tells (exit status 0, else 77 with the reason) whether proftpd can run here.
 """
 
-import argparse
 import grp
 import os
 import pwd
@@ -47,11 +46,7 @@ def config(port, root, work):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--root")
-    parser.add_argument("--check", action="store_true")
-    args = parser.parse_args()
+    args = ftpdaemon.arguments()
     daemon = ftpdaemon.unpacked("usr/sbin/proftpd")
     if daemon is None:
         ftpdaemon.not_here("proftpd is not unpacked (scripts/install-deps.sh) in any of "

@@ -11,7 +11,6 @@ serves until SIGTERM, SIGINT or the end of standard input.
 --check only tells (exit status 0, else 77 with the reason) whether pure-ftpd can run here.
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -21,11 +20,7 @@ import ftpdaemon  # noqa: E402
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--root")
-    parser.add_argument("--check", action="store_true")
-    args = parser.parse_args()
+    args = ftpdaemon.arguments()
     daemon = ftpdaemon.unpacked("usr/sbin/pure-ftpd")
     pw = ftpdaemon.unpacked("usr/bin/pure-pw")
     if daemon is None or pw is None:

@@ -12,7 +12,6 @@ in the root folder and PWD answers its full path.
 --check only tells (exit status 0, else 77 with the reason) whether vsftpd can run here.
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -40,11 +39,7 @@ def config(port, root, work):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--root")
-    parser.add_argument("--check", action="store_true")
-    args = parser.parse_args()
+    args = ftpdaemon.arguments()
     if not os.access(VSFTPD, os.X_OK):
         ftpdaemon.not_here(VSFTPD + " is not installed")
     if args.check:
