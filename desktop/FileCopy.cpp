@@ -107,6 +107,7 @@ void TFileCopy::Execute()
 
 bool TFileCopy::fail(const std::string& text)
 {
+    prompt::current().beep();
     prompt::current().message(text, {}, MessageKind::Error);
     return false;
 }

@@ -28,6 +28,7 @@ public:
     bool Copy(const std::string& source, const std::string& target);
 
 private:
+    // Beeps, shows the failure and fails.
     bool fail(const std::string& text);
     void progress(std::int64_t read, std::int64_t written, std::int64_t size);
 

@@ -34,12 +34,17 @@ TFTPabout::TFTPabout(QWidget* parent, double intervalScale)
     vantrelLabel_->hide();
     ftpLabel_ = MakeEffectLabel(face, QStringLiteral("FTP"), 44);
     ftpLabel_->move(18, 12);
-    versionLabel_ = new TStyledLabel(QStringLiteral("Version 1.5"), face);
-    QFont serif(QStringLiteral("DejaVu Serif"));
-    serif.setPixelSize(14);
-    versionLabel_->setFont(serif);
-    versionLabel_->SetTransparent(true);
-    versionLabel_->move(132, 84);
+    // The program's name, its version and what it is for, each centred beneath "Vantrel".
+    const struct {
+        const char* caption;
+        int pixelSize, top;
+    } lines[] = {{"Quorvel's FTP Vantrel", 15, 80}, {"Version 1.5", 14, 100}, {"FTP scripts", 13, 120}};
+    for (std::size_t i = 0; i < std::size(lines); ++i) {
+        TStyledLabel* label = MakeStyledLabel(face, tr(lines[i].caption), lines[i].pixelSize);
+        label->setObjectName(QStringLiteral("StyledLabel%1").arg(i + 1));
+        label->move(StyledLabelCentre - label->width() / 2, lines[i].top);
+        styledLabels_[i] = label;
+    }
 
     panel2_ = new QFrame(face);
     panel2_->setObjectName(QStringLiteral("Panel2"));

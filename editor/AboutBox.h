@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <array>
 #include <functional>
 
 class QFrame;
@@ -25,7 +26,10 @@ public:
     AboutCaption& IcGradientCaption1() { return caption_; }
     TEffLabel* FtpLabel() const { return ftpLabel_; }
     TEffLabel* VantrelLabel() const { return vantrelLabel_; }
-    TStyledLabel* VersionLabel() const { return versionLabel_; }
+    static constexpr int StyledLabelCentre = 205;  // x of the 3-D labels' middle
+    // The three 3-D labels, top to bottom: the name, "Version 1.5", what it is for.
+    TStyledLabel* StyledLabel(int index) const { return styledLabels_.at(std::size_t(index)); }
+    TStyledLabel* VersionLabel() const { return styledLabels_[1]; }
     QFrame* Panel2() const { return panel2_; }
     TAnimate* Animate1() const { return animate1_; }
     QPushButton* Button1() const { return button1_; }
@@ -49,7 +53,7 @@ private:
     AboutCaption caption_;
     TEffLabel* ftpLabel_;
     TEffLabel* vantrelLabel_;
-    TStyledLabel* versionLabel_;
+    std::array<TStyledLabel*, 3> styledLabels_{};
     QFrame* panel2_;
     TAnimate* animate1_;
     QPushButton* button1_;

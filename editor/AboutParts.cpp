@@ -2,6 +2,7 @@
 
 #include "controls/effects/EffLabels.h"
 #include "controls/input/IcGradientCaption.h"
+#include "controls/tabs/StyledLabel.h"
 
 #include <QDialog>
 
@@ -24,7 +25,8 @@ QString AboutCaption::Part(int index) const
 AboutCaption MakeAboutCaption(QDialog& box)
 {
     auto* gradient = new TIcGradientCaption(&box);
-    QFont font(QStringLiteral("DejaVu Sans"));
+    // By name, as stored; the sans face standing in for it draws it where it is not installed.
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     font.setBold(true);
     font.setItalic(true);
@@ -58,6 +60,16 @@ TEffLabel* MakeEffectLabel(QWidget* parent, const QString& caption, int pixelSiz
     label->SetTransparent(true);
     label->SetAutoSize(true);
     label->EndLoad();
+    return label;
+}
+
+TStyledLabel* MakeStyledLabel(QWidget* parent, const QString& caption, int pixelSize)
+{
+    auto* label = new TStyledLabel(caption, parent);
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPixelSize(pixelSize);
+    label->setFont(font);
+    label->SetTransparent(true);
     return label;
 }
 

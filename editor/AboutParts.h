@@ -9,6 +9,7 @@
 class QDialog;
 class TIcGradientCaption;
 class TEffLabel;
+class TStyledLabel;
 
 // The box's gradient caption of three parts; the window's title (what the window list shows) is
 // their text too.
@@ -30,6 +31,10 @@ AboutCaption MakeAboutCaption(QDialog& box);
 
 // An effect label: a large bold italic serif caption in navy with a raised shadow.
 TEffLabel* MakeEffectLabel(QWidget* parent, const QString& caption, int pixelSize);
+
+// A 3-D label at its defaults (recessed, here transparent) in "Times New Roman" of that many
+// pixels; where that face is not installed, the serif face standing in for it draws it.
+TStyledLabel* MakeStyledLabel(QWidget* parent, const QString& caption, int pixelSize);
 
 // A fill control with a square gradient of 61 colours from white to grey over the whole of
 // `parent`, beneath its other children.

@@ -1,11 +1,11 @@
 #include "editor/ScriptDocument.h"
 
-#include "editor/ScriptFile.h"
 #include "editor/ScriptText.h"
 #include "platform/ByteText.h"
 #include "platform/Errors.h"
 #include "platform/LocalFiles.h"
 #include "platform/QtText.h"
+#include "script/ScriptFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -64,11 +64,6 @@ constexpr std::string_view kTemplates[] = {
     "FORCELOWERON", "FORCELOWEROFF", "FORCEUPPERON", "FORCEUPPEROFF",
 };
 
-constexpr std::string_view kServerChoices[] = {
-    "Automatic detect", "UNIX", "NT/Dos", "VMSMultinet", "VMSUCX", "MVS", "Mac", "QVT", "NCSA", "VM", "VMVPS",
-    "HP3000",
-};
-
 constexpr ServerMenuItem kServerMenu[] = {
     {"&Automatix detect", 0}, {"", -1}, {"Unix compatible", 1}, {"NT/Dos", 2}, {"VMS Multinet", 3},
     {"VMS UCX", 4}, {"IBM MVS", 5}, {"MAC Ftpd", 6}, {"QVT", 7}, {"NCSA", 8}, {"VM", 9}, {"VMVPS", 10},
@@ -135,7 +130,13 @@ std::span<const std::string_view> CommandTemplates()
 
 std::span<const std::string_view> ServerTypeChoices()
 {
-    return kServerChoices;
+    // The menu names automatic detection in words; the rest are the script's own names.
+    static const auto choices = [] {
+        auto list = ftplisting::ServerTypeNames();
+        list[0] = "Automatic detect";
+        return list;
+    }();
+    return choices;
 }
 
 std::span<const ServerMenuItem> ServerMenuItems()

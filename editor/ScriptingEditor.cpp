@@ -11,7 +11,6 @@
 #include "editor/EditorRules.h"
 #include "editor/EditorSeams.h"
 #include "editor/KeywordHighlighter.h"
-#include "editor/ScriptFile.h"
 #include "editor/ScriptText.h"
 #include "editor/SendToDialogs.h"
 #include "platform/AppPaths.h"
@@ -21,6 +20,7 @@
 #include "platform/QtText.h"
 #include "printing/ScriptPrinter.h"
 #include "printing/ScrollingRichEdit.h"
+#include "script/ScriptFile.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,6 @@
 #include "desktop/ShellLink.h"
 #include "desktop/StringRoutines.h"
 #include "editor/EditorSeams.h"
-#include "editor/ScriptFile.h"
 #include "editor/TemplatePatch.h"
 #include "editor/templates/TemplateSlots.h"
 #include "platform/AppPaths.h"
@@ -13,6 +12,7 @@
 #include "platform/LocalFiles.h"
 #include "platform/Prompt.h"
 #include "platform/QtText.h"
+#include "script/ScriptFile.h"
 
 #include <QObject>
 #include <cerrno>

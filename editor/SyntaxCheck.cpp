@@ -2,7 +2,7 @@
 
 #include "desktop/StringRoutines.h"
 #include "platform/ByteText.h"
-#include "runner/CommandWords.h"
+#include "script/CommandWords.h"
 
 #include <algorithm>
 

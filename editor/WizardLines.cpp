@@ -1,6 +1,7 @@
 #include "editor/WizardLines.h"
 
 #include "desktop/StringRoutines.h"
+#include "net/ftp/listing/ServerTypes.h"
 #include "platform/ByteText.h"
 
 #include <charconv>
@@ -85,8 +86,8 @@ CommandField file(const char* name, const char* caption = "") { return {name, ca
 
 const std::vector<std::string>& ServerTypeNames()
 {
-    static const std::vector<std::string> names{"Auto", "UNIX",  "NT/Dos", "VMSMultinet", "VMSUCX", "MVS",
-                                                 "Mac",  "QVT",   "NCSA",   "VM",          "VMVPS",  "HP3000"};
+    static const std::vector<std::string> names(ftplisting::ServerTypeNames().begin(),
+                                                ftplisting::ServerTypeNames().end());
     return names;
 }
 

@@ -1,6 +1,7 @@
 // Vantrel: the script editor.
 
 #include "controls/input/Cursors.h"
+#include "controls/input/WindowHook.h"
 #include "desktop/icons/ProgramIcons.h"
 #include "editor/EditorSeams.h"
 #include "editor/ScriptingEditor.h"
@@ -19,7 +20,7 @@ int main(int argc, char* argv[])
                              "the editor needs one.\n");
         return 1;
     }
-    QApplication app(argc, argv);
+    THookedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setWindowIcon(programicons::ProgramIcon("vantrel"));
     // The desktop matches the windows with the installed entry (and its icon) by this name.

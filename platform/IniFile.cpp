@@ -148,6 +148,15 @@ void IniFile::deleteKey(std::string_view section, std::string_view key)
     if (i >= 0) lines_.erase(lines_.begin() + i);
 }
 
+void IniFile::addSection(std::string_view section)
+{
+    if (findSection(section) >= 0) return;
+    Line h;
+    h.kind = Line::Section;
+    h.section = trim(section);
+    lines_.push_back(h);
+}
+
 void IniFile::eraseSection(std::string_view section)
 {
     const long s = findSection(section);

@@ -29,6 +29,8 @@ public:
     void writeBool(std::string_view section, std::string_view key, bool value);
     void deleteKey(std::string_view section, std::string_view key);
     void eraseSection(std::string_view section);
+    // A section without keys, at the end, unless there is one of that name.
+    void addSection(std::string_view section);
 
     std::vector<std::string> sections() const;                       // in file order
     std::vector<std::string> keys(std::string_view section) const;   // in file order

@@ -27,6 +27,15 @@ bool writeValues(const std::vector<Value>& values)
     return ini.save();
 }
 
+bool createKey(std::string_view key)
+{
+    IniFile ini(storePath());
+    if (!ini.load()) return false;
+    if (ini.sectionExists(key)) return true;
+    ini.addSection(key);
+    return ini.save();
+}
+
 bool deleteValue(std::string_view key, std::string_view name)
 {
     IniFile ini(storePath());

@@ -26,6 +26,8 @@ struct Value {
 };
 // Removes one value; true when it is gone (or was not there), false when the store cannot be written.
 [[nodiscard]] bool deleteValue(std::string_view key, std::string_view name);
+// Makes the key (with no values) unless it exists; false when the store cannot be written.
+[[nodiscard]] bool createKey(std::string_view key);
 // Writes all values in one atomic save: all of them land or none.
 [[nodiscard]] bool writeValues(const std::vector<Value>& values);
 

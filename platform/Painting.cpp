@@ -1,5 +1,7 @@
 #include "platform/Painting.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -100,6 +102,16 @@ void FloodFillSurface(QImage& image, const QPoint& start, TColor surface, TColor
         todo.push_back({p.x(), p.y() + 1});
         todo.push_back({p.x(), p.y() - 1});
     }
+}
+
+bool IsTrueTypeFont(const QFont& font)
+{
+    static const char* const rasterFaces[] = {"MS Sans Serif", "MS Serif", "System", "Small Fonts", "Terminal",
+                                              "Fixedsys", "Courier", "Modern", "Roman", "Script"};
+    for (const char* face : rasterFaces)
+        if (font.family().compare(QLatin1String(face), Qt::CaseInsensitive) == 0) return false;
+    const QFontInfo drawn(font);
+    return QFontDatabase::isSmoothlyScalable(drawn.family(), drawn.styleName());
 }
 
 }  // namespace painting

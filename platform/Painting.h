@@ -8,6 +8,7 @@
 #include <QRect>
 #include "platform/Colors.h"
 
+class QFont;
 class QImage;
 class QPainter;
 class QPoint;
@@ -37,5 +38,13 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text);
 // Replaces the 4-connected area of exactly `surface` around `start` with `fill`; a start pixel of
 // another colour (or outside the image) changes nothing. Works on 32-bit images, alpha kept.
 void FloodFillSurface(QImage& image, const QPoint& start, TColor surface, TColor fill);
+
+// Whether text in this font can be turned: the face that is really drawn must be an outline
+// face. A family the system substitutes counts by the face standing in for it; the classic
+// raster faces ("MS Sans Serif", "System", ...) count as raster by name wherever they are drawn
+// from, since stored forms name them and expect them to be replaced.
+bool IsTrueTypeFont(const QFont& font);
+// The outline family a control switches to when a turned text has no outline face.
+inline constexpr const char* TrueTypeReplacement = "Arial";
 
 }  // namespace painting

@@ -17,6 +17,8 @@ public:
     // A message box with Yes and No; true for Yes. Without an answer (no override) it counts as No,
     // the choice that changes nothing.
     virtual bool question(const std::string& text, const std::string& caption, MessageKind kind);
+    // The short warning sound some failures give before their box; silent without a display.
+    virtual void beep() {}
 };
 
 // Without a display: messages go to standard error and count as answered; input is cancelled

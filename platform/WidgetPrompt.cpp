@@ -57,6 +57,8 @@ bool WidgetPrompt::question(const std::string& text, const std::string& caption,
     return box.exec() == QMessageBox::Yes;
 }
 
+void WidgetPrompt::beep() { QApplication::beep(); }
+
 namespace headless {
 bool hasDisplay()
 {

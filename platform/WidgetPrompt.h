@@ -8,6 +8,7 @@ public:
     void message(const std::string& text, const std::string& caption, MessageKind kind) override;
     bool input(const std::string& caption, const std::string& label, std::string& value) override;
     bool question(const std::string& text, const std::string& caption, MessageKind kind) override;
+    void beep() override;
 };
 
 namespace headless {

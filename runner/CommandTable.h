@@ -2,7 +2,7 @@
 // The runner's command entries: each command word (CommandWords.h) with how its argument is
 // found and how its line is echoed in the log.
 
-#include "runner/CommandWords.h"
+#include "script/CommandWords.h"
 
 #include <string_view>
 

@@ -2,8 +2,8 @@
 
 #include "platform/ByteText.h"
 #include "platform/LocalFiles.h"
-#include "runner/Arguments.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 using bytetext::startsWithNoCase;
 using bytetext::trim;

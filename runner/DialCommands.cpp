@@ -5,8 +5,8 @@
 #include "platform/Guard.h"
 #include "platform/Process.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <QTimer>
 

@@ -1,9 +1,9 @@
 // The script commands that work on the FTP server: connect and disconnect, remote folder and file
 // commands, and the download and upload families with their transfer frame.
 
-#include "runner/FtpCommands.h"
+#include "runner/FtpCommandRules.h"
 
-#include "net/ftp/socket/HostLookup.h"
+#include "net/common/HostLookup.h"
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
@@ -12,64 +12,16 @@
 #include "platform/HostAddress.h"
 #include "platform/LocalFiles.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/LocalFileOps.h"
 #include "runner/RemoteNames.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
+#include <algorithm>
 #include <ctime>
 #include <sys/stat.h>
 
 using bytetext::trim;
-
-namespace ftpcommands {
-
-std::string ListedPath(std::string_view mask, std::string_view listedName)
-{
-    if (listedName.find('/') != std::string_view::npos) return std::string(listedName);
-    const std::size_t cut = mask.rfind('/');
-    return cut == std::string_view::npos ? std::string(listedName)
-                                         : std::string(mask.substr(0, cut + 1)) + std::string(listedName);
-}
-
-bool MatchesRemoteMask(std::string_view mask, std::string_view listedName, char wildcard)
-{
-    const std::size_t cut = mask.rfind('/');
-    std::string pattern(cut == std::string_view::npos ? mask : mask.substr(cut + 1));
-    for (char& c : pattern)
-        if (c == wildcard) c = '*';
-    const std::size_t nameCut = listedName.find_last_of("/\\");
-    const std::string_view name = nameCut == std::string_view::npos ? listedName : listedName.substr(nameCut + 1);
-    return localfiles::matchesMask(pattern, name);
-}
-
-std::string Extension(std::string_view namePart)
-{
-    const std::size_t dot = namePart.rfind('.');
-    return dot == std::string_view::npos ? std::string() : std::string(namePart.substr(dot));
-}
-
-std::optional<std::int64_t> FirstFreeNumber(const std::set<std::string>& usedExtensions)
-{
-    for (std::int64_t n = 1; n <= 99999999; ++n)
-        if (!usedExtensions.count("." + std::to_string(n))) return n;
-    return std::nullopt;
-}
-
-std::int64_t CivilSeconds(const CivilTime& t)
-{
-    return datetime::daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
-}
-
-std::string ReplyCodeOf(std::string_view message) { return std::string(message.substr(0, 3)); }
-
-bool MeansAbsent(std::string_view message)
-{
-    const std::string code = ReplyCodeOf(message);
-    return code == "450" || code == "550";
-}
-
-}  // namespace ftpcommands
 
 using namespace ftpcommands;
 
@@ -106,19 +58,18 @@ std::string printable(std::string name)
     return name;
 }
 
-// A local name that could not be sent safely in a command.
-void logUnsendable(TScriptVantrel& e, const std::string& path)
+// Whether a file a mask matched is sent; a skipped one is logged. A line end in its name could
+// not be sent safely in a command; a link may lead out of the folder (to a private file).
+bool sendable(TScriptVantrel& e, const std::string& path)
 {
-    e.LogLine(kIndent + "Skipped:  " + printable(apppaths::extractFileName(path)) + " (a line end in its name)");
-}
-
-// A link a mask matched may lead out of the folder (to a private file): it is not sent.
-bool skippedLink(TScriptVantrel& e, const std::string& path)
-{
+    if (hasLineEnd(path)) {
+        e.LogLine(kIndent + "Skipped:  " + printable(apppaths::extractFileName(path)) + " (a line end in its name)");
+        return false;
+    }
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
     e.LogLine("   ---> Skipped link: " + printable(apppaths::extractFileName(path)));
-    return true;
+    return false;
 }
 
 // ResolveHostAddress, but off the window's thread: a hung resolver must not keep Cancel,
@@ -128,9 +79,9 @@ std::uint32_t lookUpHost(TScriptVantrel& e, const std::string& host)
     std::uint32_t address = kNoHostAddress;
     if (host.empty() || ParseDottedAddress(host, address)) return address;
     bool done = false;
-    ftpsock::HostLookup lookup(host, [&](int error, std::uint32_t found) {
+    netsock::HostLookup lookup(host, false, [&](const netsock::HostLookup::Answer& a) {
         done = true;
-        if (error == 0) address = found;
+        if (a.error == 0) address = a.addresses.front();
     });
     const int limit = e.FTP.Timeout > 0 ? e.FTP.Timeout : -1;
     switch (waiting::waitUntil([&] { return done; }, limit, [&] { return e.CancelFlag; })) {
@@ -397,15 +348,11 @@ void TScriptVantrel::SendWildcard(const std::string& localMask, const std::strin
     for (const std::string& path : localops::MatchingFiles(localMask)) {
         waiting::pumpMessages();
         if (CancelFlag) break;
-        if (hasLineEnd(path)) {
-            logUnsendable(*this, path);
-            continue;
-        }
-        if (skippedLink(*this, path)) continue;
+        if (!sendable(*this, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         std::string target = CasedName(name);
         if (!remoteDir.empty()) {
-            const bool vms = FTP.ServerStyle == 6 || FTP.ServerStyle == 7;
+            const bool vms = ftplisting::KindOfStyle(FTP.ServerStyle) == ftplisting::StyleKind::Versioned;
             target = (vms && remoteDir.find('/') == std::string::npos ? remoteDir : remoteDir + "/") + target;
         }
         LogLine(kIndent + "Processing:  " + name + " to " + target);
@@ -437,11 +384,7 @@ void TScriptVantrel::IncrementalSendWildcard(const std::string& localMask, const
     bool any = false, allOk = true;
     for (const std::string& path : localops::MatchingFiles(localMask)) {
         if (CancelFlag) break;
-        if (hasLineEnd(path)) {
-            logUnsendable(*this, path);
-            continue;
-        }
-        if (skippedLink(*this, path)) continue;
+        if (!sendable(*this, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         LogLine(kIndent + "Processing:  " + name + " to " + remoteDir + "/" + name);
         const std::string cased = CasedName(name);
@@ -470,11 +413,7 @@ void sendIf(TScriptVantrel& e, When when, const std::string& localMask, const st
     bool any = false, allOk = true;
     for (const std::string& path : localops::MatchingFiles(localMask)) {
         if (e.CancelFlag) break;
-        if (hasLineEnd(path)) {
-            logUnsendable(e, path);
-            continue;
-        }
-        if (skippedLink(e, path)) continue;
+        if (!sendable(e, path)) continue;
         const std::string name = apppaths::extractFileName(path);
         const std::int64_t localTime = localModified(path).value_or(nowSeconds());
         const std::string target = remote.empty() ? e.CasedName(name) : remote + "/" + e.CasedName(name);
@@ -605,241 +544,285 @@ void getMasked(TScriptVantrel& e, GetKind kind, const std::string& remoteMask, c
     e.SuccessFlag = allOk;
 }
 
+// A command's outcome as the script sees it: done, or failed for any reason.
+template <class Operation>
+bool succeeds(const Operation& operation)
+{
+    try {
+        operation();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// One FTP command as performed: which of its family it is and its two arguments.
+struct FtpCall {
+    Cmd cmd;
+    const std::string& first;
+    const std::string& second;
+};
+
+void connectToServer(TScriptVantrel& e, const FtpCall&)
+{
+    try {
+        // A port past 16 bits would wrap to another one (70000 to 4464).
+        const bool viaProxy = !e.FTP.Proxy.empty();
+        const int port = viaProxy ? e.FTP.ProxyPort : e.FTP.Port;
+        if (port < 1 || port > 65535)
+            throw Exception(std::string(viaProxy ? "Proxy port " : "Port ") + std::to_string(port) +
+                            " is outside 1-65535");
+        if (lookUpHost(e, e.FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + e.FTP.Host);
+        if (e.FTP.SettingsChanged()) {
+            // The session open is another server's or another login's: the next SEND must
+            // not go there.
+            e.LogLine("   ---> Connection settings changed: reconnecting to " + e.FTP.Host + ":" +
+                      std::to_string(e.FTP.Port));
+            e.Disconnecting = true;
+            ftpsock::ScopeExit done([&e] { e.Disconnecting = false; });
+            guard::absorb([&e] { e.FTP.CloseSession(); });
+        }
+        e.FTP.Connect();
+        e.SetServerVariable("CurrentRemoteDir", e.FTP.GetCurrentDir());
+        // A session starts in ASCII: SIZE and resumed sends need the mode the script chose
+        // (BINARY before CONNECT, or the binary default). A refusal is in the log already.
+        try {
+            e.FTP.SetMode(e.TransferMode);
+        } catch (const FTPException&) {
+        }
+        e.SuccessFlag = true;
+    } catch (const std::exception& ex) {
+        e.SuccessFlag = false;
+        e.LogLine("   ---> Unable to Connect. Message: " + messageOf(ex));
+    }
+}
+
+void disconnectFromServer(TScriptVantrel& e, const FtpCall&)
+{
+    e.Holdup.start();
+    e.Disconnecting = true;
+    e.SuccessFlag = succeeds([&e] { e.FTP.Disconnect(); });
+    e.Disconnecting = false;
+    e.FTP.ServerStyle = ftplisting::kStyleDetect;
+    e.WildcardChar = '*';
+    e.Holdup.stop();
+}
+
+void changeRemoteDir(TScriptVantrel& e, const FtpCall& c)
+{
+    e.SuccessFlag = succeeds([&] { e.FTP.ChangeDir(c.first); });
+    e.SetServerVariable("CurrentRemoteDir", e.FTP.GetCurrentDir());
+}
+
+void makeRemoteDir(TScriptVantrel& e, const FtpCall& c)
+{
+    try {
+        e.FTP.MakeDirectory(c.first);
+        e.LogLine("   ---> Remote Make Directory: \"" + c.first + "\"");
+        e.SuccessFlag = true;
+    } catch (const std::exception& ex) {
+        e.LogLine("   ---> Error: Remote Make Directory: " + messageOf(ex));
+        e.SuccessFlag = false;
+    }
+}
+
+void deleteRemote(TScriptVantrel& e, const FtpCall& c)
+{
+    const std::string& first = c.first;
+    e.LogLine("   ---> " + nowText() + ": Deleting " + first);
+    const auto remove = [&e](const std::string& name) { return succeeds([&] { e.FTP.Delete(name); }); };
+    if (first.find(e.WildcardChar) == std::string::npos) {
+        e.SuccessFlag = remove(first);
+        return;
+    }
+    // A server that ignores the mask must not cost the rest of its folder.
+    e.ListMatching(first);
+    const std::vector<std::string> names = e.FTP.Files.names;
+    bool any = false, allOk = true;
+    for (const std::string& listed : names) {
+        any = true;
+        allOk &= remove(ListedPath(first, listed));
+    }
+    if (any) e.SuccessFlag = allOk;
+}
+
+void renameOrExec(TScriptVantrel& e, const FtpCall& c)
+{
+    e.SuccessFlag = succeeds([&] {
+        c.cmd == Cmd::RemoteRename ? e.FTP.Rename(c.first, c.second) : e.FTP.DoCommand("SITE REXEC " + c.first);
+    });
+}
+
+void setHostTzDiff(TScriptVantrel& e, const FtpCall& c)
+{
+    int hours = 0;
+    if (bytetext::parseInt(c.first, hours)) {
+        e.HostTzDiffHours = hours;
+        e.LogLine("   ---> Host timezone difference: " + c.first + " hrs");
+    } else {
+        e.HostTzDiffHours = 0;
+        e.LogLine("   ---> ERROR: Host timezone difference froced to: 0 hrs");
+    }
+}
+
+void generateRemote(TScriptVantrel& e, const FtpCall& c)
+{
+    std::string name = c.second;
+    e.SuccessFlag = succeeds([&] { name = e.GenerateRemoteName(c.second); });
+    e.SetVariable(c.first, name);
+}
+
+void generateLocal(TScriptVantrel& e, const FtpCall& c)
+{
+    e.SetVariable(c.first, e.GenerateLocalName(e.ResolveLocalPath(c.second)));
+}
+
+void getFamily(TScriptVantrel& e, const FtpCall& c)
+{
+    const std::string& first = c.first;
+    const GetKind kind = c.cmd == Cmd::Get         ? GetKind::Plain
+                         : c.cmd == Cmd::AppendGet ? GetKind::Append
+                         : c.cmd == Cmd::ResumeGet ? GetKind::Resume
+                                                   : GetKind::Incremental;
+    const std::string local = e.ResolveLocalPath(c.second);
+    e.LogLine("   ---> " + nowText() + ": Retrieving " + first + " to " + local);
+    const bool masked = kind != GetKind::Resume &&
+                        (first.find(e.WildcardChar) != std::string::npos || first.find('?') != std::string::npos);
+    if (masked) {
+        getMasked(e, kind, first, local.empty() ? e.StartDir : local);
+        return;
+    }
+    // No local name: the remote file's own name in the current local folder.
+    std::string target = local;
+    if (target.empty()) {
+        target = localFileFor(e, e.StartDir, first);
+        if (target.empty()) {
+            e.SuccessFlag = false;
+            return;
+        }
+    }
+    // The size lets a resumed download tell a server that ignored REST from a good one.
+    TDownloadOptions options;
+    if (kind == GetKind::Resume) options.remoteSize = e.RemoteFileSize(first);
+    if (kind == GetKind::Incremental) {
+        e.SetVerbatimVariable("LastFileName", e.GenerateLocalName(target));
+        target = e.GenerateLocalName(target);
+    }
+    (void)e.GuardedTransfer([&] {
+        // The log promises the mode: a server starts in ASCII and would convert binary files.
+        e.FTP.SetMode(e.TransferMode);
+        e.LogTransferMode();
+        const bool partial = apppaths::fileExists(target);
+        using GetForm = TScriptVantrel::GetForm;
+        e.DownloadFile(first, target,
+                       kind == GetKind::Append && partial   ? GetForm::Append
+                       : kind == GetKind::Resume && partial ? GetForm::Restart
+                                                            : GetForm::Plain,
+                       options);
+    });
+}
+
+void getIfFamily(TScriptVantrel& e, const FtpCall& c)
+{
+    getIf(e,
+          c.cmd == Cmd::GetIfNewer   ? GetIf::Newer
+          : c.cmd == Cmd::GetIfOlder ? GetIf::Older
+                                     : GetIf::New,
+          c.first, e.ResolveLocalPath(c.second));
+}
+
+void sendFamily(TScriptVantrel& e, const FtpCall& c)
+{
+    const std::string& second = c.second;
+    const std::string local = e.ResolveLocalPath(c.first);
+    const bool masked = c.cmd != Cmd::ResumeSend && localfiles::hasMask(local);
+    if (masked) {
+        c.cmd == Cmd::IncrementalSend ? e.IncrementalSendWildcard(local, second)
+                                      : e.SendWildcard(local, second, c.cmd == Cmd::AppendSend);
+        return;
+    }
+    e.LogLine("   ---> " + nowText() + ": Sending " + local + " to " + second);
+    const std::string remote = e.CasedName(second);
+    if (c.cmd == Cmd::ResumeSend) {
+        std::int64_t offset = e.RemoteFileSize(remote);
+        // In ASCII both sizes count other line ends: equal sizes say nothing (the client
+        // then sends the whole file).
+        const std::int64_t size = e.TransferMode == 1 ? -1 : e.LocalFileSize(local);
+        if (size >= 0 && offset == size) {
+            e.LogLine("   ---> \"" + remote + "\" is complete already: nothing to send");
+            e.SuccessFlag = true;
+            return;
+        }
+        if (size >= 0 && offset > size) {
+            e.LogLine("   ---> \"" + remote + "\" is larger than \"" + local + "\": sending the whole file");
+            offset = 0;
+        }
+        (void)e.GuardedTransfer([&] {
+            e.FTP.SetMode(e.TransferMode);
+            e.LogTransferMode();
+            offset < 1 ? e.FTP.Upload(local, remote) : e.FTP.UploadRestore(local, remote, offset);
+        });
+        return;
+    }
+    if (c.cmd == Cmd::IncrementalSend) {
+        e.FTP.SetMode(e.TransferMode);
+        e.LogTransferMode();
+        // Numbered after the case is applied, so the probe sees the names the upload makes.
+        const std::string target = e.GenerateRemoteName(remote);
+        (void)e.GuardedTransfer([&] { e.FTP.Upload(local, target); });
+        return;
+    }
+    (void)e.GuardedTransfer([&] {
+        e.FTP.SetMode(e.TransferMode);
+        e.LogTransferMode();
+        c.cmd == Cmd::AppendSend ? e.FTP.UploadAppend(local, remote) : e.FTP.Upload(local, remote);
+    });
+}
+
+void sendIfFamily(TScriptVantrel& e, const FtpCall& c)
+{
+    sendIf(e, c.cmd == Cmd::SendIfNewer ? When::Newer : When::Older, e.ResolveLocalPath(c.first), c.second);
+}
+
+// Each FTP command and the function that performs its family.
+struct FtpCommand {
+    Cmd cmd;
+    void (*perform)(TScriptVantrel&, const FtpCall&);
+};
+
+constexpr FtpCommand kFtpCommands[] = {
+    {Cmd::Connect, connectToServer},
+    {Cmd::Disconnect, disconnectFromServer},
+    {Cmd::RemoteCd, changeRemoteDir},
+    {Cmd::RemoteMd, makeRemoteDir},
+    {Cmd::RemoteDelete, deleteRemote},
+    {Cmd::RemoteRename, renameOrExec},
+    {Cmd::RemoteExec, renameOrExec},
+    {Cmd::HostTzDiff, setHostTzDiff},
+    {Cmd::GenerateRemoteName, generateRemote},
+    {Cmd::GenerateLocalName, generateLocal},
+    {Cmd::Get, getFamily},
+    {Cmd::AppendGet, getFamily},
+    {Cmd::ResumeGet, getFamily},
+    {Cmd::IncrementalGet, getFamily},
+    {Cmd::GetIfNewer, getIfFamily},
+    {Cmd::GetIfOlder, getIfFamily},
+    {Cmd::GetIfNew, getIfFamily},
+    {Cmd::Send, sendFamily},
+    {Cmd::AppendSend, sendFamily},
+    {Cmd::ResumeSend, sendFamily},
+    {Cmd::IncrementalSend, sendFamily},
+    {Cmd::SendIfNewer, sendIfFamily},
+    {Cmd::SendIfOlder, sendIfFamily},
+};
+
 }  // namespace
 
 bool TScriptVantrel::PerformFtp(const CommandEntry& entry, std::string_view arg)
 {
+    const auto found = std::ranges::find(kFtpCommands, entry.cmd, &FtpCommand::cmd);
+    if (found == std::end(kFtpCommands)) return false;
     const auto [first, second] = SplitArguments(arg);
-    switch (entry.cmd) {
-    case Cmd::Connect:
-        try {
-            // A port past 16 bits would wrap to another one (70000 to 4464).
-            const bool viaProxy = !FTP.Proxy.empty();
-            const int port = viaProxy ? FTP.ProxyPort : FTP.Port;
-            if (port < 1 || port > 65535)
-                throw Exception(std::string(viaProxy ? "Proxy port " : "Port ") + std::to_string(port) +
-                                " is outside 1-65535");
-            if (lookUpHost(*this, FTP.Host) == kNoHostAddress) throw Exception("Unable to find host: " + FTP.Host);
-            if (FTP.SettingsChanged()) {
-                // The session open is another server's or another login's: the next SEND must
-                // not go there.
-                LogLine("   ---> Connection settings changed: reconnecting to " + FTP.Host + ":" +
-                        std::to_string(FTP.Port));
-                Disconnecting = true;
-                ftpsock::ScopeExit done([this] { Disconnecting = false; });
-                guard::absorb([this] { FTP.CloseSession(); });
-            }
-            FTP.Connect();
-            SetServerVariable("CurrentRemoteDir", FTP.GetCurrentDir());
-            // A session starts in ASCII: SIZE and resumed sends need the mode the script chose
-            // (BINARY before CONNECT, or the binary default). A refusal is in the log already.
-            try {
-                FTP.SetMode(TransferMode);
-            } catch (const FTPException&) {
-            }
-            SuccessFlag = true;
-        } catch (const std::exception& ex) {
-            SuccessFlag = false;
-            LogLine("   ---> Unable to Connect. Message: " + messageOf(ex));
-        }
-        return true;
-    case Cmd::Disconnect:
-        Holdup.start();
-        Disconnecting = true;
-        try {
-            FTP.Disconnect();
-            SuccessFlag = true;
-        } catch (...) {
-            SuccessFlag = false;
-        }
-        Disconnecting = false;
-        FTP.ServerStyle = ftplisting::kStyleDetect;
-        WildcardChar = '*';
-        Holdup.stop();
-        return true;
-    case Cmd::RemoteCd:
-        try {
-            FTP.ChangeDir(first);
-            SuccessFlag = true;
-        } catch (...) {
-            SuccessFlag = false;
-        }
-        SetServerVariable("CurrentRemoteDir", FTP.GetCurrentDir());
-        return true;
-    case Cmd::RemoteMd:
-        try {
-            FTP.MakeDirectory(first);
-            LogLine("   ---> Remote Make Directory: \"" + first + "\"");
-            SuccessFlag = true;
-        } catch (const std::exception& ex) {
-            LogLine("   ---> Error: Remote Make Directory: " + messageOf(ex));
-            SuccessFlag = false;
-        }
-        return true;
-    case Cmd::RemoteDelete: {
-        LogLine("   ---> " + nowText() + ": Deleting " + first);
-        const auto remove = [this](const std::string& name) {
-            try {
-                FTP.Delete(name);
-                return true;
-            } catch (...) {
-                return false;
-            }
-        };
-        if (first.find(WildcardChar) == std::string::npos) {
-            SuccessFlag = remove(first);
-            return true;
-        }
-        // A server that ignores the mask must not cost the rest of its folder.
-        ListMatching(first);
-        const std::vector<std::string> names = FTP.Files.names;
-        bool any = false, allOk = true;
-        for (const std::string& listed : names) {
-            any = true;
-            allOk &= remove(ListedPath(first, listed));
-        }
-        if (any) SuccessFlag = allOk;
-        return true;
-    }
-    case Cmd::RemoteRename:
-    case Cmd::RemoteExec:
-        try {
-            entry.cmd == Cmd::RemoteRename ? FTP.Rename(first, second) : FTP.DoCommand("SITE REXEC " + first);
-            SuccessFlag = true;
-        } catch (...) {
-            SuccessFlag = false;
-        }
-        return true;
-    case Cmd::HostTzDiff: {
-        int hours = 0;
-        if (bytetext::parseInt(first, hours)) {
-            HostTzDiffHours = hours;
-            LogLine("   ---> Host timezone difference: " + first + " hrs");
-        } else {
-            HostTzDiffHours = 0;
-            LogLine("   ---> ERROR: Host timezone difference froced to: 0 hrs");
-        }
-        return true;
-    }
-    case Cmd::GenerateRemoteName: {
-        std::string name = second;
-        try {
-            name = GenerateRemoteName(second);
-            SuccessFlag = true;
-        } catch (...) {
-            SuccessFlag = false;
-        }
-        SetVariable(first, name);
-        return true;
-    }
-    case Cmd::GenerateLocalName: SetVariable(first, GenerateLocalName(ResolveLocalPath(second))); return true;
-    case Cmd::Get:
-    case Cmd::AppendGet:
-    case Cmd::ResumeGet:
-    case Cmd::IncrementalGet: {
-        const GetKind kind = entry.cmd == Cmd::Get         ? GetKind::Plain
-                             : entry.cmd == Cmd::AppendGet ? GetKind::Append
-                             : entry.cmd == Cmd::ResumeGet ? GetKind::Resume
-                                                           : GetKind::Incremental;
-        const std::string local = ResolveLocalPath(second);
-        LogLine("   ---> " + nowText() + ": Retrieving " + first + " to " + local);
-        const bool masked = kind != GetKind::Resume &&
-                            (first.find(WildcardChar) != std::string::npos || first.find('?') != std::string::npos);
-        if (masked) {
-            getMasked(*this, kind, first, local.empty() ? StartDir : local);
-            return true;
-        }
-        // No local name: the remote file's own name in the current local folder.
-        std::string target = local;
-        if (target.empty()) {
-            target = localFileFor(*this, StartDir, first);
-            if (target.empty()) {
-                SuccessFlag = false;
-                return true;
-            }
-        }
-        // The size lets a resumed download tell a server that ignored REST from a good one.
-        TDownloadOptions options;
-        if (kind == GetKind::Resume) options.remoteSize = RemoteFileSize(first);
-        if (kind == GetKind::Incremental) {
-            SetVerbatimVariable("LastFileName", GenerateLocalName(target));
-            target = GenerateLocalName(target);
-        }
-        (void)GuardedTransfer([&] {
-            // The log promises the mode: a server starts in ASCII and would convert binary files.
-            FTP.SetMode(TransferMode);
-            LogTransferMode();
-            const bool partial = apppaths::fileExists(target);
-            DownloadFile(first, target,
-                         kind == GetKind::Append && partial   ? GetForm::Append
-                         : kind == GetKind::Resume && partial ? GetForm::Restart
-                                                              : GetForm::Plain,
-                         options);
-        });
-        return true;
-    }
-    case Cmd::GetIfNewer:
-    case Cmd::GetIfOlder:
-    case Cmd::GetIfNew:
-        getIf(*this,
-              entry.cmd == Cmd::GetIfNewer   ? GetIf::Newer
-              : entry.cmd == Cmd::GetIfOlder ? GetIf::Older
-                                             : GetIf::New,
-              first, ResolveLocalPath(second));
-        return true;
-    case Cmd::Send:
-    case Cmd::AppendSend:
-    case Cmd::ResumeSend:
-    case Cmd::IncrementalSend: {
-        const std::string local = ResolveLocalPath(first);
-        const bool masked = entry.cmd != Cmd::ResumeSend && localfiles::hasMask(local);
-        if (masked) {
-            entry.cmd == Cmd::IncrementalSend ? IncrementalSendWildcard(local, second)
-                                              : SendWildcard(local, second, entry.cmd == Cmd::AppendSend);
-            return true;
-        }
-        LogLine("   ---> " + nowText() + ": Sending " + local + " to " + second);
-        const std::string remote = CasedName(second);
-        if (entry.cmd == Cmd::ResumeSend) {
-            std::int64_t offset = RemoteFileSize(remote);
-            // In ASCII both sizes count other line ends: equal sizes say nothing (the client
-            // then sends the whole file).
-            const std::int64_t size = TransferMode == 1 ? -1 : LocalFileSize(local);
-            if (size >= 0 && offset == size) {
-                LogLine("   ---> \"" + remote + "\" is complete already: nothing to send");
-                SuccessFlag = true;
-                return true;
-            }
-            if (size >= 0 && offset > size) {
-                LogLine("   ---> \"" + remote + "\" is larger than \"" + local + "\": sending the whole file");
-                offset = 0;
-            }
-            (void)GuardedTransfer([&] {
-                FTP.SetMode(TransferMode);
-                LogTransferMode();
-                offset < 1 ? FTP.Upload(local, remote) : FTP.UploadRestore(local, remote, offset);
-            });
-            return true;
-        }
-        if (entry.cmd == Cmd::IncrementalSend) {
-            FTP.SetMode(TransferMode);
-            LogTransferMode();
-            // Numbered after the case is applied, so the probe sees the names the upload makes.
-            const std::string target = GenerateRemoteName(remote);
-            (void)GuardedTransfer([&] { FTP.Upload(local, target); });
-            return true;
-        }
-        (void)GuardedTransfer([&] {
-            FTP.SetMode(TransferMode);
-            LogTransferMode();
-            entry.cmd == Cmd::AppendSend ? FTP.UploadAppend(local, remote) : FTP.Upload(local, remote);
-        });
-        return true;
-    }
-    case Cmd::SendIfNewer:
-    case Cmd::SendIfOlder:
-        sendIf(*this, entry.cmd == Cmd::SendIfNewer ? When::Newer : When::Older, ResolveLocalPath(first), second);
-        return true;
-    default: return false;
-    }
+    found->perform(*this, {entry.cmd, first, second});
+    return true;
 }

@@ -1,13 +1,14 @@
 // The line loop, the dispatch of commands and the commands that only change settings.
 
+#include "net/ftp/listing/ServerTypes.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Prompt.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/DateRoutines.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <climits>
 
@@ -35,19 +36,6 @@ int portOr21(std::string_view argument)
 {
     int port = 0;
     return bytetext::parseInt(UnquoteArgument(argument), port) ? port : 21;
-}
-
-int serverTypeCode(const std::string& name)
-{
-    static const struct {
-        const char* name;
-        int code;
-    } kTypes[] = {{"UNIX", 2},    {"NT/Dos", 16}, {"VMSMultinet", 6}, {"VMSUCX", 7},
-                  {"MVS", 8},     {"Mac", 9},     {"QVT", 11},        {"NCSA", 12},
-                  {"VM", 14},     {"VMVPS", 15},  {"HP3000", 17}};
-    for (const auto& t : kTypes)
-        if (name == t.name) return t.code;
-    return 1;
 }
 
 }  // namespace
@@ -84,7 +72,7 @@ void TScriptVantrel::ResetRunState()
     FTP.TransferTimeout = 0;
     TransferTimeoutMs = 120000;
     TransferMode = 2;
-    FTP.ServerStyle = 1;
+    FTP.ServerStyle = ftplisting::kStyleDetect;
     WildcardChar = '*';
     HostTzDiffHours = 0;
     ForceLower = ForceUpper = false;
@@ -192,9 +180,9 @@ void TScriptVantrel::PerformSetting(const CommandEntry& entry, const std::string
     case Cmd::ProxyPort: FTP.ProxyPort = portOr21(arg); break;
     case Cmd::Port: FTP.Port = portOr21(arg); break;
     case Cmd::ServerType: {
-        const int code = serverTypeCode(SplitArguments(arg).first);
+        const int code = ftplisting::ServerTypeFromName(SplitArguments(arg).first);
         FTP.ServerStyle = code;
-        WildcardChar = code == 17 ? '@' : '*';
+        WildcardChar = code == ftplisting::kStyleHp3000 ? '@' : '*';
         break;
     }
     case Cmd::Silent:

@@ -5,9 +5,9 @@
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/NumberText.h"
-#include "runner/Arguments.h"
 #include "runner/CommandTable.h"
 #include "runner/DateRoutines.h"
+#include "script/Arguments.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -444,8 +444,6 @@ std::string_view trimmedView(std::string_view s)
     return s;
 }
 
-Marked plain(std::string_view line) { return Marked{std::string(line), {}}; }
-
 // The echo a line's command shows instead of the line, without its leading blank; empty when
 // the line is echoed as it stands.
 std::string_view hiddenEchoOf(std::string_view line)
@@ -504,57 +502,3 @@ std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx, b
     }
     return m.text.empty() ? ";" : std::move(m.text);
 }
-
-std::string SubstituteVariables(std::string_view line, const SubstitutionContext& ctx)
-{
-    Poll poll(ctx);
-    return substituteVariables(plain(line), ctx, poll).text;
-}
-
-std::string ExpandCaseFunctions(std::string_view line)
-{
-    const SubstitutionContext none;
-    Poll poll(none);
-    Marked m = plain(line);
-    expandCase(m, poll);
-    return std::move(m.text);
-}
-
-std::string ExpandDateFunctions(std::string_view line, const SubstitutionContext& ctx)
-{
-    Poll poll(ctx);
-    std::string remark;
-    Marked m = plain(line);
-    expandDates(m, poll, &remark);
-    if (!remark.empty() && ctx.log) ctx.log(remark + ")");
-    return std::move(m.text);
-}
-
-std::string ExpandDateTimeMacros(std::string_view line)
-{
-    const SubstitutionContext none;
-    Poll poll(none);
-    Marked m = plain(line);
-    expandMacros(m, poll);
-    return std::move(m.text);
-}
-
-namespace {
-
-template <class Fn>
-std::string expandOne(std::string_view line, std::string_view name, Fn fn)
-{
-    const SubstitutionContext none;
-    Poll poll(none);
-    Marked m = plain(line);
-    expandCalls(m, name, ")", poll, nullptr, true, fn);
-    return std::move(m.text);
-}
-
-}  // namespace
-
-std::string ExpandSubstrFunction(std::string_view line) { return expandOne(line, "SUBSTR(", substr); }
-
-std::string ExpandPositionFunction(std::string_view line) { return expandOne(line, "POSITION(", position); }
-
-std::string ExpandLengthFunction(std::string_view line) { return expandOne(line, "LENGTH(", length); }

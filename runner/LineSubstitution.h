@@ -45,14 +45,6 @@ std::vector<std::string> ExpandAllParams(std::string_view line, const std::vecto
 // `holdsVerbatim`, when given, tells whether any verbatim text is in the result.
 std::string RewriteLine(std::string_view line, const SubstitutionContext& ctx, bool* holdsVerbatim = nullptr);
 
-std::string SubstituteVariables(std::string_view line, const SubstitutionContext& ctx);
-std::string ExpandCaseFunctions(std::string_view line);
-std::string ExpandDateFunctions(std::string_view line, const SubstitutionContext& ctx);
-std::string ExpandDateTimeMacros(std::string_view line);
-std::string ExpandSubstrFunction(std::string_view line);
-std::string ExpandPositionFunction(std::string_view line);
-std::string ExpandLengthFunction(std::string_view line);
-
 // The value of Param<i>: the parameter itself (file names need no long-name lookup here).
 std::string ParameterValue(const std::string& parameter);
 // The variable holding the file-name part of parameter k, for "%%NAMEPAR%%": a value, never

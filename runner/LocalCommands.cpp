@@ -7,9 +7,9 @@
 #include "platform/LocalFiles.h"
 #include "platform/Process.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/LocalFileOps.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <QTimer>
 #include <cerrno>

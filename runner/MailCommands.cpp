@@ -6,8 +6,8 @@
 #include "platform/ByteText.h"
 #include "platform/Guard.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <filesystem>
 #include <utility>
@@ -35,7 +35,7 @@ std::string requestError(std::uint16_t error)
 void checkAddress(const std::string& address)
 {
     if (address.empty()) throw SmtpException("No address given");
-    if (smtptext::breaksLine(address)) throw SmtpException("Line break in the address");
+    if (smtptext::BreaksLine(address)) throw SmtpException("Line break in the address");
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ void TScriptVantrel::BindMailEvents()
         if (CcText.empty()) return;
         auto at = header.begin();
         while (at != header.end() && !bytetext::startsWithNoCase(*at, "To:")) ++at;
-        header.insert(at == header.end() ? at : at + 1, "Cc: " + smtptext::headerValue(CcText));
+        header.insert(at == header.end() ? at : at + 1, "Cc: " + smtptext::HeaderValue(CcText));
     };
 }
 
@@ -171,7 +171,7 @@ void TScriptVantrel::SendEmail()
         msMessage1.HdrFrom = from;
         std::string hdrTo;
         // RFC 5322 lists addresses with commas; readers keep only the first of a ";" list.
-        for (const auto& r : to) hdrTo += (hdrTo.empty() ? "" : ", ") + smtptext::mailbox(r);
+        for (const auto& r : to) hdrTo += (hdrTo.empty() ? "" : ", ") + smtptext::Mailbox(r);
         msMessage1.HdrTo = hdrTo;
         msMessage1.HdrSubject = subject;
         msMessage1.SignOn = GetVariable("EmailUser");
@@ -179,8 +179,8 @@ void TScriptVantrel::SendEmail()
         MailRequest(smtpHelo, [this] { msMessage1.Helo(); });
         const std::string text = GetVariable("EmailText");
         mailBody_ = bytetext::splitLines(text);
-        msMessage1.CharSet = smtptext::bodyCharset(text);
-        msMessage1.TextEncoding = smtptext::eightBit(text) ? "8bit" : "7bit";
+        msMessage1.CharSet = smtptext::BodyCharset(text);
+        msMessage1.TextEncoding = smtptext::EightBit(text) ? "8bit" : "7bit";
         try {
             MailRequest(smtpMail, [this] { msMessage1.Mail(); });
         } catch (...) {
@@ -236,8 +236,8 @@ bool TScriptVantrel::PerformMail(const CommandEntry& entry, std::string_view arg
     case Cmd::AddCcRecipient:
         collect([&] {
             checkAddress(first);
-            if (smtptext::breaksLine(second)) throw SmtpException("Line break in the name");
-            CcText += (CcText.empty() ? "" : ", ") + smtptext::mailbox(second + " <" + first + ">");
+            if (smtptext::BreaksLine(second)) throw SmtpException("Line break in the name");
+            CcText += (CcText.empty() ? "" : ", ") + smtptext::Mailbox(second + " <" + first + ">");
             ccAddresses_.push_back(first);
         },
                 "   ---> Added \"" + first + "\" as a CC Recipient of an email message... !",

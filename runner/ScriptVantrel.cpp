@@ -1,13 +1,13 @@
 #include "runner/ScriptVantrel.h"
 
-#include "editor/ScriptFile.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
 #include "platform/Prompt.h"
 #include "platform/Wait.h"
-#include "runner/ScriptLoader.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptLoader.h"
 
 #include <chrono>
 #include <cstdio>

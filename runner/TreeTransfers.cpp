@@ -8,10 +8,10 @@
 #include "platform/Guard.h"
 #include "platform/LocalFiles.h"
 #include "platform/Wait.h"
-#include "runner/Arguments.h"
-#include "runner/FtpCommands.h"
+#include "runner/FtpCommandRules.h"
 #include "runner/RemoteNames.h"
 #include "runner/ScriptVantrel.h"
+#include "script/Arguments.h"
 
 #include <cerrno>
 #include <cstring>

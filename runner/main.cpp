@@ -1,5 +1,7 @@
 // Trevask: performs one script file and closes.
 
+#include "controls/effects/EffApplication.h"
+#include "controls/input/WindowHook.h"
 #include "desktop/icons/ProgramIcons.h"
 #include "platform/CoreDumps.h"
 #include "platform/Guard.h"
@@ -52,11 +54,14 @@ int main(int argc, char* argv[])
     headless::useOffscreenWhenNoDisplay();
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen" || platform == "minimal") qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
+    THookedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("FTP Scripts vantrel..."));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(programicons::ProgramIcon("trevask"));
     if (headless::hasDisplay()) prompt::install(std::make_shared<WidgetPrompt>());
+    // The effect library's application object, before the first window; it needs none. Its
+    // instance flag only tells: runs of several scripts at once are meant to be.
+    EffApplication();
 
     std::vector<std::string> parameters(argv + 1, argv + argc);
     TScriptVantrel engine(std::move(parameters));

@@ -156,7 +156,10 @@ std::string TEffIniCtrl::SectionName(const std::string& section)
     return name;
 }
 
-TEffRegIniFile::TEffRegIniFile(TEffRegRootKey root, const std::string& path) : root_(root), path_(path) {}
+TEffRegIniFile::TEffRegIniFile(TEffRegRootKey root, const std::string& path) : root_(root), path_(path)
+{
+    (void)keystore::createKey(KeyName());
+}
 
 std::string TEffRegIniFile::KeyName() const { return keyOf(""); }
 
@@ -365,7 +368,6 @@ TEffApplication::TEffApplication(const std::string& programName)
 {
     const std::string name = programName.empty() ? ownProgramName() : programName;
     programPath_ = apppaths::programFolder() + "/" + name;
-    if (QCoreApplication::instance()) title_ = qttext::fromQString(QCoreApplication::applicationName(), true);
     SetLogFile("");
     // One lock file per program name: held while this process runs, released by the system
     // when it ends however it ends.
@@ -387,10 +389,20 @@ std::string TEffApplication::DefaultRegKey() const
 {
     std::string key = "Software\\";
     if (!IsBlankStr(keyBefore_)) key += keyBefore_ + "\\";
-    key += IsBlankStr(title_) ? programPath_ : title_;
+    const std::string title = Title();
+    key += IsBlankStr(title) ? programPath_ : title;
     key += "\\";
     if (!IsBlankStr(keyAfter_)) key += keyAfter_ + "\\";
     return key;
+}
+
+std::string TEffApplication::Title() const
+{
+    if (title_) return *title_;
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return {};
+    const QString title = app->property(kApplicationTitleProperty).toString();
+    return qttext::fromQString(title.isEmpty() ? QCoreApplication::applicationName() : title, true);
 }
 
 void TEffApplication::SetLogFile(const std::string& name)

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,8 +60,8 @@ private:
 };
 
 // Ini-file access to one key of the key store: sections are its subkeys (an empty section is the
-// key itself), values text. The store keeps no empty keys, so opening creates nothing that a
-// read could tell apart from a missing key; the key appears with its first value.
+// key itself), values text. Opening makes the key when it is missing; a store that cannot be
+// written leaves it missing, and reads give their defaults.
 class TEffRegIniFile {
 public:
     TEffRegIniFile(TEffRegRootKey root, const std::string& path);
@@ -206,6 +207,10 @@ private:
     QTimer timer_;
 };
 
+// The property of Qt's application object that holds the program's title (Qt's display name
+// would be appended to every window title).
+inline constexpr const char* kApplicationTitleProperty = "applicationTitle";
+
 // The effect controls' hand cursor, registered by the application object.
 inline constexpr int crEffHand = -255;
 
@@ -221,6 +226,9 @@ public:
     bool PrevInstance() const { return prevInstance_; }
     // "Software\" + key part + title (the program path when blank) + "\" + key part.
     std::string DefaultRegKey() const;
+    // The title set here, else the program's as it is when asked: start-up sets it after this
+    // object is made.
+    std::string Title() const;
     void SetTitle(const std::string& title) { title_ = title; }
     void SetLogFile(const std::string& name);
     std::string LogFile() const { return logFile_; }
@@ -234,7 +242,8 @@ public:
     std::string LockPath() const { return lockPath_; }
 
 private:
-    std::string programPath_, title_, logFile_, lockPath_, keyBefore_, keyAfter_;
+    std::optional<std::string> title_;
+    std::string programPath_, logFile_, lockPath_, keyBefore_, keyAfter_;
     TEffPathPrefix logPrefix_ = ppProgram;
     TEffIniCtrl* iniCtrl_;
     TEffTimerPool* timerPool_;

@@ -150,6 +150,15 @@ void DrawBitmap(QPainter& canvas, const TRect& rect, const QImage& bitmap, TColo
     DrawBitmapStyled(canvas, rect, bitmap, nullptr, transparentColor, offset, flags);
 }
 
+TRect TileGridRect(const TRect& area, QPoint at, int tileWidth, int tileHeight)
+{
+    TRect r = area;
+    if (tileWidth <= 0 || tileHeight <= 0) return r;
+    r.Left -= ((at.x() % tileWidth) + tileWidth) % tileWidth;
+    r.Top -= ((at.y() % tileHeight) + tileHeight) % tileHeight;
+    return r;
+}
+
 void DrawBitmapBuffered(QPainter& canvas, const TRect& rect, const QImage& bitmap, TColor backColor,
                         TColor transparentColor, QImage& buffer)
 {

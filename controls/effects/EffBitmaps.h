@@ -30,6 +30,9 @@ int BitmapStyleFlags(TEffBitmapStyle style);
 // kBmpPalette is accepted and ignored. An empty bitmap draws nothing.
 void DrawBitmap(QPainter& canvas, const TRect& rect, const QImage& bitmap, TColor transparentColor, QPoint offset,
                 int flags);
+// Area with its left and top moved back so tiles drawn from there lie on the grid of the parent,
+// `at` being the area's position in it: neighbouring controls then show one pattern.
+TRect TileGridRect(const TRect& area, QPoint at, int tileWidth, int tileHeight);
 // The core behind DrawBitmap; with kBmpMask the caller's mask (the bitmap's size) says what is drawn.
 void DrawBitmapStyled(QPainter& canvas, const TRect& rect, const QImage& source, const QImage* mask,
                       TColor transparentColor, QPoint offset, int flags);

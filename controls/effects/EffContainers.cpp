@@ -3,7 +3,6 @@
 #include "controls/effects/EffBitmaps.h"
 #include "controls/effects/EffUtils.h"
 #include "platform/AppPaths.h"
-#include "platform/ByteText.h"
 #include "platform/LocalFiles.h"
 
 #include <algorithm>
@@ -11,6 +10,8 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+
+#include <fcntl.h>
 
 TEffChangeLink::~TEffChangeLink()
 {
@@ -414,14 +415,28 @@ void TEffContainer::ListChanged(TEffCustomContainer& list)
 
 TEffContainer& SharedContainer()
 {
+    // A function-local static, so that whichever static initializer asks first gets it made.
     static const std::unique_ptr<TEffContainer> shared(new TEffContainer);
     return *shared;
 }
 
+namespace {
+// The shared container exists from the start of the program, as the list files expect.
+[[maybe_unused]] const TEffContainer* const sharedAtStart = &SharedContainer();
+}  // namespace
+
 TEffCustomImageList* SharedImageList(const std::string& name)
 {
-    const std::string upper = bytetext::toUpper(name);
-    if (upper == ListFileSignature(lkBitmapList)) return &SharedContainer().BitmapList();
-    if (upper == ListFileSignature(lkImageList)) return &SharedContainer().ImageList();
+    if (name == ListFileSignature(lkBitmapList)) return &SharedContainer().BitmapList();
+    if (name == ListFileSignature(lkImageList)) return &SharedContainer().ImageList();
     return nullptr;
+}
+
+bool LibraryFileLoads(const std::string& fileName)
+{
+    bool notRegular = false;
+    const FdHandle file = localfiles::openRegularFile(fileName, O_RDONLY, notRegular);
+    if (!file.valid()) return false;
+    char magic[4];
+    return ::read(file.get(), magic, sizeof magic) == ssize_t(sizeof magic) && std::memcmp(magic, "\x7f" "ELF", 4) == 0;
 }

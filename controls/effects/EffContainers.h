@@ -75,7 +75,7 @@ public:
 
     // Where an empty bitmap item fetches its bitmap: 0 nowhere (the form's own), 1 a bitmap-list
     // file (record Ident), 2 the program's resource Ident, 3 a library file (only checked to
-    // exist), 4 one file per item.
+    // load, see LibraryFileLoads), 4 one file per item.
     int StorageMode() const { return storageMode_; }
     void SetStorageMode(int mode) { storageMode_ = mode; }
     TEffPathPrefix PathPrefix() const { return prefix_; }
@@ -200,10 +200,10 @@ private:
     bool designing_ = false;
 };
 
-// The program-wide container, made on first use and freed when the program ends.
+// The program-wide container, made as the program starts (before main) and freed when it ends.
 TEffContainer& SharedContainer();
 // The shared list a control names: "EFFBML30" the bitmap list, "EFFIML30" the image list
-// (case-insensitive); null for any other name.
+// (exactly so spelt); null for any other name.
 TEffCustomImageList* SharedImageList(const std::string& name);
 
 // The signature and the count; the offsets too when asked and the kind is known. A file of no
@@ -214,6 +214,9 @@ TEffListKind ReadListFileHeader(TStream& stream, std::vector<std::int32_t>* offs
 // for another kind (the item unchanged). False for an index past the count.
 bool ReadListItem(const std::string& fileName, TEffListKind expected, const std::vector<std::int32_t>* offsets,
                   TEffListItem& item, int index);
+// Whether the file would load as a shared library: a regular file that opens and holds an ELF
+// image. It is only read, never loaded: loading a library runs its code.
+bool LibraryFileLoads(const std::string& fileName);
 // The signature, then the container with offsets, written whole or not at all.
 void WriteListFile(const std::string& fileName, TEffCustomContainer& container);
 // The whole list file as a stream: the signature, then the container with offsets.

@@ -6,11 +6,13 @@
 #include "controls/effects/EffText.h"
 #include "platform/Painting.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QSet>
 #include <QWheelEvent>
 
 namespace {
@@ -91,6 +93,7 @@ void TEffListLink::SetInternal(const QString& name) { SetImageList(SharedImageLi
 TEffBaseControl::TEffBaseControl(QWidget* parent)
     : QWidget(parent), link_([this](QObject* sender) { GetImageListChange(sender); }), reported_(geometry())
 {
+    setMouseTracking(true);  // OnMouseMove comes with no button held too
 }
 
 TEffBaseControl::~TEffBaseControl()
@@ -100,11 +103,118 @@ TEffBaseControl::~TEffBaseControl()
         if (object) object->OnChange = nullptr;
 }
 
+TColor TEffBaseControl::Color() const
+{
+    const QWidget* parent = parentWidget();
+    if (!parentColor_ || !parent) return color_;
+    if (const auto* control = qobject_cast<const TEffBaseControl*>(parent)) return control->Color();
+    if (const auto* control = qobject_cast<const TEffCustomControl*>(parent)) return control->Color();
+    return painting::FromQColor(parent->palette().color(parent->backgroundRole()));
+}
+
 void TEffBaseControl::SetColor(TColor color)
 {
-    if (color == color_) return;
+    const bool followed = parentColor_;
+    parentColor_ = false;
+    if (color == color_ && !followed) return;
     color_ = color;
     GetChange(this);
+    // Children that follow this colour follow it now.
+    for (TEffBaseControl* child : findChildren<TEffBaseControl*>(Qt::FindDirectChildrenOnly))
+        if (child->ParentColor()) child->GetChange(this);
+}
+
+void TEffBaseControl::SetParentColor(bool parentColor)
+{
+    if (parentColor == parentColor_) return;
+    parentColor_ = parentColor;
+    GetChange(this);
+}
+
+bool TEffBaseControl::ShowHint() const
+{
+    if (!parentShowHint_) return showHint_;
+    const QWidget* parent = parentWidget();
+    const QVariant inherited = parent ? parent->property("ShowHint") : QVariant();
+    return inherited.isValid() ? inherited.toBool() : true;
+}
+
+void TEffBaseControl::SetShowHint(bool show)
+{
+    if (show == showHint_ && !parentShowHint_) return;
+    showHint_ = show;
+    parentShowHint_ = false;
+}
+
+void TEffBaseControl::SetParentShowHint(bool parentShowHint)
+{
+    if (parentShowHint == parentShowHint_) return;
+    if (!parentShowHint) showHint_ = ShowHint();  // keeps what it showed until set otherwise
+    parentShowHint_ = parentShowHint;
+}
+
+void TEffBaseControl::SetAlign(TAlign align)
+{
+    if (align == align_) return;
+    align_ = align;
+    WatchParent();
+    Realign();
+}
+
+void TEffBaseControl::WatchParent()
+{
+    QWidget* parent = align_ == alNone ? nullptr : parentWidget();
+    if (watched_ == parent) return;
+    if (watched_) watched_->removeEventFilter(this);
+    watched_ = parent;
+    if (parent) parent->installEventFilter(this);
+}
+
+void TEffBaseControl::Realign()
+{
+    if (QWidget* parent = parentWidget()) AlignControls(*parent);
+}
+
+bool TEffBaseControl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == watched_ && event->type() == QEvent::Resize) Realign();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TEffBaseControl::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ParentChange) {
+        WatchParent();
+        if (align_ != alNone) Realign();
+    }
+    if ((event->type() == QEvent::ParentChange || event->type() == QEvent::PaletteChange) && parentColor_)
+        GetChange(this);
+}
+
+bool TEffBaseControl::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ToolTip:
+        if (!ShowHint()) return true;  // asked for, but not shown
+        break;
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        if (align_ != alNone) Realign();
+        break;
+    default: break;
+    }
+    return QWidget::event(event);
+}
+
+void TEffBaseControl::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!popupMenu_) {
+        QWidget::contextMenuEvent(event);
+        return;
+    }
+    popupMenu_->popup(event->globalPos());
+    event->accept();
 }
 
 void TEffBaseControl::EndLoad()
@@ -155,6 +265,8 @@ void TEffBaseControl::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     ReportBounds();
+    // A new height along the top moves the others down (the aligning itself changes nothing again).
+    if (align_ != alNone) Realign();
 }
 
 // A move and a resize come as two events with the new geometry already in place: the first
@@ -169,10 +281,20 @@ void TEffBaseControl::ReportBounds()
     if (flags && !loading_) DoBoundsChange(flags);
 }
 
+namespace {
+void tellMouse(const TEffBaseControl::TMouseEvent& handler, TEffBaseControl* sender, const QMouseEvent& event,
+               Qt::MouseButton button)
+{
+    const QPoint at = event.position().toPoint();
+    if (handler) handler(sender, button, event.modifiers(), at.x(), at.y());
+}
+}  // namespace
+
 void TEffBaseControl::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton;
     QWidget::mousePressEvent(event);
+    tellMouse(OnMouseDown, this, *event, event->button());
 }
 
 void TEffBaseControl::mouseReleaseEvent(QMouseEvent* event)
@@ -181,7 +303,24 @@ void TEffBaseControl::mouseReleaseEvent(QMouseEvent* event)
     const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
     QWidget::mouseReleaseEvent(event);
+    tellMouse(OnMouseUp, this, *event, event->button());
     if (click && OnClick) OnClick(this);
+}
+
+void TEffBaseControl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!OnMouseMove) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    Qt::MouseButton held = Qt::NoButton;
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+        if (event->buttons() & button) {
+            held = button;
+            break;
+        }
+    tellMouse(OnMouseMove, this, *event, held);
+    event->accept();
 }
 
 void TEffBaseControl::mouseDoubleClickEvent(QMouseEvent* event)
@@ -497,6 +636,46 @@ private:
 };
 
 }  // namespace
+
+void AlignControls(QWidget& parent)
+{
+    // Placing one control resizes it, which asks for the same parent's round again: one at a time.
+    static QSet<const QWidget*> aligning;
+    if (aligning.contains(&parent)) return;
+    aligning.insert(&parent);
+    const auto fit = [](int wanted, int room) { return std::clamp(wanted, 0, std::max(0, room)); };
+    QRect room = parent.contentsRect();
+    const QList<TEffBaseControl*> controls = parent.findChildren<TEffBaseControl*>(Qt::FindDirectChildrenOnly);
+    for (TAlign kind : {alTop, alBottom, alLeft, alRight, alClient}) {
+        for (TEffBaseControl* c : controls) {
+            if (c->Align() != kind || c->isHidden()) continue;
+            // Each strip is cut from the room left, so the room never turns inside out.
+            QRect place = room;
+            const int height = fit(c->height(), room.height()), width = fit(c->width(), room.width());
+            switch (kind) {
+            case alTop:
+                place.setHeight(height);
+                room.setTop(room.top() + height);
+                break;
+            case alBottom:
+                place.setTop(room.bottom() + 1 - height);
+                room.setBottom(room.bottom() - height);
+                break;
+            case alLeft:
+                place.setWidth(width);
+                room.setLeft(room.left() + width);
+                break;
+            case alRight:
+                place.setLeft(room.right() + 1 - width);
+                room.setRight(room.right() - width);
+                break;
+            default: break;
+            }
+            c->setGeometry(place);
+        }
+    }
+    aligning.remove(&parent);
+}
 
 void CoverParent(QWidget& control)
 {

@@ -14,6 +14,7 @@
 #include "controls/effects/EffText.h"
 
 #include <QEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -65,22 +66,54 @@ private:
     int imageIndex_ = 0, listIndex_ = 0;
 };
 
-// The painted line's base.
+// The painted line's base. The settings every painted control of the library publishes are
+// declared here; "Enabled" and "Visible" are the widget's own (the storage finds names in any case).
 class TEffBaseControl : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QString About READ About WRITE SetAbout)
+    Q_PROPERTY(eff::TAlign Align READ Align WRITE SetAlign)
     Q_PROPERTY(TColor Color READ Color WRITE SetColor)
+    Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
+    Q_PROPERTY(bool ParentShowHint READ ParentShowHint WRITE SetParentShowHint)
+    Q_PROPERTY(QMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
+    Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
     Q_PROPERTY(int ImageIndex READ ImageIndex WRITE SetImageIndex)
     Q_PROPERTY(int ListIndex READ ListIndex WRITE SetListIndex)
     Q_PROPERTY(QString Internal READ Internal WRITE SetInternal)
 public:
     using TNotifyEvent = std::function<void(TEffBaseControl* sender)>;
     using TBoundsEvent = std::function<void(TEffBaseControl* sender, TEffBoundsFlags flags)>;
+    // The button, the modifier keys held and the point in the control.
+    using TMouseEvent = std::function<void(TEffBaseControl* sender, Qt::MouseButton button,
+                                           Qt::KeyboardModifiers shift, int x, int y)>;
 
     explicit TEffBaseControl(QWidget* parent = nullptr);
     ~TEffBaseControl() override;
 
     TNotifyEvent OnMouseEnter, OnMouseExit, OnClick, OnDblClick;
     TBoundsEvent OnBoundsChange;
+    // A move comes with the buttons held (NoButton when none is).
+    TMouseEvent OnMouseDown, OnMouseMove, OnMouseUp;
+
+    QString About() const { return {}; }
+    void SetAbout(const QString&) {}
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign align);
+    // The parent's colour until a colour of its own is set.
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool parentColor);
+    // Whether the tool tip shows. With ParentShowHint the parent's ShowHint decides; a parent
+    // without one shows tool tips.
+    bool ShowHint() const;
+    void SetShowHint(bool show);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool parentShowHint);
+    // Pops up at the pointer when the control is asked for its context menu (a right click).
+    QMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    // A linked list is a stored reference only when it is none of the shared lists, which
+    // "Internal" names.
+    Q_INVOKABLE bool StoresImageList() const { return link_.StoresImageList(); }
 
     TEffCustomImageList* ImageList() const { return link_.ImageList(); }
     void SetImageList(TEffCustomImageList* list) { link_.SetImageList(list); }
@@ -93,8 +126,8 @@ public:
     QString Internal() const { return link_.Internal(); }
     void SetInternal(const QString& name) { link_.SetInternal(name); }
 
-    // The control's colour (of its background when it is not transparent).
-    TColor Color() const { return color_; }
+    // The control's colour (of its background when it is not transparent); setting it ends ParentColor.
+    TColor Color() const;
     void SetColor(TColor color);
 
     // The bracket around the setters of a window being built; EndLoad runs Loaded.
@@ -132,12 +165,24 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Watches the parent's size while the control is aligned.
+    void WatchParent();
+    void Realign();
     TEffListLink link_;
     std::vector<QPointer<TEffObject>> owned_;
     bool pressed_ = false;
     TColor color_ = clBtnFace;
+    bool parentColor_ = true, showHint_ = false, parentShowHint_ = true;
+    TAlign align_ = alNone;
+    QPointer<QWidget> watched_;
+    QPointer<QMenu> popupMenu_;
     bool loading_ = false;
     QRect reported_;  // the bounds last reported, so one geometry change is one call
 };
@@ -318,6 +363,11 @@ public:
 
 // The DrawFxText flags of a control's enabled state: a disabled one draws greyed (sunken by default).
 inline int EnabledTextFlags(const QWidget& control) { return control.isEnabled() ? kFxEnabled : kFxAuto3D; }
+
+// Places the parent's aligned painted controls, in the order they were made: those along the
+// top, then the bottom, the left and the right edge, each taking its strip of the room left,
+// then those that take all the room that is left. Hidden ones take none.
+void AlignControls(QWidget& parent);
 
 // Lays `control` over the whole of its parent, beneath the parent's other children, and keeps it
 // there when the parent is resized (a background fill).

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QMoveEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
@@ -183,13 +184,15 @@ void TEffForm::ApplyLimits()
                  pick(flMinTrackWidth, track.MinTrackWidth), pick(flMinTrackHeight, track.MinTrackHeight)};
     }
     const int minW = std::max(track.MinTrackWidth, 0), minH = std::max(track.MinTrackHeight, 0);
-    form->setMinimumSize(minW, minH);
-    form->setMaximumSize(std::clamp(track.MaxTrackWidth, minW, QWIDGETSIZE_MAX),
-                         std::clamp(track.MaxTrackHeight, minH, QWIDGETSIZE_MAX));
+    const int maxW = std::clamp(track.MaxTrackWidth, minW, QWIDGETSIZE_MAX);
+    const int maxH = std::clamp(track.MaxTrackHeight, minH, QWIDGETSIZE_MAX);
 
     const QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
     TEffMaximizeInfo maximized{area.width(), area.height(), area.x(), area.y()};
+    const bool given = OnMaximizeInfo || limits_.Converted(flMaximizedWidth) > 0 ||
+                       limits_.Converted(flMaximizedHeight) > 0 || limits_.Converted(flMaximizedLeft) > 0 ||
+                       limits_.Converted(flMaximizedTop) > 0;
     if (OnMaximizeInfo) {
         OnMaximizeInfo(this, maximized);
     } else {
@@ -197,6 +200,21 @@ void TEffForm::ApplyLimits()
                      pick(flMaximizedLeft, maximized.Left), pick(flMaximizedTop, maximized.Top)};
     }
     maximizeInfo_ = maximized;
+    // The window manager maximizes here, and any geometry given to a maximized window ends its
+    // maximized state. What can be applied is the size: a maximized form with its own maximized
+    // size gets it as its largest, which the window manager keeps to; the place stays its own.
+    const bool placeMaximized =
+        given && (form->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) ==
+                     Qt::WindowMaximized;
+    const QSize max = placeMaximized ? MaximizedSizeLimit(form, {maximized.Width, maximized.Height}, {minW, minH}, {maxW, maxH})
+                                     : QSize(maxW, maxH);
+    form->setMinimumSize(minW, minH);
+    form->setMaximumSize(max);
+}
+
+void TEffForm::LimitsLater()
+{
+    QTimer::singleShot(0, this, [this] { guard::toApplication([this] { ApplyLimits(); }); });
 }
 
 void TEffForm::ClampSize()
@@ -236,6 +254,8 @@ void TEffForm::FormShow()
     restored_ = true;
     ApplyLimits();
     ClampSize();
+    // A form shown maximized gets its maximized size and place once the window is up.
+    LimitsLater();
     if (options_.testFlag(foTryAdaptRes) && !adapted_) AdaptResolution();
 }
 
@@ -264,7 +284,9 @@ void TEffForm::RestoreSettings()
     TEffIniCtrl* ini = Storage();
     QWidget* form = Form();
     if (!ini || !form) return;
-    if (saveOptions_ & (soPos | soSize | soState)) {
+    // A form that opens centred reads its value even when nothing of it is kept: without one it
+    // is centred (foAutoCenter) and OnNoRestoreData tells.
+    if (saveOptions_ & (soPos | soSize | soState) || FormPosition(form) == poScreenCenter) {
         TEffPlacement placement;
         if (ParsePlacement(ini->ReadString(section_, iniKey_, ""), placement)) {
             const bool position = saveOptions_.testFlag(soPos), size = saveOptions_.testFlag(soSize);
@@ -366,6 +388,8 @@ void TEffForm::WndProc(QEvent* event)
         const bool wasIcon = change->oldState() & Qt::WindowMinimized;
         const bool isIcon = form->windowState() & Qt::WindowMinimized;
         if (wasIcon != isIcon && OnSize) OnSize(this, SizeType(form), form->width(), form->height());
+        // Maximized or back: the limits of the new state, once the window manager has placed it.
+        if ((change->oldState() ^ form->windowState()) & (Qt::WindowMaximized | Qt::WindowMinimized)) LimitsLater();
         break;
     }
     case QEvent::ApplicationPaletteChange:

@@ -117,8 +117,9 @@ public:
     void SetMaximizedPosY(int v) { SetLimit(flMaximizedTop, v); }
     // A limit in pixels for the current screen.
     int ConvertedLimit(TEffFormLimit limit) const { return limits_.Converted(limit); }
-    // The maximized size and position as last answered; the window manager maximizes here, so
-    // they are kept, not applied.
+    // The maximized frame size and position as last answered (the available screen area where
+    // nothing is given). A maximized form takes the size as its largest when any is given; the
+    // position is the window manager's.
     TEffMaximizeInfo MaximizeInfo() const { return maximizeInfo_; }
 
     void Activate() override;
@@ -153,8 +154,10 @@ private:
     void SetLimit(TEffFormLimit limit, int value);
     QSize ScreenSize() const;
     void FormShow();
-    // The size limits as the form gets them (the answer to a size-limit request).
+    // The size limits as the form gets them (the answer to a size-limit request); a maximized
+    // form also takes its maximized size and place.
     void ApplyLimits();
+    void LimitsLater();
     void ClampSize();
     void AdaptResolution();
     void Moved(QEvent* event);

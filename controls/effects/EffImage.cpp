@@ -116,5 +116,16 @@ void TEffCustomNImage::paintEvent(QPaintEvent*)
     TRect area;
     Bevel()->PaintBevel(canvas, client, area, Transparent());
     if (IsEmpty()) return;
-    DrawBitmap(canvas, area, ShownBitmap().Image(), KeyColor(), {0, 0}, DrawFlags());
+    const QImage& image = ShownBitmap().Image();
+    if (Style() != sbTile) {
+        DrawBitmap(canvas, area, image, KeyColor(), {0, 0}, DrawFlags());
+        return;
+    }
+    // Tiles start on the parent's grid, so neighbouring images show one pattern; the area
+    // still bounds them.
+    canvas.save();
+    canvas.setClipRect(painting::GdiRect(area.Left, area.Top, area.Right, area.Bottom), Qt::IntersectClip);
+    const TRect grid = TileGridRect(area, pos() + QPoint(area.Left, area.Top), image.width(), image.height());
+    DrawBitmap(canvas, grid, image, KeyColor(), {0, 0}, DrawFlags() & ~kBmpClip);
+    canvas.restore();
 }

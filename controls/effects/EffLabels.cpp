@@ -461,9 +461,7 @@ void TEffFill::paintEvent(QPaintEvent*)
     const QImage& tile = fill_->Style() == sfBitmap ? fill_->Bitmap()->Image() : fill_->ListBitmap().Image();
     if (tiled && tile.width() > 0 && tile.height() > 0) {
         // Tiles start on the parent's grid, so neighbouring fills show one pattern.
-        const QPoint at = pos() + QPoint(area.Left, area.Top);
-        fillRect.Left -= ((at.x() % tile.width()) + tile.width()) % tile.width();
-        fillRect.Top -= ((at.y() % tile.height()) + tile.height()) % tile.height();
+        fillRect = TileGridRect(area, pos() + QPoint(area.Left, area.Top), tile.width(), tile.height());
     }
     if (fill_->Style() == sfGradient && (fill_->Options() & foGrUseBitmap)) {
         fill_->FillRect(canvas, area, {0, 0}, Color());

@@ -143,6 +143,8 @@ private:
 
 class TEffLabelFill : public TEffCustomLabelFill {
     Q_OBJECT
+    Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE SetFocusControl)
+    Q_PROPERTY(TEffCustomImageList* ImageList READ ImageList WRITE SetImageList)
 public:
     using TEffCustomLabelFill::TEffCustomLabelFill;
 };
@@ -151,6 +153,7 @@ class TEffFill : public TEffGraphicControl {
     Q_OBJECT
     Q_PROPERTY(TEffCaption* Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(TEffFillObject* FillObject READ FillObject WRITE SetFillObject)
+    Q_PROPERTY(TEffCustomImageList* ImageList READ ImageList WRITE SetImageList)
 public:
     explicit TEffFill(QWidget* parent = nullptr);
 

@@ -204,7 +204,7 @@ void TEffBitmapListItem::Fetch()
             break;
         }
         case 2: bitmap_ = QImage(QString(":/bitmaps/%1").arg(Ident())); break;
-        case 3: break;  // a library file is only checked to exist; nothing of it is run or taken
+        case 3: LibraryFileLoads(container->ListFilePath()); break;  // only checked: no bitmap comes of it
         case 4: {
             const std::string folder = container->PathPrefix() == ppFixed
                                            ? apppaths::extractFilePath(name)
@@ -531,13 +531,10 @@ void TEffWaveListItem::ReadBody(TStream& stream, std::uint8_t flags)
         wave_->Clear();
         return;
     }
-    if (flags & kItemCompressed) wave_->ReadCompressed(stream);
-    else wave_->ReadData(stream);
+    ReadWaveData(stream, *wave_, flags & kItemCompressed);
 }
 
 void TEffWaveListItem::WriteBody(TStream& stream)
 {
-    if (wave_->Empty()) return;
-    if (Compressed()) wave_->WriteCompressed(stream);
-    else wave_->WriteData(stream);
+    if (!wave_->Empty()) WriteWaveData(stream, *wave_, Compressed());
 }

@@ -6,8 +6,6 @@
 #include "platform/ByteText.h"
 #include "platform/QtText.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <climits>
@@ -154,12 +152,6 @@ void DrawFxTextCalc(const QFont& font, TEffAlignment alignment, const QString& f
     r.Right += 2 * (depth + 1);
     r.Bottom += 2 * (depth + 1);
     result = AlignRect(alignment, r, rect);
-}
-
-bool IsTrueTypeFont(const QFont& font)
-{
-    const QFontInfo info(font);
-    return QFontDatabase::isScalable(info.family(), info.styleName());
 }
 
 bool CanvasIsTrueType(const QPainter& canvas) { return IsTrueTypeFont(canvas.font()); }

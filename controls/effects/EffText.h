@@ -4,6 +4,7 @@
 
 #include "controls/effects/EffTypes.h"
 #include "controls/input/GdiTypes.h"
+#include "platform/Painting.h"
 
 #include <QString>
 #include <string>
@@ -42,8 +43,8 @@ void DrawFxText(QPainter& canvas, const QString& text, const TEff3DCaption* fx, 
 void DrawFxTextCalc(const QFont& font, TEffAlignment alignment, const QString& text, TEff3DCaption* fx,
                     TRect& result, int textFlags, const TRect& rect);
 
-// Scalable outline fonts: the only ones that turn.
-bool IsTrueTypeFont(const QFont& font);
+// Outline fonts: the only ones that turn (one rule for every control).
+using painting::IsTrueTypeFont;
 bool CanvasIsTrueType(const QPainter& canvas);
 
 std::string FontToString(const TFont& font);

@@ -74,6 +74,10 @@ Q_ENUM_NS(TEffSavePixelFormat)
 enum TEffBitmapStyle { sbNone, sbAutosize, sbCenter, sbStretch, sbTile, sbKeepAspRatio, sbKeepWidth, sbKeepHeight };
 Q_ENUM_NS(TEffBitmapStyle)
 
+// Where a control keeps itself in its parent: along an edge, or over the room the others leave.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+Q_ENUM_NS(TAlign)
+
 // The font and brush settings the attribute objects own.
 enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
@@ -92,7 +96,7 @@ using eff::TEffAlignment, eff::TEffBevelMode, eff::TEffBevelStyle, eff::TEffBord
     eff::TEffEdgeStyle, eff::TEffFillOption, eff::TEffFillOptions, eff::TEffFillStyle, eff::TEffFrameSide,
     eff::TEffFrameSides, eff::TEffGradientStyle, eff::TEffPathPrefix, eff::TEffThreeDStyle, eff::TEffTileMode,
     eff::TEffTransparentMode, eff::TFontStyle, eff::TFontStyles, eff::TBrushStyle, eff::TEffSavePixelFormat, eff::TEffRegRootKey,
-    eff::TEffIniTarget, eff::TEffBitmapStyle;
+    eff::TEffIniTarget, eff::TEffBitmapStyle, eff::TAlign;
 using enum eff::TEffAlignment;
 using enum eff::TEffBevelMode;
 using enum eff::TEffBevelStyle;
@@ -113,3 +117,4 @@ using enum eff::TEffSavePixelFormat;
 using enum eff::TEffBitmapStyle;
 using enum eff::TEffRegRootKey;
 using enum eff::TEffIniTarget;
+using enum eff::TAlign;

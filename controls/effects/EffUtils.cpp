@@ -47,6 +47,22 @@ bool parseHex(std::string_view digits, TColor& color)
 
 }  // namespace
 
+TEffOSFlags OSFlagsFor(int platformId, unsigned minorVersion, bool newStyleControls)
+{
+    TEffOSFlags flags;
+    flags.IsWin95 = platformId == kPlatformWin95;
+    flags.IsWin98 = flags.IsWin95 && minorVersion >= 10;
+    flags.IsWinNT = platformId == kPlatformWinNT;
+    flags.NewStyleControls = newStyleControls;
+    return flags;
+}
+
+const TEffOSFlags& EffOSFlags()
+{
+    static const TEffOSFlags flags = OSFlagsFor(kPlatformHere, GetOSMinorVersion(), true);
+    return flags;
+}
+
 unsigned short GetOSMinorVersion()
 {
     utsname name{};

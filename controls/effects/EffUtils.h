@@ -10,6 +10,16 @@
 #include <string_view>
 #include <vector>
 
+// The operating-system flags of the library, set once at start-up from the platform identifier:
+// 1 the Windows 95 family (98 or later within it from minor version 10), 2 the NT family. This
+// platform is neither; its controls are drawn the new (3-D) way.
+struct TEffOSFlags {
+    bool IsWin95 = false, IsWin98 = false, IsWinNT = false, NewStyleControls = false;
+};
+inline constexpr int kPlatformWin95 = 1, kPlatformWinNT = 2, kPlatformHere = -1;
+TEffOSFlags OSFlagsFor(int platformId, unsigned minorVersion, bool newStyleControls);
+const TEffOSFlags& EffOSFlags();
+
 // The release's minor number (6 in "6.1.0"), 0 when unknown.
 unsigned short GetOSMinorVersion();
 // The logged-on user's name; "(Unknown)" when there is none.

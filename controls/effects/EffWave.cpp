@@ -58,6 +58,7 @@ bool TEffWave::GetWaveData(TStream* stream, TEffWaveInfo& info)
         }
     } catch (const EReadError&) {
         stream->SetPosition(0);
+        // A stream has no file name; LoadFromFile puts the file's name in its place.
         throw EErrorCheckingWave("GetWaveData: Cannot open file <stream>");
     }
     stream->SetPosition(0);
@@ -125,6 +126,25 @@ void TEffWave::LoadFromFile(const std::string& fileName)
     } catch (const EErrorCheckingWave&) {
         throw EErrorCheckingWave("GetWaveData: Cannot open file " + fileName);
     }
+}
+
+std::unique_ptr<TEffWave> TEffWave::CreateFromFile(const std::string& fileName, QObject* parent)
+{
+    auto wave = std::make_unique<TEffWave>(parent);
+    wave->LoadFromFile(fileName);
+    return wave;
+}
+
+void WriteWaveData(TStream& dest, TEffWave& wave, bool compressed)
+{
+    if (compressed) wave.WriteCompressed(dest);
+    else wave.WriteData(dest);
+}
+
+void ReadWaveData(TStream& source, TEffWave& wave, bool compressed)
+{
+    if (compressed) wave.ReadCompressed(source);
+    else wave.ReadData(source);
 }
 
 void TEffWave::SaveToFile(const std::string& fileName)

@@ -30,6 +30,8 @@ class TEffWave : public TEffObject {
     Q_OBJECT
 public:
     explicit TEffWave(QObject* parent = nullptr) : TEffObject(parent) {}
+    // A holder with the file's sound (LoadFromFile's errors).
+    static std::unique_ptr<TEffWave> CreateFromFile(const std::string& fileName, QObject* parent = nullptr);
     void Assign(const TEffObject* source) override;
 
     bool Empty() const { return !data_ || data_->Size() == 0; }
@@ -57,3 +59,7 @@ public:
 private:
     std::unique_ptr<TMemoryStream> data_;
 };
+
+// A wave in a list-item record: a compressed stream, or the length-prefixed data.
+void WriteWaveData(TStream& dest, TEffWave& wave, bool compressed);
+void ReadWaveData(TStream& source, TEffWave& wave, bool compressed);

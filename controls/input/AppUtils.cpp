@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -212,6 +213,31 @@ TRect FitWindowRect(const TRect& rect, const std::vector<TRect>& screens, std::s
     return FitRectIntoScreen(r, screen);
 }
 
+namespace {
+constexpr const char* kPositionProperty = "Position";
+}
+
+TFormPosition FormPosition(const QWidget* form)
+{
+    return form && form->property(kPositionProperty).toInt() == poScreenCenter ? poScreenCenter : poDesigned;
+}
+
+void SetFormPosition(QWidget* form, TFormPosition position)
+{
+    if (form) form->setProperty(kPositionProperty, static_cast<int>(position));
+}
+
+QSize MaximizedSizeLimit(const QWidget* form, QSize frameSize, QSize min, QSize max)
+{
+    if (!form || (form->windowState() & notNormal) != Qt::WindowMaximized) return max;
+    const QSize frame = form->frameGeometry().size() - form->geometry().size();
+    const auto side = [](int given, int frame, int low, int high) {
+        return given > 0 ? std::clamp(given - frame, std::min(low, high), high) : high;
+    };
+    return {side(frameSize.width(), frame.width(), min.width(), max.width()),
+            side(frameSize.height(), frame.height(), min.height(), max.height())};
+}
+
 int FormShowCmd(const QWidget* form)
 {
     const Qt::WindowStates state = form->windowState();
@@ -268,11 +294,16 @@ Qt::WindowStates ShowCmdState(int showCmd, Qt::WindowStates current)
 void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_view section)
 {
     if (!form) return;
-    IniWriteInteger(storage, section, "Flags", 0);
+    const Qt::WindowStates state = form->windowState();
+    const bool maximized = (state & notNormal) == Qt::WindowMaximized;
+    // A minimized window that was maximized goes back to maximized.
+    const bool restoreToMaximized = (state & Qt::WindowMinimized) && (state & Qt::WindowMaximized);
+    IniWriteInteger(storage, section, "Flags", restoreToMaximized ? WPF_RESTORETOMAXIMIZED : 0);
     IniWriteInteger(storage, section, "ShowCmd", FormShowCmd(form));
     IniWriteInteger(storage, section, "PixelsPerInch", pixelsPerInch());
-    // Minimized and maximized positions are the window manager's here: none is kept.
-    WritePosStr(storage, section, "MinMaxPos", rectText(-1, -1, -1, -1));
+    // There are no icon positions here; a maximized window's position is where it is now.
+    const QPoint at = form->frameGeometry().topLeft();
+    WritePosStr(storage, section, "MinMaxPos", rectText(-1, -1, maximized ? at.x() : -1, maximized ? at.y() : -1));
     const TRect r = FormNormalRect(form);
     WritePosStr(storage, section, "NormPos", rectText(r.Left, r.Top, r.Right, r.Bottom));
 }
@@ -303,7 +334,12 @@ bool ReadFormPlacement(QWidget* form, const TIniStorage* storage, std::string_vi
 {
     if (!form || !(loadState || loadPosition)) return false;
     const bool placed = loadPosition && readPosition(form, storage, section);
-    if (loadState) form->setWindowState(ShowCmdState(IniReadInteger(storage, section, "ShowCmd", 0), form->windowState()));
+    if (loadState) {
+        Qt::WindowStates state = ShowCmdState(IniReadInteger(storage, section, "ShowCmd", 0), form->windowState());
+        if ((state & Qt::WindowMinimized) && (IniReadInteger(storage, section, "Flags", 0) & WPF_RESTORETOMAXIMIZED))
+            state |= Qt::WindowMaximized;
+        form->setWindowState(state);
+    }
     form->update();
     return placed;
 }

@@ -5,6 +5,7 @@
 #include "controls/input/GdiTypes.h"
 #include "platform/IniFile.h"
 
+#include <QSize>
 #include <QtCore/qnamespace.h>
 
 #include <memory>
@@ -68,8 +69,21 @@ std::string ScreenSuffix();
 void WritePosStr(TIniStorage* storage, std::string_view section, std::string_view ident, std::string_view value);
 std::string ReadPosStr(const TIniStorage* storage, std::string_view section, std::string_view ident);
 
+// Where a form is designed to open: where it was put, or centred on its screen. It belongs to
+// the form, so every component on it reads the same.
+enum TFormPosition { poDesigned, poScreenCenter };
+TFormPosition FormPosition(const QWidget* form);
+void SetFormPosition(QWidget* form, TFormPosition position);
+
+// The largest size of a form that is maximized with the given maximized frame size (a 0 leaves
+// that side at `max`), within min .. max; a form that is not maximized keeps `max`. The window
+// manager keeps a maximized window within it; a geometry given to it would end its state.
+QSize MaximizedSizeLimit(const QWidget* form, QSize frameSize, QSize min, QSize max);
+
 // ShowCmd values of a stored placement.
 constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3;
+// Its Flags: a minimized window that goes back to maximized.
+constexpr int WPF_RESTORETOMAXIMIZED = 2;
 
 // Where a restored window goes: onto the available area it overlaps most, else the fallback one
 // (index into `screens`), shrunk to it when it may be resized, moved in on every side.
@@ -89,7 +103,8 @@ TRect FitFormRect(const QWidget* form, const TRect& rect, bool sizeable);
 Qt::WindowStates ShowCmdState(int showCmd, Qt::WindowStates current);
 
 // Keys "Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos" (the last two also under the
-// screen-suffixed name). NormPos is the normal rectangle, also while the window is maximized.
+// screen-suffixed name). NormPos is the normal rectangle, also while the window is maximized;
+// MinMaxPos has no icon position (-1,-1) and the maximized position only while maximized.
 void WriteFormPlacement(const QWidget* form, TIniStorage* storage, std::string_view section);
 // True when a stored position was applied. A maximized (or minimized) form gets the stored
 // rectangle as the normal one it returns to, and stays as it is shown.

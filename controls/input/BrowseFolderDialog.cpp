@@ -6,9 +6,11 @@
 #include "platform/QtText.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QPointer>
+#include <QPushButton>
 
 namespace {
 
@@ -27,6 +29,18 @@ bool qtFolderDialog(const FolderDialogRequest& request, std::string& chosen)
     QObject::connect(&dialog, &QFileDialog::currentChanged, [&](const QString& path) {
         if (request.selectionChanged) request.selectionChanged(fromPath(path));
     });
+    if (request.helpContext != 0)
+        if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+            // Beside the dialog's own buttons and sized as they are: the dialog lays them out, and a
+            // button placed by hand would cover its labels.
+            QPushButton* help = buttons->addButton(QCoreApplication::translate("TBrowseFolderDlg", "&Help"),
+                                                   QDialogButtonBox::HelpRole);
+            help->setObjectName(QStringLiteral("HelpButton"));
+            help->setAccessibleName(QCoreApplication::translate("TBrowseFolderDlg", "Help"));
+            QObject::connect(help, &QPushButton::clicked, [&] {
+                if (request.help) request.help();
+            });
+        }
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     if (request.centred) CenterWindow(&dialog);
@@ -35,6 +49,12 @@ bool qtFolderDialog(const FolderDialogRequest& request, std::string& chosen)
     if (accepted) chosen = fromPath(dialog.selectedFiles().constFirst());
     if (previouslyActive) previouslyActive->activateWindow();
     return accepted;
+}
+
+ApplicationHelp& helpSlot()
+{
+    static ApplicationHelp help;
+    return help;
 }
 
 FolderDialogRunner& runnerSlot()
@@ -47,6 +67,13 @@ FolderDialogRunner& runnerSlot()
 
 void SetFolderDialogRunner(FolderDialogRunner runner) { runnerSlot() = std::move(runner); }
 
+void SetApplicationHelp(ApplicationHelp help) { helpSlot() = std::move(help); }
+
+void ShowApplicationHelp(int helpContext)
+{
+    if (helpSlot()) helpSlot()(helpContext);
+}
+
 TBrowseFolderDlg::TBrowseFolderDlg(QObject* owner) : QObject(owner) {}
 
 bool TBrowseFolderDlg::Execute()
@@ -56,6 +83,8 @@ bool TBrowseFolderDlg::Execute()
     request.title = dialogText_;
     if (DirExists(folderName_)) request.initialFolder = folderName_;
     request.centred = position_ == dpScreenCenter;
+    request.helpContext = helpContext_;
+    if (helpContext_ != 0) request.help = [this] { ShowApplicationHelp(helpContext_); };
     request.initialized = [this] {
         if (OnInitialized) OnInitialized(this);
     };

@@ -16,12 +16,20 @@ struct FolderDialogRequest {
     std::string initialFolder;  // empty: the current folder
     QWidget* parent = nullptr;
     bool centred = false;
+    int helpContext = 0;        // not 0: the dialog offers a "&Help" button that runs `help`
+    std::function<void()> help;
     std::function<void()> initialized;
     std::function<void(const std::string& path)> selectionChanged;
 };
 // The dialog seam: true with the chosen folder when one was chosen.
 using FolderDialogRunner = std::function<bool(const FolderDialogRequest& request, std::string& chosen)>;
 void SetFolderDialogRunner(FolderDialogRunner runner);  // empty restores Qt's folder dialog
+
+// The application's help, shown for a help context; none is installed until a program installs
+// one, and then a help request shows nothing.
+using ApplicationHelp = std::function<void(int helpContext)>;
+void SetApplicationHelp(ApplicationHelp help);
+void ShowApplicationHelp(int helpContext);
 
 class TBrowseFolderDlg : public QObject {
     Q_OBJECT

@@ -96,6 +96,7 @@ TCustomComboEdit::TCustomComboEdit(QWidget* parent) : QLineEdit(parent)
 {
     button_ = new TEditButton(this);
     button_->setObjectName(QStringLiteral("Button"));
+    // A hint from the start, so the button always has a name a screen reader can say.
     button_->SetHint(tr("Browse"));
     button_->setFocusPolicy(Qt::NoFocus);
     connect(button_, &QAbstractButton::clicked, this, &TCustomComboEdit::EditButtonClick);

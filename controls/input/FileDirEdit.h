@@ -136,6 +136,8 @@ public:
     TOpenOptions DialogOptions() const { return dialog_.Options; }
     // Several names only with ofAllowMultiSelect; without it the file list is emptied.
     void SetDialogOptions(TOpenOptions value);
+    // Kept for stored settings: Qt's file dialog has one kind of name field, so the style
+    // changes nothing there.
     TFileEditStyle FileEditStyle() const { return dialog_.EditStyle; }
     void SetFileEditStyle(TFileEditStyle value) { dialog_.EditStyle = value; }
     const std::vector<std::string>& HistoryList() const { return dialog_.History; }

@@ -31,8 +31,10 @@ void TWinMinMaxInfo::Assign(const TWinMinMaxInfo& source)
     owner_->UpdateSizeLimits();
 }
 
-TFormPlacement::TFormPlacement(QObject* owner) : QObject(owner), minMaxInfo_(new TWinMinMaxInfo(this))
+TFormPlacement::TFormPlacement(QObject* owner)
+    : QObject(owner), minMaxInfo_(new TWinMinMaxInfo(this)), hook_(new TIcWindowHook(this))
 {
+    hook_->AfterMessage = [this](TIcWindowHook*, THookMessage& message, bool&) { HookMessage(message); };
     if (QWidget* form = Form()) {
         options_ = TPlacementOptions(fpState | fpPosition);
         defaultMaximize_ = form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
@@ -51,6 +53,20 @@ void TFormPlacement::UpdateSizeLimits()
 {
     QWidget* form = Form();
     if (!form) return;
+    hook_->SetWinControl(preventResize_ || !minMaxInfo_->DefaultMinMaxInfo() ? form : nullptr);
+    ApplySizeLimits();
+    const bool maximize = !preventResize_ && defaultMaximize_ && form->windowType() != Qt::Dialog;
+    if (form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint) == maximize) return;
+    // New window flags hide the window: it is shown again.
+    const bool visible = form->isVisible();
+    form->setWindowFlag(Qt::WindowMaximizeButtonHint, maximize);
+    if (visible) form->show();
+}
+
+void TFormPlacement::ApplySizeLimits()
+{
+    QWidget* form = Form();
+    if (!form) return;
     const TWinMinMaxInfo& info = *minMaxInfo_;
     // The form's own limits, as designed, are what a 0 leaves in place.
     if (!limitsTaken_) {
@@ -59,20 +75,27 @@ void TFormPlacement::UpdateSizeLimits()
         limitsTaken_ = true;
     }
     const auto pick = [](int value, int designed) { return value > 0 ? value : designed; };
-    if (preventResize_) {
+    if (preventResize_ && form->isVisible()) {
         form->setFixedSize(form->size());
-    } else {
-        form->setMinimumSize(pick(info.MinTrackWidth(), designedMin_.width()),
-                             pick(info.MinTrackHeight(), designedMin_.height()));
-        form->setMaximumSize(pick(info.MaxTrackWidth(), designedMax_.width()),
-                             pick(info.MaxTrackHeight(), designedMax_.height()));
+        return;
     }
-    const bool maximize = !preventResize_ && defaultMaximize_ && form->windowType() != Qt::Dialog;
-    if (form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint) == maximize) return;
-    // New window flags hide the window: it is shown again.
-    const bool visible = form->isVisible();
-    form->setWindowFlag(Qt::WindowMaximizeButtonHint, maximize);
-    if (visible) form->show();
+    const QSize min(pick(info.MinTrackWidth(), designedMin_.width()), pick(info.MinTrackHeight(), designedMin_.height()));
+    const QSize max(pick(info.MaxTrackWidth(), designedMax_.width()), pick(info.MaxTrackHeight(), designedMax_.height()));
+    form->setMinimumSize(min);
+    form->setMaximumSize(MaximizedSizeLimit(form, {info.MaxSizeWidth(), info.MaxSizeHeight()}, min, max));
+}
+
+// Where a window procedure is asked for the size limits, the form shows or changes its state.
+void TFormPlacement::HookMessage(THookMessage& message)
+{
+    switch (message.Event->type()) {
+    case QEvent::Show: ApplySizeLimits(); break;
+    case QEvent::WindowStateChange:
+        // Once the window manager has put the window in its new state.
+        QTimer::singleShot(0, this, [this] { ApplySizeLimits(); });
+        break;
+    default: break;
+    }
 }
 
 TFormPlacement::~TFormPlacement() = default;
@@ -148,8 +171,8 @@ void TFormPlacement::RestorePlacement()
     if (!form) return;
     if (ReadFormPlacement(form, storage_.get(), IniSection(), options_.testFlag(fpState),
                           options_.testFlag(fpPosition)))
-        position_ = poDesigned;
-    else if (position_ == poScreenCenter && !(form->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        SetFormPosition(poDesigned);
+    else if (FormPosition() == poScreenCenter && !(form->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         CenterWindow(form);
 }
 

@@ -3,7 +3,9 @@
 // (TFormPlacement) and chosen properties of its controls (TFormStorage). Placed on a form (its
 // parent), they restore on the form's first show and save when it closes.
 
+#include "controls/input/AppUtils.h"
 #include "controls/input/PropsStorage.h"
+#include "controls/input/WindowHook.h"
 
 #include <QObject>
 #include <QSize>
@@ -16,9 +18,9 @@ class TIniStorage;
 
 class TFormPlacement;
 
-// Size limits of the owner form: tracking sizes become its minimum and maximum size. The
-// maximized size and position belong to the window manager here and are only kept. A value of 0
-// leaves that limit alone.
+// Size limits of the owner form: tracking sizes become its minimum and maximum size, a maximized
+// size its largest while it is maximized. The maximized position belongs to the window manager
+// here and is only kept. A value of 0 leaves that limit alone.
 class TWinMinMaxInfo : public QObject {
     Q_OBJECT
     Q_PROPERTY(int MaxPosLeft READ MaxPosLeft WRITE SetMaxPosLeft)
@@ -72,8 +74,9 @@ public:
     enum TPlacementOption { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
     Q_DECLARE_FLAGS(TPlacementOptions, TPlacementOption)
     Q_FLAG(TPlacementOptions)
-    // Where the owner form is designed to open: where it was put, or centred on its screen.
-    enum TFormPosition { poDesigned, poScreenCenter };
+    // Where the owner form is designed to open (the form's own setting).
+    using TFormPosition = ::TFormPosition;
+    static constexpr TFormPosition poDesigned = ::poDesigned, poScreenCenter = ::poScreenCenter;
 
     explicit TFormPlacement(QObject* owner);
     ~TFormPlacement() override;
@@ -94,9 +97,12 @@ public:
     bool PreventResize() const { return preventResize_; }
     void SetPreventResize(bool value);
     TWinMinMaxInfo* MinMaxInfo() const { return minMaxInfo_; }
+    // On the form while PreventResize is set or MinMaxInfo holds a value; its after-message
+    // handler gives the form its size limits whenever the form shows or changes its state.
+    TIcWindowHook* WindowHook() const { return hook_; }
     // A centred form opens centred until a stored position is applied; then it is designed.
-    TFormPosition FormPosition() const { return position_; }
-    void SetFormPosition(TFormPosition value) { position_ = value; }
+    TFormPosition FormPosition() const { return ::FormPosition(Form()); }
+    void SetFormPosition(TFormPosition value) { ::SetFormPosition(Form(), value); }
 
     // Saves only after a restore (or when inactive): a form that never showed stores nothing.
     // Throws std::runtime_error when the file cannot be written.
@@ -125,15 +131,18 @@ private:
     void guarded(void (TFormPlacement::*action)());
     void ForgetCloseLater(int loopLevel, unsigned close);
     friend class TWinMinMaxInfo;
-    // Applies PreventResize and the size limits to the form.
+    // Applies PreventResize and the size limits to the form, and attaches or detaches the hook.
     void UpdateSizeLimits();
+    // The size-limit answer: fixed at the current size for PreventResize (once the form is
+    // visible), else the tracking limits and, while maximized, the maximized size.
+    void ApplySizeLimits();
+    void HookMessage(THookMessage& message);
 
     bool active_ = true;
     std::string iniFileName_;
     std::string iniSection_;
     bool useRegistry_ = false;
     TPlacementOptions options_;
-    TFormPosition position_ = poDesigned;
     std::unique_ptr<TIniStorage> storage_;
     bool saved_ = false;
     bool destroying_ = false;
@@ -145,6 +154,7 @@ private:
     bool limitsTaken_ = false;
     QSize designedMin_, designedMax_;
     TWinMinMaxInfo* minMaxInfo_;
+    TIcWindowHook* hook_;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFormPlacement::TPlacementOptions)
 

@@ -8,6 +8,7 @@
 #include <QMetaEnum>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -51,7 +52,95 @@ const QObject* ownerOf(const QObject* component)
 
 std::string nameOf(const QObject* o) { return o->objectName().toUtf8().toStdString(); }
 
+// Not STORED false, and no invokable `bool Stores<Name>()` of the object that answers false.
+bool storedNow(const QMetaProperty& p, QObject* object)
+{
+    if (!p.isStored()) return false;
+    const QMetaObject* meta = object->metaObject();
+    const int index = meta->indexOfMethod(QByteArray("Stores") + p.name() + "()");
+    if (index < 0) return true;
+    const QMetaMethod answer = meta->method(index);
+    bool stored = true;
+    if (answer.returnMetaType().id() == QMetaType::Bool) answer.invoke(object, Qt::DirectConnection, Q_RETURN_ARG(bool, stored));
+    return stored;
+}
+
 }  // namespace
+
+TCollectionItem::~TCollectionItem()
+{
+    if (TCollection* collection = Collection()) collection->Forget(this);
+}
+
+TCollection* TCollectionItem::Collection() const { return qobject_cast<TCollection*>(parent()); }
+
+int TCollectionItem::Index() const
+{
+    const TCollection* collection = Collection();
+    if (!collection) return -1;
+    const auto at = std::find(collection->items_.begin(), collection->items_.end(), this);
+    return at == collection->items_.end() ? -1 : static_cast<int>(at - collection->items_.begin());
+}
+
+void TCollectionItem::Changed()
+{
+    if (TCollection* collection = Collection()) collection->Changed(this);
+}
+
+TCollection::TCollection(TItemFactory makeItem, QObject* parent) : QObject(parent), makeItem_(std::move(makeItem)) {}
+
+TCollection::~TCollection()
+{
+    // The items go first, while the collection they tell is still whole.
+    OnUpdate = nullptr;
+    Clear();
+}
+
+TCollectionItem* TCollection::Item(int index) const
+{
+    return index >= 0 && index < Count() ? items_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+TCollectionItem* TCollection::Add()
+{
+    TCollectionItem* item = makeItem_ ? makeItem_() : nullptr;
+    if (!item) return nullptr;
+    item->setParent(this);
+    items_.push_back(item);
+    Changed(nullptr);
+    return item;
+}
+
+void TCollection::Delete(int index)
+{
+    delete Item(index);  // the item leaves the list as it goes
+}
+
+void TCollection::Clear()
+{
+    if (items_.empty()) return;
+    BeginUpdate();
+    while (!items_.empty()) delete items_.back();
+    EndUpdate();
+}
+
+void TCollection::EndUpdate()
+{
+    if (updateCount_ > 0 && --updateCount_ == 0) Changed(nullptr);
+}
+
+void TCollection::Changed(TCollectionItem* item)
+{
+    if (updateCount_ == 0 && OnUpdate) OnUpdate(this, item);
+}
+
+void TCollection::Forget(TCollectionItem* item)
+{
+    const auto at = std::find(items_.begin(), items_.end(), item);
+    if (at == items_.end()) return;
+    items_.erase(at);
+    Changed(nullptr);
+}
 
 TPropKind PropKind(const QMetaProperty& p)
 {
@@ -290,21 +379,55 @@ std::string TPropsStorage::ComponentText(const QObject* component) const
     return ownerName + "." + nameOf(component);
 }
 
-void TPropsStorage::WithSubStorage(QObject* object, std::string_view name, bool load)
+std::unique_ptr<TPropsStorage> TPropsStorage::SubStorage(QObject* object, std::string prefix, std::string section) const
 {
-    if (!visited_->insert(object).second) return;
     std::unique_ptr<TPropsStorage> sub = CreateStorage();
     sub->AObject = object;
-    sub->Prefix = GetItemName(name);
-    sub->Section = Section;
+    sub->Prefix = std::move(prefix);
+    sub->Section = std::move(section);
     sub->OnReadString = OnReadString;
     sub->OnWriteString = OnWriteString;
     sub->OnEraseSection = OnEraseSection;
     sub->owner_ = owner_;
     sub->visited_ = visited_;
+    return sub;
+}
+
+void TPropsStorage::WithSubStorage(QObject* object, std::string_view name, bool load)
+{
+    if (!visited_->insert(object).second) return;
+    const std::unique_ptr<TPropsStorage> sub = SubStorage(object, GetItemName(name), Section);
     const TPropInfoList list(object);
     if (load) sub->LoadProperties(list);
     else sub->StoreProperties(list);
+}
+
+void TPropsStorage::StoreCollection(TCollection& collection, const std::string& item)
+{
+    const std::string sub = Section + "." + item;
+    EraseSection(sub);
+    for (int i = 0; i < collection.Count(); ++i) {
+        TCollectionItem* one = collection.Item(i);
+        if (!visited_->insert(one).second) continue;
+        SubStorage(one, "Item" + std::to_string(i) + "_", sub)->StoreProperties(TPropInfoList(one));
+    }
+}
+
+void TPropsStorage::LoadCollection(TCollection& collection, const std::string& item)
+{
+    const std::string sub = Section + "." + item;
+    collection.BeginUpdate();
+    try {
+        for (int i = 0; i < collection.Count(); ++i) {
+            TCollectionItem* one = collection.Item(i);
+            if (!visited_->insert(one).second) continue;
+            SubStorage(one, "Item" + std::to_string(i) + "_", sub)->LoadProperties(TPropInfoList(one));
+        }
+    } catch (...) {
+        collection.EndUpdate();
+        throw;
+    }
+    collection.EndUpdate();
 }
 
 void TPropsStorage::StoreClassProperty(const QMetaProperty& p, std::string_view name)
@@ -322,8 +445,16 @@ void TPropsStorage::StoreClassProperty(const QMetaProperty& p, std::string_view 
         return;
     }
     QObject* object = objectValue(v);
-    if (object && storedByValue(object, AObject)) WithSubStorage(object, name, false);
-    else WriteString(Section, item, ComponentText(object));
+    // A collection is always part of its holder; its own properties follow its items.
+    if (auto* collection = qobject_cast<TCollection*>(object)) {
+        if (visited_->count(collection)) return;
+        StoreCollection(*collection, item);
+        WithSubStorage(object, name, false);
+    } else if (object && storedByValue(object, AObject)) {
+        WithSubStorage(object, name, false);
+    } else {
+        WriteString(Section, item, ComponentText(object));
+    }
 }
 
 void TPropsStorage::LoadClassProperty(const QMetaProperty& p, std::string_view name)
@@ -346,6 +477,12 @@ void TPropsStorage::LoadClassProperty(const QMetaProperty& p, std::string_view n
         return;
     }
     QObject* object = objectValue(v);
+    if (auto* collection = qobject_cast<TCollection*>(object)) {
+        if (visited_->count(collection)) return;
+        LoadCollection(*collection, item);
+        WithSubStorage(object, name, true);
+        return;
+    }
     if (object && storedByValue(object, AObject)) {
         WithSubStorage(object, name, true);
         return;
@@ -371,7 +508,7 @@ void TPropsStorage::LoadAnyProperty(const QMetaProperty& p) { loadProperty(p, p.
 void TPropsStorage::storeProperty(const QMetaProperty& p, std::string_view name)
 {
     const TPropKind kind = PropKind(p);
-    if (!AObject || kind == TPropKind::Unknown) return;
+    if (!AObject || kind == TPropKind::Unknown || !storedNow(p, AObject)) return;
     if (visited_ == &ownVisited_) ownVisited_ = {AObject};
     if (kind == TPropKind::Class) {
         StoreClassProperty(p, name);
@@ -404,7 +541,8 @@ void TPropsStorage::loadProperty(const QMetaProperty& p, std::string_view name)
 
 void TPropsStorage::StoreProperties(const TPropInfoList& list)
 {
-    // A whole object: only what can be set again is worth keeping.
+    // A whole object: only what can be set again is worth keeping (a read-only value written
+    // out could never be read back).
     for (int i = 0; i < list.Count(); ++i)
         if (list.Item(i).isWritable()) StoreAnyProperty(list.Item(i));
 }

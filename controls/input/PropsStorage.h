@@ -2,9 +2,13 @@
 // Published (Q_PROPERTY) values of objects as text values of an ini section, and back.
 // Value texts: integers in decimal, enumerations and Booleans by name ("True", "False"), floats
 // with "." whatever the locale, sets as "[a,b]", string lists as a sub-section with "Count" and
-// "Item%d", sub-objects as one key per property under the property's key as prefix.
+// "Item%d", collections as a sub-section with "Item%d_" before each item's keys, sub-objects as
+// one key per property under the property's key as prefix. A property is stored unless it is
+// STORED false or its object has an invokable `bool Stores<Name>()` that answers false; loading
+// reads it either way (a missing key leaves it as it is).
 
 #include <QMetaProperty>
+#include <QObject>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -13,13 +17,62 @@
 #include <string_view>
 #include <vector>
 
-class QObject;
+class TCollection;
+
+// One numbered item of a collection: its published properties are its settings.
+class TCollectionItem : public QObject {
+    Q_OBJECT
+public:
+    explicit TCollectionItem(QObject* parent = nullptr) : QObject(parent) {}
+    ~TCollectionItem() override;
+    TCollection* Collection() const;
+    // The item's place in its collection; -1 outside one.
+    int Index() const;
+
+protected:
+    // One of the item's settings changed: its collection is told.
+    void Changed();
+};
+
+// Items of one class, owned, in order. A change is reported at once, or, between BeginUpdate and
+// the matching EndUpdate, once at the end for all of them.
+class TCollection : public QObject {
+    Q_OBJECT
+public:
+    using TItemFactory = std::function<TCollectionItem*()>;
+    // The item that changed, or null when more than one may have (an update, an item added or removed).
+    using TUpdateEvent = std::function<void(TCollection* sender, TCollectionItem* item)>;
+
+    explicit TCollection(TItemFactory makeItem, QObject* parent = nullptr);
+    ~TCollection() override;
+
+    TUpdateEvent OnUpdate;
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Null past the items.
+    TCollectionItem* Item(int index) const;
+    // A new item of the collection's class, appended (null when the factory makes none).
+    TCollectionItem* Add();
+    void Delete(int index);
+    void Clear();
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+    int UpdateCount() const { return updateCount_; }
+
+private:
+    friend class TCollectionItem;
+    void Changed(TCollectionItem* item);
+    void Forget(TCollectionItem* item);
+    TItemFactory makeItem_;
+    std::vector<TCollectionItem*> items_;
+    int updateCount_ = 0;
+};
 
 enum class TPropKind { Unknown, Integer, Char, Enumeration, Float, String, Set, Class, WChar, Variant };
 TPropKind PropKind(const QMetaProperty& property);
 
 // The properties of one object, in declaration order: every readable property of a known kind,
-// objectName left out (a name is no setting).
+// objectName left out: a name is no setting, and a stored one read back would rename the
+// component under the references that name it.
 class TPropInfoList {
 public:
     explicit TPropInfoList(const QObject* object);
@@ -89,9 +142,14 @@ private:
     void loadProperty(const QMetaProperty& property, std::string_view name);
     void StoreClassProperty(const QMetaProperty& property, std::string_view name);
     void LoadClassProperty(const QMetaProperty& property, std::string_view name);
+    // A storage of the same operations for another object, prefix and section.
+    std::unique_ptr<TPropsStorage> SubStorage(QObject* object, std::string prefix, std::string section) const;
     // A sub-object's properties, through a storage of its own; each object once per run, so
     // objects that refer to each other end.
     void WithSubStorage(QObject* object, std::string_view name, bool load);
+    // Each item's properties in the sub-section "<section>.<item name>", keys "Item%d_" + property.
+    void StoreCollection(TCollection& collection, const std::string& item);
+    void LoadCollection(TCollection& collection, const std::string& item);
     std::string ComponentText(const QObject* component) const;
 
     QObject* owner_ = nullptr;  // root of component references while a list is handled

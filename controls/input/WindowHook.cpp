@@ -1,6 +1,7 @@
 #include "controls/input/WindowHook.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -47,6 +48,17 @@ private:
 
 // Events whose handling nobody may take away: a Handled before-hook still lets them through.
 bool alwaysPassedOn(const QEvent* event) { return event->type() == QEvent::DeferredDelete; }
+
+// The events the before-hooks have seen while their delivery goes on, innermost last: each
+// delivery the application object watches takes its own entries off again (also those of
+// parents an event was passed on to, which run no after-hooks of their own).
+struct TPendingEvent {
+    const TControlHook* hook;
+    const QEvent* event;
+    bool handled;
+};
+std::vector<TPendingEvent> pendingEvents;
+THookedApplication* hookedApplication = nullptr;
 
 }  // namespace
 
@@ -158,14 +170,18 @@ bool TControlHook::dispatch(Phase phase, THookMessage& message, bool& handled)
     return true;
 }
 
+bool TControlHook::PassedOn(const QEvent* event, bool handled) { return !handled || alwaysPassedOn(event); }
+
 bool TControlHook::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != control_ || !canDispatch()) return false;
     THookMessage message{event, false};
     bool handled = false;
+    const QPointer<TControlHook> self(this);
     // A control deleted by a hook must not receive the event.
     if (!dispatch(Phase::Before, message, handled)) return true;
-    return handled && !alwaysPassedOn(event);
+    if (self && THookedApplication::Running()) pendingEvents.push_back({this, event, handled});
+    return !PassedOn(event, handled);
 }
 
 bool TControlHook::RunAfterHooks(QEvent* event, bool result)
@@ -181,15 +197,39 @@ namespace hookchain {
 
 TControlHook* find(QWidget* control) { return THookList::instance().find(control); }
 
-bool afterMessage(QWidget* control, QEvent* event, bool result)
-{
-    TControlHook* hook = find(control);
-    return hook ? hook->RunAfterHooks(event, result) : result;
-}
-
 void controlDestroying(QWidget* control)
 {
     if (TControlHook* hook = find(control)) hook->ControlDestroying();
 }
 
 }  // namespace hookchain
+
+THookedApplication::THookedApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    hookedApplication = this;
+}
+
+THookedApplication::~THookedApplication()
+{
+    hookedApplication = nullptr;
+    pendingEvents.clear();
+}
+
+bool THookedApplication::Running() { return hookedApplication != nullptr; }
+
+bool THookedApplication::notify(QObject* receiver, QEvent* event)
+{
+    if (!receiver || !receiver->isWidgetType()) return QApplication::notify(receiver, event);
+    const std::size_t mark = pendingEvents.size();
+    const QPointer<QWidget> control(static_cast<QWidget*>(receiver));
+    bool result = QApplication::notify(receiver, event);
+    // Only this delivery's own entry counts: the before-hooks of this control saw it and either
+    // passed it on or kept it. A filter that took it before them leaves none.
+    std::optional<TPendingEvent> own;
+    TControlHook* hook = control ? hookchain::find(control) : nullptr;
+    for (std::size_t i = mark; hook && i < pendingEvents.size(); ++i)
+        if (pendingEvents[i].hook == hook && pendingEvents[i].event == event) own = pendingEvents[i];
+    if (pendingEvents.size() > mark) pendingEvents.resize(mark);
+    if (own && TControlHook::PassedOn(event, own->handled)) result = hook->RunAfterHooks(event, result);
+    return result;
+}

@@ -1,9 +1,11 @@
 #pragma once
 // Hooks on a control's events, so any number of components can watch and alter them without
 // each replacing the control's handling: one event filter per control (TControlHook) calls every
-// attached TIcWindowHook before the control's own handler, newest first; a hooked window base
-// (TIcHookedWindow) calls them again after its handler.
+// attached TIcWindowHook before the control's own handler, newest first, and the program's
+// application object (THookedApplication) calls them again once the control and every filter
+// installed before the hooks have handled the event.
 
+#include <QApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
@@ -66,6 +68,9 @@ public:
     void ControlDestroying() { controlDestroying_ = true; }
     // Runs the after-hooks; returns the handler's answer as they leave it.
     bool RunAfterHooks(QEvent* event, bool result);
+    // Whether the control's handler got the event after the before-hooks (a Handled before-hook
+    // keeps it, except for the events always passed on).
+    static bool PassedOn(const QEvent* event, bool handled);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,27 +94,19 @@ private:
 namespace hookchain {
 // The control's hook object, or none.
 TControlHook* find(QWidget* control);
-// Runs the control's after-hooks, when it has any; returns the answer.
-bool afterMessage(QWidget* control, QEvent* event, bool result);
 // Tells the control's hook object that the control is being destroyed.
 void controlDestroying(QWidget* control);
 }  // namespace hookchain
 
-// A window whose after-hooks run once its own event handler has answered.
-template <class Base>
-class TIcHookedWindow : public Base {
+// The application object of a program with hooked windows: every event, once delivered, goes
+// through the after-hooks of its control when the before-hooks passed it on. A control's
+// handler is its event filters and its own event handling, as Qt runs them; so after-hooks see
+// what a window procedure's caller would see. Without this object only before-hooks run.
+class THookedApplication : public QApplication {
+    Q_OBJECT
 public:
-    using Base::Base;
-    ~TIcHookedWindow() override { hookchain::controlDestroying(this); }
-
-protected:
-    bool event(QEvent* e) override
-    {
-        const QPointer<QWidget> self(this);
-        const bool result = Base::event(e);
-        if (!self) return result;  // the handler deleted this window
-        return hookchain::afterMessage(this, e, result);
-    }
+    THookedApplication(int& argc, char** argv);
+    ~THookedApplication() override;
+    bool notify(QObject* receiver, QEvent* event) override;
+    static bool Running();
 };
-
-using TIcForm = TIcHookedWindow<QWidget>;

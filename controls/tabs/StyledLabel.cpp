@@ -3,8 +3,6 @@
 #include "platform/Painting.h"
 
 #include <QEvent>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QPainter>
 #include <QRegularExpression>
 #include <cmath>
@@ -105,13 +103,6 @@ QPoint ArcRadii(TCenterPoint point, int width, int height)
 }  // namespace styledlabel
 
 namespace {
-
-// Rotation needs an outline font; a family the system only substitutes counts as none.
-bool IsOutlineFont(const QFont& font)
-{
-    const QFontInfo info(font);
-    return info.family().compare(font.family(), Qt::CaseInsensitive) == 0 && QFontDatabase::isScalable(info.family());
-}
 
 QString WithoutAccelerators(const QString& caption)
 {
@@ -237,12 +228,9 @@ void TStyledLabel::Loaded()
 
 void TStyledLabel::EnsureTrueType()
 {
-    if (IsOutlineFont(font())) return;
+    if (painting::IsTrueTypeFont(font())) return;
     QFont arial = font();
-    arial.setFamily(QStringLiteral("Arial"));
-    // Where Arial is not installed, its stand-in by name: a later font change must not read
-    // the substituted name as a missing font and drop the angle.
-    arial.setFamily(QFontInfo(arial).family());
+    arial.setFamily(QLatin1String(painting::TrueTypeReplacement));
     replacingFont_ = true;
     setFont(arial);
     replacingFont_ = false;
@@ -252,7 +240,7 @@ void TStyledLabel::changeEvent(QEvent* event)
 {
     QLabel::changeEvent(event);
     if (event->type() != QEvent::FontChange) return;
-    if (!loading_ && !replacingFont_ && !IsOutlineFont(font())) angle_ = 0;
+    if (!loading_ && !replacingFont_ && !painting::IsTrueTypeFont(font())) angle_ = 0;
     FitSize();
 }
 

@@ -2,8 +2,6 @@
 
 #include "platform/Painting.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -54,12 +52,6 @@ void DrawTabEdges(QPainter& p, const QRect& r, bool sunken, const TEdgeSide* ope
         line(dark, l, b, rr, b);
         line(darkInner, l + 1, b - 1, rr - 1, b - 1);
     }
-}
-
-bool IsOutlineFont(const QFont& font)
-{
-    const QFontInfo info(font);
-    return QFontDatabase::isSmoothlyScalable(info.family(), info.styleName());
 }
 
 void DrawRotatedText(QPainter& painter, const QRect& rect, const QString& text, int angle, const QFont& font,

@@ -31,5 +31,3 @@ void DrawRotatedText(QPainter& painter, const QRect& rect, const QString& text, 
 // given, names a side left undrawn (where a tab runs into its page).
 void DrawTabEdges(QPainter& painter, const QRect& rect, bool sunken, const TEdgeSide* open = nullptr);
 
-// Whether the font's glyphs are outlines that can be drawn at any angle.
-bool IsOutlineFont(const QFont& font);

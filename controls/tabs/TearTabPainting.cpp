@@ -4,6 +4,7 @@
 #include "controls/tabs/ImageList.h"
 #include "controls/tabs/TabDrawing.h"
 #include "controls/tabs/TearTabControl.h"
+#include "platform/Painting.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -125,7 +126,7 @@ void TCustomTearTabControl::DrawTab(QPainter& painter, const QString& caption, i
     if (textRotation_ == trVertical) {
         const int angle = tabPosition_ == tpTopLeft ? 90 : 270;
         DrawRotatedText(painter, rect, text, angle, textFont, ToQColor(textColor), ToQColor(face),
-                        IsOutlineFont(textFont));
+                        painting::IsTrueTypeFont(textFont));
         return;
     }
     const QFontMetrics fm(textFont);

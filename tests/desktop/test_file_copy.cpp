@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Records every box and answers questions from a script.
+// Records every box and every beep (as "(beep)") and answers questions from a script.
 class RecordingPrompt : public Prompt {
 public:
     std::vector<std::string> shown;
@@ -27,6 +27,8 @@ public:
         shown.push_back("? " + text);
         return answer;
     }
+    void beep() override { shown.push_back(Beep); }
+    static constexpr const char* Beep = "(beep)";
 };
 
 class FileCopyTest : public ::testing::Test {
@@ -130,7 +132,8 @@ TEST_F(FileCopyTest, TheSameFileUnderAnyNameIsRefused)
         prompt_->shown.clear();
         prompt_->answer = true;
         EXPECT_EQ(execute(source, target),
-                  (std::vector<std::string>{"Error !!!\rCan't copy the file on itself", "Execution failed"}))
+                  (std::vector<std::string>{RecordingPrompt::Beep, "Error !!!\rCan't copy the file on itself",
+                                            "Execution failed"}))
             << target;
         EXPECT_EQ(TempDir::read(source), "keep me") << target;
     }
@@ -145,7 +148,7 @@ TEST_F(FileCopyTest, MissingNamesAndSourcesAreReported)
     for (const std::string& source : {dir.file("missing.txt"), dir.path(), std::string("/dev/zero"), dir.file("fifo")}) {
         prompt_->shown.clear();
         EXPECT_EQ(execute(source, dir.file("t.txt")),
-                  (std::vector<std::string>{source + " missing or damaged", "Execution failed"}));
+                  (std::vector<std::string>{RecordingPrompt::Beep, source + " missing or damaged", "Execution failed"}));
     }
     EXPECT_FALSE(fs::exists(dir.file("t.txt")));
 }
@@ -163,7 +166,7 @@ TEST_F(FileCopyTest, ATargetThatCannotBeCreatedIsReported)
     for (const std::string& target : targets) {
         prompt_->shown.clear();
         EXPECT_EQ(execute(source, target),
-                  (std::vector<std::string>{"Error on creating " + target, "Execution failed"}));
+                  (std::vector<std::string>{RecordingPrompt::Beep, "Error on creating " + target, "Execution failed"}));
     }
     ::chmod(dir.file("locked").c_str(), 0755);
 }
@@ -184,7 +187,8 @@ TEST_F(FileCopyTest, AFullDiskFailsAndKeepsTheOldTarget)
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(shown, (std::vector<std::string>{"? The file " + target + "\r already exists. Overwrite ?",
-                                               "Error writing \r" + target + "\rCopy failed.", "Execution failed"}));
+                                               RecordingPrompt::Beep, "Error writing \r" + target + "\rCopy failed.",
+                                               "Execution failed"}));
     EXPECT_EQ(TempDir::read(target), "old");
     EXPECT_EQ(names(), (std::vector<std::string>{"big.bin", "target.bin"}));
 }

@@ -1,5 +1,6 @@
 #include "controls/effects/EffForm.h"
 #include "controls/effects/EffLabels.h"
+#include "controls/input/IcGradientCaption.h"
 #include "controls/tabs/StyledLabel.h"
 #include "editor/AboutBox.h"
 #include "editor/Animation.h"
@@ -7,7 +8,10 @@
 #include "editor/SplashForm.h"
 #include "editor/StartUp.h"
 #include "platform/AppPaths.h"
+#include "platform/Painting.h"
 #include "tests/support/FakeEditorSeams.h"
+#include "tests/support/PixelCount.h"
+#include "tests/support/Shots.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
@@ -77,6 +81,27 @@ TEST(AboutBox, ShowingSetsTheCaptionAndStartsTheTimerAt200)
     EXPECT_EQ(box.FtpLabel()->Caption(), QStringLiteral("FTP"));
     EXPECT_EQ(box.VantrelLabel()->Caption(), QStringLiteral("Vantrel"));
     EXPECT_EQ(box.VersionLabel()->Caption(), QStringLiteral("Version 1.5"));
+    // Three 3-D labels at their defaults, transparent, in 13- to 15-pixel "Times New Roman".
+    for (int i = 0; i < 3; ++i) {
+        const TStyledLabel* label = box.StyledLabel(i);
+        EXPECT_EQ(label->font().family(), QStringLiteral("Times New Roman")) << i;
+        EXPECT_EQ(label->font().pixelSize(), 15 - i) << i;
+        EXPECT_EQ(label->TextStyle(), tsRecessed) << i;
+        EXPECT_EQ(label->Rotation(), roNone) << i;
+        EXPECT_TRUE(label->Transparent()) << i;
+        EXPECT_FALSE(label->Caption().isEmpty()) << i;
+    }
+    // The caption's segments: "MS Sans Serif" of 11 pixels, bold italic in the light blue, then
+    // an empty one, then regular.
+    const TIcCaptionList& segments = box.IcGradientCaption1().Caption().Captions();
+    ASSERT_EQ(segments.Count(), 3);
+    for (int i : {0, 2}) {
+        EXPECT_EQ(segments[i].Font().family(), QStringLiteral("MS Sans Serif")) << i;
+        EXPECT_EQ(segments[i].Font().pixelSize(), 11) << i;
+        EXPECT_EQ(segments[i].Font().bold(), i == 0) << i;
+        EXPECT_EQ(segments[i].Font().italic(), i == 0) << i;
+    }
+    EXPECT_EQ(segments[0].FontColor(), TColor(16773593));
     EXPECT_EQ(box.Button1()->text(), QStringLiteral("OK"));
     EXPECT_TRUE(box.Button1()->isDefault());
     EXPECT_EQ(box.Animate1()->FrameCount(), 16);
@@ -248,6 +273,8 @@ TEST_F(EditorStart, StartsInOrderSplashTitleMainWindowAndTheFirstShowEndsTheSpla
     EXPECT_TRUE(splashUp);
     EXPECT_TRUE(working);
     EXPECT_EQ(title, QStringLiteral("Quorvel's FTP Vantrel"));
+    // The effect library's default key is named after that title.
+    EXPECT_EQ(EffApplication().DefaultRegKey(), "Software\\Quorvel's FTP Vantrel\\");
     // Qt appends a display name to every window title: the title must not become one.
     EXPECT_EQ(QApplication::applicationDisplayName(), before);
     EXPECT_EQ(VisibleSplashes(), 1);  // up until the main window shows
@@ -288,22 +315,77 @@ TEST_F(EditorStart, AboutShowsAFreshModalBoxEachTimeAndFreesIt)
     EXPECT_TRUE(boxes[1].isNull());
 }
 
-// With VANTREL_SHOTS set to a folder, the splash and the about box are written there as pictures.
-TEST(AboutPictures, CanBeRenderedToLookAt)
+// The pixels of a widget inside its window's picture.
+QRect In(const QWidget* widget, const QWidget* window)
 {
-    const char* folder = std::getenv("VANTREL_SHOTS");
-    if (!folder) GTEST_SKIP() << "VANTREL_SHOTS not set";
-    const QString dir = QString::fromLocal8Bit(folder);
+    return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+}
+
+int DarkPixels(const QImage& image, const QRect& area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += qGray(image.pixel(x, y)) < 60;
+    return n;
+}
+
+// The splash and the about box as they are seen: each written as a picture (into VANTREL_SHOTS
+// when it is set) and its parts found where they belong.
+TEST(AboutPictures, EachPartIsSeenWhereItBelongs)
+{
+    const TempDir pictures;
     TSplashForm splash;
     splash.show();
-    EXPECT_TRUE(splash.grab().save(dir + QStringLiteral("/splash.png")));
+    const QImage splashShot = splash.grab().toImage();
+    EXPECT_TRUE(splashShot.save(ShotPath(pictures.path(), "splash.png")));
+    EXPECT_GT(DarkPixels(splashShot, In(splash.PreparingLabel(), &splash)), 20);
+    EXPECT_GT(CountPixelsNear(splashShot, In(splash.TitleLabel(), &splash), qRgb(0, 0, 128)), 50);
+
     TFTPabout box(nullptr, Quick);
     box.show();
-    EXPECT_TRUE(box.grab().save(dir + QStringLiteral("/about-panel-down.png")));
-    bool saved = false;
+    const QImage down = box.grab().toImage();
+    EXPECT_TRUE(down.save(ShotPath(pictures.path(), "about-panel-down.png")));
+    // The big letters: navy faces of "FTP" and "Vantrel".
+    EXPECT_GT(CountPixelsNear(down, In(box.FtpLabel(), &box), qRgb(0, 0, 128)), 200);
+    EXPECT_GT(CountPixelsNear(down, In(box.VantrelLabel(), &box), qRgb(0, 0, 128)), 200);
+    // The three 3-D labels, larger letters further up, each drawn recessed: black letters with
+    // a white pass below right and a grey one above left, over the gradient.
+    int lastHeight = 1000;
+    for (int i = 0; i < 3; ++i) {
+        const TStyledLabel* label = box.StyledLabel(i);
+        const QRect area = In(label, &box);
+        EXPECT_LT(label->height(), lastHeight) << i;
+        lastHeight = label->height();
+        EXPECT_GT(DarkPixels(down, area), 15) << i;
+        EXPECT_NEAR(label->geometry().center().x(), TFTPabout::StyledLabelCentre, 1) << i;
+        const QRgb white = painting::ToQColor(label->HighlightColor()).rgb();
+        const QRgb grey = painting::ToQColor(label->ShadowColor()).rgb();
+        int belowRightWhite = 0, aboveLeftGrey = 0;
+        for (int y = area.top() + 1; y < area.bottom(); ++y)
+            for (int x = area.left() + 1; x < area.right(); ++x) {
+                if (qGray(down.pixel(x, y)) >= 40) continue;
+                belowRightWhite += CountPixelsNear(down, QRect(x + 1, y + 1, 1, 1), white);
+                aboveLeftGrey += CountPixelsNear(down, QRect(x - 1, y - 1, 1, 1), grey);
+            }
+        EXPECT_GT(belowRightWhite, 3) << i;
+        EXPECT_GT(aboveLeftGrey, 3) << i;
+    }
+    // The panel is down: only the gradient where it goes.
+    const QRect panel = In(box.Panel2(), &box);
+    EXPECT_EQ(DarkPixels(down, panel), 0);
+
+    bool up = false;
+    QImage shown;
     QObject::connect(box.Animate1(), &TAnimate::FrameShown, &box, [&](int frame) {
-        if (frame == 6) saved = box.grab().save(dir + QStringLiteral("/about-panel-up.png"));
+        if (frame != 6) return;
+        shown = box.grab().toImage();
+        up = true;
     });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return saved; }, Bound));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return up; }, Bound));
+    EXPECT_TRUE(shown.save(ShotPath(pictures.path(), "about-panel-up.png")));
+    int changed = 0;
+    for (int y = panel.top(); y <= panel.bottom(); ++y)
+        for (int x = panel.left(); x <= panel.right(); ++x) changed += shown.pixel(x, y) != down.pixel(x, y);
+    EXPECT_GT(changed, panel.width() * panel.height() / 2);  // the panel and its frame of lightning
     box.Button1()->click();
 }

@@ -1,7 +1,7 @@
 #include "editor/EditorRules.h"
 #include "editor/ScriptDocument.h"
-#include "editor/ScriptFile.h"
 #include "editor/ScriptText.h"
+#include "script/ScriptFile.h"
 #include "tests/support/TempDir.h"
 
 #include <fstream>

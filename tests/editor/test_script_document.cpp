@@ -1,5 +1,5 @@
 #include "editor/ScriptDocument.h"
-#include "editor/ScriptFile.h"
+#include "script/ScriptFile.h"
 #include "tests/support/Fifo.h"
 #include "tests/support/TempDir.h"
 

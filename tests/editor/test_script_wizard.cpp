@@ -13,6 +13,8 @@
 #include "platform/AppPaths.h"
 #include "printing/ScrollingRichEdit.h"
 #include "tests/support/FakeEditorSeams.h"
+#include "tests/support/PixelCount.h"
+#include "tests/support/Shots.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
@@ -323,28 +325,66 @@ TEST_F(Wizard, EveryControlHasAName)
     }
 }
 
+int DarkPixels(const QImage& image, const QRect& area)
+{
+    int n = 0;
+    const QRect inside = area & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) n += qGray(image.pixel(x, y)) < 80;
+    return n;
+}
+
+// Every page as it is seen, each written as a picture (into VANTREL_SHOTS when that is set):
+// the chosen tab's caption, each page's labels and fields, the wait's 10 and its refusal.
 TEST_F(Wizard, PagesRender)
 {
-    const QString dir = qEnvironmentVariable("WIZARD_PICTURE_DIR");
+    const TempDir pictures;
     TTearPageControl* pages = wizard->PageControl981();
     const auto take = [&](const QString& name) {
         const QImage picture = wizard->grab().toImage();
-        EXPECT_FALSE(picture.isNull()) << name.toStdString();
-        if (!dir.isEmpty()) picture.save(dir + "/" + name + ".png");
+        EXPECT_TRUE(picture.save(ShotPath(pictures.path(), (name + ".png").toStdString().c_str())));
+        return picture;
+    };
+    const auto in = [&](const QWidget* w) { return QRect(w->mapTo(wizard.get(), QPoint(0, 0)), w->size()); };
+    // The words of each visible label of the page, the white ground of each enabled field and the
+    // grey one of each disabled field.
+    const auto labelsAndFieldsSeen = [&](const QImage& picture, const QWidget* page, const QString& name) {
+        for (const QLabel* label : page->findChildren<QLabel*>())
+            if (label->isVisible() && !label->text().isEmpty())
+                EXPECT_GT(DarkPixels(picture, in(label)), 10) << name.toStdString() << " " << label->text().toStdString();
+        for (const QLineEdit* field : page->findChildren<QLineEdit*>())
+            if (field->isVisible() && field->width() > 20) {
+                const int white = CountPixelsNear(picture, in(field).adjusted(3, 3, -3, -3), qRgb(255, 255, 255));
+                if (field->isEnabled())
+                    EXPECT_GT(white, field->width() * field->height() / 4) << name.toStdString() << " "
+                                                                            << field->objectName().toStdString();
+                else
+                    EXPECT_EQ(white, 0) << name.toStdString() << " " << field->objectName().toStdString();
+            }
     };
     for (int i = 0; i < pages->PageCount(); ++i) {
         pages->SetActivePage(pages->Pages(i));
-        take(QString("wizard-%1").arg(i));
+        const QString name = QString("wizard-%1").arg(i);
+        const QImage picture = take(name);
+        const QRect tab(pages->mapTo(wizard.get(), pages->TabRect(i).topLeft()), pages->TabRect(i).size());
+        EXPECT_GT(DarkPixels(picture, tab), 20) << "the caption of tab " << i;
+        labelsAndFieldsSeen(picture, pages->Pages(i), name);
     }
     // Every command page inside the activity page.
     for (int item = 0; item < wizard::CommandCount; ++item) {
         Choose(item);
-        take(QString("wizard-3-%1").arg(item, 2, 10, QChar('0')));
+        const QString name = QString("wizard-3-%1").arg(item, 2, 10, QChar('0'));
+        labelsAndFieldsSeen(take(name), wizard->PageControl1()->ActivePage(), name);
     }
     Choose(24);
+    const QRect spin = in(wizard->IcSpinEdit1());
+    const QRect refusal = in(wizard->findChild<QWidget*>("SecondsWord"));
+    const QImage waiting = take("wizard-3-24");
+    EXPECT_GT(DarkPixels(waiting, QRect(spin.left() + 2, spin.top() + 3, 20, spin.height() - 6)), 10);  // "10"
+    EXPECT_EQ(DarkPixels(waiting, refusal), 0);
     wizard->IcSpinEdit1()->SetDoubleValue(0);
     wizard->Button1Click();
-    take("wizard-3-24-refused");
+    EXPECT_GT(DarkPixels(take("wizard-3-24-refused"), refusal), 30);
 }
 
 struct EditorWizard : ::testing::Test {

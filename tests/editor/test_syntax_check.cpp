@@ -1,6 +1,6 @@
 #include "editor/SyntaxCheck.h"
 
-#include "runner/CommandWords.h"
+#include "script/CommandWords.h"
 
 #include <cctype>
 #include <fstream>

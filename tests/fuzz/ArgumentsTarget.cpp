@@ -3,7 +3,7 @@
 #include "FuzzCheck.h"
 #include "FuzzTargets.h"
 #include "platform/ByteText.h"
-#include "runner/Arguments.h"
+#include "script/Arguments.h"
 
 #include <algorithm>
 

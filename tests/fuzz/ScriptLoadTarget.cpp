@@ -3,9 +3,9 @@
 #include "FuzzCheck.h"
 #include "FuzzTargets.h"
 #include "desktop/StringRoutines.h"
-#include "editor/ScriptFile.h"
 #include "platform/ByteText.h"
-#include "runner/ScriptLoader.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptLoader.h"
 
 #include <filesystem>
 #include <fstream>

@@ -71,35 +71,6 @@ std::string step(const char* name, bool mayRaise, const std::function<std::strin
 void checkLine(const std::string& l, const SubstitutionContext& ctx)
 {
     bool raised = false;
-    const std::string substituted = step("SubstituteVariables", false, [&] { return SubstituteVariables(l, ctx); }, raised);
-    // Substitution never makes a line longer than the longest it allows.
-    FUZZ_CHECK(substituted.size() <= std::max(l.size(), kMaxSubstitutedLineLength),
-               "substitution grew the line to " + std::to_string(substituted.size()));
-
-    const std::string cased = step("ExpandCaseFunctions", false, [&] { return ExpandCaseFunctions(l); }, raised);
-    FUZZ_CHECK(cased.size() == l.size(), "case functions changed the length");
-    for (std::size_t i = 0; i < l.size(); ++i)
-        FUZZ_CHECK(bytetext::lower(cased[i]) == bytetext::lower(l[i]), "case functions changed a byte");
-
-    const bool noCall = l.find('(') == std::string::npos;
-    const struct {
-        const char* name;
-        bool mayRaise;
-        std::function<std::string()> fn;
-    } calls[] = {
-        {"ExpandDateFunctions", true, [&] { return ExpandDateFunctions(l, ctx); }},
-        {"ExpandSubstrFunction", true, [&] { return ExpandSubstrFunction(l); }},
-        {"ExpandPositionFunction", false, [&] { return ExpandPositionFunction(l); }},
-        {"ExpandLengthFunction", false, [&] { return ExpandLengthFunction(l); }},
-    };
-    for (const auto& c : calls) {
-        const std::string r = step(c.name, c.mayRaise, c.fn, raised);
-        if (noCall) FUZZ_CHECK(r == l, std::string(c.name) + " changed a line without a call");
-    }
-    const std::string macros = step("ExpandDateTimeMacros", false, [&] { return ExpandDateTimeMacros(l); }, raised);
-    if (l.find('[') == std::string::npos) FUZZ_CHECK(macros == l, "macros changed a line without one");
-
-    raised = false;
     const std::string whole = step("RewriteLine", true, [&] { return RewriteLine(l, ctx); }, raised);
     if (raised) return;
     FUZZ_CHECK(!whole.empty(), "an empty rewritten line");

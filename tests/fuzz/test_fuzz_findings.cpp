@@ -1,9 +1,9 @@
 // What the fuzz targets found, each pinned by the smallest case that shows it.
 
 #include "TempDir.h"
-#include "editor/ScriptFile.h"
 #include "runner/LineSubstitution.h"
-#include "runner/ScriptLoader.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST(SubstitutionFinding, ALongSelfReferenceStopsAtTheLongestLine)
     ctx.variables = &vars;
     ctx.log = [&](const std::string& l) { log.push_back(l); };
 
-    const std::string looped = SubstituteVariables("X %%loop%%", ctx);
+    const std::string looped = RewriteLine("X %%loop%%", ctx);
     EXPECT_LE(looped.size(), kMaxSubstitutedLineLength);
     EXPECT_EQ(looped.compare(0, 7, "X xxxxx"), 0);
     EXPECT_EQ(log, std::vector<std::string>{"   ---> Variable substitution stopped at 1048576 bytes (a variable refers "
@@ -62,8 +62,8 @@ TEST(SubstitutionFinding, ALongSelfReferenceStopsAtTheLongestLine)
     // Long values that fit are substituted whole; a replacement that shortens a line past the
     // limit still happens.
     log.clear();
-    EXPECT_EQ(SubstituteVariables("%%half%%%%half%%", ctx).size(), kMaxSubstitutedLineLength - 20);
+    EXPECT_EQ(RewriteLine("%%half%%%%half%%", ctx).size(), kMaxSubstitutedLineLength - 20);
     const std::string longLine(kMaxSubstitutedLineLength + 5, 'y');
-    EXPECT_EQ(SubstituteVariables(longLine + "%%empty%%", ctx), longLine);
+    EXPECT_EQ(RewriteLine(longLine + "%%empty%%", ctx), longLine);
     EXPECT_TRUE(log.empty());
 }

@@ -1,5 +1,6 @@
 #include "platform/Painting.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -53,4 +54,31 @@ TEST(Painting, FloodFillReplacesOnlyTheConnectedSurface)
     FloodFillSurface(image, QPoint(2, 2), clLime, clBlue);
     FloodFillSurface(image, QPoint(9, 9), clLime, clBlue);
     EXPECT_EQ(image, before);
+}
+
+// One rule for every control that turns text: the face really drawn must be an outline face.
+TEST(Painting, OnlyOutlineFacesCountAsTrueType)
+{
+    const int raster = QFontDatabase::addApplicationFont(QStringLiteral(VANTREL_SOURCE_DIR "/tests/fixtures/fonts/raster8.bdf"));
+    ASSERT_NE(raster, -1);
+    ASSERT_TRUE(QFontDatabase::applicationFontFamilies(raster).contains(QStringLiteral("Vantrel Raster")));
+    const struct {
+        const char* family;
+        bool trueType;
+    } cases[] = {
+        {"DejaVu Sans", true},          // an installed outline face
+        {"DejaVu Serif", true},
+        {"Vantrel Raster", false},      // an installed bitmap face
+        {"Times New Roman", true},      // substituted: judged by the outline face standing in
+        {"Arial", true},
+        {"No Such Family 7", true},
+        {"MS Sans Serif", false},       // a classic raster face stays one by name
+        {"system", false},
+    };
+    for (const auto& c : cases) {
+        QFont font(QString::fromLatin1(c.family));
+        font.setPixelSize(8);
+        EXPECT_EQ(IsTrueTypeFont(font), c.trueType) << c.family;
+    }
+    QFontDatabase::removeApplicationFont(raster);
 }

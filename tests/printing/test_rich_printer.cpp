@@ -5,6 +5,8 @@
 #include "printing/RichPrintSettings.h"
 #include "printing/RichPrntProgDlg.h"
 #include "tests/printing/FakePrintSink.h"
+#include "tests/support/Shots.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
 #include <QApplication>
@@ -501,5 +503,6 @@ TEST(RichPrntProgDlg, ShowsStatusTitleAndPage)
     dialog.ShowState("", "Nightly", 4);
     EXPECT_EQ(dialog.lblStatus()->text(), "Currently Printing");
     for (QLabel* label : dialog.findChildren<QLabel*>()) EXPECT_FALSE(label->accessibleName().isEmpty());
-    dialog.grab().save("/tmp/print-progress.png");
+    const TempDir pictures;
+    dialog.grab().save(ShotPath(pictures.path(), "print-progress.png"));
 }

@@ -3,6 +3,7 @@
 #include "platform/ByteText.h"
 #include "platform/Prompt.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 
 #include <fcntl.h>
@@ -30,16 +31,9 @@ Outcome runScript(const TempDir& dir, const Lines& lines)
 {
     auto rec = std::make_shared<Recorder>();
     auto old = prompt::install(rec);
-    const std::string path = dir.write("c.ftp", bytetext::joinLinesCrLf(lines));
-    TScriptVantrel e({path});
-    e.Starta.stop();
-    e.SleepWithoutPumping = [](int) {};
-    e.StartDir = dir.path();
-    e.StartaTimer();
-    e.Halta.stop();
-    e.Holdup.stop();
+    const auto e = enginerun::RunLines(dir, "c.ftp", lines, [&](TScriptVantrel& run) { run.StartDir = dir.path(); });
     prompt::install(old);
-    return {rec->messages, e.Log(), e.ExitCode()};
+    return {rec->messages, e->Log(), e->ExitCode()};
 }
 
 }  // namespace

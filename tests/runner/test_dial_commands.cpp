@@ -6,6 +6,7 @@
 #include "platform/Wait.h"
 #include "runner/ScriptVantrel.h"
 #include "tests/desktop/dialup/PhoneBookFixture.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/LogLines.h"
 
 #include <QDeadlineTimer>
@@ -15,13 +16,9 @@
 #include <cstdlib>
 
 using Lines = std::vector<std::string>;
+using enginerun::Joined;
 
 namespace {
-
-bool anyContains(const Lines& lines, const std::string& text)
-{
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
-}
 
 // Running, and not only a zombie waiting for its parent.
 bool alive(pid_t pid)
@@ -51,25 +48,14 @@ protected:
     // One run of the script; `before` may arm timers that fire while the run pumps.
     std::unique_ptr<TScriptVantrel> run(const Lines& lines, const std::function<void(TScriptVantrel&)>& before = {})
     {
-        const std::string path = scripts.write("dial.ftp", bytetext::joinLinesCrLf(lines));
-        auto e = std::make_unique<TScriptVantrel>(Lines{path});
-        e->Starta.stop();
-        e->SleepWithoutPumping = [](int) {};
-        e->TerminateProgram = [this](int code) { terminated = code; };
-        if (before) before(*e);
-        e->StartaTimer();
-        e->Halta.stop();
-        e->Holdup.stop();
-        return e;
+        return enginerun::RunLines(scripts, "dial.ftp", lines, [&](TScriptVantrel& e) {
+            e.TerminateProgram = [this](int code) { terminated = code; };
+            if (before) before(e);
+        });
     }
     Lines dial(const std::string& entry) const
     {
         return {"DIALENTRY=" + entry, "DIALLOGINUSER=ann", "DIALLOGINPASSWORD=\"s3 cret\"", "DIAL"};
-    }
-    static Lines plus(Lines a, const Lines& b)
-    {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
     }
 
     TempDir scripts;
@@ -85,7 +71,7 @@ private:
 TEST_F(DialCommands, AlreadyConnectedDialsNothingAndHangUpLeavesTheLinkUp)
 {
     Touch("Home.up");
-    auto e = run(plus(dial("Home"), {"HANGUP"}));
+    auto e = run(Joined(dial("Home"), {"HANGUP"}));
     EXPECT_EQ(e->ExitCode(), 0);
     EXPECT_TRUE(e->SuccessFlag);
     EXPECT_FALSE(Exists("Home.env"));  // the dial program never ran
@@ -96,21 +82,21 @@ TEST_F(DialCommands, AlreadyConnectedDialsNothingAndHangUpLeavesTheLinkUp)
 
 TEST_F(DialCommands, DialBringsTheLinkUpAndHangUpTakesItDown)
 {
-    auto e = run(plus(dial("home"), {"IF success", "MESSAGE up", "ENDIF", "HANGUP"}));
+    auto e = run(Joined(dial("home"), {"IF success", "MESSAGE up", "ENDIF", "HANGUP"}));
     EXPECT_EQ(e->ExitCode(), 0);
     EXPECT_TRUE(e->SuccessFlag);
     // The password reached the phone-book command through the dial program's environment.
     EXPECT_EQ(Read("Home.env"), "Home|ann|s3 cret");
     EXPECT_TRUE(contains(e->Log(), " MESSAGE up"));
     EXPECT_TRUE(contains(e->Log(), " DialLoginPassword <hidden>"));
-    EXPECT_FALSE(anyContains(e->Log(), "s3 cret"));
+    EXPECT_FALSE(containsPart(e->Log(), "s3 cret"));
     EXPECT_TRUE(Exists("Home.down"));
     EXPECT_FALSE(Exists("Home.up"));
 }
 
 TEST_F(DialCommands, FailedDialEndsTheScriptThroughTheErrorPath)
 {
-    auto e = run(plus(dial("Broken"), {"MESSAGE after"}));
+    auto e = run(Joined(dial("Broken"), {"MESSAGE after"}));
     EXPECT_EQ(e->ExitCode(), 1);
     EXPECT_TRUE(contains(e->Log(), "Error: Dial failed: Broken / ann"));
     EXPECT_FALSE(contains(e->Log(), " MESSAGE after"));
@@ -120,7 +106,7 @@ TEST_F(DialCommands, FailedDialEndsTheScriptThroughTheErrorPath)
 
 TEST_F(DialCommands, ErrorPathHangsUpWhatTheRunDialled)
 {
-    auto e = run(plus(dial("Home"), {"DOCOMMAND NOOP", "MESSAGE after"}));
+    auto e = run(Joined(dial("Home"), {"DOCOMMAND NOOP", "MESSAGE after"}));
     EXPECT_EQ(e->ExitCode(), 1);
     EXPECT_FALSE(contains(e->Log(), " MESSAGE after"));
     EXPECT_TRUE(Exists("Home.down"));
@@ -130,10 +116,10 @@ TEST_F(DialCommands, ErrorPathHangsUpWhatTheRunDialled)
 TEST_F(DialCommands, WatchdogHangsUpBeforeEndingTheProgram)
 {
     QTimer poll;
-    auto e = run(plus(dial("Home"), {"WAITFORFILE never.flg"}), [&](TScriptVantrel& engine) {
+    auto e = run(Joined(dial("Home"), {"WAITFORFILE never.flg"}), [&](TScriptVantrel& engine) {
         // Once the run waits, the watchdog fires; Cancel then ends the wait it left behind.
         QObject::connect(&poll, &QTimer::timeout, &engine, [&] {
-            if (!anyContains(engine.Log(), "Waiting for the file")) return;
+            if (!containsPart(engine.Log(), "Waiting for the file")) return;
             poll.stop();
             engine.HoldupTimer();
             engine.Button1Click();
@@ -148,7 +134,7 @@ TEST_F(DialCommands, WatchdogHangsUpBeforeEndingTheProgram)
 TEST_F(DialCommands, CancelStopsADialThatHangs)
 {
     QTimer poll;
-    auto e = run(plus(dial("Slow"), {"MESSAGE after"}), [&](TScriptVantrel& engine) {
+    auto e = run(Joined(dial("Slow"), {"MESSAGE after"}), [&](TScriptVantrel& engine) {
         QObject::connect(&poll, &QTimer::timeout, &engine, [&] {
             if (!Exists("slow.pid") || Read("slow.pid").empty()) return;
             poll.stop();

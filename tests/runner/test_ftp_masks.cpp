@@ -5,6 +5,7 @@
 #include "FakeFtpServer.h"
 #include "platform/ByteText.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 
 #include <fnmatch.h>
@@ -127,18 +128,6 @@ private:
     ftpfake::FakeFtpServer fake_;
 };
 
-std::unique_ptr<TScriptVantrel> runScript(const Lines& script, const TempDir& work, const TempDir& scripts)
-{
-    auto e = std::make_unique<TScriptVantrel>(Lines{scripts.write("m.ftp", bytetext::joinLinesCrLf(script))});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
-    e->StartDir = work.path();
-    e->StartaTimer();
-    e->Halta.stop();
-    e->Holdup.stop();
-    return e;
-}
-
 Lines login(const SplittingServer& server)
 {
     return {"HOST=127.0.0.1", "PORT=" + std::to_string(server.port()), "USER=u", "PASSWORD=p", "TIMEOUT=10", "CONNECT"};
@@ -176,7 +165,7 @@ TEST(FtpMasks, NamesWithBlanksMatchOnlyWhatTheWholeMaskNames)
     (void)work.write("got/.keep", "");
     (void)work.write("newer/.keep", "");
     for (const char* folder : {"sub", "blank", "none"}) (void)work.write(std::string(folder) + "/.keep", "");
-    auto e = runScript(script, work, scripts);
+    auto e = enginerun::RunLines(scripts, "m.ftp", script, [&](TScriptVantrel& run) { run.StartDir = work.path(); });
     const std::string log = bytetext::joinLinesCrLf(e->Log());
 
     EXPECT_EQ(TempDir::read(work.path() + "/got/a b.txt"), "tree a b") << log;
@@ -211,7 +200,7 @@ TEST(FtpMasks, AFolderEnteredForItsListingIsLeftAlsoWhenTheListingFails)
     SplittingServer server;
     Lines script = login(server);
     script.insert(script.end(), {"REMOTE-CD tree", "GET \"sub dir/*.log\" got", "DISCONNECT"});
-    auto e = runScript(script, work, scripts);
+    auto e = enginerun::RunLines(scripts, "m.ftp", script, [&](TScriptVantrel& run) { run.StartDir = work.path(); });
     const std::string log = bytetext::joinLinesCrLf(e->Log());
     EXPECT_NE(e->ExitCode(), 0) << log;
     const Lines sent = server.lines();

@@ -9,6 +9,7 @@
 #include "platform/DateTime.h"
 #include "platform/Wait.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
@@ -57,33 +58,21 @@ std::string binaryBytes()
 
 class TreeRun : public ::testing::Test {
 protected:
-    void SetUp() override { cwd_ = apppaths::currentDirectory(); }
-    void TearDown() override { EXPECT_EQ(::chdir(cwd_.c_str()), 0); }
-
     // One run of the script; the engine stays, still connected when the script did not disconnect.
     std::unique_ptr<TScriptVantrel> run(const Lines& lines)
     {
-        const std::string path = scripts.write("t.ftp", bytetext::joinLinesCrLf(lines));
-        auto e = std::make_unique<TScriptVantrel>(Lines{path});
-        e->Starta.stop();
-        e->SleepWithoutPumping = [](int) {};
-        e->StartDir = work.path();
-        e->StartaTimer();
-        e->Halta.stop();
-        e->Holdup.stop();
-        return e;
+        return enginerun::RunLines(scripts, "t.ftp", lines, [this](TScriptVantrel& e) { e.StartDir = work.path(); });
     }
-    static Lines login(int port, const std::string& user, const std::string& password, Lines tail)
+    static Lines login(int port, const std::string& user, const std::string& password, const Lines& tail)
     {
-        Lines l{"HOST=127.0.0.1", "PORT=" + std::to_string(port), "USER=" + user, "PASSWORD=" + password,
-                "TIMEOUT=10", "TRANSTIMEOUT=10", "CONNECT"};
-        l.insert(l.end(), tail.begin(), tail.end());
-        return l;
+        return enginerun::Joined({"HOST=127.0.0.1", "PORT=" + std::to_string(port), "USER=" + user,
+                                  "PASSWORD=" + password, "TIMEOUT=10", "TRANSTIMEOUT=10", "CONNECT"},
+                                 tail);
     }
     static std::string dump(const TScriptVantrel& e) { return bytetext::joinLinesCrLf(e.Log()); }
 
     TempDir work, scripts;
-    std::string cwd_;
+    enginerun::KeepCurrentFolder cwd_;
 };
 
 // --- both real servers ---
@@ -128,13 +117,13 @@ TEST_P(TreeOnServers, SendTreeThenGetTreeGivesTheSameFilesAndBothSidesEndWhereTh
     const std::set<std::string> folders{"empty", "sub", "sub/deeper", "sub/empty too"};
     EXPECT_EQ(foldersUnder(remoteRoot.path() + "/backup"), folders);
 
-    // vsftpd lists no dot-files, so it cannot give the hidden file back.
-    if (GetParam() == ServerKind::Vsftpd) expected.erase(".profile");
+    // Only pyftpdlib lists dot-files; the others cannot give the hidden file back.
+    if (GetParam() != ServerKind::Pyftpdlib) expected.erase(".profile");
     EXPECT_EQ(filesUnder(work.path() + "/mirror"), expected);
     EXPECT_EQ(foldersUnder(work.path() + "/mirror"), folders);
 
     EXPECT_EQ(apppaths::currentDirectory(), work.path());
-    EXPECT_EQ(e->FTP.GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? remoteRoot.path() : "/");
+    EXPECT_EQ(e->FTP.GetCurrentDir(), server.home());
     EXPECT_THAT(e->Log(), Contains("   ---> Remote Directory backup"));
     EXPECT_THAT(e->Log(), Contains("   ---> Local Directory mirror"));
     EXPECT_THAT(e->Log(), Contains(HasSubstr(": Uploading "))) << dump(*e);
@@ -186,7 +175,7 @@ TEST_P(TreeOnServers, AFolderThatCannotBeEnteredIsSkippedTheRestArrivesAndSucces
         {"a/1.txt", "1"}, {"z/3.txt", "3"}, {"top.txt", "top"}, {"blocked", "in the way"}};
     EXPECT_EQ(filesUnder(remoteRoot.path() + "/dest"), arrived);
     EXPECT_THAT(e->Log(), Contains(HasSubstr("   ---> Skipped directory blocked: 550"))) << dump(*e);
-    EXPECT_EQ(e->FTP.GetCurrentDir(), GetParam() == ServerKind::Vsftpd ? remoteRoot.path() : "/");
+    EXPECT_EQ(e->FTP.GetCurrentDir(), server.home());
 }
 
 // A link planted in a folder that is sent may lead to a private file elsewhere: tree and masked
@@ -265,7 +254,7 @@ TEST_P(TreeOnServers, AMaskAppliesInEveryFolderAndEveryFolderIsEntered)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, TreeOnServers, ::testing::Values(ServerKind::Pyftpdlib, ServerKind::Vsftpd),
+INSTANTIATE_TEST_SUITE_P(Servers, TreeOnServers, ::testing::ValuesIn(ftptest::ServerKinds()),
                          [](const auto& info) { return std::string(ftptest::KindName(info.param)); });
 
 // --- a scripted server with listings no real server gives ---
@@ -375,7 +364,7 @@ TEST_F(TreeRun, ListedPathsLinksAndLoopsStayInsideTheTargetAndTheRunEnds)
         std::find_if(sent.rbegin(), sent.rend(), [](const std::string& l) { return l.starts_with("CWD "); });
     ASSERT_NE(lastCwd, sent.rend());
     EXPECT_EQ(*lastCwd, "CWD /home");
-    EXPECT_EQ(apppaths::currentDirectory(), cwd_);
+    EXPECT_EQ(apppaths::currentDirectory(), cwd_.folder());
 }
 
 TEST_F(TreeRun, AFolderThatCannotBeEnteredClearsSuccessButTheRestArrives)

@@ -1,8 +1,8 @@
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
-#include "runner/Arguments.h"
 #include "runner/DateRoutines.h"
 #include "runner/LineSubstitution.h"
+#include "script/Arguments.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ TEST(LineSubstitution, NumericVariablesUseTheGeneralFormat)
         v = 2.5;
         return true;
     };
-    EXPECT_EQ(SubstituteVariables("X %%n%% [%%n%%]", ctx), "X 2.5 2.5");
+    EXPECT_EQ(RewriteLine("X %%n%% [%%n%%]", ctx), "X 2.5 2.5");
 }
 
 TEST(LineSubstitution, SelfReferenceStopsWithOneRemark)
@@ -87,7 +87,7 @@ TEST(LineSubstitution, SelfReferenceStopsWithOneRemark)
     SubstitutionContext ctx;
     ctx.variables = &vars;
     ctx.log = [&](const std::string& l) { log.push_back(l); };
-    const std::string r = SubstituteVariables("X %%loop%%", ctx);
+    const std::string r = RewriteLine("X %%loop%%", ctx);
     EXPECT_NE(r.find("again again"), std::string::npos);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].rfind("   ---> ", 0), 0u);
@@ -98,14 +98,14 @@ TEST(LineSubstitution, DateFunctionsLogTheLineAndRaiseOnBadInput)
     std::vector<std::string> log;
     SubstitutionContext ctx;
     ctx.log = [&](const std::string& l) { log.push_back(l); };
-    EXPECT_EQ(ExpandDateFunctions("X YEAR(2024-02-29)", ctx), "X 2024");
+    EXPECT_EQ(RewriteLine("X YEAR(2024-02-29)", ctx), "X 2024");
     EXPECT_EQ(log, std::vector<std::string>{" (X YEAR(2024-02-29))"});
     log.clear();
-    EXPECT_EQ(ExpandDateFunctions("X MONTH(2024-02-29) DAY(x", ctx), "X 2 DAY(x");
+    EXPECT_EQ(RewriteLine("X MONTH(2024-02-29) DAY(x", ctx), "X 2 DAY(x");
     EXPECT_TRUE(log.empty());  // an unclosed function ends the step without the remark
-    EXPECT_THROW(ExpandDateFunctions("MONTH(2023-02-29)", ctx), EConvertError);
-    EXPECT_THROW(ExpandDateFunctions("JULIANTODATE(abc)", ctx), EConvertError);
-    EXPECT_THROW(ExpandSubstrFunction("SUBSTR(abc,x,1)"), EConvertError);
+    EXPECT_THROW(RewriteLine("MONTH(2023-02-29)", ctx), EConvertError);
+    EXPECT_THROW(RewriteLine("JULIANTODATE(abc)", ctx), EConvertError);
+    EXPECT_THROW(RewriteLine("SUBSTR(abc,x,1)", {}), EConvertError);
 }
 
 // A value from a server is put in as it stands: no later step reads markers, function names or

@@ -8,6 +8,7 @@
 #include "runner/LocalFileOps.h"
 #include "runner/Process.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/LogLines.h"
 
@@ -43,23 +44,15 @@ std::string executable(const TempDir& dir, const std::string& name, const std::s
 
 class LocalCommands : public ::testing::Test {
 protected:
-    void SetUp() override { cwd_ = apppaths::currentDirectory(); }
-    void TearDown() override { EXPECT_EQ(::chdir(cwd_.c_str()), 0); }
-
     // One run of the script; `before` may arm timers that fire while the run pumps.
     std::unique_ptr<TScriptVantrel> run(const Lines& lines, const std::function<void(TScriptVantrel&)>& before = {})
     {
-        const std::string path = scripts.write("l.ftp", bytetext::joinLinesCrLf(lines));
-        auto e = std::make_unique<TScriptVantrel>(Lines{path});
-        e->Starta.stop();
-        e->SleepWithoutPumping = [this](int ms) { slept.push_back(ms); };
-        e->WaitPause = [this](int ms) { slept.push_back(ms); };
-        e->StartDir = dir.path();
-        if (before) before(*e);
-        e->StartaTimer();
-        e->Halta.stop();
-        e->Holdup.stop();
-        return e;
+        return enginerun::RunLines(scripts, "l.ftp", lines, [&](TScriptVantrel& e) {
+            e.SleepWithoutPumping = [this](int ms) { slept.push_back(ms); };
+            e.WaitPause = [this](int ms) { slept.push_back(ms); };
+            e.StartDir = dir.path();
+            if (before) before(e);
+        });
     }
     // The log between the start and end frames, without blank lines.
     static Lines body(const TScriptVantrel& e)
@@ -72,7 +65,7 @@ protected:
 
     TempDir dir, scripts;
     std::vector<int> slept;
-    std::string cwd_;
+    enginerun::KeepCurrentFolder cwd_;
 };
 
 }  // namespace
@@ -224,12 +217,8 @@ TEST_F(LocalCommands, HistoryOfARelativeScriptStaysBesideItAfterChangingFolder)
 {
     scripts.write("rel.ftp", "LOCAL-CD " + dir.path() + "\r\n");
     ASSERT_EQ(::chdir(scripts.path().c_str()), 0);
-    TScriptVantrel e({"rel.ftp"});
-    e.Starta.stop();
-    e.SleepWithoutPumping = [](int) {};
-    e.StartaTimer();
-    e.Halta.stop();
-    EXPECT_EQ(e.StartDir, dir.path());
+    const auto e = enginerun::Run({"rel.ftp"});
+    EXPECT_EQ(e->StartDir, dir.path());
     EXPECT_TRUE(fs::exists(scripts.file("rel.History.txt")));
     EXPECT_FALSE(fs::exists(dir.file("rel.History.txt")));
 }

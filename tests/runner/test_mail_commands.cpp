@@ -5,7 +5,9 @@
 #include "platform/DateTime.h"
 #include "FakeFtpServer.h"
 #include "runner/ScriptVantrel.h"
+#include "tests/support/ServersRequired.h"
 #include "tests/support/SmtpTestServer.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/LogLines.h"
 #include "tests/support/ClosedPort.h"
@@ -21,6 +23,7 @@
 #include <unistd.h>
 
 using Lines = std::vector<std::string>;
+using enginerun::Joined;
 
 namespace {
 
@@ -57,32 +60,24 @@ protected:
     // One run of the script; `before` may arm timers that fire while the run pumps.
     std::unique_ptr<TScriptVantrel> run(const Lines& lines, const std::function<void(TScriptVantrel&)>& before = {})
     {
-        return runWith({dir.write("mail.ftp", bytetext::joinLinesCrLf(lines))}, before);
+        return runWith({enginerun::WriteScript(dir, "mail.ftp", lines)}, before);
     }
     std::unique_ptr<TScriptVantrel> runWith(Lines parameters, const std::function<void(TScriptVantrel&)>& before = {})
     {
-        auto e = std::make_unique<TScriptVantrel>(std::move(parameters));
-        e->Starta.stop();
-        e->SleepWithoutPumping = [](int) {};
-        e->StartDir = dir.path();
-        // A test that goes wrong ends in seconds, not after the client's two minutes.
-        e->msMessage1.SetReplyTimeout(10000);
-        if (before) before(*e);
-        e->StartaTimer();
-        e->Halta.stop();
-        e->Holdup.stop();
-        return e;
+        return enginerun::Run(std::move(parameters), [&](TScriptVantrel& e) {
+            e.StartDir = dir.path();
+            // A test that goes wrong ends in seconds, not after the client's two minutes.
+            e.msMessage1.SetReplyTimeout(10000);
+            if (before) before(e);
+        });
     }
     Lines server(int port) const
     {
         return {"LET EmailServer = 127.0.0.1", "LET EmailPort = " + std::to_string(port),
                 "LET EmailSender = robot@example.org", "LET EmailAddress = team", "LET EmailSubject = Weekly report"};
     }
-    Lines concat(Lines a, const Lines& b) const
-    {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
-    }
+
+    void expectReadAsWritten(const SmtpTestServer& receiver);
 
     TempDir dir;
     SmtpTestServer smtp;
@@ -97,7 +92,7 @@ TEST_F(MailCommands, MessageWithRecipientsCcBodyAndAttachmentArrivesWhole)
     for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7 % 256);
     dir.write("data.bin", bytes);
     const std::string longLine(1500, 'x');
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "LET EmailUser = tester",
         "LET EmailText = 'Line one%%NewLine%%.dot line%%NewLine%%" + longLine + "%%NewLine%%last'",
         "ADDRECIPIENT ann@example.org",
@@ -155,9 +150,8 @@ TEST_F(MailCommands, MessageWithRecipientsCcBodyAndAttachmentArrivesWhole)
 
 // What a mail reader shows: every recipient in To, and text that is not ASCII as it was written,
 // whether the script is UTF-8 or Latin-1, with or without an attachment.
-TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
+void MailCommands::expectReadAsWritten(const SmtpTestServer& receiver)
 {
-    ASSERT_TRUE(smtp.ok()) << smtp.error();
     dir.write("a.txt", "attached\n");
     struct Case {
         const char* what;
@@ -178,16 +172,16 @@ TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
     std::size_t sent = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Lines script = server(smtp.port());
+        Lines script = server(receiver.port());
         script[4] = "LET EmailSubject = " + c.subject;
         script.insert(script.end(), {"LET EmailText = " + c.body, "ADDRECIPIENT ann@example.org",
                                      "ADDRECIPIENT bob@example.org", "ADDCCRECIPIENT cid@example.org \"" + c.name + "\""});
         if (c.attach) script.push_back("ADDATTACHMENT a.txt");
         script.push_back("SENDEMAIL");
         auto e = run(script);
-        EXPECT_TRUE(e->SuccessFlag);
-        ASSERT_TRUE(smtp.waitForMessages(++sent));
-        const SmtpTestServer::Message m = smtp.messages().back();
+        EXPECT_TRUE(e->SuccessFlag) << bytetext::joinLinesCrLf(e->Log());
+        ASSERT_TRUE(receiver.waitForMessages(++sent));
+        const SmtpTestServer::Message m = receiver.messages().back();
         // Byte by byte: the header holds no 8-bit byte, the body holds the script's bytes.
         const std::string head = m.raw.substr(0, m.raw.find("\r\n\r\n"));
         EXPECT_FALSE(std::any_of(head.begin(), head.end(), [](char ch) { return static_cast<unsigned char>(ch) > 0x7F; }))
@@ -210,6 +204,22 @@ TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
     }
 }
 
+TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWritten)
+{
+    ASSERT_TRUE(smtp.ok()) << smtp.error();
+    expectReadAsWritten(smtp);
+}
+
+// The same through a mail server that delivers the message, adding its own trace lines.
+TEST_F(MailCommands, RecipientsAndTextThatIsNotAsciiReadAsWrittenThroughOpenSmtpd)
+{
+    const SmtpTestServer delivering(SmtpTestServer::Kind::OpenSmtpd);
+    if (!delivering.ok() && delivering.unavailable() && !TestServersRequired())
+        GTEST_SKIP() << delivering.error();
+    ASSERT_TRUE(delivering.ok()) << delivering.error();
+    expectReadAsWritten(delivering);
+}
+
 // A server's folder name reaches the mail through a variable: its line ends cannot open a part
 // of their own, not even with the boundary the message would have had by the clock.
 TEST_F(MailCommands, ServerTextInTheBodyPlantsNoPart)
@@ -227,7 +237,7 @@ TEST_F(MailCommands, ServerTextInTheBodyPlantsNoPart)
                                    else ftpfake::standardReply(s, line);
                                });
     dir.write("data.bin", "payload");
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "HOST=127.0.0.1", "PORT=" + std::to_string(ftp.port()), "USER=u", "PASSWORD=p", "CONNECT",
         "LET EmailText = 'Folder: %%CurrentRemoteDir%%%%NewLine%%--= Multipart Boundary " + stamp + "'",
         "DISCONNECT",
@@ -251,7 +261,7 @@ TEST_F(MailCommands, ServerTextInTheBodyPlantsNoPart)
 TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
 {
     ASSERT_TRUE(smtp.ok()) << smtp.error();
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "LET EmailText = 'hello'",
         "ADDRECIPIENT nobody@example.org",
         "SENDEMAIL",
@@ -279,7 +289,7 @@ TEST_F(MailCommands, RefusedRecipientFailsTheCommandAndTheRunGoesOn)
 TEST_F(MailCommands, EmptyRecipientsAreDroppedAndNoneLeftFails)
 {
     ASSERT_TRUE(smtp.ok()) << smtp.error();
-    auto e = run(concat(server(smtp.port()), {
+    auto e = run(Joined(server(smtp.port()), {
         "ADDRECIPIENT ann@example.org;",
         "SENDEMAIL",
         "SENDEMAIL",
@@ -318,7 +328,7 @@ TEST_F(MailCommands, CollectingCommandsRefuseBadInput)
 TEST_F(MailCommands, UnreachableServerFailsTheCommandOnly)
 {
     ClosedPort closed;
-    auto e = run(concat(server(closed.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
+    auto e = run(Joined(server(closed.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}));
     EXPECT_EQ(e->ExitCode(), 2);
     EXPECT_FALSE(e->SuccessFlag);
     EXPECT_TRUE(contains(e->Log(), "   ---> ** Error preparing email to \"team\", Subject \"Weekly report... !"));
@@ -330,7 +340,7 @@ TEST_F(MailCommands, CancelDuringSendEmailEndsTheRunWithHistory)
 {
     SilentServer silent;
     ASSERT_GT(silent.port(), 0);
-    auto e = run(concat(server(silent.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}),
+    auto e = run(Joined(server(silent.port()), {"ADDRECIPIENT ann@example.org", "SENDEMAIL", "MESSAGE after"}),
                  [](TScriptVantrel& engine) {
                      QTimer::singleShot(300, &engine, [&engine] { engine.Button1Click(); });
                  });

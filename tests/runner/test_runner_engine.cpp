@@ -1,19 +1,20 @@
 // One run of the engine at a time, as the runner does it: the start timer, the interpreter, the
 // error path, the end line and the history file.
 
-#include "editor/ScriptFile.h"
-#include "platform/FdHandle.h"
+#include "controls/effects/EffLabels.h"
 #include "platform/AppPaths.h"
 #include "platform/ByteText.h"
-#include "platform/Headless.h"
 #include "platform/DateTime.h"
+#include "platform/FdHandle.h"
+#include "platform/Headless.h"
+#include "platform/Painting.h"
 #include "platform/Prompt.h"
 #include "platform/Wait.h"
-#include "runner/ScriptLoader.h"
 #include "runner/ScriptVantrel.h"
 #include "runner/ScriptVantrelWindow.h"
-#include "controls/effects/EffLabels.h"
-#include "platform/Painting.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptLoader.h"
+#include "tests/runner/EngineRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgHome.h"
 
@@ -72,27 +73,13 @@ protected:
         apppaths::setProgramFolderForTesting({});
         datetime::setClockForTesting({});
     }
-    // An engine whose start timer the test fires itself, without the close delays.
-    static std::unique_ptr<TScriptVantrel> prepared(Lines parameters)
-    {
-        auto e = std::make_unique<TScriptVantrel>(std::move(parameters));
-        e->Starta.stop();
-        e->SleepWithoutPumping = [](int) {};
-        return e;
-    }
     // Runs a script to its end, as the start timer would, without the close delays.
     std::unique_ptr<TScriptVantrel> run(Lines parameters)
     {
-        auto e = std::make_unique<TScriptVantrel>(std::move(parameters));
-        e->SleepWithoutPumping = [](int) {};
-        e->TerminateProgram = [this](int code) { terminated = code; };
-        e->Starta.stop();
-        e->StartaTimer();
-        e->Halta.stop();
-        e->Holdup.stop();
-        return e;
+        return enginerun::Run(std::move(parameters),
+                              [this](TScriptVantrel& e) { e.TerminateProgram = [this](int code) { terminated = code; }; });
     }
-    std::string script(const std::string& name, const Lines& lines) { return dir.write(name, bytetext::joinLinesCrLf(lines)); }
+    std::string script(const std::string& name, const Lines& lines) { return enginerun::WriteScript(dir, name, lines); }
 
     TempDir dir, program;
     std::shared_ptr<RecordingPrompt> prompt_;
@@ -121,7 +108,7 @@ TEST_F(EngineTest, ALongRunStreamsItsHistoryAndKeepsRecentLines)
     const int rounds = 3 * static_cast<int>(TScriptVantrel::kKeptLogLines);
     const std::string path =
         script("loop.ftp", {"NUMVARIABLE n", ":top", "LET n = n + 1", "IF %%n%% < " + std::to_string(rounds), "GOTO :top", "ENDIF"});
-    auto e = prepared({path});
+    auto e = enginerun::Prepared({path});
     TScriptVantrelWindow window(*e);
     window.show();
     e->StartaTimer();
@@ -286,9 +273,7 @@ TEST_F(EngineTest, DispatchEchoAndSettings)
 TEST_F(EngineTest, RunStartResetsSettingsAndPredefinesVariables)
 {
     const std::string path = script("r.ftp", {"MESSAGE \"%%ParamCount%%|%%Param1%%|%%Param2%%|%%ScriptDir%%|%%Today%%|%%WeekNumber%%\""});
-    auto e = std::make_unique<TScriptVantrel>(Lines{path, "a", "b"});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
+    auto e = enginerun::Prepared({path, "a", "b"});
     e->TransferTimeoutMs = 5;
     e->WildcardChar = '@';
     e->FTP.ServerStyle = 17;
@@ -332,19 +317,6 @@ TEST_F(EngineTest, SelfIncludeEndsOnTheGuard)
     EXPECT_NE(e->Log()[2].find("nested more than"), std::string::npos);
 }
 
-TEST_F(EngineTest, IncludeLookupOrder)
-{
-    program.write("x.ftp", "MESSAGE program\r\n");
-    program.write("Scripts/x.ftp", "MESSAGE scripts\r\n");
-    program.write("Scripts/y.ftp", "MESSAGE scripts-y\r\n");
-    Lines lines{"#INCLUDE x.ftp", "#INCLUDE y.ftp"};
-    ExpandIncludes(lines, program.path());
-    EXPECT_EQ(lines, (Lines{"; Included file x.ftp...", "MESSAGE program", "; Included file y.ftp...", "MESSAGE scripts-y"}));
-    Lines withFolder{"#INCLUDE sub/y.ftp"};
-    ExpandIncludes(withFolder, program.path());
-    EXPECT_EQ(withFolder, Lines{"Message \"File sub/y.ftp not found!!\""});
-}
-
 TEST_F(EngineTest, IncludesBesideTheirScriptAreFoundFromAnyCurrentFolder)
 {
     // Each include is looked for beside the file that includes it, after the other places.
@@ -372,9 +344,7 @@ TEST_F(EngineTest, AByteOrderMarkDoesNotHideTheFirstCommand)
 TEST_F(EngineTest, CancelStopsBeforeTheNextLineAndStillWritesHistory)
 {
     const std::string path = script("c.ftp", {"MESSAGE one", "MESSAGE two"});
-    auto e = std::make_unique<TScriptVantrel>(Lines{path});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
+    auto e = enginerun::Prepared({path});
     prompt_->onMessage = [&] { e->Button1Click(); };
     e->StartaTimer();
     EXPECT_EQ(prompt_->messages, Lines{"one"});
@@ -385,9 +355,7 @@ TEST_F(EngineTest, CancelStopsBeforeTheNextLineAndStillWritesHistory)
 TEST_F(EngineTest, SigtermActsAsCancel)
 {
     const std::string path = script("s.ftp", {"MESSAGE one", "MESSAGE two"});
-    auto e = std::make_unique<TScriptVantrel>(Lines{path});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
+    auto e = enginerun::Prepared({path});
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, e.get(), [&](int) { e->Button1Click(); });
     prompt_->onMessage = [&] { ::raise(SIGTERM); };
@@ -399,9 +367,7 @@ TEST_F(EngineTest, SigtermActsAsCancel)
 TEST_F(EngineTest, WatchdogWritesHistoryBeforeEnding)
 {
     const std::string path = script("w.ftp", {"MESSAGE hang"});
-    auto e = std::make_unique<TScriptVantrel>(Lines{path});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
+    auto e = enginerun::Prepared({path});
     e->TerminateProgram = [&](int code) { terminated = code; };
     prompt_->onMessage = [&] { e->HoldupTimer(); };  // fires while the run is stuck
     e->StartaTimer();
@@ -432,7 +398,7 @@ TEST_F(EngineTest, TransferTimeoutLogsAndClearsTheSuccessFlagWithoutAPrompt)
 TEST_F(EngineTest, WindowShowsTheLog)
 {
     const std::string path = script("v.ftp", {"HOST=shown.example", "BINARY"});
-    auto e = prepared({path});
+    auto e = enginerun::Prepared({path});
     TScriptVantrelWindow window(*e);
     window.show();
     e->StartaTimer();
@@ -454,7 +420,7 @@ TEST_F(EngineTest, WindowShowsTheLog)
 
 TEST_F(EngineTest, ExecutingBarIsAFilledTitleOnATexturedFill)
 {
-    auto e = prepared({script("bar.ftp", {"BINARY"})});
+    auto e = enginerun::Prepared({script("bar.ftp", {"BINARY"})});
     TScriptVantrelWindow window(*e);
     window.show();
     QApplication::processEvents();
@@ -502,9 +468,7 @@ TEST_F(EngineTest, ClosingTheWindowEndsTheWaitTheRunIsIn)
     ASSERT_EQ(::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
     const std::string path = script("c.ftp", {"HOST=127.0.0.1", "PORT=" + std::to_string(ntohs(address.sin_port)),
                                               "TIMEOUT=0", "CONNECT", "LET after=reached"});
-    auto e = std::make_unique<TScriptVantrel>(Lines{path});
-    e->Starta.stop();
-    e->SleepWithoutPumping = [](int) {};
+    auto e = enginerun::Prepared({path});
     TScriptVantrelWindow window(*e);
     window.show();
     QTimer::singleShot(300, &window, [&] { window.close(); });
@@ -521,7 +485,7 @@ TEST_F(EngineTest, ClosingTheWindowEndsTheWaitTheRunIsIn)
 TEST_F(EngineTest, TheWindowKeepsTheSizeTheUserGaveIt)
 {
     XdgHome home;
-    auto e = prepared({script("s.ftp", {"LET a = 1"})});
+    auto e = enginerun::Prepared({script("s.ftp", {"LET a = 1"})});
     {
         TScriptVantrelWindow window(*e);
         EXPECT_EQ(window.size(), QSize(407, 318));

@@ -14,6 +14,9 @@
 #include <functional>
 #include <cstdlib>
 #include <filesystem>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <set>
@@ -223,6 +226,17 @@ void expectHistory(const TempDir& dir, const std::string& name)
     EXPECT_NE(history.find(": End script " + name + ".ftp ****"), std::string::npos) << history;
 }
 
+// The run ended soon after SIGTERM, before `notReached` was printed, with its history written.
+void expectEndedBySigterm(const Result& r, const std::string& notReached, const TempDir& dir, const std::string& name)
+{
+    ASSERT_FALSE(r.killed) << r.out;
+    ASSERT_TRUE(WIFEXITED(r.status));
+    EXPECT_EQ(WEXITSTATUS(r.status), 143);
+    EXPECT_EQ(r.out.find(notReached), std::string::npos);
+    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
+    expectHistory(dir, name);
+}
+
 }  // namespace
 
 TEST(TrevaskProgram, EndlessGreetingEndsTheConnectByItself)
@@ -254,13 +268,8 @@ TEST(TrevaskProgram, SigtermEndsAWaitForASilentGreeting)
                                     ::kill(pid, SIGTERM);
                                 },
                                 30);
-    ASSERT_FALSE(r.killed) << r.out;
-    ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 143);
-    EXPECT_EQ(r.out.find("after reached"), std::string::npos);
     // Cancel's second, the close timer's and the last pause: nothing waits on the server.
-    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
-    expectHistory(dir, "silent");
+    expectEndedBySigterm(r, "after reached", dir, "silent");
 }
 
 // An hour's wait ends at SIGTERM (a service stop), not when the hour is over.
@@ -270,12 +279,7 @@ TEST(TrevaskProgram, SigtermEndsWaitSecondsAtOnce)
     const std::string path = dir.write("sleep.ftp", "WAITSECONDS 3600\r\nMESSAGE \"after the sleep\"\r\n");
     const Result r = runTrevask({path}, "   ---> Waiting 3600 seconds...\n",
                                 [](pid_t pid, const std::string&) { ::kill(pid, SIGTERM); }, 30);
-    ASSERT_FALSE(r.killed) << r.out;
-    ASSERT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), 143);
-    EXPECT_EQ(r.out.find("after the sleep"), std::string::npos);
-    EXPECT_LT(r.afterMarker, std::chrono::seconds(8));
-    expectHistory(dir, "sleep");
+    expectEndedBySigterm(r, "after the sleep", dir, "sleep");
 }
 
 // Standard output to a pipe is buffered, and flushed before the runner waits: what was done
@@ -291,6 +295,38 @@ TEST(TrevaskProgram, OutputIsFlushedBeforeAWait)
     ASSERT_TRUE(WIFEXITED(r.status));
     EXPECT_EQ(WEXITSTATUS(r.status), 0);
     EXPECT_NE(r.out.find(" HOST=last\n"), std::string::npos);
+}
+
+// The effect library's application object is made at start-up, headless too: its instance lock
+// is held while the run goes, and it stops no second run.
+TEST(TrevaskProgram, HoldsTheInstanceLockAndASecondRunStillRuns)
+{
+    TempDir dir;
+    const std::string runtime = dir.file("run");
+    std::filesystem::create_directories(runtime);
+    const char* old = ::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string slow = dir.write("slow.ftp", "WAITSECONDS 3600\r\n");
+    const std::string quick = dir.write("quick.ftp", "MESSAGE \"second\"\r\n");
+    bool locked = false;
+    Result second;
+    const Result first = runTrevask({slow}, "   ---> Waiting 3600 seconds...\n", [&](pid_t pid, const std::string&) {
+        const int fd = ::open((runtime + "/Trevask.lock").c_str(), O_RDWR | O_CLOEXEC);
+        locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (fd >= 0) ::close(fd);
+        second = runTrevask({quick});
+        ::kill(pid, SIGTERM);
+    }, 30);
+    if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(locked);
+    ASSERT_TRUE(WIFEXITED(second.status));
+    EXPECT_EQ(WEXITSTATUS(second.status), 0) << second.out;
+    EXPECT_NE(second.out.find(" MESSAGE \"second\"\n"), std::string::npos);
+    ASSERT_FALSE(first.killed);
+    ASSERT_TRUE(WIFEXITED(first.status));
+    EXPECT_EQ(WEXITSTATUS(first.status), 143);
 }
 
 TEST(TrevaskProgram, AClosedStandardOutputDoesNotEndTheRun)

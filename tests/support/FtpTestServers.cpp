@@ -1,10 +1,12 @@
 #include "FtpTestServers.h"
 
+#include "ServersRequired.h"
 #include "platform/Process.h"
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include <iterator>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -22,10 +25,33 @@ namespace ftptest {
 
 namespace {
 
+struct KindInfo {
+    const char* name;
+    const char* script;
+};
+
+const KindInfo& infoOf(ServerKind kind)
+{
+    static const KindInfo kinds[] = {
+        {"pyftpdlib", "ftpserver.py"},
+        {"vsftpd", "ftpvsftpd.py"},
+        {"proftpd", "ftpproftpd.py"},
+        {"pureftpd", "ftppureftpd.py"},
+    };
+    return kinds[static_cast<int>(kind)];
+}
+
 std::string scriptPath(ServerKind kind)
 {
-    return std::string(VANTREL_SOURCE_DIR) + "/tests/support/servers/" +
-           (kind == ServerKind::Pyftpdlib ? "ftpserver.py" : "ftpvsftpd.py");
+    return std::string(VANTREL_SOURCE_DIR) + "/tests/support/servers/" + infoOf(kind).script;
+}
+
+// Whether the server's script says it can run here; why not goes to stderr.
+bool runsHere(ServerKind kind)
+{
+    const std::string command = "/usr/bin/python3 " + scriptPath(kind) + " --check";
+    const int status = std::system(command.c_str());
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string readText(const std::string& path)
@@ -55,7 +81,33 @@ std::string readFirstLine(int fd, int ms)
 
 }  // namespace
 
-const char* KindName(ServerKind kind) { return kind == ServerKind::Pyftpdlib ? "pyftpdlib" : "vsftpd"; }
+const char* KindName(ServerKind kind) { return infoOf(kind).name; }
+
+const std::vector<ServerKind>& ServerKinds()
+{
+    static const std::vector<ServerKind> kinds = [] {
+        const std::vector<ServerKind> all = {ServerKind::Pyftpdlib, ServerKind::Vsftpd, ServerKind::Proftpd,
+                                             ServerKind::PureFtpd};
+        if (TestServersRequired()) return all;
+        std::vector<ServerKind> here = {ServerKind::Pyftpdlib};  // a build dependency: never left out
+        for (ServerKind kind : all) {
+            if (kind == ServerKind::Pyftpdlib) continue;
+            if (runsHere(kind))
+                here.push_back(kind);
+            else
+                std::fprintf(stderr, "Tests over every FTP server leave out %s here\n", KindName(kind));
+        }
+        return here;
+    }();
+    return kinds;
+}
+
+std::vector<ServerKind> AccountServerKinds()
+{
+    std::vector<ServerKind> kinds = ServerKinds();
+    std::erase(kinds, ServerKind::Vsftpd);
+    return kinds;
+}
 
 FtpTestServer::FtpTestServer(ServerKind kind, std::string root, const Accounts& extra)
     : kind_(kind), root_(std::move(root))
@@ -104,9 +156,12 @@ FtpTestServer::FtpTestServer(ServerKind kind, std::string root, const Accounts& 
         return;
     }
     pid_ = pid;
+    // "PORT" (pyftpdlib, whose sessions start at "/") or "PORT HOME".
     const std::string line = readFirstLine(out[0], 15000);
     ::close(out[0]);
     port_ = std::atoi(line.c_str());
+    const std::size_t blank = line.find(' ');
+    home_ = blank == std::string::npos ? "/" : line.substr(blank + 1);
     if (port_ <= 0) {
         stop();
         failure_ = std::string(KindName(kind)) + " did not start: " + readText(log);

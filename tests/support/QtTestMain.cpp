@@ -1,4 +1,7 @@
-// A test main with a QApplication (offscreen), for tests that need the event loop or widgets.
+// A test main with the programs' application object (offscreen), for tests that need the event
+// loop or widgets.
+
+#include "controls/input/WindowHook.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -6,7 +9,7 @@
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    THookedApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -20,10 +20,10 @@ std::string scriptPath(const char* name)
 
 }  // namespace
 
-SmtpTestServer::SmtpTestServer() : process_(std::make_unique<QProcess>())
+SmtpTestServer::SmtpTestServer(Kind kind) : process_(std::make_unique<QProcess>())
 {
     process_->setProcessChannelMode(QProcess::SeparateChannels);
-    process_->start(kPython, {QString::fromStdString(scriptPath("smtpserver.py")),
+    process_->start(kPython, {QString::fromStdString(scriptPath(kind == Kind::Aiosmtpd ? "smtpserver.py" : "smtpopensmtpd.py")),
                               QString::fromStdString(folder_.path())});
     if (!process_->waitForStarted(5000)) {
         error_ = "the SMTP test server did not start";
@@ -37,7 +37,10 @@ SmtpTestServer::SmtpTestServer() : process_(std::make_unique<QProcess>())
     }
     const QByteArray line = out.left(out.indexOf('\n')).trimmed();
     if (line.startsWith("PORT ")) port_ = line.mid(5).toInt();
-    if (port_ <= 0) error_ = "no port from the SMTP test server: " + process_->readAllStandardError().toStdString();
+    if (port_ > 0) return;
+    // 77: the server's script says it cannot run here.
+    if (process_->waitForFinished(5000)) unavailable_ = process_->exitCode() == 77;
+    error_ = "no port from the SMTP test server: " + process_->readAllStandardError().toStdString();
 }
 
 SmtpTestServer::~SmtpTestServer()

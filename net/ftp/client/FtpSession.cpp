@@ -3,6 +3,7 @@
 
 #include "net/ftp/client/FtpSession.h"
 
+#include "net/common/ReplyText.h"
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/AppPaths.h"
 #include "platform/Guard.h"
@@ -56,8 +57,8 @@ std::vector<std::string> TFtpSession::ReadReply(bool report, int timeoutMs)
     const QDeadlineTimer deadline = timeoutMs > 0 ? QDeadlineTimer(timeoutMs) : QDeadlineTimer(QDeadlineTimer::Forever);
     std::vector<std::string> lines;
     try {
-        lines = ftptext::ReadReplyLines([&] {
-            std::string line = ReadLnBefore(deadline);
+        lines = replytext::ReadReplyLines(replytext::Protocol::ftp, [&] {
+            std::string line = ReadLnBefore(deadline, replytext::MaxLineBytes(replytext::Protocol::ftp));
             if (line.empty()) {  // the wait was cancelled: the reply is still to come
                 ++owedReplies_;
                 throw EAbortError("Socket send aborted");
@@ -65,19 +66,19 @@ std::vector<std::string> TFtpSession::ReadReply(bool report, int timeoutMs)
             if (report) ReportStatus(1, line);
             return line;
         });
-    } catch (const ftptext::ReplyTooLong&) {
+    } catch (const replytext::BadReply& bad) {
         // Whatever follows cannot be told apart from replies: the session is over. The close is
         // ours, so it is not reported as the server's.
         replyTimedOut_ = true;
         guard::absorb([this] { CloseSocketUnreported(); });
-        throw ESockError("Reply too long");
+        throw ESockError(replytext::RefusalText(bad.why));
     } catch (const ESockError& e) {
         if (e.message() == "Reply Timed Out") replyTimedOut_ = true;
         throw;
     }
     replyTimedOut_ = false;
     lastReply_ = lines.front();
-    replyNumber_ = ftptext::ReplyNumber(lines.front());
+    replyNumber_ = replytext::ReplyNumber(lines.front());
     return lines;
 }
 
@@ -104,7 +105,7 @@ void TFtpSession::ReadPastPreliminary()
         if (preliminary >= kMaxPreliminaryReplies) {
             replyTimedOut_ = true;
             guard::absorb([this] { CloseSocketUnreported(); });
-            throw ESockError("Reply too long");
+            throw ESockError(replytext::RefusalText(replytext::Refusal::tooLong));
         }
         ReadReply();
     }

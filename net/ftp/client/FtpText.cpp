@@ -1,7 +1,6 @@
 #include "net/ftp/client/FtpText.h"
 
 #include "net/ftp/socket/SockBase.h"
-#include "platform/ReplyLimits.h"
 #include "platform/ByteText.h"
 
 namespace ftptext {
@@ -9,12 +8,6 @@ namespace ftptext {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view withoutLineEnd(std::string_view line)
-{
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-    return line;
-}
 
 }  // namespace
 
@@ -35,49 +28,14 @@ bool ChangesTransferType(std::string_view command)
     return bytetext::equalsNoCase(word, "TYPE") || bytetext::equalsNoCase(word, "REIN");
 }
 
-bool OpensReply(std::string_view line)
-{
-    return line.size() >= 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2]);
-}
-
-int ReplyNumber(std::string_view line)
-{
-    if (!OpensReply(line)) return 0;
-    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
-}
-
-bool OpensMultiLine(std::string_view line) { return OpensReply(line) && line.size() > 3 && line[3] == '-'; }
-
-bool ClosesMultiLine(std::string_view first, std::string_view line)
-{
-    if (!OpensReply(line) || line.substr(0, 3) != first.substr(0, 3)) return false;
-    const std::string_view rest = withoutLineEnd(line).substr(3);
-    return rest.empty() || rest[0] == ' ';
-}
-
-std::vector<std::string> ReadReplyLines(const std::function<std::string()>& nextLine)
-{
-    std::size_t count = 0, bytes = 0;
-    const auto next = [&] {
-        std::string line = nextLine();
-        bytes += line.size();
-        if (++count > replylimits::kMaxReplyLines || bytes > replylimits::kMaxReplyBytes) throw ReplyTooLong{};
-        return line;
-    };
-    std::vector<std::string> lines{next()};
-    while (!OpensReply(lines.front())) lines.front() = next();
-    if (OpensMultiLine(lines.front()))
-        do lines.push_back(next());
-        while (!ClosesMultiLine(lines.front(), lines.back()));
-    return lines;
-}
-
 std::int64_t BytesFromReply(std::string_view reply)
 {
     std::size_t at = std::string_view::npos;
     for (std::size_t i = 0; i + 4 <= reply.size(); ++i) {
         const std::string_view w = reply.substr(i, 4);
-        if ((w[0] | 0x20) == 'b' && (w[1] | 0x20) == 'y' && (w[2] | 0x20) == 't' && (w[3] | 0x20) == 'e') {
+        // "kbytes" or "Mbytes" counts another unit: pure-ftpd's "150 172.4 kbytes to download".
+        const bool glued = i > 0 && (reply[i - 1] | 0x20) >= 'a' && (reply[i - 1] | 0x20) <= 'z';
+        if ((w[0] | 0x20) == 'b' && (w[1] | 0x20) == 'y' && (w[2] | 0x20) == 't' && (w[3] | 0x20) == 'e' && !glued) {
             at = i;
             break;
         }

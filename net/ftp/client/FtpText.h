@@ -1,9 +1,9 @@
 #pragma once
-// The FTP client's plain text side: reply lines, command lines and the names it derives from
-// them. No sockets and no Qt, so every rule here is tested by tables of cases.
+// The FTP client's plain text side: command lines, what it reads from replies and the names it
+// derives from them (reading the replies themselves: net/common/ReplyText.h). No sockets and no
+// Qt, so every rule here is tested by tables of cases.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,27 +33,8 @@ TCmdType CommandType(std::string_view command);
 // A raw command after which the server's transfer type is not known: TYPE or REIN, any case.
 bool ChangesTransferType(std::string_view command);
 
-// The number of a reply line: its first three digits; 0 for a line that opens no reply. A
-// longer run of digits ("5501 ...") still gives 550, so a refusal cannot read as success.
-int ReplyNumber(std::string_view line);
-// A line that opens a reply: three digits first.
-bool OpensReply(std::string_view line);
-// "ddd-": more lines follow, up to the one that starts with the same digits and a blank.
-bool OpensMultiLine(std::string_view line);
-// The last line of a multi-line reply opened by `first`.
-bool ClosesMultiLine(std::string_view first, std::string_view line);
-
-// A reply that went past the bounds of platform/ReplyLimits.h.
-struct ReplyTooLong {};
-
-// One reply read from lines handed out by `nextLine` (each with its line end; it raises when
-// no line comes): free text in front of the reply is skipped, and a "ddd-" line is followed up
-// to the line that starts with the same digits and a blank. The reply's lines, its first first.
-// Free text and reply lines together past the bounds raise ReplyTooLong.
-std::vector<std::string> ReadReplyLines(const std::function<std::string()>& nextLine);
-
 // The announced size of "150 Opening ... (1234 bytes)": the digits that end nearest before
-// "BYTE" (any case); 0 when there are none.
+// "BYTE" (any case, not glued to a letter as in "kbytes"); 0 when there are none.
 std::int64_t BytesFromReply(std::string_view reply);
 // The second blank-separated field of a SIZE reply, digits only; -1 when it has none.
 std::int64_t SizeFromReply(std::string_view reply);

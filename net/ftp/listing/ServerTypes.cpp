@@ -46,8 +46,12 @@ std::string_view ServerTypeName(int code)
 
 const std::array<std::string_view, 12>& ServerTypeNames()
 {
-    static const std::array<std::string_view, 12> names = {
-        "Auto", "UNIX", "NT/Dos", "VMSMultinet", "VMSUCX", "MVS", "Mac", "QVT", "NCSA", "VM", "VMVPS", "HP3000"};
+    static_assert(std::size(kScriptTypes) + 1 == 12);
+    static const auto names = [] {
+        std::array<std::string_view, 12> list{"Auto"};
+        for (std::size_t i = 0; i < std::size(kScriptTypes); ++i) list[i + 1] = kScriptTypes[i].name;
+        return list;
+    }();
     return names;
 }
 

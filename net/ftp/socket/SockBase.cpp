@@ -4,6 +4,7 @@
 
 #include "net/ftp/socket/SockBase.h"
 
+#include "net/common/ReplyText.h"
 #include "net/ftp/socket/ScopeExit.h"
 #include "platform/Guard.h"
 #include "platform/HostAddress.h"
@@ -17,6 +18,7 @@
 #include <netinet/tcp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <system_error>
 
 namespace {
 
@@ -30,16 +32,6 @@ std::vector<std::string> startupLines()
     return {"Version= 1.1", "High Version= 1.1", "Description= POSIX sockets",
             "System= Running", "Max Sockets= " + std::to_string(maxSockets),
             "Max Udp pack size= 65507"};
-}
-
-int leadingNumber(const std::string& reply)
-{
-    long long value = 0;
-    for (std::size_t i = 0; i < reply.size() && i < 10; ++i) {
-        if (reply[i] < '0' || reply[i] > '9') break;
-        value = value * 10 + (reply[i] - '0');
-    }
-    return value > 0x7fffffff ? 0x7fffffff : static_cast<int>(value);
 }
 
 }  // namespace
@@ -223,12 +215,20 @@ void TSockBase::ResolveHost()
     remoteAddress_ = 0;
     TimerOn();
     eventArrived_ = false;
-    lookup_ = std::make_unique<ftpsock::HostLookup>(name, [this](int error, std::uint32_t address) {
-        guard::absorb([&] {
-            lookupAddress_ = address;
-            HandleMessage(ListenMessage, 0, error);
-        });
-    });
+    try {
+        lookup_ = std::make_unique<netsock::HostLookup>(
+            name, false,
+            [this](const netsock::HostLookup::Answer& a) {
+                guard::absorb([&] {
+                    lookupAddress_ = a.error == 0 ? a.addresses.front() : 0;
+                    HandleMessage(ListenMessage, 0, a.error);
+                });
+            },
+            this);
+    } catch (const std::system_error&) {
+        TimerOff();
+        throw ESockError("Host Lookup Failed");
+    }
     WaitFor([this] { return eventArrived_ || timedOut_; });
     lookup_.reset();  // a late answer is dropped
     TimerOff();
@@ -321,7 +321,7 @@ std::string TSockBase::Transaction(const std::string& command)
     lastReply_ = reply;
     if (!reply.empty()) {
         ReportStatus(1, reply);
-        replyNumber_ = leadingNumber(reply);
+        replyNumber_ = replytext::ReplyNumber(reply);
     }
     return reply;
 }

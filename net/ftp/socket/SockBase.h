@@ -11,7 +11,7 @@
 // steps leave that operation.
 
 #include "net/ftp/socket/FileStreams.h"
-#include "net/ftp/socket/HostLookup.h"
+#include "net/common/HostLookup.h"
 #include "net/ftp/socket/RecvBuffer.h"
 #include "net/ftp/socket/SockErrors.h"
 #include "platform/FdHandle.h"
@@ -105,8 +105,9 @@ public:
     std::string Read(std::int64_t count);  // count 0: all buffered bytes
     // The line with its LF (and CR). Past IdleTimeout without a byte: ESockError "Reply Timed Out".
     std::string ReadLn();
-    // ReadLn that waits until `deadline` at most, however the bytes trickle in.
-    std::string ReadLnBefore(const QDeadlineTimer& deadline);
+    // ReadLn that waits until `deadline` at most, however the bytes trickle in, and for no more
+    // than `maxLength` bytes of a line (a longer one comes as a piece of that many without LF).
+    std::string ReadLnBefore(const QDeadlineTimer& deadline, std::size_t maxLength = MaxLineLength);
     // Restarted and appended transfers are asked for per call, so no earlier transfer's mode
     // can leak into the next one. Past IdleTimeout without progress: "Transfer timed out...".
     void SendFile(const std::string& fileName, std::int64_t startOffset = 0);
@@ -207,7 +208,7 @@ private:
     bool WaitWhileMoving(const std::function<bool()>& condition,
                          const std::function<std::int64_t()>& progress);
     // The line ReadLn and ReadLnBefore give once their wait has ended (stalled: it timed out).
-    std::string TakeLine(bool stalled, std::size_t lf);
+    std::string TakeLine(bool stalled, std::size_t lf, std::size_t maxLength = MaxLineLength);
 
     FdHandle sock_;
     FdHandle pending_;  // accepted by a listener, waiting for Accept
@@ -228,7 +229,7 @@ private:
     int closeError_ = 0;  // the connection ended with this error (a reset)
 
     TThreadTimer timer_;
-    std::unique_ptr<ftpsock::HostLookup> lookup_;
+    std::unique_ptr<netsock::HostLookup> lookup_;
     std::uint32_t lookupAddress_ = 0;
 
     ftpsock::RecvBuffer rxBuf_;

@@ -1,13 +1,8 @@
 #pragma once
 // Failures of the FTP socket layer.
 
+#include "net/common/SockError.h"
 #include "platform/Errors.h"
-
-// A socket, lookup or connect failure.
-class ESockError : public Exception {
-public:
-    using Exception::Exception;
-};
 
 // A command text that holds CR, LF or NUL: nothing of it is sent, the connection stays usable.
 class ECommandTextRefused : public ESockError {

@@ -271,22 +271,22 @@ std::string TSockBase::ReadLn()
     return TakeLine(stalled, lf);
 }
 
-std::string TSockBase::ReadLnBefore(const QDeadlineTimer& deadline)
+std::string TSockBase::ReadLnBefore(const QDeadlineTimer& deadline, std::size_t maxLength)
 {
     ReportStatus(8, "ReadLn");
     ArmRead();
     std::size_t lf = std::string::npos;
     const auto lineOrEnd = [&] {
         lf = rxBuf_.findLf();
-        return lf != std::string::npos || rxBuf_.size() >= MaxLineLength || !established_;
+        return lf != std::string::npos || rxBuf_.size() >= maxLength || !established_;
     };
     const int remaining = deadline.isForever() ? -1 : static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
     const auto result = waiting::waitUntil(lineOrEnd, remaining, [this] { return canceled_; });
     if (result == waiting::WaitResult::Quit) canceled_ = true;
-    return TakeLine(result == waiting::WaitResult::TimedOut, lf);
+    return TakeLine(result == waiting::WaitResult::TimedOut, lf, maxLength);
 }
 
-std::string TSockBase::TakeLine(bool stalled, std::size_t lf)
+std::string TSockBase::TakeLine(bool stalled, std::size_t lf, std::size_t maxLength)
 {
     if (stalled) throw ESockError("Reply Timed Out");
     if (canceled_) {
@@ -294,8 +294,8 @@ std::string TSockBase::TakeLine(bool stalled, std::size_t lf)
         if (OnAbortRead) OnAbortRead(this);
         return {};
     }
-    if (lf != std::string::npos) return rxBuf_.take(std::min(lf + 1, MaxLineLength));
-    if (rxBuf_.size() >= MaxLineLength) return rxBuf_.take(MaxLineLength);
+    if (lf != std::string::npos) return rxBuf_.take(std::min(lf + 1, maxLength));
+    if (rxBuf_.size() >= maxLength) return rxBuf_.take(maxLength);
     // Closed: the rest of a last line without LF is still a reply.
     if (rxBuf_.empty()) throw Exception("Not Connected");
     return rxBuf_.takeAll();

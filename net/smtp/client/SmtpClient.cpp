@@ -1,11 +1,11 @@
 #include "net/smtp/client/SmtpClient.h"
 
+#include "net/common/ReplyText.h"
 #include "net/smtp/client/SmtpText.h"
-#include "net/smtp/socket/HostAddress.h"
+#include "net/common/HostLookup.h"
 #include "platform/ByteText.h"
 #include "platform/DateTime.h"
 #include "platform/Guard.h"
-#include "platform/ReplyLimits.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -31,7 +31,6 @@ public:
     std::uint16_t error;
 };
 
-constexpr std::size_t kLineBufferSize = 4096;
 // Body text handed to the socket per data-sent notification.
 constexpr std::size_t kDataChunk = 16384;
 constexpr int kHeaderLineSize = 1024;
@@ -44,7 +43,7 @@ std::string socketErrorReply(int error)
 
 void refuseLineBreak(const std::string& argument)
 {
-    if (smtptext::breaksLine(argument)) throw SmtpException("Line break in SMTP command argument");
+    if (smtptext::BreaksLine(argument)) throw SmtpException("Line break in SMTP command argument");
 }
 
 }  // namespace
@@ -200,7 +199,7 @@ void TCustomSmtpSender::FailRequest(std::uint16_t error, const std::string& mess
     }
     if (drop) {
         lineBuffer_.clear();
-        replyLines_ = replyBytes_ = 0;
+        reply_.Reset();
         socket_->OnDnsLookupDone = nullptr;
         guard::absorb([&] { socket_->CancelDnsLookup(); });
         guard::absorb([&] { socket_->Abort(); });
@@ -313,7 +312,7 @@ void TCustomSmtpSender::Connect()
         if (!highLevel_) rqType_ = smtpConnect;
         requestDone_ = false;
         lineBuffer_.clear();
-        replyLines_ = replyBytes_ = 0;
+        reply_.Reset();
         errorStatus_ = 0;
         SetState(smtpDnsLookup);
         socket_->OnDataSent = nullptr;
@@ -324,7 +323,7 @@ void TCustomSmtpSender::Connect()
 
 void TCustomSmtpSender::Helo()
 {
-    const std::string name = SignOn.empty() ? LocalHostName() : SignOn;
+    const std::string name = SignOn.empty() ? netsock::LocalHostName() : SignOn;
     refuseLineBreak(name);
     ExecAsync(smtpHelo, "HELO " + name, {250}, nullptr);
 }
@@ -332,7 +331,7 @@ void TCustomSmtpSender::Helo()
 void TCustomSmtpSender::MailFrom()
 {
     refuseLineBreak(FromName);
-    ExecAsync(smtpMailFrom, "MAIL FROM:<" + smtptext::envelopeAddress(FromName) + ">", {250}, nullptr);
+    ExecAsync(smtpMailFrom, "MAIL FROM:<" + smtptext::EnvelopeAddress(FromName) + ">", {250}, nullptr);
 }
 
 void TCustomSmtpSender::RcptTo()
@@ -343,7 +342,7 @@ void TCustomSmtpSender::RcptTo()
     rcptAccepted_ = 0;
     rcptFirstRefusal_ = 0;
     refused_.clear();
-    ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::envelopeAddress(rcptName_[0]) + ">", {250, 251},
+    ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::EnvelopeAddress(rcptName_[0]) + ">", {250, 251},
               &TCustomSmtpSender::RcptToNext);
 }
 
@@ -357,7 +356,7 @@ void TCustomSmtpSender::RcptToNext()
     }
     if (++rcptIndex_ < rcptName_.size()) {
         SetState(smtpInternalReady);
-        ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::envelopeAddress(rcptName_[rcptIndex_]) + ">", {250, 251},
+        ExecAsync(smtpRcptTo, "RCPT TO:<" + smtptext::EnvelopeAddress(rcptName_[rcptIndex_]) + ">", {250, 251},
                   &TCustomSmtpSender::RcptToNext);
         return;
     }
@@ -397,15 +396,15 @@ void TCustomSmtpSender::Data()
     (void)datetime::formatDateTime("ddd, d mmm yyyy hh:mm:ss", now, date);
     date += " " + zoneOffset(now);
     header_ = {
-        "From: " + smtptext::mailbox(smtptext::headerValue(HdrFrom)),
-        "To: " + smtptext::headerValue(HdrTo),
-        "Subject: " + smtptext::encodedWords(smtptext::headerValue(HdrSubject)),
+        "From: " + smtptext::Mailbox(smtptext::HeaderValue(HdrFrom)),
+        "To: " + smtptext::HeaderValue(HdrTo),
+        "Subject: " + smtptext::EncodedWords(smtptext::HeaderValue(HdrSubject)),
         "Mime-Version: 1.0",
-        "Content-Type: text/plain; charset=\"" + smtptext::headerValue(CharSet) + "\"",
+        "Content-Type: text/plain; charset=\"" + smtptext::HeaderValue(CharSet) + "\"",
         "Date: " + date,
     };
     if (TextEncoding != "7bit")
-        header_.insert(header_.begin() + 5, "Content-Transfer-Encoding: " + smtptext::headerValue(TextEncoding));
+        header_.insert(header_.begin() + 5, "Content-Transfer-Encoding: " + smtptext::HeaderValue(TextEncoding));
     TriggerProcessHeader(header_);
     header_.emplace_back();
     ExecAsync(smtpData, "DATA", {354}, &TCustomSmtpSender::DataReplied);
@@ -435,7 +434,7 @@ void TCustomSmtpSender::SendDataPiece()
         if (headerIndex_ < header_.size()) {
             std::string msg = header_[headerIndex_++];
             TriggerHeaderLine(msg, kHeaderLineSize);
-            smtptext::appendWireLines(chunk, msg, true);
+            smtptext::AppendWireLines(chunk, msg, true);
             continue;
         }
         if (!more_) break;
@@ -443,7 +442,7 @@ void TCustomSmtpSender::SendDataPiece()
         TriggerGetData(++lineNum_, line, kBodyLineMax, more_);
         if (!more_) break;
         TriggerDisplay("> " + line);
-        smtptext::appendWireLines(chunk, line, false);
+        smtptext::AppendWireLines(chunk, line, false);
     }
     if (!sendingData_) return;  // a handler ended the session
     if (!chunk.empty()) {
@@ -555,40 +554,35 @@ void TCustomSmtpSender::SocketClosed(std::uint16_t error)
 
 void TCustomSmtpSender::DataAvailable()
 {
-    char buf[kLineBufferSize];
-    const int n = socket_->Receive(buf, static_cast<int>(kLineBufferSize - lineBuffer_.size()));
+    char buf[replytext::MaxLineBytes(replytext::Protocol::smtp)];
+    const int n = socket_->Receive(buf, static_cast<int>(replytext::MaxLineBytes(replytext::Protocol::smtp) - lineBuffer_.size()));
     if (n <= 0) return;
     lineBuffer_.append(buf, static_cast<std::size_t>(n));
     // The reply timer is not re-armed by data: it limits the whole reply, however it trickles.
     QPointer<TCustomSmtpSender> self(this);
-    for (;;) {
-        const std::size_t end = lineBuffer_.find("\r\n");
-        if (end == std::string::npos) break;
-        lastResponse_ = lineBuffer_.substr(0, end);
-        lineBuffer_.erase(0, end + 2);
-        if (lastResponse_.find('\0') != std::string::npos)
-            return FailRequest(kLocalFailure, "500 Invalid reply line", true);
-        replyBytes_ += end + 2;
-        if (++replyLines_ > replylimits::kMaxReplyLines || replyBytes_ > replylimits::kMaxReplyBytes)
-            return FailRequest(kLocalFailure, "500 Reply too long", true);
-        bool continued = false;
-        if (!(smtptext::replyNumber(lastResponse_, continued) >= 0 && continued)) replyLines_ = replyBytes_ = 0;
-        HandleReplyLine();
-        if (!self || !connected_) return;
+    try {
+        for (std::size_t length; (length = replytext::LineLength(replytext::Protocol::smtp, lineBuffer_)) != std::string::npos;) {
+            const std::string line = lineBuffer_.substr(0, length);
+            lineBuffer_.erase(0, length);
+            if (reply_.Add(line)) reply_.Reset();
+            lastResponse_ = replytext::WithoutLineEnd(line);
+            HandleReplyLine();
+            if (!self || !connected_) return;
+        }
+    } catch (const replytext::BadReply& bad) {
+        FailRequest(kLocalFailure, "500 " + replytext::RefusalText(bad.why), true);
     }
-    if (lineBuffer_.size() >= kLineBufferSize) FailRequest(kLocalFailure, "500 Reply line too long", true);
 }
 
 void TCustomSmtpSender::HandleReplyLine()
 {
     TriggerResponse(lastResponse_);
-    bool continued = false;
-    const int number = smtptext::replyNumber(lastResponse_, continued);
+    const int number = replytext::ReplyNumber(lastResponse_);
     switch (state_) {
     case smtpWaitingBanner:
         TriggerDisplay("< " + lastResponse_);
-        statusCode_ = number < 0 ? 500 : number;
-        if (number >= 0 && continued) return;
+        statusCode_ = number == 0 ? 500 : number;
+        if (replytext::OpensMultiLine(lastResponse_)) return;
         if (statusCode_ != 220) {
             if (errorMessage_.empty()) errorMessage_ = lastResponse_;
             errorStatus_ = static_cast<std::uint16_t>(statusCode_);
@@ -603,7 +597,7 @@ void TCustomSmtpSender::HandleReplyLine()
         if (sendingData_) {
             // The server spoke before the final dot: it will not take this message.
             TriggerDisplay("< " + lastResponse_);
-            statusCode_ = number < 0 ? 500 : number;
+            statusCode_ = number == 0 ? 500 : number;
             return FailRequest(static_cast<std::uint16_t>(statusCode_), lastResponse_, true);
         }
         if (!next_) throw SmtpException("Program error: FNext is nil");
@@ -617,11 +611,10 @@ void TCustomSmtpSender::HandleReplyLine()
 void TCustomSmtpSender::JudgeReply()
 {
     TriggerDisplay("< " + lastResponse_);
-    bool continued = false;
-    const int number = smtptext::replyNumber(lastResponse_, continued);
-    if (number >= 0 && continued) return;  // the final line decides
+    if (replytext::OpensMultiLine(lastResponse_)) return;  // the final line decides
     // A line without a reply number is no acceptance.
-    statusCode_ = number < 0 ? 500 : number;
+    const int number = replytext::ReplyNumber(lastResponse_);
+    statusCode_ = number == 0 ? 500 : number;
     awaitingReply_ = false;
     const bool accepted = accepted_.empty()
                               ? statusCode_ < 500

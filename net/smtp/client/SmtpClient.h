@@ -3,6 +3,7 @@
 // notifications, and the end of each request is announced by OnRequestDone, posted to this
 // object, so it always arrives after the call that finished the request has returned.
 
+#include "net/common/ReplyText.h"
 #include "net/smtp/socket/AsyncSocket.h"
 #include "platform/Errors.h"
 
@@ -159,7 +160,7 @@ private:
     std::uint16_t errorStatus_ = 0;
     int statusCode_ = 0;
     std::string lineBuffer_;
-    std::size_t replyLines_ = 0, replyBytes_ = 0;  // of the reply being read
+    replytext::ReplyReader reply_{replytext::Protocol::smtp};
     Handler next_ = nullptr;   // for each complete reply line while waiting
     Handler after_ = nullptr;  // after a reply was judged
     std::vector<int> accepted_;

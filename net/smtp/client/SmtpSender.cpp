@@ -78,12 +78,12 @@ void TSmtpSender::Data()
         char hex[33];
         std::snprintf(hex, sizeof hex, "%08x%08x%08x%08x", random(), random(), random(), random());
         boundary_ = std::string("= Multipart Boundary ") + hex;
-        const std::string charset = smtptext::headerValue(CharSet);
+        const std::string charset = smtptext::HeaderValue(CharSet);
         lines_ = {"This is a multipart MIME message.",
                   "",
                   "--" + boundary_,
                   "Content-Type: text/plain; charset=\"" + charset + "\"",
-                  "Content-Transfer-Encoding: " + smtptext::headerValue(TextEncoding),
+                  "Content-Transfer-Encoding: " + smtptext::HeaderValue(TextEncoding),
                   ""};
     }
     TCustomSmtpSender::Data();
@@ -128,7 +128,7 @@ void TSmtpSender::TriggerGetData(int lineNum, std::string& msgLine, int maxLen, 
             const std::string& path = emailFiles_[fileIndex_];
             OpenFile(path);
             inAttachment_ = true;
-            const std::string name = smtptext::quotedParameter(baseName(path));
+            const std::string name = smtptext::QuotedParameter(baseName(path));
             lines_ = {"--" + boundary_,
                       "Content-Type: application/octet-stream;",
                       "\tname=" + name,
@@ -166,7 +166,7 @@ bool TSmtpSender::EncodeLine(std::string& line)
         got += static_cast<std::size_t>(n);
     }
     if (got == 0) return false;
-    line = smtptext::base64(std::string_view(buf, got));
+    line = smtptext::Base64(std::string_view(buf, got));
     return true;
 }
 

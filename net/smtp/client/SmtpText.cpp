@@ -6,27 +6,12 @@
 
 namespace smtptext {
 
-int replyNumber(std::string_view line, bool& continued)
-{
-    continued = false;
-    std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == '\n')) ++i;
-    if (i < line.size() && line[i] == '+') ++i;
-    const std::size_t start = i;
-    int n = 0;
-    while (i < line.size() && line[i] >= '0' && line[i] <= '9' && i - start < 4) n = n * 10 + (line[i++] - '0');
-    if (i - start != 3 || n < 100) return -1;
-    if (i < line.size() && line[i] != ' ' && line[i] != '-' && line[i] != '\t') return -1;
-    continued = i < line.size() && line[i] == '-';
-    return n;
-}
-
-bool breaksLine(std::string_view text)
+bool BreaksLine(std::string_view text)
 {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-std::string headerValue(std::string_view text)
+std::string HeaderValue(std::string_view text)
 {
     std::string s(text);
     for (char& c : s)
@@ -34,21 +19,21 @@ std::string headerValue(std::string_view text)
     return s;
 }
 
-bool eightBit(std::string_view text)
+bool EightBit(std::string_view text)
 {
     for (char c : text)
         if (static_cast<unsigned char>(c) > 0x7F) return true;
     return false;
 }
 
-std::string bodyCharset(std::string_view text)
+std::string BodyCharset(std::string_view text)
 {
-    return eightBit(text) && bytetext::isValidUtf8(text) ? "utf-8" : "iso-8859-1";
+    return EightBit(text) && bytetext::isValidUtf8(text) ? "utf-8" : "iso-8859-1";
 }
 
-std::string encodedWords(std::string_view text)
+std::string EncodedWords(std::string_view text)
 {
-    if (!eightBit(text)) return std::string(text);
+    if (!EightBit(text)) return std::string(text);
     const bool utf8 = bytetext::isValidUtf8(text);
     const std::string open = utf8 ? "=?UTF-8?B?" : "=?ISO-8859-1?B?";
     // 45 bytes give 60 base64 characters: each word stays within RFC 2047's 75.
@@ -60,13 +45,13 @@ std::string encodedWords(std::string_view text)
         if (utf8)
             while (at + n < text.size() && n > 1 && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) --n;
         if (!out.empty()) out += "\r\n ";
-        out += open + base64(text.substr(at, n)) + "?=";
+        out += open + Base64(text.substr(at, n)) + "?=";
         at += n;
     }
     return out;
 }
 
-std::string mailbox(std::string_view text)
+std::string Mailbox(std::string_view text)
 {
     const std::string t = bytetext::trim(text);
     const std::size_t open = t.rfind('<');
@@ -74,7 +59,7 @@ std::string mailbox(std::string_view text)
     std::string name = bytetext::trim(std::string_view(t).substr(0, open));
     const std::string address = t.substr(open);
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return t;  // quoted already
-    if (eightBit(name)) return encodedWords(name) + " " + address;
+    if (EightBit(name)) return EncodedWords(name) + " " + address;
     if (name.find_first_of("()<>[]:;@\\,.\"") != std::string::npos) {
         std::string quoted = "\"";
         for (char c : name) {
@@ -86,7 +71,7 @@ std::string mailbox(std::string_view text)
     return name + " " + address;
 }
 
-std::string envelopeAddress(std::string_view text)
+std::string EnvelopeAddress(std::string_view text)
 {
     const std::string t = bytetext::trim(text);
     const std::size_t open = t.rfind('<');
@@ -96,7 +81,7 @@ std::string envelopeAddress(std::string_view text)
     return bytetext::trim(std::string_view(t).substr(open + 1, close - open - 1));
 }
 
-std::string quotedParameter(std::string_view value)
+std::string QuotedParameter(std::string_view value)
 {
     std::string s = "\"";
     for (char c : value) {
@@ -135,7 +120,7 @@ void appendWrapped(std::string& out, std::string_view line, bool fold)
 
 }  // namespace
 
-void appendWireLines(std::string& out, std::string_view text, bool fold)
+void AppendWireLines(std::string& out, std::string_view text, bool fold)
 {
     std::size_t start = 0;
     for (;;) {
@@ -151,7 +136,7 @@ void appendWireLines(std::string& out, std::string_view text, bool fold)
     }
 }
 
-std::string base64(std::string_view bytes)
+std::string Base64(std::string_view bytes)
 {
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string s;

@@ -1,7 +1,6 @@
 #include "net/smtp/socket/AsyncSocket.h"
 
-#include "net/smtp/socket/HostAddress.h"
-#include "net/smtp/socket/HostLookup.h"
+#include "platform/HostAddress.h"
 #include "net/smtp/socket/SocketWatch.h"
 #include "platform/ByteText.h"
 #include "platform/WinsockErrors.h"
@@ -185,7 +184,7 @@ bool TCustomAsyncSocket::ResolveAddr()
         if (addr_ != "255.255.255.255" && !ParseDottedAddress(addr_, a)) {
             std::vector<std::uint32_t> all;
             if (LookupHostAddresses(addr_, all) != 0)
-                throw ESocketException("SetAddr: Cannot convert host address '" + addr_ + "'");
+                throw ESockError("SetAddr: Cannot convert host address '" + addr_ + "'");
             a = all.front();
         }
         remote_.sin_family = AF_INET;
@@ -541,16 +540,22 @@ std::string TCustomAsyncSocket::GetXPort()
 
 // ---- host lookups --------------------------------------------------------------------------
 
-void TCustomAsyncSocket::DnsLookup(const std::string& name)
+bool TCustomAsyncSocket::PrepareLookup(const std::string& query)
 {
-    if (name.empty()) {
+    if (query.empty()) {
         RaiseException("DNS lookup: invalid host name.");
         TriggerDnsLookupDone(10022);
-        return;
+        return false;
     }
     CancelDnsLookup();
     dnsResultList_.clear();
     dnsResult_.clear();
+    return true;
+}
+
+void TCustomAsyncSocket::DnsLookup(const std::string& name)
+{
+    if (!PrepareLookup(name)) return;
     std::uint32_t a = 0;
     if (ParseDottedAddress(name, a)) {
         dnsResult_ = name;
@@ -562,21 +567,16 @@ void TCustomAsyncSocket::DnsLookup(const std::string& name)
 
 void TCustomAsyncSocket::ReverseDnsLookup(const std::string& address)
 {
-    if (address.empty()) {
-        RaiseException("DNS lookup: invalid host name.");
-        TriggerDnsLookupDone(10022);
-        return;
-    }
-    CancelDnsLookup();
-    dnsResultList_.clear();
-    dnsResult_.clear();
-    StartLookup(address, true);
+    if (PrepareLookup(address)) StartLookup(address, true);
 }
 
 void TCustomAsyncSocket::StartLookup(const std::string& query, bool reverse)
 {
     try {
-        lookup_ = HostLookup::Start(this, ++lookupId_, query, reverse);
+        const int id = ++lookupId_;
+        lookup_ = std::make_unique<netsock::HostLookup>(
+            query, reverse, [this, id, reverse](const netsock::HostLookup::Answer& a) { LookupAnswered(id, reverse, a); },
+            this);
     } catch (const std::system_error& e) {
         RaiseException(query + ": can't start DNS lookup, error #" +
                        std::to_string(winsock::fromErrno(e.code().value())));
@@ -586,7 +586,6 @@ void TCustomAsyncSocket::StartLookup(const std::string& query, bool reverse)
 void TCustomAsyncSocket::CancelDnsLookup()
 {
     if (!lookup_) return;
-    lookup_->Cancel();
     lookup_.reset();
     if (!destroying_) TriggerDnsLookupDone(10004);
 }
@@ -611,7 +610,7 @@ void TCustomAsyncSocket::RaiseException(const std::string& message)
         TriggerError();
         return;
     }
-    throw ESocketException(message);
+    throw ESockError(message);
 }
 
 void TCustomAsyncSocket::ChangeState(TSocketState newState)

@@ -4,8 +4,9 @@
 // network takes it; host names are looked up on a worker and answered through the event loop.
 // Error numbers and texts are Winsock's.
 
+#include "net/common/HostLookup.h"
+#include "net/common/SockError.h"
 #include "net/smtp/socket/SendBuffer.h"
-#include "net/smtp/socket/SocketException.h"
 #include "platform/FdHandle.h"
 #include "net/smtp/socket/SocketWaitControl.h"
 
@@ -19,7 +20,6 @@
 #include <sys/time.h>
 #include <vector>
 
-class HostLookup;
 class SocketWatch;
 
 enum TSocketState {
@@ -165,8 +165,11 @@ private:
     void NoteFailure(int err);
     bool ResolveAddr();
     bool ApplyLinger(int fd);
-    void ReadLineBytes();
+    // The checks and clearing both lookups start with; false when the query was refused.
+    bool PrepareLookup(const std::string& query);
     void StartLookup(const std::string& query, bool reverse);
+    void LookupAnswered(int id, bool reverse, const netsock::HostLookup::Answer& answer);
+    void ReadLineBytes();
     // Runs one of the waits; true when `done` held at the end.
     bool RunWait(int seconds, const std::function<bool()>& done, bool socketStyleError);
     void CheckWait();
@@ -206,7 +209,7 @@ private:
     std::int64_t consumed_ = 0;  // every byte taken from the platform, for the read loop
     bool closedEventFired_ = false;
     bool destroying_ = false;
-    std::shared_ptr<HostLookup> lookup_;
+    std::unique_ptr<netsock::HostLookup> lookup_;
     int lookupId_ = 0;
     sockaddr_in remote_{};
 };

@@ -3,7 +3,7 @@
 
 #include "net/smtp/socket/AsyncSocket.h"
 
-#include "net/smtp/socket/HostLookup.h"
+#include "platform/HostAddress.h"
 #include "net/smtp/socket/SocketWatch.h"
 #include "platform/Guard.h"
 #include "platform/WinsockErrors.h"
@@ -66,18 +66,25 @@ void TCustomAsyncSocket::customEvent(QEvent* event)
         const auto* ev = static_cast<SocketNotifyEvent*>(event);
         if (ev->serial != serial_ || !fd_.valid() || paused_) return;
         guard::toApplication([&] { WndProc(ev->events, ev->error); });
-    } else if (event->type() == HostLookupEvent::eventType()) {
-        auto* ev = static_cast<HostLookupEvent*>(event);
-        if (!lookup_ || ev->id != lookupId_) return;  // cancelled or superseded
-        lookup_.reset();
-        guard::toApplication([&] {
-            if (ev->error == 0 && !ev->results.empty()) {
-                dnsResultList_ = std::move(ev->results);
+    }
+}
+
+void TCustomAsyncSocket::LookupAnswered(int id, bool reverse, const netsock::HostLookup::Answer& answer)
+{
+    if (!lookup_ || id != lookupId_) return;  // cancelled or superseded
+    lookup_.reset();
+    guard::toApplication([&] {
+        if (answer.error == 0) {
+            std::vector<std::string> results;
+            if (reverse) results.push_back(answer.name);
+            for (const std::uint32_t a : answer.addresses) results.push_back(DottedAddress(a));
+            if (!results.empty()) {
+                dnsResultList_ = std::move(results);
                 dnsResult_ = dnsResultList_.front();
             }
-            TriggerDnsLookupDone(static_cast<std::uint16_t>(ev->error));
-        });
-    }
+        }
+        TriggerDnsLookupDone(static_cast<std::uint16_t>(answer.error));
+    });
 }
 
 void TCustomAsyncSocket::ReadReady()

@@ -215,6 +215,13 @@ TEST(EffRegIniFile, SectionsAreSubkeysOfItsKey)
 {
     XdgHome home;
     TEffRegIniFile reg(rpLocalMachine, "Software\\Eff\\");
+    {
+        // Opening made the key, before any value.
+        IniFile store(keystore::storePath());
+        ASSERT_TRUE(store.load());
+        EXPECT_TRUE(store.sectionExists("HKEY_LOCAL_MACHINE\\Software\\Eff"));
+        EXPECT_TRUE(store.keys("HKEY_LOCAL_MACHINE\\Software\\Eff").empty());
+    }
     EXPECT_EQ(reg.FileName(), "Software\\Eff\\");
     EXPECT_EQ(reg.RootKey(), rpLocalMachine);
     EXPECT_EQ(reg.KeyName(), "HKEY_LOCAL_MACHINE\\Software\\Eff");
@@ -247,6 +254,23 @@ TEST(EffRegIniFile, SectionsAreSubkeysOfItsKey)
     ctrl.WriteString("Main", "Size", "3");
     ctrl.DeleteKey("Main", "Size");
     EXPECT_EQ(ctrl.ReadString("Main", "Size", "default"), "default");
+}
+
+TEST(EffApplication, DefaultKeyFollowsTheTitleStartUpSets)
+{
+    XdgHome home;
+    TEffApplication application("titletest");
+    const QString name = QCoreApplication::applicationName();
+    // Start-up names the program after this object is made.
+    qApp->setProperty(kApplicationTitleProperty, QStringLiteral("Quorvel's FTP Vantrel"));
+    EXPECT_EQ(application.DefaultRegKey(), "Software\\Quorvel's FTP Vantrel\\");
+    // Without a title property, the program's name.
+    qApp->setProperty(kApplicationTitleProperty, QVariant());
+    QCoreApplication::setApplicationName(QStringLiteral("FTP Scripts vantrel..."));
+    EXPECT_EQ(application.DefaultRegKey(), "Software\\FTP Scripts vantrel...\\");
+    QCoreApplication::setApplicationName(name);
+    application.SetTitle("Tool");
+    EXPECT_EQ(application.DefaultRegKey(), "Software\\Tool\\");
 }
 
 TEST(EffApplication, RegistersTheHandCursor)

@@ -1,12 +1,17 @@
 #include "controls/effects/EffImage.h"
 #include "controls/effects/EffLabels.h"
+#include "controls/input/PropsStorage.h"
 #include "platform/Painting.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QToolTip>
 #include <QDir>
 #include <QPainter>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace {
@@ -381,6 +386,24 @@ TEST(EffLabel, AutoSizeFollowsCaptionFontAndEffects)
     EXPECT_EQ(onBar->size(), loose->size() + QSize(0, 5));
 }
 
+// The same outline rule as every control: an angle on a raster face asks for "Arial"; a face
+// drawn by an outline stand-in keeps the angle through a later font change.
+TEST(EffLabel, AnAngleNeedsAnOutlineFace)
+{
+    Stage stage(300, 200);
+    auto* label = new TEffLabel(&stage);
+    label->SetCaption(QStringLiteral("Turned"));
+    label->Font()->SetName(QStringLiteral("MS Sans Serif"));
+    label->FontFx()->SetAngle(45);
+    EXPECT_EQ(label->Font()->Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(label->FontFx()->Angle(), 45);
+    label->Font()->SetName(QStringLiteral("Times New Roman"));
+    label->Font()->SetSize(18);
+    EXPECT_EQ(label->FontFx()->Angle(), 45);
+    label->Font()->SetName(QStringLiteral("System"));
+    EXPECT_EQ(label->FontFx()->Angle(), 0);
+}
+
 TEST(EffNImage, SizesKeysAndFollowsItsControl)
 {
     Stage stage(100, 60);
@@ -430,6 +453,34 @@ TEST(EffNImage, SizesKeysAndFollowsItsControl)
     QApplication::processEvents();
     EXPECT_EQ(image->Control(), nullptr);
     EXPECT_EQ(at(stage.Picture(), 5, 3), RGB(0, 0x80, 0x40));
+}
+
+TEST(EffNImage, NeighbouringTiledImagesShowOnePattern)
+{
+    Stage stage(60, 40);
+    const QImage tile = tileImage();
+    // Widths and places that are no multiple of the tile; the last one has a bevel.
+    const QRect places[] = {{0, 3, 13, 15}, {13, 3, 22, 15}, {35, 3, 25, 15}, {5, 20, 30, 17}};
+    TEffNImage* bevelled = nullptr;
+    for (const QRect& place : places) {
+        auto* image = new TEffNImage(&stage);
+        image->setGeometry(place);
+        image->Bitmap()->SetImage(tile);
+        image->SetStyle(sbTile);
+        bevelled = image;
+    }
+    bevelled->Bevel()->SetStyleOuter(bvLowered);
+    stage.Settle();
+    const QImage shown = stage.Picture();
+    saveRender(shown, "nimages-tiled.png");
+    for (int y = 3; y < 18; ++y)
+        for (int x = 0; x < 60; ++x) ASSERT_EQ(shown.pixel(x, y), tile.pixel(x % 8, y % 8)) << x << "," << y;
+    // Inside the bevel the pattern goes on; the bevel itself is not painted over.
+    const int bevel = bevelled->BevelWidth();
+    ASSERT_GT(bevel, 0);
+    for (int y = 20 + bevel; y < 37 - bevel; ++y)
+        for (int x = 5 + bevel; x < 35 - bevel; ++x) ASSERT_EQ(shown.pixel(x, y), tile.pixel(x % 8, y % 8)) << x << "," << y;
+    EXPECT_NE(shown.pixel(5, 20), tile.pixel(5, 4));
 }
 
 TEST(EffNImage, DrawFlagsOfStyleModeAndBevel)
@@ -542,4 +593,248 @@ TEST(EffGallery, EveryControlDrawsItsParts)
         EXPECT_GE(seen.size(), 3) << "a bevel, a face and text or picture";
     }
     EXPECT_GT(turned->height(), turned->width()) << "turned upright, the label sized to it";
+}
+
+namespace {
+
+// A form's stored values in memory: section -> key -> value.
+struct MemoryStorage {
+    std::map<std::string, std::map<std::string, std::string>> values;
+    TPropsStorage props;
+    MemoryStorage()
+    {
+        props.Section = "Form1";
+        props.OnReadString = [this](std::string_view s, std::string_view i, std::string_view d) {
+            const auto section = values.find(std::string(s));
+            if (section == values.end()) return std::string(d);
+            const auto value = section->second.find(std::string(i));
+            return value == section->second.end() ? std::string(d) : value->second;
+        };
+        props.OnWriteString = [this](std::string_view s, std::string_view i, std::string_view v) {
+            values[std::string(s)][std::string(i)] = std::string(v);
+        };
+        props.OnEraseSection = [this](std::string_view s) { values.erase(std::string(s)); };
+    }
+    std::string value(const std::string& key) const
+    {
+        const auto section = values.find("Form1");
+        if (section == values.end() || !section->second.count(key)) return "<none>";
+        return section->second.at(key);
+    }
+};
+
+}  // namespace
+
+TEST(EffPublished, LabelFillAndFillSetsStoreAndReadBack)
+{
+    QWidget form;
+    form.setObjectName("Form1");
+    auto* list = new TEffImageList;
+    list->setParent(&form);
+    list->setObjectName("ImageList1");
+    auto* edit = new QWidget(&form);
+    edit->setObjectName("Edit1");
+    auto* menu = new QMenu(&form);
+    menu->setObjectName("Menu1");
+    auto* title = new TEffLabelFill(&form);
+    title->setObjectName("Title");
+    auto* fill = new TEffFill(&form);
+    fill->setObjectName("Fill1");
+
+    const struct {
+        QWidget* control;
+        const char* property;
+        const char* stored;
+    } rows[] = {
+        {title, "Align", "alNone"},          {title, "ParentColor", "True"},     {title, "ParentShowHint", "True"},
+        {title, "ShowHint", "True"},         {title, "Transparent", "False"},    {title, "AutoSize", "True"},
+        {title, "ShowAccelChar", "True"},    {title, "PopupMenu", "(null)"},     {title, "FocusControl", "(null)"},
+        {title, "ImageList", "<none>"},      {title, "Enabled", "True"},         {title, "Visible", "False"},
+        {title, "About", ""},                {fill, "Align", "alNone"},          {fill, "ParentColor", "True"},
+        {fill, "ParentShowHint", "True"},    {fill, "PopupMenu", "(null)"},      {fill, "ImageList", "<none>"},
+    };
+    TStoredList stored;
+    for (const auto& r : rows) stored.push_back({CreateStoredItem(r.control->objectName().toStdString(), r.property), nullptr});
+    UpdateStoredList(&form, stored, true);
+    ASSERT_EQ(stored.size(), std::size(rows));
+    MemoryStorage storage;
+    storage.props.StoreObjectsProps(&form, stored);
+    for (const auto& r : rows)
+        EXPECT_EQ(storage.value(r.control->objectName().toStdString() + "_" + r.property), r.stored) << r.property;
+
+    // Set, stored, reset, read back.
+    title->SetAlign(alTop);
+    title->SetShowHint(false);
+    title->SetPopupMenu(menu);
+    title->SetFocusControl(edit);
+    title->SetImageList(list);
+    fill->SetColor(clWhite);
+    storage.props.StoreObjectsProps(&form, stored);
+    EXPECT_EQ(storage.value("Title_ImageList"), "ImageList1");
+    EXPECT_EQ(storage.value("Title_FocusControl"), "Edit1");
+    EXPECT_EQ(storage.value("Fill1_ParentColor"), "False");
+    TEffLabelFill fresh(&form);
+    fresh.setObjectName("Title");
+    title->setObjectName("Old");
+    UpdateStoredList(&form, stored, true);
+    storage.props.LoadObjectsProps(&form, stored);
+    EXPECT_EQ(fresh.Align(), alTop);
+    EXPECT_FALSE(fresh.ShowHint());
+    EXPECT_FALSE(fresh.ParentShowHint());
+    EXPECT_EQ(fresh.PopupMenu(), menu);
+    EXPECT_EQ(fresh.FocusControl(), edit);
+    EXPECT_EQ(fresh.ImageList(), list);
+
+    // A shared list goes by its name alone; the reference is not written.
+    storage.values.clear();
+    fill->SetImageList(&SharedContainer().ImageList());
+    TStoredList fillLines{{"Fill1.ImageList", nullptr}, {"Fill1.Internal", nullptr}};
+    UpdateStoredList(&form, fillLines, true);
+    storage.props.StoreObjectsProps(&form, fillLines);
+    EXPECT_EQ(storage.value("Fill1_ImageList"), "<none>");
+    EXPECT_EQ(storage.value("Fill1_Internal"), "EFFIML30");
+    TEffFill shared(&form);
+    fill->setObjectName("OldFill");
+    shared.setObjectName("Fill1");
+    UpdateStoredList(&form, fillLines, true);
+    storage.props.LoadObjectsProps(&form, fillLines);
+    EXPECT_EQ(shared.ImageList(), &SharedContainer().ImageList());
+    fill->SetImageList(nullptr);
+    shared.SetImageList(nullptr);
+}
+
+TEST(EffPublished, ParentColorUntilAColourOfItsOwn)
+{
+    Stage stage(100, 40);
+    auto* label = new TEffLabelFill(&stage);  // opaque, no caption: its colour is all it paints
+    label->SetAutoSize(false);
+    label->setGeometry(0, 0, 50, 40);
+    auto* fill = new TEffFill(&stage);
+    fill->setGeometry(50, 0, 50, 40);
+    auto* inner = new TEffFill(fill);  // follows the fill it lies on
+    EXPECT_EQ(label->Color(), kParentColor);
+    EXPECT_EQ(inner->Color(), kParentColor);
+    stage.Settle();
+    EXPECT_EQ(at(stage.Picture(), 25, 20), kParentColor);
+
+    fill->SetColor(clNavy);
+    EXPECT_FALSE(fill->ParentColor());
+    EXPECT_EQ(inner->Color(), clNavy);
+    label->SetColor(clYellow);
+    QApplication::processEvents();
+    EXPECT_EQ(at(stage.Picture(), 25, 20), clYellow);
+
+    label->SetParentColor(true);
+    QPalette p = stage.palette();
+    p.setColor(QPalette::Window, painting::ToQColor(clMaroon));
+    stage.setPalette(p);
+    QApplication::processEvents();
+    EXPECT_EQ(label->Color(), clMaroon);
+    EXPECT_EQ(at(stage.Picture(), 25, 20), clMaroon);
+
+    TEffFill alone;  // no parent: its own colour, button face
+    EXPECT_EQ(alone.Color(), clBtnFace);
+}
+
+TEST(EffPublished, AlignedControlsShareTheParent)
+{
+    Stage stage(120, 80);
+    const auto make = [&](TAlign align, int w, int h) {
+        auto* c = new TEffFill(&stage);
+        c->resize(w, h);
+        c->SetAlign(align);
+        return c;
+    };
+    TEffFill* top = make(alTop, 10, 10);
+    TEffFill* bottom = make(alBottom, 10, 15);
+    TEffFill* left = make(alLeft, 20, 5);
+    TEffFill* right = make(alRight, 30, 5);
+    TEffFill* client = make(alClient, 1, 1);
+    TEffFill* free = make(alNone, 7, 7);
+    free->move(3, 4);
+    const auto expectPlaces = [&](const char* when, int width, int height, bool withTop) {
+        SCOPED_TRACE(when);
+        const int y = withTop ? 10 : 0;
+        if (withTop) EXPECT_EQ(top->geometry(), QRect(0, 0, width, 10));
+        EXPECT_EQ(bottom->geometry(), QRect(0, height - 15, width, 15));
+        EXPECT_EQ(left->geometry(), QRect(0, y, 20, height - 15 - y));
+        EXPECT_EQ(right->geometry(), QRect(width - 30, y, 30, height - 15 - y));
+        EXPECT_EQ(client->geometry(), QRect(20, y, width - 50, height - 15 - y));
+        EXPECT_EQ(free->geometry(), QRect(3, 4, 7, 7));
+    };
+    expectPlaces("made", 120, 80, true);
+    stage.Settle();
+    stage.resize(200, 100);
+    expectPlaces("parent resized", 200, 100, true);
+    top->hide();
+    expectPlaces("top hidden", 200, 100, false);
+    top->show();
+    top->resize(200, 10);
+    stage.resize(40, 20);  // less room than the strips want: none is given more than there is
+    for (TEffFill* c : {top, bottom, left, right, client}) {
+        EXPECT_GE(c->width(), 0);
+        EXPECT_GE(c->height(), 0);
+        EXPECT_TRUE(stage.rect().contains(c->geometry()) || c->geometry().isEmpty());
+    }
+    client->SetAlign(alNone);
+    const QRect before = client->geometry();
+    stage.resize(300, 300);
+    EXPECT_EQ(client->geometry(), before) << "no longer aligned: left alone";
+}
+
+TEST(EffPublished, HintsMenusAndMouseEvents)
+{
+    QWidget plain;
+    auto* label = new TEffLabelFill(&plain);
+    EXPECT_TRUE(label->ShowHint()) << "a parent without ShowHint shows tool tips";
+    plain.setProperty("ShowHint", false);
+    EXPECT_FALSE(label->ShowHint());
+    label->SetShowHint(true);
+    EXPECT_FALSE(label->ParentShowHint());
+    EXPECT_TRUE(label->ShowHint());
+
+    // A tool tip asked for is shown only with ShowHint.
+    Stage stage;
+    auto* fill = new TEffFill(&stage);
+    fill->setGeometry(0, 0, 60, 30);
+    fill->setToolTip(QStringLiteral("Hint"));
+    fill->SetShowHint(false);
+    stage.Settle();
+    QHelpEvent ask(QEvent::ToolTip, {5, 5}, fill->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(fill, &ask);
+    EXPECT_FALSE(QToolTip::isVisible());
+    fill->SetShowHint(true);
+    QApplication::sendEvent(fill, &ask);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Hint"));
+    QToolTip::hideText();
+
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    fill->SetPopupMenu(&menu);
+    QContextMenuEvent right(QContextMenuEvent::Mouse, {5, 5}, fill->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(fill, &right);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+
+    std::vector<std::string> heard;
+    const auto note = [&](const char* what) {
+        return [&heard, what](TEffBaseControl*, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
+            heard.push_back(std::string(what) + " " + std::to_string(int(b)) + " " + std::to_string(int(m)) + " " +
+                            std::to_string(x) + "," + std::to_string(y));
+        };
+    };
+    fill->OnMouseDown = note("down");
+    fill->OnMouseMove = note("move");
+    fill->OnMouseUp = note("up");
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, fill->mapToGlobal(at), button, held, Qt::ShiftModifier);
+        QApplication::sendEvent(fill, &e);
+    };
+    send(QEvent::MouseMove, {1, 2}, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseButtonPress, {5, 6}, Qt::RightButton, Qt::RightButton);
+    send(QEvent::MouseMove, {7, 8}, Qt::NoButton, Qt::RightButton);
+    send(QEvent::MouseButtonRelease, {9, 9}, Qt::RightButton, Qt::NoButton);
+    const std::string shift = std::to_string(int(Qt::ShiftModifier));
+    EXPECT_EQ(heard, (std::vector<std::string>{"move 0 " + shift + " 1,2", "down 2 " + shift + " 5,6", "move 2 " + shift + " 7,8",
+                                               "up 2 " + shift + " 9,9"}));
 }

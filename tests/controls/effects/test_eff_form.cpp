@@ -2,6 +2,7 @@
 // drops and the window events it passes on.
 
 #include "controls/effects/EffForm.h"
+#include "controls/input/AppUtils.h"
 #include "platform/IniFile.h"
 
 #include "tests/support/XdgHome.h"
@@ -332,6 +333,68 @@ TEST_F(EffFormTest, LimitsAsScreenFractions)
     eff.SetTrackMaxWidth(0);
     EXPECT_EQ(f.form->maximumWidth(), QWIDGETSIZE_MAX);
     EXPECT_EQ(eff.MaximizeInfo().Width, screenArea().width());
+}
+
+TEST_F(EffFormTest, AMaximizedFormTakesItsMaximizedSize)
+{
+    const QRect area = screenArea();
+    const auto settle = [] {
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    };
+    const auto frame = [](const QWidget& w) { return w.frameGeometry().size() - w.geometry().size(); };
+    Form f(iniPath, {10, 10, 200, 150});
+    f.eff->SetMaximizedWidth(-2);
+    f.eff->SetMaximizedHeight(300);
+    f.eff->SetMaximizedPosX(30);
+    f.Loaded();
+    EXPECT_EQ(f.form->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));  // not while normal
+    // Shown maximized: the given size bounds the window (frame included), the screen gives the rest.
+    f.form->showMaximized();
+    settle();
+    EXPECT_EQ(f.form->maximumSize() + frame(*f.form), QSize(area.width() / 2, 300));
+    EXPECT_EQ(f.eff->MaximizeInfo().Left, 30);
+    EXPECT_EQ(f.eff->MaximizeInfo().Top, area.y());
+    // Back to normal: no maximum left over.
+    f.form->showNormal();
+    settle();
+    EXPECT_EQ(f.form->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    // Maximized later, through a handler's answer, kept within the largest tracking size.
+    f.eff->OnMaximizeInfo = [](QObject*, TEffMaximizeInfo& info) { info.Width = 250; };
+    f.eff->SetTrackMaxHeight(120);
+    f.form->showMaximized();
+    settle();
+    EXPECT_EQ(f.form->maximumWidth() + frame(*f.form).width(), 250);
+    EXPECT_EQ(f.form->maximumHeight(), 120);
+
+    // Without maximized values the window manager's maximize is left alone.
+    Form plain(iniPath, {10, 10, 200, 150});
+    plain.Loaded();
+    plain.form->showMaximized();
+    settle();
+    EXPECT_EQ(plain.form->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+}
+
+TEST_F(EffFormTest, ACentredFormLooksForItsValueEvenWhenNothingIsKept)
+{
+    for (const TFormPosition position : {poDesigned, poScreenCenter}) {
+        SCOPED_TRACE(position == poScreenCenter ? "centred" : "designed");
+        store("");
+        Form f(iniPath, {10, 10, 300, 200});
+        SetFormPosition(f.form.get(), position);
+        int missing = 0;
+        f.eff->OnNoRestoreData = [&](QObject*) { ++missing; };
+        f.eff->SetIniSaveOptions({});
+        f.eff->SetOptions(foAutoShow | foAutoCenter);
+        f.Loaded();
+        f.form->show();
+        EXPECT_EQ(missing, position == poScreenCenter ? 1 : 0);
+        const QRect screen = f.form->screen()->geometry();
+        if (position == poScreenCenter)
+            EXPECT_LE((f.form->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+        else
+            EXPECT_EQ(f.form->geometry(), QRect(10, 10, 300, 200));
+        f.eff->SetIniUse(ioNone);
+    }
 }
 
 TEST_F(EffFormTest, TheOpeningEffectIsSkippedOffscreen)

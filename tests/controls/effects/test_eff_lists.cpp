@@ -275,6 +275,21 @@ TEST(EffListItems, StorageModesFetchOnlyBitmaps)
         if (c.fetched) EXPECT_TRUE(samePixels(item->Bitmap(), own)) << c.name;
         else EXPECT_TRUE(item->Bitmap().isNull()) << c.name;
     }
+
+    // Mode 3 only checks that the library would load; it never loads it.
+    dir.write("plain.so", "not a library");
+    const std::string self = "/proc/self/exe";  // the test program: a shared-object ELF image
+    const struct {
+        std::string file;
+        bool loads;
+    } libraries[] = {{self, true}, {dir.path() + "/library.so", false}, {dir.path() + "/plain.so", false},
+                     {dir.path() + "/missing.so", false}, {dir.path(), false}, {"/dev/zero", false}};
+    for (const auto& l : libraries) EXPECT_EQ(LibraryFileLoads(l.file), l.loads) << l.file;
+    TEffBitmapList library;
+    library.SetStorageMode(3);
+    library.SetPathPrefix(ppFixed);
+    library.SetFileName(self);
+    EXPECT_TRUE(static_cast<TEffBitmapListItem*>(library.Add())->Bitmap().isNull());
 }
 
 TEST(EffWave, LoadingChecksTheHeader)
@@ -302,7 +317,12 @@ TEST(EffWave, LoadingChecksTheHeader)
     EXPECT_FALSE(wave.Empty());
 
     TMemoryStream truncated(Bytes{'R', 'I', 'F', 'F', 1});
-    EXPECT_THROW(wave.LoadFromStream(truncated), EErrorCheckingWave);
+    try {
+        wave.LoadFromStream(truncated);
+        ADD_FAILURE() << "a header cut short loads";
+    } catch (const EErrorCheckingWave& e) {
+        EXPECT_STREQ(e.what(), "GetWaveData: Cannot open file <stream>");  // a stream has no name
+    }
     EXPECT_EQ(wave.Size(), static_cast<std::int64_t>(waveFile(100).size()));
 
     // File errors name the file, never a library's own text.
@@ -335,6 +355,33 @@ TEST(EffWave, LoadingChecksTheHeader)
     EXPECT_TRUE(wave.Empty());
     EXPECT_EQ(changes, before + 1);
 
+    const Bytes sound = waveFile(20);
+    dir.write("sound.wav", std::string(sound.begin(), sound.end()));
+    const std::unique_ptr<TEffWave> fromFile = TEffWave::CreateFromFile(folder + "/sound.wav");
+    EXPECT_EQ(fromFile->Data()->Bytes(), waveFile(20));
+    EXPECT_THROW(TEffWave::CreateFromFile(folder + "/missing.wav"), Exception);
+}
+
+TEST(EffWave, WaveDataPlainAndCompressed)
+{
+    TEffWave wave, back;
+    TMemoryStream file(waveFile(300));
+    wave.LoadFromStream(file);
+    for (bool compressed : {false, true}) {
+        TMemoryStream data;
+        WriteWaveData(data, wave, compressed);
+        data.SetPosition(0);
+        if (!compressed) {
+            // Plain: the 4-byte size, then the RIFF image.
+            EXPECT_EQ(data.Size(), wave.Size() + 4);
+            EXPECT_EQ(ReadInteger(data), static_cast<std::int32_t>(wave.Size()));
+            data.SetPosition(0);
+        }
+        back.Clear();
+        ReadWaveData(data, back, compressed);
+        EXPECT_EQ(back.Data()->Bytes(), wave.Data()->Bytes()) << compressed;
+        EXPECT_EQ(data.Remaining(), 0) << compressed;
+    }
 }
 
 TEST(EffBitmapData, BmpFilesOfEveryDepth)
@@ -535,8 +582,8 @@ TEST(EffContainers, SharedListsAndDesigningCopies)
 {
     TEffContainer& shared = SharedContainer();
     EXPECT_EQ(SharedImageList("EFFBML30"), &shared.BitmapList());
-    EXPECT_EQ(SharedImageList("effiml30"), &shared.ImageList());
-    EXPECT_EQ(SharedImageList("EFFWVL30"), nullptr);
+    EXPECT_EQ(SharedImageList("EFFIML30"), &shared.ImageList());
+    for (const char* other : {"effiml30", "EffBml30", "EFFIML30 ", "EFFWVL30"}) EXPECT_EQ(SharedImageList(other), nullptr) << other;
     EXPECT_EQ(SharedImageList(""), nullptr);
 
     TEffChangeLink link;

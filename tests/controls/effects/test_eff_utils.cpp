@@ -136,3 +136,28 @@ TEST(EffExplode, StepsGrowFromThePointToTheTarget)
     EXPECT_EQ(ext[19], (TRect{100, 150, 300, 151}));
     EXPECT_EQ(ext.back(), target);
 }
+
+TEST(EffSystem, OperatingSystemFlags)
+{
+    const struct {
+        const char* name;
+        int platform;
+        unsigned minor;
+        bool win95, win98, winNT;
+    } cases[] = {
+        {"95", kPlatformWin95, 0, true, false, false},
+        {"98 and later in that family", kPlatformWin95, 10, true, true, false},
+        {"NT", kPlatformWinNT, 10, false, false, true},
+        {"neither", kPlatformHere, 10, false, false, false},
+    };
+    for (const auto& c : cases) {
+        const TEffOSFlags flags = OSFlagsFor(c.platform, c.minor, false);
+        EXPECT_EQ(flags.IsWin95, c.win95) << c.name;
+        EXPECT_EQ(flags.IsWin98, c.win98) << c.name;
+        EXPECT_EQ(flags.IsWinNT, c.winNT) << c.name;
+    }
+    // What start-up records here: no Windows family, controls drawn the new way.
+    const TEffOSFlags& here = EffOSFlags();
+    EXPECT_FALSE(here.IsWin95 || here.IsWin98 || here.IsWinNT);
+    EXPECT_TRUE(here.NewStyleControls);
+}

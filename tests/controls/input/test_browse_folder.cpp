@@ -1,9 +1,11 @@
 #include "controls/input/BrowseFolderDialog.h"
 #include "platform/Errors.h"
+#include "tests/support/Shots.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -151,4 +153,70 @@ TEST(BrowseFolderDlg, QtDialogOpensOnTheFolderAndReturnsIt)
     EXPECT_EQ(directory.toStdString(), dir.file("sub"));
     EXPECT_TRUE(chosen);
     EXPECT_EQ(dialog.FolderName(), dir.file("sub"));
+}
+
+// The application's help as a test sees it: each context asked for.
+struct RecordedHelp {
+    std::vector<int> contexts;
+    RecordedHelp()
+    {
+        SetApplicationHelp([this](int context) { contexts.push_back(context); });
+    }
+    ~RecordedHelp() { SetApplicationHelp({}); }
+};
+
+TEST(BrowseFolderDlg, AHelpContextAsksForAHelpButtonThatShowsTheApplicationsHelp)
+{
+    RecordedHelp help;
+    for (int context : {0, 42}) {
+        FakeFolderDialog fake;
+        fake.chosen = "/";
+        TBrowseFolderDlg dialog;
+        dialog.SetHelpContext(context);
+        ASSERT_TRUE(dialog.Execute());
+        EXPECT_EQ(fake.seen.helpContext, context);
+        EXPECT_EQ(bool(fake.seen.help), context != 0);
+        if (fake.seen.help) fake.seen.help();
+    }
+    EXPECT_EQ(help.contexts, std::vector<int>{42});
+}
+
+TEST(BrowseFolderDlg, QtDialogHasAHelpButtonOnlyForAHelpContext)
+{
+    RecordedHelp help;
+    const TempDir pictures;
+    for (int context : {0, 7}) {
+        TBrowseFolderDlg dialog;
+        dialog.SetHelpContext(context);
+        QString text;
+        bool sawDialog = false, sameSize = false;
+        // Looks at the open dialog, presses Help when there is one, then cancels.
+        QTimer look, giveUp;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!d || sawDialog) return;
+            sawDialog = true;
+            if (auto* button = d->findChild<QPushButton*>(QStringLiteral("HelpButton"))) {
+                d->grab().save(ShotPath(pictures.path(), "folder-dialog-help.png"));
+                text = button->text();
+                for (QPushButton* other : d->findChildren<QPushButton*>()) {
+                    if (other == button || other->parentWidget() != button->parentWidget()) continue;
+                    sameSize = other->size() == button->size();
+                }
+                button->click();
+            }
+            d->reject();
+        });
+        QObject::connect(&giveUp, &QTimer::timeout, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+        });
+        look.start(20);
+        giveUp.setSingleShot(true);
+        giveUp.start(10000);
+        EXPECT_FALSE(dialog.Execute());
+        ASSERT_TRUE(sawDialog) << context;
+        EXPECT_EQ(text, context ? QStringLiteral("&Help") : QString()) << context;
+        EXPECT_EQ(sameSize, context != 0);  // beside the dialog's own buttons, as large as they are
+    }
+    EXPECT_EQ(help.contexts, std::vector<int>{7});
 }

@@ -308,6 +308,157 @@ TEST(PropsStorage, SubObjectsStoredByValueAndCyclesEnd)
     EXPECT_EQ(loose.Caption, "deep");
 }
 
+// A column of a header: a collection item with two settings; it notes whether its collection
+// was in an update when a setting arrived.
+class TColumn : public TCollectionItem {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
+public:
+    using TCollectionItem::TCollectionItem;
+    QString Caption() const { return caption_; }
+    void SetCaption(const QString& c) { Set(caption_, c); }
+    int Width() const { return width_; }
+    void SetWidth(int w) { Set(width_, w); }
+    int SetOutsideUpdate = 0;
+
+private:
+    template <class T>
+    void Set(T& field, const T& value)
+    {
+        if (field == value) return;
+        field = value;
+        if (Collection() && Collection()->UpdateCount() == 0) ++SetOutsideUpdate;
+        Changed();
+    }
+    QString caption_;
+    int width_ = 50;
+};
+
+class THeader : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(TCollection* Columns READ Columns)
+public:
+    explicit THeader(QObject* parent = nullptr) : QObject(parent), columns_(new TCollection([] { return new TColumn; }, this)) {}
+    TCollection* Columns() const { return columns_; }
+    TColumn* Column(int i) const { return static_cast<TColumn*>(columns_->Item(i)); }
+
+private:
+    TCollection* columns_;
+};
+
+TEST(Collection, ItemsOrderAndUpdates)
+{
+    THeader header;
+    TCollection& columns = *header.Columns();
+    std::vector<TCollectionItem*> heard;
+    columns.OnUpdate = [&](TCollection*, TCollectionItem* item) { heard.push_back(item); };
+    auto* a = static_cast<TColumn*>(columns.Add());
+    auto* b = static_cast<TColumn*>(columns.Add());
+    EXPECT_EQ(heard, (std::vector<TCollectionItem*>{nullptr, nullptr}));
+    EXPECT_EQ(b->Index(), 1);
+    EXPECT_EQ(columns.Item(2), nullptr);
+    heard.clear();
+    a->SetWidth(80);
+    EXPECT_EQ(heard, std::vector<TCollectionItem*>{a});
+    heard.clear();
+    columns.BeginUpdate();
+    a->SetWidth(90);
+    b->SetCaption("b");
+    columns.Delete(0);
+    EXPECT_TRUE(heard.empty());
+    columns.EndUpdate();
+    EXPECT_EQ(heard, std::vector<TCollectionItem*>{nullptr}) << "one report for the whole update";
+    EXPECT_EQ(columns.Count(), 1);
+    EXPECT_EQ(b->Index(), 0);
+    delete b;  // an item freed on its own leaves the collection
+    EXPECT_EQ(columns.Count(), 0);
+    columns.Add();
+    columns.Add();
+    heard.clear();
+    columns.Clear();
+    EXPECT_EQ(heard, std::vector<TCollectionItem*>{nullptr});
+    EXPECT_EQ(columns.Count(), 0);
+}
+
+TEST(PropsStorage, CollectionItemsUnderItemPrefixes)
+{
+    QWidget form;
+    form.setObjectName("Form1");
+    auto* header = new THeader(&form);
+    header->setObjectName("Header1");
+    for (const char* caption : {"Name", "Size"}) static_cast<TColumn*>(header->Columns()->Add())->SetCaption(caption);
+    header->Column(0)->SetWidth(120);
+    TStoredList list{{"Header1.Columns", nullptr}};
+    UpdateStoredList(&form, list, true);
+    Bound b(nullptr);
+    b.set("Item7_Caption", "stale", "S.Header1_Columns");
+    b.props.StoreObjectsProps(&form, list);
+    EXPECT_EQ(b.value("Item0_Caption", "S.Header1_Columns"), "Name");
+    EXPECT_EQ(b.value("Item0_Width", "S.Header1_Columns"), "120");
+    EXPECT_EQ(b.value("Item1_Caption", "S.Header1_Columns"), "Size");
+    EXPECT_EQ(b.value("Item1_Width", "S.Header1_Columns"), "50");
+    EXPECT_EQ(b.value("Item7_Caption", "S.Header1_Columns"), "<none>") << "the sub-section is written afresh";
+    EXPECT_EQ(b.value("Header1_Columns"), "<none>") << "a collection is no reference";
+
+    // Read back into the items there are, inside one update of the collection.
+    header->Column(0)->SetCaption("x");
+    header->Column(0)->SetWidth(1);
+    header->Column(1)->SetCaption("y");
+    header->Columns()->Add();  // an item the file does not hold keeps its values
+    static_cast<TColumn*>(header->Columns()->Item(2))->SetCaption("third");
+    for (int i = 0; i < 3; ++i) header->Column(i)->SetOutsideUpdate = 0;
+    int updates = 0;
+    header->Columns()->OnUpdate = [&](TCollection*, TCollectionItem* item) { updates += item ? 100 : 1; };
+    b.props.LoadObjectsProps(&form, list);
+    EXPECT_EQ(header->Column(0)->Caption(), "Name");
+    EXPECT_EQ(header->Column(0)->Width(), 120);
+    EXPECT_EQ(header->Column(1)->Caption(), "Size");
+    EXPECT_EQ(header->Column(2)->Caption(), "third");
+    EXPECT_EQ(updates, 1);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(header->Column(i)->SetOutsideUpdate, 0) << i;
+}
+
+// A property stored only while its object says so.
+class TLinked : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int Shared MEMBER Shared)
+    Q_PROPERTY(int Own MEMBER Own)
+    Q_PROPERTY(int Never MEMBER Never STORED false)
+    Q_PROPERTY(int Fixed READ Fixed)
+public:
+    using QObject::QObject;
+    int Fixed() const { return 7; }
+    Q_INVOKABLE bool StoresOwn() const { return Shared == 0; }
+    int Shared = 0, Own = 3, Never = 4;
+};
+
+TEST(PropsStorage, StoredOnlyWhenTheObjectSaysSo)
+{
+    TLinked linked;
+    linked.setObjectName("Linked1");
+    for (int shared : {0, 1}) {
+        SCOPED_TRACE(shared);
+        linked.Shared = shared;
+        Bound b(&linked);
+        b.props.StoreProperties(TPropInfoList(&linked));
+        EXPECT_EQ(b.value("Shared"), std::to_string(shared));
+        EXPECT_EQ(b.value("Own"), shared ? "<none>" : "3");
+        EXPECT_EQ(b.value("Never"), "<none>");
+        // Neither a name nor what cannot be set again belongs to a whole object's settings.
+        EXPECT_EQ(b.value("objectName"), "<none>");
+        EXPECT_EQ(b.value("Fixed"), "<none>");
+        // Loading reads each one all the same.
+        b.set("Never", "9");
+        b.set("Own", "8");
+        b.props.LoadProperties(TPropInfoList(&linked));
+        EXPECT_EQ(linked.Never, 9);
+        EXPECT_EQ(linked.Own, 8);
+        linked.Never = 4;
+        linked.Own = 3;
+    }
+}
+
 // A panel whose width is a setting: its own "Width" hides Qt's read-only "width".
 class TWidePanel : public QWidget {
     Q_OBJECT
@@ -540,6 +691,42 @@ TEST(FormPlacement, TheNormalRectangleIsKeptWhileMaximized)
     EXPECT_EQ(w.form.geometry(), QRect(100, 110, 300, 220));
 }
 
+TEST(FormPlacement, FlagsAndMinMaxPosSayWhatTheWindowIs)
+{
+    XdgHome home;
+    const auto saved = [&](Qt::WindowStates state) {
+        {
+            WizardForm w;
+            w.form.setWindowState(state);
+            w.form.show();
+            for (int i = 0; i < 3; ++i) QApplication::processEvents();
+            w.form.setWindowState(state);
+            const QPoint at = w.form.frameGeometry().topLeft();
+            w.storage->SaveFormPlacement();
+            IniFile ini(iniPath(home));
+            EXPECT_TRUE(ini.load());
+            return std::tuple{ini.readString("TScriptWizard", "Flags"), ini.readString("TScriptWizard", "MinMaxPos"), at};
+        }
+    };
+    auto [flags, minMax, at] = saved(Qt::WindowNoState);
+    EXPECT_EQ(flags, "0");
+    EXPECT_EQ(minMax, "-1,-1,-1,-1");
+    std::tie(flags, minMax, at) = saved(Qt::WindowMaximized);
+    EXPECT_EQ(flags, "0");
+    EXPECT_EQ(minMax, "-1,-1," + std::to_string(at.x()) + "," + std::to_string(at.y()));
+    // Minimized from maximized: back to maximized, also at the next start.
+    std::tie(flags, minMax, at) = saved(Qt::WindowMinimized | Qt::WindowMaximized);
+    EXPECT_EQ(flags, "2");
+    EXPECT_EQ(minMax, "-1,-1,-1,-1");
+    IniFile ini(iniPath(home));
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readString("TScriptWizard", "ShowCmd"), "2");
+    WizardForm w;
+    w.form.show();
+    EXPECT_EQ(w.form.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
+              Qt::WindowMinimized | Qt::WindowMaximized);
+}
+
 TEST(FormStorage, OffScreenPlacementPulledBack)
 {
     XdgHome home;
@@ -667,6 +854,41 @@ TEST(FormPlacement, SizeLimitsAndPreventResize)
     EXPECT_EQ(form.minimumSize(), QSize(50, 40));
     EXPECT_EQ(form.maximumSize(), QSize(600, QWIDGETSIZE_MAX));
     EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+TEST(FormPlacement, TheHookGivesTheLimitsWhenTheFormShowsAndIsMaximized)
+{
+    XdgHome home;
+    const auto settle = [] {
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    };
+    QWidget form;
+    form.resize(300, 200);
+    TFormPlacement placement(&form);
+    EXPECT_FALSE(placement.WindowHook()->Attached());  // nothing to limit: no hook
+    // Set while hidden: the size is fixed when the form shows, at the size it shows with.
+    placement.SetPreventResize(true);
+    EXPECT_TRUE(placement.WindowHook()->Attached());
+    form.resize(320, 240);
+    EXPECT_EQ(form.size(), QSize(320, 240));
+    form.show();
+    EXPECT_EQ(form.minimumSize(), QSize(320, 240));
+    EXPECT_EQ(form.maximumSize(), QSize(320, 240));
+    placement.SetPreventResize(false);
+    EXPECT_FALSE(placement.WindowHook()->Attached());
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+
+    // A maximized size bounds the form (frame included) while it is maximized, and only then.
+    placement.MinMaxInfo()->SetMaxSizeWidth(400);
+    EXPECT_TRUE(placement.WindowHook()->Attached());
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    form.showMaximized();
+    settle();
+    EXPECT_EQ(form.maximumWidth() + form.frameGeometry().width() - form.geometry().width(), 400);
+    EXPECT_EQ(form.maximumHeight(), QWIDGETSIZE_MAX);
+    form.showNormal();
+    settle();
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 TEST(FormPlacement, ActiveControlRestored)

@@ -1,6 +1,7 @@
 #include "controls/input/CaptionHost.h"
 #include "controls/input/IcGradientCaption.h"
 #include "controls/input/VisualRoutines.h"
+#include "desktop/icons/ProgramIcons.h"
 #include "tests/support/PixelCount.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -301,4 +303,29 @@ TEST(GradientCaption, GoesWithItsWindowOrLeavesItAsItWas)
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(form.contentsMargins(), QMargins());
     EXPECT_TRUE(form.findChildren<TCaptionBar*>().isEmpty());
+}
+
+// The bar's small icon: the window's own, else the program's (which both programs set), else
+// the style's.
+TEST(CaptionHost, SmallIconIsTheWindowsThenTheProgramsThenTheStyles)
+{
+    const QIcon before = QApplication::windowIcon();
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32); };
+    const QIcon program = programicons::ProgramIcon("vantrel");
+    ASSERT_FALSE(program.isNull());
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    const QIcon own(red);
+
+    QWidget window;
+    QApplication::setWindowIcon(program);
+    EXPECT_EQ(image(TCaptionHost::SmallIcon(&window)), image(program));
+    EXPECT_EQ(image(TCaptionHost::SmallIcon(nullptr)), image(program));
+    window.setWindowIcon(own);
+    EXPECT_EQ(image(TCaptionHost::SmallIcon(&window)), image(own));
+    QApplication::setWindowIcon(QIcon());
+    QWidget bare;
+    EXPECT_EQ(image(TCaptionHost::SmallIcon(&bare)),
+              image(QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton)));
+    QApplication::setWindowIcon(before);
 }

@@ -1,6 +1,5 @@
 #include "controls/input/FileRoutines.h"
 #include "controls/input/GdiTypes.h"
-#include "controls/input/MaxMin.h"
 #include "controls/input/TextRoutines.h"
 #include "tests/support/TempDir.h"
 
@@ -166,8 +165,6 @@ TEST(GdiTypes, MulDivRoundsHalfAwayFromZero)
         {0x7FFFFFFF, 2, 1, -1},                              // the result does not fit
     };
     for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
-    EXPECT_EQ(Max(3, -4), 3);
-    EXPECT_EQ(Min(3, -4), -4);
     EXPECT_EQ(ClassicColorToRGB(clBtnFace), RGB(192, 192, 192));
     EXPECT_EQ(ClassicColorToRGB(0x123456), 0x123456u);
 }

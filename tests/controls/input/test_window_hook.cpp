@@ -25,7 +25,7 @@ protected:
     Log* log_;
 };
 
-using RecordingForm = TIcHookedWindow<Recording>;
+using RecordingForm = Recording;
 
 class WindowHookTest : public ::testing::Test {
 protected:
@@ -215,7 +215,7 @@ TEST_F(WindowHookTest, ActiveWinControlAndTheFreedHookObject)
     EXPECT_EQ(hookchain::find(&a), nullptr);
     EXPECT_NE(hookchain::find(&b), nullptr);
 
-    // Plain widgets get the before-hooks; a hook set up inactive stays off.
+    // A hook set up inactive stays off.
     Recording plain(&log);
     TIcWindowHook* inactive = new TIcWindowHook(&owner);
     inactive->SetActive(false);
@@ -224,7 +224,7 @@ TEST_F(WindowHookTest, ActiveWinControlAndTheFreedHookObject)
     hook(&plain, "p");
     log.clear();
     probe(&plain);
-    EXPECT_EQ(log, (Log{"p.before", "own"}));
+    EXPECT_EQ(log, (Log{"p.before", "own", "p.after"}));
 
     // The last hook leaving frees the hook object too.
     delete h;
@@ -259,4 +259,43 @@ TEST_F(WindowHookTest, RecreatedWindowAndAnotherFilterKeepWorking)
     probe(&form);
     EXPECT_EQ(log, (Log{"other", "own"}));
     form.removeEventFilter(&other);
+}
+
+// The control's handler is what Qt runs for it: filters installed before the hooks, then its own
+// event handling; the after-hooks come once all of that has answered. A filter installed later
+// that takes the event keeps it from the hooks, as a window procedure installed on top would.
+TEST_F(WindowHookTest, AfterHooksFollowTheWholeHandlerAndOnlyWhatReachedTheHooks)
+{
+    struct Filter : QObject {
+        Filter(Log* log, const char* name, bool take) : log(log), name(name), take(take) {}
+        Log* log;
+        const char* name;
+        bool take;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() != kProbe) return false;
+            log->push_back(name);
+            return take;
+        }
+    };
+    RecordingForm form(&log);
+    Filter older(&log, "older", false);
+    form.installEventFilter(&older);
+    TIcWindowHook* h = hook(&form, "h");
+    probe(&form);
+    EXPECT_EQ(log, (Log{"h.before", "older", "own", "h.after"}));
+
+    Filter taker(&log, "taker", true);
+    form.installEventFilter(&taker);
+    log.clear();
+    probe(&form);
+    EXPECT_EQ(log, Log{"taker"});
+    form.removeEventFilter(&taker);
+
+    // An event posted to the control goes the same way.
+    log.clear();
+    QCoreApplication::postEvent(&form, new QEvent(kProbe));
+    QCoreApplication::sendPostedEvents(&form, kProbe);
+    EXPECT_EQ(log, (Log{"h.before", "older", "own", "h.after"}));
+    delete h;
 }

@@ -1,4 +1,6 @@
 #include "controls/tabs/LedLight.h"
+#include "tests/support/Shots.h"
+#include "tests/support/TempDir.h"
 
 #include <QImage>
 #include <QTimer>
@@ -142,6 +144,7 @@ TEST(LedLight, StyleSetsSizeAndTheFacePixelsTakeTheColour)
         {TLEDStyle::LEDSqSmall, {16, 16}},  {TLEDStyle::LEDSqLarge, {22, 22}},
         {TLEDStyle::LEDVertical, {14, 22}}, {TLEDStyle::LEDHorizontal, {22, 14}},
     };
+    const TempDir pictures;
     for (const auto& c : cases) {
         TLedLight led;
         led.SetLEDStyle(c.style);
@@ -162,6 +165,6 @@ TEST(LedLight, StyleSetsSizeAndTheFacePixelsTakeTheColour)
         // Most of the light is its face, and none of the lime is left.
         EXPECT_GT(face, c.size.width() * c.size.height() / 3) << int(c.style);
         EXPECT_EQ(lime, 0) << int(c.style);
-        led.grab().save(QString("/tmp/led-%1.png").arg(int(c.style)));
+        led.grab().save(ShotPath(pictures.path(), ("led-" + std::to_string(int(c.style)) + ".png").c_str()));
     }
 }

@@ -2,35 +2,24 @@
 """Runs vsftpd on 127.0.0.1 for tests and benchmarks, from a configuration of its own.
 
 Anonymous login (USER anonymous or ftp, any password) into a root folder that it may write.
-Prints the port on the first line of standard output, then serves until SIGTERM, SIGINT or the
-end of standard input; the temporary files go with it. vsftpd runs as the user that starts it
+Prints "PORT HOME" on the first line of standard output, then serves until SIGTERM, SIGINT or
+the end of standard input; the temporary files go with it. vsftpd runs as the user that starts it
 and changes root nowhere (it refuses a writable root inside a changed root), so sessions start
 in the root folder and PWD answers its full path.
 
-  ftpvsftpd.py [--port N] [--root DIR]
+  ftpvsftpd.py [--port N] [--root DIR] [--check]
+
+--check only tells (exit status 0, else 77 with the reason) whether vsftpd can run here.
 """
 
-import argparse
 import os
-import shutil
-import signal
-import socket
 import subprocess
 import sys
-import tempfile
-import threading
-import time
 
 sys.dont_write_bytecode = True  # no cache files beside the sources
-from ftplifetime import stop_when_stdin_closes  # noqa: E402
+import ftpdaemon  # noqa: E402
 
 VSFTPD = "/usr/sbin/vsftpd"
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def config(port, root, work):
@@ -52,73 +41,25 @@ def config(port, root, work):
     ])
 
 
-def answers(port, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        try:
-            with socket.create_connection(("127.0.0.1", port), timeout=1) as s:
-                s.settimeout(2)
-                return s.recv(64).startswith(b"220")
-        except OSError:
-            time.sleep(0.05)
-    return False
-
-
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--root")
-    args = parser.parse_args()
+    args = ftpdaemon.arguments()
     if not os.access(VSFTPD, os.X_OK):
-        print(VSFTPD + " is not installed", file=sys.stderr)
-        sys.exit(77)
+        ftpdaemon.not_here(VSFTPD + " is not installed")
+    if args.check:
+        return
+    home = {}
 
-    work = tempfile.mkdtemp(prefix="vsftpd-")
-    os.mkdir(os.path.join(work, "empty"), 0o755)
-    own_root = args.root is None
-    root = os.path.join(work, "root") if own_root else os.path.abspath(args.root)
-    if own_root:
-        os.mkdir(root)
+    def start(port, work):
+        os.makedirs(os.path.join(work, "empty"), 0o755, exist_ok=True)
+        root = os.path.abspath(args.root) if args.root else os.path.join(work, "root")
+        os.makedirs(root, exist_ok=True)
+        home["pwd"] = root
+        conf = os.path.join(work, "vsftpd.conf")
+        ftpdaemon.write_private(conf, config(port, root, work))
+        return subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=sys.stderr)
 
-    child = None
-    try:
-        for _ in range(5):
-            port = args.port or free_port()
-            conf = os.path.join(work, "vsftpd.conf")
-            with open(conf, "w") as f:
-                f.write(config(port, root, work))
-            os.chmod(conf, 0o600)
-            child = subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=sys.stderr)
-            if answers(port, 5):
-                break
-            child.kill()
-            child.wait()
-            child = None
-            if args.port:
-                break
-        if child is None:
-            print("vsftpd did not start", file=sys.stderr)
-            sys.exit(1)
-
-        done = threading.Event()
-        signal.signal(signal.SIGTERM, lambda *_: done.set())
-        signal.signal(signal.SIGINT, lambda *_: done.set())
-
-        stop_when_stdin_closes(done.set)
-        print(port, flush=True)
-        while not done.wait(0.2):
-            if child.poll() is not None:
-                break
-    finally:
-        if child is not None and child.poll() is None:
-            child.terminate()
-            try:
-                child.wait(5)
-            except subprocess.TimeoutExpired:
-                child.kill()
-                child.wait()
-        shutil.rmtree(work, ignore_errors=True)
+    ftpdaemon.serve(args.port, start, lambda: home["pwd"])
 
 
 if __name__ == "__main__":
