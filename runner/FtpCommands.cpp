@@ -192,7 +192,9 @@ std::string numberedName(TScriptVantrel& e, const std::string& base, const std::
 
 std::string TScriptVantrel::GenerateRemoteName(const std::string& base)
 {
-    ListOrAbsent(base + WildcardChar);
+    // Every number in use must be seen, or an upload would replace a file that has it.
+    if (base.find(' ') != std::string::npos) ListMatching(base + WildcardChar);
+    else ListOrAbsent(base + WildcardChar);
     std::set<std::string> used;
     for (const std::string& name : FTP.Files.names) used.insert(Extension(RemoteFileNamePart(name)));
     return numberedName(*this, base, used, "Remote");
@@ -216,13 +218,45 @@ void TScriptVantrel::ListOrAbsent(const std::string& mask)
     }
 }
 
+namespace {
+
+// Lists `what` inside `folder` and comes back to the folder it started in, also when the
+// listing fails. A folder that is not there lists nothing.
+void listInside(TScriptVantrel& e, const std::string& folder, const std::string& what)
+{
+    e.FTP.DoCommand("PWD");
+    const std::string back = ftptext::DirFromPwdReply(e.FTP.LastReply());
+    // Without it the commands after this one would run in the wrong folder.
+    if (back.empty()) throw Exception("No remote folder to return to: " + bytetext::trim(e.FTP.LastReply()));
+    try {
+        e.FTP.ChangeDir(folder);
+    } catch (const FTPException& ex) {
+        if (!MeansAbsent(ex.what())) throw;
+        e.FTP.Files = {};
+        e.FTP.Directories = {};
+        return;
+    }
+    try {
+        e.ListOrAbsent(what);
+    } catch (...) {
+        guard::absorb([&] { e.FTP.ChangeDir(back); });
+        throw;
+    }
+    e.FTP.ChangeDir(back);
+}
+
+}  // namespace
+
 void TScriptVantrel::ListMatching(const std::string& mask)
 {
     const std::size_t cut = mask.rfind('/');
+    const std::string folder = cut == std::string::npos ? std::string() : mask.substr(0, cut == 0 ? 1 : cut);
     const std::string name = cut == std::string::npos ? mask : mask.substr(cut + 1);
-    const bool blank = name.find(' ') != std::string::npos;
-    if (blank)
-        ListOrAbsent(cut == std::string::npos ? std::string() : mask.substr(0, cut == 0 ? 1 : cut));
+    const bool blankName = name.find(' ') != std::string::npos;
+    if (folder.find(' ') != std::string::npos)
+        listInside(*this, folder, blankName ? std::string() : name);
+    else if (blankName)
+        ListOrAbsent(folder);
     else
         ListOrAbsent(mask);
     if (mask.empty()) return;
@@ -257,15 +291,19 @@ void TScriptVantrel::DownloadFile(const std::string& remote, const std::string& 
     }
 }
 
+void TScriptVantrel::ListNamed(const std::string& name)
+{
+    if (name.find(' ') == std::string::npos && RemoteFileNamePart(name).find(WildcardChar) == std::string::npos)
+        ListOrAbsent(name);
+    else
+        ListMatching(name);
+}
+
 bool TScriptVantrel::RemoteExists(const std::string& name)
 {
     try {
         // A plain name counts whatever LIST shows for it (a folder's content, too).
-        const std::string part = RemoteFileNamePart(name);
-        if (part.find(' ') == std::string::npos && part.find(WildcardChar) == std::string::npos)
-            ListOrAbsent(name);
-        else
-            ListMatching(name);
+        ListNamed(name);
     } catch (const ECommandTextRefused&) {
         // No name the server could hold: a condition reads false instead of failing its block.
         FTP.Files = {};
@@ -291,7 +329,7 @@ std::int64_t TScriptVantrel::RemoteFileSize(const std::string& name)
         if (code < "500" || code > "502") return -1;
     }
     LogLine("   ---> FTP Server responded with No-can-do so try another method...");
-    ListOrAbsent(name);
+    ListNamed(name);
     // No entry: the file is not there, as a 550 to SIZE would have said.
     if (FTP.Files.size() == 0) return -1;
     if (bytetext::toLower(RemoteFileNamePart(FTP.Files.names[0])) != bytetext::toLower(RemoteFileNamePart(name)))
@@ -379,7 +417,7 @@ void sendIf(TScriptVantrel& e, When when, const std::string& localMask, const st
         const std::string name = apppaths::extractFileName(path);
         const std::int64_t localTime = localModified(path).value_or(nowSeconds());
         const std::string target = remote.empty() ? e.CasedName(name) : remote + "/" + e.CasedName(name);
-        e.ListOrAbsent(target);
+        e.ListNamed(target);
         std::int64_t remoteTime = localTime - 86400;
         if (e.FTP.Files.size() > 0) {
             const auto& listed = e.FTP.Files.times[0];
@@ -707,7 +745,9 @@ void sendFamily(TScriptVantrel& e, const FtpCall& c)
     const std::string remote = e.CasedName(second);
     if (c.cmd == Cmd::ResumeSend) {
         std::int64_t offset = e.RemoteFileSize(remote);
-        const std::int64_t size = e.LocalFileSize(local);
+        // In ASCII both sizes count other line ends: equal sizes say nothing (the client
+        // then sends the whole file).
+        const std::int64_t size = e.TransferMode == 1 ? -1 : e.LocalFileSize(local);
         if (size >= 0 && offset == size) {
             e.LogLine("   ---> \"" + remote + "\" is complete already: nothing to send");
             e.SuccessFlag = true;

@@ -127,9 +127,13 @@ public:
     void ListOrAbsent(const std::string& mask);
     // Lists what a mask (or a name) names, keeping only entries that match it: some servers
     // ignore a mask or list a folder's content for its name, and some split a LIST argument at
-    // its blanks, so a name with a blank lists its folder and is matched here. An empty mask
-    // lists the whole current folder.
+    // its blanks, so a name with a blank lists its folder and is matched here, and a folder
+    // with a blank is entered (CWD), listed and left again. An empty mask lists the whole
+    // current folder.
     void ListMatching(const std::string& mask);
+    // One remote name as ListOrAbsent lists it, or through ListMatching when it holds a blank
+    // or a wildcard in its name part.
+    void ListNamed(const std::string& name);
     enum class GetForm { Plain, Restart, Append };
     // One download inside the caller's transfer frame. The log gets what the server's replies
     // do not say: a local file that could not be written, a byte count that disagrees, a file

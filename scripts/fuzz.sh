@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(listing listing_words mathparser substitution script_load arguments ftp_reply input_words desktop_entry lzb1 list_file)
+[ ${#targets[@]} -gt 0 ] || targets=(listing listing_words mathparser substitution script_load arguments ftp_reply input_words desktop_entry lzb1 list_file line_ends)
 
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -35,5 +35,8 @@ void DesktopEntry(std::string_view data);
 void Lzb1(std::string_view data);
 // A list file of any kind: loaded as each of the four list kinds, and what loads saved and read back.
 void ListFile(std::string_view data);
+// Byte 0: the piece size the bytes move in; the rest: data of an ASCII-type transfer, read as
+// wire text and as a local file.
+void LineEnds(std::string_view data);
 
 }  // namespace fuzz

@@ -22,7 +22,7 @@ const Target kTargets[] = {
     {"substitution", fuzz::Substitution}, {"script_load", fuzz::ScriptLoad}, {"arguments", fuzz::Arguments},
     {"ftp_reply", fuzz::FtpReply},       {"input_words", fuzz::InputWords},
     {"desktop_entry", fuzz::DesktopEntry}, {"lzb1", fuzz::Lzb1},
-    {"list_file", fuzz::ListFile},
+    {"list_file", fuzz::ListFile},      {"line_ends", fuzz::LineEnds},
 };
 
 class FuzzReplay : public testing::TestWithParam<Target> {};

@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -34,9 +35,9 @@ public:
 private:
     // Folder -> its files (name -> bytes) and sub-folders.
     std::map<std::string, std::map<std::string, std::string>> files_{
-        {"/", {{"b.txt", "root b"}, {"big.bin", "root big"}}},
+        {"/", {{"b.txt", "root b"}, {"big.bin", "root big"}, {"top.txt", "top"}}},
         {"/tree", {{"a b.txt", "tree a b"}, {"b.txt", "tree b"}, {"c.txt", "tree c"}}},
-        {"/tree/sub dir", {{"x.txt", "x"}}},
+        {"/tree/sub dir", {{"x.txt", "x"}, {"x.txt.1", "x1"}, {"x y.txt", "x y"}, {"y.dat", "y"}}},
     };
     std::map<std::string, std::set<std::string>> folders_{{"/", {"tree"}}, {"/tree", {"sub dir"}}, {"/tree/sub dir", {}}};
 
@@ -103,6 +104,8 @@ private:
             } else {
                 s.send("550 No such directory\r\n");
             }
+        } else if (verb == "LIST" && arg == "*.log") {
+            s.send("500 LIST refused\r\n");
         } else if (verb == "LIST") {
             s.send("150 Listing\r\n");
             s.sendData(list(arg));
@@ -125,15 +128,19 @@ private:
     ftpfake::FakeFtpServer fake_;
 };
 
+Lines login(const SplittingServer& server)
+{
+    return {"HOST=127.0.0.1", "PORT=" + std::to_string(server.port()), "USER=u", "PASSWORD=p", "TIMEOUT=10", "CONNECT"};
+}
+
 }  // namespace
 
 TEST(FtpMasks, NamesWithBlanksMatchOnlyWhatTheWholeMaskNames)
 {
     TempDir work, scripts;
     SplittingServer server;
-    const Lines script{
-        "HOST=127.0.0.1", "PORT=" + std::to_string(server.port()), "USER=u", "PASSWORD=p", "TIMEOUT=10",
-        "CONNECT",
+    Lines script = login(server);
+    script.insert(script.end(), {
         "GET \"tree/a b*\" got",
         "LET GotOk = success",
         "REMOTE-CD tree",
@@ -143,10 +150,21 @@ TEST(FtpMasks, NamesWithBlanksMatchOnlyWhatTheWholeMaskNames)
         "REMOTE-CD /",
         "REMOTE-DELETE \"tree/a b*\"",
         "LET DeleteOk = success",
+        // Folders with a blank: entered, listed without the blank, and left again.
+        "GET \"tree/sub dir/*.txt\" sub",
+        "LET SubOk = success",
+        "GET \"tree/sub dir/x *\" blank",
+        "IF remote-exists(\"tree/sub dir/x.txt\")", "LET SubExists = True", "ENDIF",
+        "GENERATEREMOTENAME Next \"tree/sub dir/x.txt\"",
+        "REMOTE-DELETE \"tree/sub dir/*.dat\"",
+        "LET SubDeleteOk = success",
+        "GET \"tree/no dir/*.txt\" none",
+        "GET top.txt top.txt",
         "DISCONNECT",
-    };
+    });
     (void)work.write("got/.keep", "");
     (void)work.write("newer/.keep", "");
+    for (const char* folder : {"sub", "blank", "none"}) (void)work.write(std::string(folder) + "/.keep", "");
     auto e = enginerun::RunLines(scripts, "m.ftp", script, [&](TScriptVantrel& run) { run.StartDir = work.path(); });
     const std::string log = bytetext::joinLinesCrLf(e->Log());
 
@@ -154,10 +172,39 @@ TEST(FtpMasks, NamesWithBlanksMatchOnlyWhatTheWholeMaskNames)
     EXPECT_EQ(TempDir::read(work.path() + "/newer/a b.txt"), "tree a b") << log;
     for (const char* variable : {"GotOk", "NewerOk", "DeleteOk"}) EXPECT_EQ(e->GetVariable(variable), "True") << variable << log;
     EXPECT_EQ(e->GetVariable("Exists"), "True") << log;
+    EXPECT_EQ(TempDir::read(work.path() + "/sub/x.txt"), "x") << log;
+    EXPECT_EQ(TempDir::read(work.path() + "/sub/x y.txt"), "x y") << log;
+    EXPECT_FALSE(std::filesystem::exists(work.path() + "/sub/x.txt.1"));
+    EXPECT_EQ(TempDir::read(work.path() + "/blank/x y.txt"), "x y") << log;
+    EXPECT_FALSE(std::filesystem::exists(work.path() + "/blank/x.txt"));
+    for (const char* variable : {"SubOk", "SubExists", "SubDeleteOk"}) EXPECT_EQ(e->GetVariable(variable), "True") << variable << log;
+    EXPECT_EQ(e->GetVariable("Next"), "tree/sub dir/x.txt.2") << log;
+    EXPECT_FALSE(std::filesystem::exists(work.path() + "/none/x.txt"));
+    // Back in the folder it started in.
+    EXPECT_EQ(TempDir::read(work.path() + "/top.txt"), "top") << log;
 
     const Lines sent = server.lines();
     EXPECT_THAT(sent, Contains("DELE tree/a b.txt"));
+    EXPECT_THAT(sent, Contains("DELE tree/sub dir/y.dat"));
+    EXPECT_THAT(sent, Not(Contains("DELE tree/sub dir/x.txt")));
+    for (const std::string& line : sent)
+        if (line.starts_with("LIST")) EXPECT_EQ(line.find("sub dir"), std::string::npos) << line;
     for (const char* outside : {"RETR tree/b.txt", "RETR tree/big.bin", "RETR b.txt", "RETR big.bin", "DELE tree/b.txt",
                                 "DELE tree/big.bin", "DELE b.txt"})
         EXPECT_THAT(sent, Not(Contains(outside))) << log;
+}
+
+TEST(FtpMasks, AFolderEnteredForItsListingIsLeftAlsoWhenTheListingFails)
+{
+    TempDir work, scripts;
+    SplittingServer server;
+    Lines script = login(server);
+    script.insert(script.end(), {"REMOTE-CD tree", "GET \"sub dir/*.log\" got", "DISCONNECT"});
+    auto e = enginerun::RunLines(scripts, "m.ftp", script, [&](TScriptVantrel& run) { run.StartDir = work.path(); });
+    const std::string log = bytetext::joinLinesCrLf(e->Log());
+    EXPECT_NE(e->ExitCode(), 0) << log;
+    const Lines sent = server.lines();
+    const auto refused = std::find(sent.begin(), sent.end(), "LIST *.log");
+    ASSERT_NE(refused, sent.end()) << log;
+    EXPECT_THAT(Lines(refused, sent.end()), Contains("CWD /tree")) << log;
 }

@@ -123,6 +123,8 @@ public:
     // In binary mode a download that ends short of the announced or given size fails, and so
     // does a resumed one that brings more than the rest (a server that ignored REST): the local
     // file is then cut back to its length before.
+    // In ASCII mode (TYPE A) CR LF from the wire is written as LF, and no download is resumed:
+    // a restore fetches the whole file, as a plain download does.
     void Download(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
     void DownloadRestore(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
     void DownloadAppend(const std::string& remote, const std::string& local, const TDownloadOptions& options = {});
@@ -132,6 +134,7 @@ public:
     bool LastDownloadOpenedLocal() const { return localOpened_; }
     void Upload(const std::string& local, const std::string& remote);
     void UploadAppend(const std::string& local, const std::string& remote);
+    // In ASCII mode each LF goes out as CR LF, and a restore sends the whole file.
     void UploadRestore(const std::string& local, const std::string& remote, std::int64_t offset);
 
     // Where each verbose listing's raw text is kept: "Remote.dir" in the program folder when it

@@ -231,6 +231,12 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     canceled_ = false;
     transferStarted_ = localOpened_ = false;
     RequireConnection();
+    // In ASCII the local text and the server's differ in length, so no offset names the same
+    // place in both: the whole file comes, replacing the local one only once it is complete.
+    if (mode == GetMode::Restart && serverMode_ == 1) {
+        ReportStatus(1, "No resume in ASCII mode (line ends change on the way): fetching all of " + remote);
+        mode = GetMode::Plain;
+    }
     if (options.refuseLinks && isLink(local)) throw ELocalFileError("Cannot create file " + local + ": it is a link", false);
     // The local file of a resumed or appended download must exist; checked before the server
     // is asked for anything.
@@ -250,6 +256,7 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     try {
         DataScope scope{*this};
         OpenDataConnection(cmdDownload, true);
+        data_->TextLineEnds = serverMode_ == 1;
         if (OnPacketRecvd) data_->OnPacketRecvd = OnPacketRecvd;
         if (mode == GetMode::Restart) {
             ReportStatus(1, "REST RETR " + remote);
@@ -328,9 +335,15 @@ void TFtpSession::UploadRestore(const std::string& local, const std::string& rem
 
 void TFtpSession::Store(const std::string& local, const std::string& remote, PutMode mode, std::int64_t offset)
 {
+    const std::string target = remote.empty() ? apppaths::extractFileName(local) : remote;
+    // As for downloads: an ASCII file's offsets differ on both sides, so it goes whole.
+    if (mode == PutMode::Restart && serverMode_ == 1 && Connected()) {
+        ReportStatus(1, "No resume in ASCII mode (line ends change on the way): sending all of " + local);
+        mode = PutMode::Store;
+        offset = 0;
+    }
     const TCmdType code = mode == PutMode::Restart ? cmdUploadRestore : cmdUpload;
     const std::string verb = mode == PutMode::Append ? "APPE " : "STOR ";
-    const std::string target = remote.empty() ? apppaths::extractFileName(local) : remote;
     canceled_ = false;
     transferStarted_ = localOpened_ = false;
     RequireConnection();
@@ -342,6 +355,7 @@ void TFtpSession::Store(const std::string& local, const std::string& remote, Put
     try {
         DataScope scope{*this};
         OpenDataConnection(code, true);
+        data_->TextLineEnds = serverMode_ == 1;
         BytesTotal = size;
         if (OnPacketSent) data_->OnPacketSent = OnPacketSent;
         if (mode == PutMode::Restart) {

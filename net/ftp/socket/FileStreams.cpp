@@ -1,5 +1,6 @@
 #include "net/ftp/socket/FileStreams.h"
 
+#include "net/ftp/socket/LineEnds.h"
 #include "net/ftp/socket/SockErrors.h"
 #include "platform/LocalFiles.h"
 
@@ -10,6 +11,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace ftpsock {
 
@@ -36,14 +38,22 @@ FileSink::FileSink(const std::string& fileName, FdHandle file)
 
 char* FileSink::space(std::size_t n)
 {
-    if (fill_ + n > kFileBlock) flush();
-    return block_.get() + fill_;
+    // A held CR stays in front of the bytes to come, so a CR LF split between pieces meets.
+    const std::size_t held = crHeld_ ? 1 : 0;
+    if (fill_ + held + n > kFileBlock) writeBlock();
+    return block_.get() + fill_ + held;
+}
+
+void FileSink::commitText(std::size_t n)
+{
+    const std::size_t held = crHeld_ ? 1 : 0;
+    fill_ += WireToLocalText(block_.get() + fill_, held + n, crHeld_);
 }
 
 void FileSink::write(std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const std::size_t n = std::min(bytes.size(), kFileBlock);
+        const std::size_t n = std::min(bytes.size(), kFileBlock - 1);
         char* dst = space(n);
         std::copy(bytes.begin(), bytes.begin() + n, dst);
         commit(n);
@@ -53,6 +63,13 @@ void FileSink::write(std::string_view bytes)
 
 bool FileSink::flush()
 {
+    // Nothing follows: a CR at the very end is a lone CR, and stays.
+    if (std::exchange(crHeld_, false)) ++fill_;
+    return writeBlock();
+}
+
+bool FileSink::writeBlock()
+{
     std::size_t done = 0;
     while (done < fill_ && error_ == 0) {
         const ssize_t n = ::write(fd_.get(), block_.get() + done, fill_ - done);
@@ -60,6 +77,7 @@ bool FileSink::flush()
         else if (n < 0 && errno == EINTR) continue;
         else error_ = n < 0 ? errno : ENOSPC;
     }
+    if (crHeld_) block_[0] = block_[fill_];
     fill_ = 0;
     return error_ == 0;
 }
@@ -99,12 +117,37 @@ std::string_view FileSource::at(std::int64_t offset, std::size_t max)
 
 long FileSource::sendTo(int sock, std::int64_t offset, std::size_t max)
 {
+    if (text_) return sendTextTo(sock, offset, max);
     const std::string_view chunk = at(offset, max);
     if (chunk.empty()) {
         errno = 0;
         return -1;
     }
     return ::send(sock, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+}
+
+long FileSource::sendTextTo(int sock, std::int64_t offset, std::size_t max)
+{
+    if (wirePos_ >= wire_.size()) {
+        const std::string_view chunk = at(offset, max);
+        if (chunk.empty()) {
+            errno = 0;
+            return -1;
+        }
+        wire_.clear();
+        added_.clear();
+        wirePos_ = addedSent_ = 0;
+        LocalToWireText(chunk, wire_, lastWasCr_, &added_);
+    }
+    const ssize_t n = ::send(sock, wire_.data() + wirePos_, wire_.size() - wirePos_, MSG_NOSIGNAL);
+    if (n < 0) return -1;
+    // Of the wire bytes sent, those not put in are the file's.
+    const std::size_t fileBefore = wirePos_ - addedSent_;
+    wirePos_ += static_cast<std::size_t>(n);
+    while (addedSent_ < added_.size() && added_[addedSent_] < wirePos_) ++addedSent_;
+    // A CR put in but not yet its LF: neither counts.
+    const std::size_t fileAfter = wirePos_ - addedSent_;
+    return static_cast<long>(fileAfter - fileBefore);
 }
 
 }  // namespace ftpsock

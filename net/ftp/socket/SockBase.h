@@ -66,6 +66,9 @@ public:
     // Milliseconds a line read, send or capture may go without any byte moving before it gives
     // up; 0 = no limit.
     int IdleTimeout = 0;
+    // ASCII type on a data connection: SendFile sends each LF as CR LF, CaptureFile writes CR LF
+    // as LF. Off (byte-exact) unless the transfer's owner sets it.
+    bool TextLineEnds = false;
 
     // Events.
     TNotifyEvent OnConnect;           // connect completed

@@ -313,6 +313,7 @@ void TSockBase::SendFile(const std::string& fileName, std::int64_t startOffset)
     });
 
     source_ = std::make_unique<ftpsock::FileSource>(fileName);
+    source_->setTextLineEnds(TextLineEnds);
     bytesSent_ = startOffset > 0 ? startOffset : 0;
     sent_ = false;
     sendError_ = 0;
@@ -360,6 +361,7 @@ void TSockBase::CaptureInto(std::unique_ptr<ftpsock::FileSink> sink, const std::
         counting_ = fileMode_ = false;
     });
     sink_ = std::move(sink);
+    sink_->setTextLineEnds(TextLineEnds);
     bytesRecvd_ = 0;
     if (!rxBuf_.empty()) {
         bytesRecvd_ += static_cast<std::int64_t>(rxBuf_.size());

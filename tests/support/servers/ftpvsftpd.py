@@ -34,7 +34,10 @@ def config(port, root, work):
         "connect_from_port_20=NO", "port_enable=YES", "pasv_enable=YES", "use_localtime=NO",
         "hide_ids=NO", "dirmessage_enable=NO", "ftpd_banner=vsftpd ready.",
         "xferlog_enable=YES", "vsftpd_log_file=" + os.path.join(work, "vsftpd.log"),
-        "syslog_enable=NO", "",
+        "syslog_enable=NO",
+        # ASCII downloads go out with CR LF, as RFC 959 has it; uploads are stored as they
+        # come, so a test sees the line ends the client put on the wire.
+        "ascii_download_enable=YES", "",
     ])
 
 
