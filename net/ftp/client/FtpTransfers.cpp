@@ -254,6 +254,19 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
     ReplacementFile replacement;
     bool aborted = false;
     try {
+        // Made before the server is asked: a file that cannot be created costs no transfer,
+        // and a server that sends no reply after a data connection closed early is not waited for.
+        FdHandle file;
+        if (mode == GetMode::Plain) {
+            if (replacement.Open(target)) file = replacement.TakeDescriptor();
+            if (!file) {
+                const int err = errno;
+                throw ELocalFileError("Cannot create file " + local + ": " + std::strerror(err), false);
+            }
+            // A replaced file keeps its permissions; a new one gets the usual ones (umask).
+            if (oldMode != 0) (void)::fchmod(file.get(), oldMode & 07777);
+        }
+        bool captured = false;
         DataScope scope{*this};
         OpenDataConnection(cmdDownload, true);
         data_->TextLineEnds = serverMode_ == 1;
@@ -280,14 +293,7 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
                 localOpened_ = true;
                 data_->CaptureFile(local, true, options.refuseLinks);
             } else if (!canceled_ && !timedOut_) {
-                FdHandle file;
-                if (replacement.Open(target)) file = replacement.TakeDescriptor();
-                if (!file) {
-                    const int err = errno;
-                    throw ELocalFileError("Cannot create file " + local + ": " + std::strerror(err), false);
-                }
-                // A replaced file keeps its permissions; a new one gets the usual ones (umask).
-                if (oldMode != 0) (void)::fchmod(file.get(), oldMode & 07777);
+                captured = true;
                 data_->CaptureFile(std::move(file), local);
             }
         } catch (const EAbortError&) {
@@ -303,6 +309,8 @@ void TFtpSession::Retrieve(const std::string& remote, const std::string& localNa
         ReportStatus(1, "Received " + std::to_string(BytesTotal) + " Bytes");
         ReadClosingReply(scope, cmdDownload, true);
         CheckReceivedSize(remote, local, mode, restartAt, announced, options.remoteSize);
+        // Nothing came into an unused temporary: the file there stays as it was.
+        if (!captured) replacement.Discard();
         if (replacement.IsOpen() && !replacement.Commit())
             throw ELocalFileError("Cannot write file " + local + ": " + replacement.Error(), false);
     } catch (...) {
