@@ -1,7 +1,7 @@
 // ASCII-type line ends: the wire's CR LF written as LF, and LF sent as CR LF, however the bytes
 // are cut into pieces on the way.
 
-#include "SockTestSupport.h"
+#include "SockConnected.h"
 
 #include "net/ftp/socket/FileStreams.h"
 #include "net/ftp/socket/LineEnds.h"
@@ -144,23 +144,13 @@ TEST(FtpLineEnds, ASentFileCountsItsOwnBytesWhateverTheSocketTakes)
 
 namespace {
 
-class FtpLineEndsConnected : public ::testing::Test {
+class FtpLineEndsConnected : public FtpSockConnected {
 protected:
     void SetUp() override
     {
-        sock = std::make_unique<TSockBase>();
-        sock->Host = "127.0.0.1";
-        sock->Port = listener.port();
-        sock->Connect();
-        peer = listener.accept();
-        ASSERT_TRUE(peer.valid());
-        later(20000, sock.get(), [this] { sock->Cancel(); });
+        FtpSockConnected::SetUp();
         sock->TextLineEnds = true;
     }
-    Listener listener;
-    std::unique_ptr<TSockBase> sock;
-    FdHandle peer;
-    TempDir dir;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Line reads, command writes, and files sent and captured by TSockBase over loopback.
 
-#include "SockTestSupport.h"
+#include "SockConnected.h"
 
 #include "net/ftp/socket/FileStreams.h"
 #include "net/ftp/socket/SockBase.h"
@@ -12,30 +12,6 @@
 #include <unistd.h>
 
 using namespace socktest;
-
-namespace {
-
-// A component connected to a loopback peer.
-class FtpSockConnected : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        sock = std::make_unique<TSockBase>();
-        sock->Host = "127.0.0.1";
-        sock->Port = listener.port();
-        sock->Connect();
-        peer = listener.accept();
-        ASSERT_TRUE(peer.valid());
-        // A regression that hangs a wait fails the test instead of stalling the run.
-        later(20000, sock.get(), [this] { sock->Cancel(); });
-    }
-    Listener listener;
-    std::unique_ptr<TSockBase> sock;
-    FdHandle peer;
-    TempDir dir;
-};
-
-}  // namespace
 
 TEST_F(FtpSockConnected, ReadLnSplitsJoinsAndEndsAtClose)
 {
